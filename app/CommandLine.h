@@ -1,0 +1,7 @@
+#pragma once
+
+namespace kestova {
+
+int runCommandLine(int argc, char *argv[]);
+
+} // namespace kestova

@@ -1,0 +1,55 @@
+#pragma once
+
+#include "core/Bytes.h"
+#include "core/Enums.h"
+#include "core/Factory.h"
+#include "core/TileData.h"
+
+#include <array>
+#include <optional>
+#include <span>
+
+namespace mosavo {
+
+class NESTileDataCollection;
+
+// Turns the bytes of an iNES ROM image or of bare CHR data into tiles, and makes the blank tiles of a new document.
+class ConsoleDataFactory
+{
+public:
+    using T = ConsoleType;
+    using P = TileDataPtr; // nullptr when nothing can be made
+
+    struct Classification
+    {
+        ConsoleRomType consoleType;
+        std::optional<Bytes> header;
+        std::optional<Bytes> data;
+    };
+    struct RomParts
+    {
+        std::optional<Bytes> header;
+        Bytes data;
+    };
+
+    // A ROM image (at least 16 bytes starting with "NES") or bare CHR data (a whole number of 16-byte tiles);
+    // nullptr for anything else and for data without a single whole tile.
+    static TileDataPtr generate(const Bytes &data);
+    // 512 blank tiles without header.
+    static TileDataPtr generate(ConsoleType type);
+
+    static std::optional<Classification> checkType(const Bytes &data);
+    static std::optional<RomParts> isNesROMData(const Bytes &data);
+
+    // Decodes whole 16-byte tiles; bytes after the last whole tile are ignored here.
+    static std::vector<MatrixPtr> nesToMatrices(std::span<const uint8_t> data);
+    // Pixel values of one row, leftmost first: bit of channelA + 2 x bit of channelB.
+    static std::array<int64_t, 8> returnRowOfPixelValues(uint8_t channelA, uint8_t channelB);
+
+    static bool isRomImage(std::span<const uint8_t> data);
+    static bool isChrData(size_t size) { return size % 16 == 0; }
+};
+
+static_assert(Factory<ConsoleDataFactory>);
+
+} // namespace mosavo

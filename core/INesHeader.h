@@ -1,0 +1,28 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <span>
+
+namespace mosavo {
+
+// The facts of a 16-byte iNES / NES 2.0 header that tile editing cares about.
+struct INesHeader
+{
+    uint64_t prgBytes = 0; // PRG-ROM size in bytes
+    uint64_t chrBytes = 0; // CHR-ROM size in bytes (0: the board uses CHR-RAM)
+    int mapper = 0;
+    int submapper = 0; // NES 2.0 only
+    bool trainer = false;
+    bool nes2 = false;
+
+    uint64_t prgBanks() const { return prgBytes / 16384; }
+    uint64_t chrBanks() const { return chrBytes / 8192; }
+    // Offset of CHR-ROM from the end of the header.
+    uint64_t chrOffsetAfterHeader() const { return (trainer ? 512 : 0) + prgBytes; }
+
+    // Nothing unless the buffer holds at least 16 bytes starting with "NES".
+    static std::optional<INesHeader> parse(std::span<const uint8_t> bytes);
+};
+
+} // namespace mosavo

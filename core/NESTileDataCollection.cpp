@@ -1,0 +1,64 @@
+#include "core/NESTileDataCollection.h"
+
+#include "core/SystemLog.h"
+
+namespace mosavo {
+
+namespace {
+constexpr size_t bytesPerTile = 16;
+constexpr int64_t tileSide = 8;
+} // namespace
+
+NESTileDataCollection::NESTileDataCollection(std::vector<MatrixPtr> matrices)
+    : matrices_(std::move(matrices))
+{
+    systemLog("Creating new TileData object");
+}
+
+std::shared_ptr<NESTileDataCollection> NESTileDataCollection::fromData(const Bytes &)
+{
+    return std::make_shared<NESTileDataCollection>(std::vector<MatrixPtr> {});
+}
+
+std::pair<uint8_t, uint8_t> NESTileDataCollection::translateToBytes(std::span<const int64_t> row)
+{
+    unsigned byte1 = 0;
+    unsigned byte2 = 0;
+    for (int64_t value : row) {
+        const unsigned v = (value >= 0 && value <= 3) ? unsigned(value) : 3u;
+        byte1 = (byte1 << 1) | (v & 1u);
+        byte2 = (byte2 << 1) | (v >> 1);
+    }
+    return { uint8_t(byte1 & 0xFF), uint8_t(byte2 & 0xFF) };
+}
+
+std::optional<Bytes> NESTileDataCollection::formatTileDataAsNES(const std::optional<Bytes> &usingHeader) const
+{
+    if (matrices_.empty())
+        return std::nullopt;
+    const size_t headerSize = usingHeader ? usingHeader->size() : 0;
+    Bytes out(headerSize + matrices_.size() * bytesPerTile + trailingBytes_.size(), 0);
+    if (usingHeader)
+        std::copy(usingHeader->begin(), usingHeader->end(), out.begin());
+
+    uint8_t *tileBytes = out.data() + headerSize;
+    for (const MatrixPtr &tile : matrices_) {
+        // Rows or columns a tile lacks encode as colour 0; cells past the 8 x 8 tile are not part of the format.
+        if (tile) {
+            const int64_t rows = std::min(tile->rows(), tileSide);
+            const int64_t columns = std::min(tile->columns(), tileSide);
+            for (int64_t r = 0; r < rows; ++r) {
+                auto [byte1, byte2] = translateToBytes(tile->values[r].first(size_t(columns)));
+                byte1 = uint8_t(byte1 << (tileSide - columns));
+                byte2 = uint8_t(byte2 << (tileSide - columns));
+                tileBytes[r] = byte1;
+                tileBytes[r + 8] = byte2;
+            }
+        }
+        tileBytes += bytesPerTile;
+    }
+    std::copy(trailingBytes_.begin(), trailingBytes_.end(), tileBytes);
+    return out;
+}
+
+} // namespace mosavo
