@@ -1,0 +1,49 @@
+#include "viewer/TileView.h"
+
+#include "editor/BitmapCanvas.h"
+#include "palette/NESPalette.h"
+
+#include <QPainter>
+
+namespace mosavo {
+
+const PalettePtr &TileView::greyPalette()
+{
+    static const PalettePtr palette = NESPalette::fromData(Bytes { 0x30, 0x10, 0x00, 0x0F });
+    return palette;
+}
+
+QImage TileView::convertTileDataToImage(const MatrixPtr &matrix, int64_t)
+{
+    const auto canvas = BitmapCanvas::make(matrix, greyPalette());
+    if (!canvas || matrix->rows() <= 0 || matrix->columns() <= 0)
+        return {};
+    QImage image(int(matrix->columns()), int(matrix->rows()), QImage::Format_RGBA8888);
+    if (image.isNull())
+        return {};
+    // Four bytes a pixel keep every scan line 32-bit aligned, so the rows are contiguous like the canvas buffer.
+    canvas->renderInto(image.bits());
+    return image;
+}
+
+QColor TileView::selectionOverlay()
+{
+    return QColor::fromRgbF(1.0f, 0.0f, 0.0f, 0.5f);
+}
+
+void TileView::draw(QPainter &painter, const QRect &rect) const
+{
+    drawTile(painter, rect, convertTileDataToImage(matrix, dimensionOfTile), isSelected);
+}
+
+void TileView::drawTile(QPainter &painter, const QRect &rect, const QImage &tile, bool selected)
+{
+    if (!tile.isNull()) {
+        painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+        painter.drawImage(rect, tile);
+    }
+    if (selected)
+        painter.fillRect(rect, selectionOverlay());
+}
+
+} // namespace mosavo
