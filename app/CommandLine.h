@@ -1,7 +1,33 @@
 #pragma once
 
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+class QTextStream;
+
 namespace kestova {
 
+// The batch command line: a thin face over the tile codec and the palettes, for scripts.
+//   kestova --info FILE
+//   kestova --export-png OUT.png [--palette PAL] [--sub-palette N] [--columns C] FILE
+//   kestova --export-chr OUT FILE
+//   kestova --help
+// Exit status: 0 on success; 1 for input that cannot be used (one line on the error stream naming the file and the
+// reason, no output file left behind); 2 for wrong usage (the reason and the usage text on the error stream).
+
+// The usage text, one option a line, ending with a line feed.
+QString commandLineUsage();
+
+// Runs the batch command given by arguments (without the program name), writing results to out and diagnostics to
+// err. Nothing when the arguments name no batch option (no arguments at all, or only file names): the caller decides
+// what to do then. Needs no application object.
+std::optional<int> runBatch(const QStringList &arguments, QTextStream &out, QTextStream &err);
+// The same on standard output and standard error.
+std::optional<int> runBatch(const QStringList &arguments);
+
+// The program's entry: runs a batch command, or prints the usage and gives 2 when there is none.
 int runCommandLine(int argc, char *argv[]);
 
 } // namespace kestova
