@@ -357,3 +357,28 @@ TEST(BoxSelectors, DrawsBoxesAndHighlighters)
     EXPECT_TRUE(isRed(image.pixelColor(50, 20)) || isRed(image.pixelColor(49, 20)));
     EXPECT_FALSE(isRed(image.pixelColor(100, 20)));
 }
+
+TEST(BoxSelectors, DegenerateSettingsNeitherCrashNorPickOutsideTheGrid)
+{
+    testApplication();
+    RecordingDelegate delegate;
+    PaletteSelector selector;
+    selector.setBoxSelectorDelegate(&delegate);
+    selector.setPalettes({ subPalette(0x0F, 0x16, 0x27, 0x30), nullptr, std::make_shared<NESPalette>() });
+    selector.resize(320, 40);
+    pressAt(selector, QPointF(-30.0, 500.0)); // outside the view: the nearest box
+    expectLastPick(delegate, 1, &selector, { 4, 0 }, { 0, 1 });
+
+    selector.setBoxesPerRow(0);
+    selector.setNumberOfRows(-1);
+    selector.setPalettesPerRow(0);
+    pressAt(selector, QPointF(100.0, 10.0));
+    expectLastPick(delegate, 2, &selector, { 0, 0 }, { 0, 0 });
+    EXPECT_FALSE(render(selector, QStringLiteral("DegeneratePaletteSelector.png")).isNull());
+
+    selector.resize(0, 0);
+    selector.setBoxesPerRow(16);
+    selector.setNumberOfRows(2);
+    pressAt(selector, QPointF(0.0, 0.0));
+    expectLastPick(delegate, 3, &selector, { 0, 0 }, { 0, 0 });
+}
