@@ -178,6 +178,15 @@ void TileCollection::mousePressEvent(QMouseEvent *event)
         collectionDelegate_->didSelectItemsAt(this, { IndexPath { 0, *n } });
 }
 
+void TileCollection::mouseReleaseEvent(QMouseEvent *event)
+{
+    // The selection is made on press; the release of that click is consumed here.
+    if (event->button() == Qt::LeftButton)
+        event->accept();
+    else
+        QAbstractScrollArea::mouseReleaseEvent(event);
+}
+
 const QImage &TileCollection::tileImage(int64_t tileNumber, const MatrixPtr &matrix)
 {
     CachedTile &cached = tileImages_[tileNumber];
