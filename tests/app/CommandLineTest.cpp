@@ -1,0 +1,444 @@
+#include "app/CommandLine.h"
+#include "palette/NESColors.h"
+
+#include <QByteArray>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QImage>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTextStream>
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdint>
+
+namespace {
+
+const QString dataDir = QStringLiteral(KESTOVA_TEST_DATA);
+
+QString testFile(const char *relative)
+{
+    return dataDir + u'/' + QLatin1String(relative);
+}
+
+struct ProcessResult
+{
+    int exitCode = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+// Runs the program as scripts do: a separate process without any display.
+ProcessResult runKestova(const QStringList &arguments)
+{
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove(QStringLiteral("DISPLAY"));
+    environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
+    environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    process.setProcessEnvironment(environment);
+    process.start(QStringLiteral(KESTOVA_BINARY), arguments);
+    if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit)
+        return {};
+    return { process.exitCode(), process.readAllStandardOutput(), process.readAllStandardError() };
+}
+
+QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    ASSERT_EQ(file.write(bytes), bytes.size());
+}
+
+QStringList filesIn(const QString &folder, const QString &pattern)
+{
+    QStringList paths;
+    for (const QString &name : QDir(dataDir + u'/' + folder).entryList({ pattern }, QDir::Files, QDir::Name))
+        paths.append(dataDir + u'/' + folder + u'/' + name);
+    return paths;
+}
+
+// Colour index of pixel (x, y) of a tile as the hardware reads it: bit of the first plane + 2 x bit of the second.
+int referencePixel(const QByteArray &tileData, int64_t tile, int x, int y)
+{
+    const auto first = uint8_t(tileData[qsizetype(tile * 16 + y)]);
+    const auto second = uint8_t(tileData[qsizetype(tile * 16 + 8 + y)]);
+    return ((first >> (7 - x)) & 1) | (((second >> (7 - x)) & 1) << 1);
+}
+
+// Checks every pixel of a tile sheet against the tile bytes, columns tiles a row, with colour index 0 past the end.
+void expectTileSheet(
+    const QImage &image, const QByteArray &tileData, int columns, const std::array<int64_t, 4> &colorNumbers)
+{
+    const int64_t tiles = tileData.size() / 16;
+    const int64_t rows = (tiles + columns - 1) / columns;
+    ASSERT_EQ(image.width(), columns * 8);
+    ASSERT_EQ(image.height(), rows * 8);
+    int mismatches = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            const int64_t tile = (y / 8) * columns + x / 8;
+            const int index = tile < tiles ? referencePixel(tileData, tile, x % 8, y % 8) : 0;
+            const QRgb expected = 0xFF000000u | mosavo::nesRgb(colorNumbers[size_t(index)]);
+            if (image.pixel(x, y) != expected && ++mismatches <= 5)
+                ADD_FAILURE() << "pixel (" << x << ", " << y << ") is " << std::hex << image.pixel(x, y)
+                              << ", expected " << expected;
+        }
+    }
+    EXPECT_EQ(mismatches, 0);
+}
+
+TEST(CommandLine, EveryTestFileDecodesAndExportsBackByteForByte)
+{
+    QTemporaryDir temp;
+    ASSERT_TRUE(temp.isValid());
+    const QStringList inputs = filesIn(QStringLiteral("roms"), QStringLiteral("*.nes"))
+        + filesIn(QStringLiteral("chr"), QStringLiteral("*.chr"));
+    ASSERT_EQ(inputs.size(), 25);
+    for (const QString &input : inputs) {
+        SCOPED_TRACE(input.toStdString());
+        const QString output = temp.filePath(QFileInfo(input).fileName());
+        const ProcessResult run = runKestova({ QStringLiteral("--export-chr"), output, input });
+        EXPECT_EQ(run.exitCode, 0);
+        EXPECT_TRUE(run.out.isEmpty());
+        EXPECT_TRUE(run.err.isEmpty()) << run.err.toStdString();
+        EXPECT_EQ(readFile(output), readFile(input));
+    }
+}
+
+TEST(CommandLine, InfoReportsTheHeaderFacts)
+{
+    struct Row
+    {
+        const char *file;
+        int tiles, prgBanks, chrBanks, mapper;
+        bool trainer, nes2;
+        int chrStartTile;
+    };
+    // Header facts of the test ROMs; tiles = (file size - 16) / 16, chrStartTile = (CHR-ROM start - 16) / 16.
+    const Row rows[] = {
+        { "clip_vrc7.nes", 1024, 1, 0, 85, false, true, 1024 },
+        { "dpcmletterbox.nes", 1536, 1, 1, 0, false, false, 1024 },
+        { "example.nes", 2560, 2, 1, 0, false, false, 2048 },
+        { "hello.nes", 2560, 2, 1, 0, false, false, 2048 },
+        { "hello_mmc1.nes", 16384, 8, 16, 1, false, false, 8192 },
+        { "hello_mmc3.nes", 16384, 8, 16, 4, false, false, 8192 },
+        { "mappers.nes", 4096, 2, 4, 3, false, false, 2048 },
+        { "nes15-NTSC.nes", 1792, 1, 1, 0, false, false, 1024 },
+        { "scaling.nes", 1024, 1, 0, 0, false, false, 1024 },
+        { "vaus-test.nes", 1536, 1, 1, 0, false, false, 1024 },
+    };
+    auto flag = [](bool value) { return value ? QStringLiteral("true") : QStringLiteral("false"); };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.file);
+        const ProcessResult run
+            = runKestova({ QStringLiteral("--info"), dataDir + QStringLiteral("/roms/") + QLatin1String(row.file) });
+        const QString expected = QStringLiteral("{\"kind\":\"ines\",\"tiles\":%1,\"prgBanks\":%2,\"chrBanks\":%3,"
+                                                "\"mapper\":%4,\"trainer\":%5,\"nes2\":%6,\"chrStartTile\":%7}\n")
+                                     .arg(row.tiles)
+                                     .arg(row.prgBanks)
+                                     .arg(row.chrBanks)
+                                     .arg(row.mapper)
+                                     .arg(flag(row.trainer), flag(row.nes2))
+                                     .arg(row.chrStartTile);
+        EXPECT_EQ(run.exitCode, 0);
+        EXPECT_EQ(QString::fromUtf8(run.out).toStdString(), expected.toStdString());
+        EXPECT_TRUE(run.err.isEmpty());
+    }
+
+    for (const QString &input : filesIn(QStringLiteral("chr"), QStringLiteral("*.chr"))) {
+        SCOPED_TRACE(input.toStdString());
+        const ProcessResult run = runKestova({ QStringLiteral("--info"), input });
+        EXPECT_EQ(run.exitCode, 0);
+        EXPECT_EQ(run.out.toStdString(),
+            QStringLiteral("{\"kind\":\"chr\",\"tiles\":%1}\n").arg(QFileInfo(input).size() / 16).toStdString());
+    }
+}
+
+TEST(CommandLine, TrainerMovesTheCharacterDataAndRoundTrips)
+{
+    QTemporaryDir temp;
+    ASSERT_TRUE(temp.isValid());
+    QByteArray rom = readFile(testFile("roms/example.nes"));
+    ASSERT_EQ(rom.size(), 40976);
+    QByteArray trainer(512, '\0');
+    for (int i = 0; i < trainer.size(); ++i)
+        trainer[i] = char(i * 7 + 3);
+    rom.insert(16, trainer);
+    rom[6] = char(uint8_t(rom[6]) | 0x04);
+    const QString input = temp.filePath(QStringLiteral("trainer.nes"));
+    writeFile(input, rom);
+
+    const ProcessResult info = runKestova({ QStringLiteral("--info"), input });
+    EXPECT_EQ(info.exitCode, 0);
+    EXPECT_EQ(info.out.toStdString(),
+        QStringLiteral("{\"kind\":\"ines\",\"tiles\":%1,\"prgBanks\":2,\"chrBanks\":1,\"mapper\":0,"
+                       "\"trainer\":true,\"nes2\":false,\"chrStartTile\":%2}\n")
+            .arg((40976 + 512 - 16) / 16)
+            .arg((512 + 32768) / 16)
+            .toStdString());
+
+    const QString output = temp.filePath(QStringLiteral("out.nes"));
+    EXPECT_EQ(runKestova({ QStringLiteral("--export-chr"), output, input }).exitCode, 0);
+    EXPECT_EQ(readFile(output), rom);
+}
+
+TEST(CommandLine, PartialTrailingTileOfARomIsKept)
+{
+    QTemporaryDir temp;
+    ASSERT_TRUE(temp.isValid());
+    QByteArray rom = readFile(testFile("roms/example.nes"));
+    rom.append(QByteArray("\x11\x22\x33\x44\x55\x66\x77", 7));
+    const QString input = temp.filePath(QStringLiteral("partial.nes"));
+    writeFile(input, rom);
+
+    const ProcessResult info = runKestova({ QStringLiteral("--info"), input });
+    EXPECT_EQ(info.exitCode, 0);
+    EXPECT_TRUE(info.out.startsWith("{\"kind\":\"ines\",\"tiles\":2560,")) << info.out.toStdString();
+
+    const QString output = temp.filePath(QStringLiteral("out.nes"));
+    const ProcessResult run = runKestova({ QStringLiteral("--export-chr"), output, input });
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(readFile(output), rom);
+}
+
+TEST(CommandLine, UnusableInputFailsWithOneLineAndLeavesNoOutput)
+{
+    QTemporaryDir temp;
+    ASSERT_TRUE(temp.isValid());
+    struct Case
+    {
+        QString path;
+        QString reason;
+    };
+    QList<Case> cases;
+    auto make = [&](const QString &name, const QByteArray &bytes, const QString &reason) {
+        const QString path = temp.filePath(name);
+        writeFile(path, bytes);
+        cases.append({ path, reason });
+    };
+    make(QStringLiteral("empty.chr"), {}, QStringLiteral("empty file"));
+    make(QStringLiteral("odd.chr"), QByteArray(4097, '\x55'),
+        QStringLiteral("not an iNES ROM image or CHR data (4097 bytes is not a whole number of 16-byte tiles)"));
+    make(QStringLiteral("short.nes"),
+        QByteArray("NES\x1A"
+                   "01234567890",
+            15),
+        QStringLiteral("15 bytes is not a whole number of 16-byte tiles"));
+    make(QStringLiteral("headeronly.nes"),
+        QByteArray("NES\x1A\x01\x01"
+                   "0123456789",
+            20),
+        QStringLiteral("without a single whole 16-byte tile"));
+    cases.append({ temp.filePath(QStringLiteral("missing.chr")), QStringLiteral("no such file") });
+    ASSERT_TRUE(QDir(temp.path()).mkdir(QStringLiteral("folder.chr")));
+    cases.append({ temp.filePath(QStringLiteral("folder.chr")), QStringLiteral("is a directory") });
+    {
+        const QString path = temp.filePath(QStringLiteral("huge.chr"));
+        QFile huge(path);
+        ASSERT_TRUE(huge.open(QIODevice::WriteOnly));
+        ASSERT_TRUE(huge.resize(qint64(65) * 1024 * 1024));
+        cases.append({ path, QStringLiteral("too large") });
+    }
+
+    const QString output = temp.filePath(QStringLiteral("out"));
+    const QList<QStringList> modes = { { QStringLiteral("--info") }, { QStringLiteral("--export-chr"), output },
+        { QStringLiteral("--export-png"), output } };
+    for (const Case &c : cases) {
+        for (const QStringList &mode : modes) {
+            SCOPED_TRACE((mode.front() + u' ' + c.path).toStdString());
+            const ProcessResult run = runKestova(mode + QStringList { c.path });
+            const QString err = QString::fromUtf8(run.err);
+            EXPECT_EQ(run.exitCode, 1);
+            EXPECT_TRUE(run.out.isEmpty());
+            EXPECT_EQ(err.count(u'\n'), 1) << err.toStdString();
+            EXPECT_TRUE(err.endsWith(u'\n'));
+            EXPECT_TRUE(err.startsWith(QStringLiteral("kestova: ") + c.path + QStringLiteral(": ")))
+                << err.toStdString();
+            EXPECT_TRUE(err.contains(c.reason)) << err.toStdString();
+            EXPECT_FALSE(QFileInfo::exists(output));
+        }
+    }
+}
+
+TEST(CommandLine, UnusablePaletteOrOutputFailsWithoutTouchingExistingFiles)
+{
+    QTemporaryDir temp;
+    ASSERT_TRUE(temp.isValid());
+    const QString input = testFile("chr/nesert_sprite.chr");
+    const QString output = temp.filePath(QStringLiteral("keep.png"));
+    writeFile(output, "earlier work");
+
+    const QString shortPalette = temp.filePath(QStringLiteral("short.pal"));
+    writeFile(shortPalette, readFile(testFile("palettes/bgd.pal")));
+    QByteArray badBytes(32, '\x0F');
+    badBytes[31] = '\x40';
+    const QString badPalette = temp.filePath(QStringLiteral("bad.pal"));
+    writeFile(badPalette, badBytes);
+
+    const QList<QPair<QString, QString>> palettes = {
+        { shortPalette, QStringLiteral("not a palette file (16 bytes") },
+        { badPalette, QStringLiteral("byte 31 is 0x40") },
+        { temp.filePath(QStringLiteral("missing.pal")), QStringLiteral("no such file") },
+    };
+    for (const auto &[palette, reason] : palettes) {
+        SCOPED_TRACE(palette.toStdString());
+        const ProcessResult run
+            = runKestova({ QStringLiteral("--export-png"), output, QStringLiteral("--palette"), palette, input });
+        const QString err = QString::fromUtf8(run.err);
+        EXPECT_EQ(run.exitCode, 1);
+        EXPECT_EQ(err.count(u'\n'), 1) << err.toStdString();
+        EXPECT_TRUE(err.startsWith(QStringLiteral("kestova: ") + palette + QStringLiteral(": "))) << err.toStdString();
+        EXPECT_TRUE(err.contains(reason)) << err.toStdString();
+        EXPECT_EQ(readFile(output), QByteArray("earlier work"));
+    }
+
+    // An output that cannot be made names the output.
+    for (const QString &target : { temp.filePath(QStringLiteral("no/such/folder/out.chr")), temp.path() }) {
+        SCOPED_TRACE(target.toStdString());
+        const ProcessResult run = runKestova({ QStringLiteral("--export-chr"), target, input });
+        const QString err = QString::fromUtf8(run.err);
+        EXPECT_EQ(run.exitCode, 1);
+        EXPECT_EQ(err.count(u'\n'), 1) << err.toStdString();
+        EXPECT_TRUE(err.startsWith(QStringLiteral("kestova: ") + target + QStringLiteral(": cannot be written")))
+            << err.toStdString();
+    }
+    EXPECT_FALSE(QFileInfo::exists(temp.filePath(QStringLiteral("no"))));
+    EXPECT_EQ(QDir(temp.path()).entryList(QDir::Files | QDir::NoDotAndDotDot).size(), 3); // keep.png, both palettes
+}
+
+TEST(CommandLine, WrongUsageExitsTwoWithTheUsage)
+{
+    QTemporaryDir temp;
+    ASSERT_TRUE(temp.isValid());
+    const QString input = testFile("chr/nesert_sprite.chr");
+    const QString palette = temp.filePath(QStringLiteral("game.pal"));
+    writeFile(palette, readFile(testFile("palettes/bgd.pal")) + readFile(testFile("palettes/spr.pal")));
+    const QString output = temp.filePath(QStringLiteral("out.png"));
+    const QString png = QStringLiteral("--export-png");
+
+    const QList<QStringList> wrong = {
+        {},
+        { QStringLiteral("--bogus"), input },
+        { QStringLiteral("-x"), input },
+        { QStringLiteral("--info") },
+        { QStringLiteral("--info"), input, input },
+        { QStringLiteral("--info=") + input },
+        { png },
+        { png, output },
+        { QStringLiteral("--export-chr"), QStringLiteral("--info"), input },
+        { QStringLiteral("--info"), QStringLiteral("--export-chr"), output, input },
+        { png, output, QStringLiteral("--palette"), palette, QStringLiteral("--sub-palette"), QStringLiteral("8"),
+            input },
+        { png, output, QStringLiteral("--palette"), palette, QStringLiteral("--sub-palette"), QStringLiteral("-1"),
+            input },
+        { png, output, QStringLiteral("--palette"), palette, QStringLiteral("--sub-palette"), QStringLiteral("one"),
+            input },
+        { png, output, QStringLiteral("--sub-palette"), QStringLiteral("1"), input },
+        { png, output, QStringLiteral("--columns"), QStringLiteral("0"), input },
+        { png, output, QStringLiteral("--columns"), QStringLiteral("-3"), input },
+        { png, output, QStringLiteral("--columns"), input },
+        { png, output, QStringLiteral("--columns"), QStringLiteral("4"), QStringLiteral("--columns=5"), input },
+        { png, output, QStringLiteral("--palette"), input },
+        { QStringLiteral("--info"), QStringLiteral("--columns"), QStringLiteral("4"), input },
+        { QStringLiteral("--export-chr"), output, QStringLiteral("--palette"), palette, input },
+    };
+    for (const QStringList &arguments : wrong) {
+        SCOPED_TRACE(arguments.join(u' ').toStdString());
+        const ProcessResult run = runKestova(arguments);
+        EXPECT_EQ(run.exitCode, 2);
+        EXPECT_TRUE(run.out.isEmpty());
+        EXPECT_TRUE(run.err.contains("Usage:")) << run.err.toStdString();
+        EXPECT_FALSE(QFileInfo::exists(output));
+    }
+
+    const ProcessResult help = runKestova({ QStringLiteral("--help") });
+    EXPECT_EQ(help.exitCode, 0);
+    EXPECT_EQ(QString::fromUtf8(help.out), kestova::commandLineUsage());
+    EXPECT_TRUE(help.err.isEmpty());
+
+    // Options in their '=' form and a file name after "--" are accepted.
+    const ProcessResult equals = runKestova(
+        { QStringLiteral("--export-png=") + output, QStringLiteral("--columns=8"), QStringLiteral("--"), input });
+    EXPECT_EQ(equals.exitCode, 0) << equals.err.toStdString();
+    EXPECT_EQ(QImage(output).size(), QSize(64, 64));
+}
+
+TEST(CommandLine, BatchIsOnlyRunWhenABatchOptionIsGiven)
+{
+    QString out;
+    QString err;
+    QTextStream outStream(&out);
+    QTextStream errStream(&err);
+    EXPECT_FALSE(kestova::runBatch({}, outStream, errStream).has_value());
+    EXPECT_FALSE(kestova::runBatch({ testFile("chr/sprite.chr") }, outStream, errStream).has_value());
+    EXPECT_TRUE(out.isEmpty());
+    EXPECT_TRUE(err.isEmpty());
+
+    EXPECT_EQ(kestova::runBatch({ QStringLiteral("--info"), testFile("chr/sprite.chr") }, outStream, errStream), 0);
+    EXPECT_EQ(out, QStringLiteral("{\"kind\":\"chr\",\"tiles\":256}\n"));
+    EXPECT_TRUE(err.isEmpty());
+}
+
+TEST(CommandLine, ExportPngDrawsEveryTileInMasterTableColours)
+{
+    QTemporaryDir temp;
+    ASSERT_TRUE(temp.isValid());
+    const QString output = temp.filePath(QStringLiteral("sheet.png"));
+    const std::array<int64_t, 4> grey = { 0x30, 0x10, 0x00, 0x0F };
+    // The grey palette from light to dark, exactly as the master table has it.
+    EXPECT_EQ(mosavo::nesRgb(grey[0]), 0xECEEECu);
+    EXPECT_EQ(mosavo::nesRgb(grey[1]), 0x989698u);
+    EXPECT_EQ(mosavo::nesRgb(grey[2]), 0x545454u);
+    EXPECT_EQ(mosavo::nesRgb(grey[3]), 0x000000u);
+
+    const QByteArray sprite = readFile(testFile("chr/nesert_sprite.chr"));
+    ASSERT_EQ(sprite.size(), 1024);
+    ProcessResult run = runKestova({ QStringLiteral("--export-png"), output, testFile("chr/nesert_sprite.chr") });
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_TRUE(run.out.isEmpty());
+    EXPECT_TRUE(run.err.isEmpty());
+    QImage image(output);
+    EXPECT_EQ(image.size(), QSize(128, 32));
+    expectTileSheet(image, sprite, 16, grey);
+
+    // With a palette file: the two halves of a game's palette make the 32 bytes; sub-palette 1 is 0x0F 0x19 0x16 0x38.
+    const QString palette = temp.filePath(QStringLiteral("game.pal"));
+    writeFile(palette, readFile(testFile("palettes/bgd.pal")) + readFile(testFile("palettes/spr.pal")));
+    run = runKestova({ QStringLiteral("--export-png"), output, QStringLiteral("--palette"), palette,
+        QStringLiteral("--sub-palette"), QStringLiteral("1"), testFile("chr/nesert_sprite.chr") });
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    expectTileSheet(QImage(output), sprite, 16, { 0x0F, 0x19, 0x16, 0x38 });
+
+    // 166 tiles: 11 rows of 16, the last row filled up with colour index 0; 7 columns give 24 rows.
+    const QByteArray boing = readFile(testFile("chr/boing_bg.chr"));
+    run = runKestova({ QStringLiteral("--export-png"), output, testFile("chr/boing_bg.chr") });
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    image = QImage(output);
+    EXPECT_EQ(image.size(), QSize(128, 88));
+    expectTileSheet(image, boing, 16, grey);
+    run = runKestova({ QStringLiteral("--export-png"), output, QStringLiteral("--columns"), QStringLiteral("7"),
+        QStringLiteral("--palette"), palette, QStringLiteral("--sub-palette"), QStringLiteral("0"),
+        testFile("chr/boing_bg.chr") });
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    image = QImage(output);
+    EXPECT_EQ(image.size(), QSize(56, 192));
+    expectTileSheet(image, boing, 7, { 0x0F, 0x07, 0x17, 0x28 });
+
+    // A ROM image: every tile after the header, program data included.
+    const QByteArray rom = readFile(testFile("roms/vaus-test.nes"));
+    run = runKestova({ QStringLiteral("--export-png"), output, testFile("roms/vaus-test.nes") });
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    expectTileSheet(QImage(output), rom.mid(16), 16, grey);
+}
+
+} // namespace
