@@ -1,0 +1,160 @@
+// Painting and configuring the tile viewer.
+//
+// Painting is measured on a shown, headless viewer whose viewport is 512 x 768 (cells of side 31, 16 x 24 cells in
+// view), against painting the same area with no tiles: the unconfigured viewer and a plain widget of the same size.
+
+#include "core/NESTileDataCollection.h"
+#include "viewer/TileCollection.h"
+
+#include <QApplication>
+#include <QScrollBar>
+#include <QWindow>
+
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <random>
+
+using namespace mosavo;
+
+namespace {
+
+class NullDelegate : public TileCollectionDelegate
+{
+public:
+    void selected(TileCollection *, const std::vector<std::vector<int64_t>> &) override { }
+};
+
+// Shows a widget and waits (briefly) until its window is exposed.
+void showExposed(QWidget &widget)
+{
+    widget.show();
+    for (int i = 0; i < 100 && !(widget.windowHandle() && widget.windowHandle()->isExposed()); ++i)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    QCoreApplication::processEvents();
+}
+
+TileDataPtr randomTiles(int64_t count)
+{
+    std::mt19937 random(7);
+    std::uniform_int_distribution<int64_t> pixel(0, 3);
+    std::vector<MatrixPtr> matrices;
+    matrices.reserve(size_t(count));
+    for (int64_t n = 0; n < count; ++n) {
+        MatrixPtr tile = Matrix::make(8, 8);
+        for (int64_t &cell : tile->cells())
+            cell = pixel(random);
+        matrices.push_back(std::move(tile));
+    }
+    return std::make_shared<NESTileDataCollection>(std::move(matrices));
+}
+
+const TileDataPtr &manyTiles()
+{
+    static const TileDataPtr tiles = randomTiles(65536);
+    return tiles;
+}
+
+// A shown viewer with a 512 x 768 viewport, configured with tiles unless they are null.
+struct Viewer
+{
+    explicit Viewer(const TileDataPtr &tiles)
+    {
+        viewer.resize(512 + viewer.verticalScrollBar()->sizeHint().width(), 768);
+        showExposed(viewer);
+        viewer.setTileCollectionDelegate(&delegate);
+        if (tiles) {
+            viewer.configure(tiles);
+            viewer.scrollToTile(32768);
+        }
+        QCoreApplication::processEvents();
+    }
+    void paint() { viewer.viewport()->repaint(); }
+
+    NullDelegate delegate;
+    TileCollection viewer;
+};
+
+void BM_PaintPlainWidget(benchmark::State &state)
+{
+    QWidget widget;
+    widget.setAutoFillBackground(true);
+    widget.resize(512, 768);
+    showExposed(widget);
+    for (auto _ : state)
+        widget.repaint();
+}
+BENCHMARK(BM_PaintPlainWidget)->Unit(benchmark::kMicrosecond);
+
+void BM_PaintViewerWithoutTiles(benchmark::State &state)
+{
+    Viewer blank(nullptr);
+    for (auto _ : state)
+        blank.paint();
+}
+BENCHMARK(BM_PaintViewerWithoutTiles)->Unit(benchmark::kMicrosecond);
+
+// Tiles in view, as when scrolling back and forth or repainting after a selection.
+void BM_PaintViewerOf65536Tiles(benchmark::State &state)
+{
+    Viewer tiles(manyTiles());
+    Viewer blank(nullptr);
+    using Clock = std::chrono::steady_clock;
+    Clock::duration tileTime {}, blankTime {};
+    for (auto _ : state) {
+        const auto start = Clock::now();
+        tiles.paint();
+        const auto middle = Clock::now();
+        blank.paint();
+        tileTime += middle - start;
+        blankTime += Clock::now() - middle;
+    }
+    state.counters["ratio_to_blank"] = double(tileTime.count()) / double(blankTime.count());
+}
+BENCHMARK(BM_PaintViewerOf65536Tiles)->Unit(benchmark::kMicrosecond);
+
+// Every tile in view made again from its matrix (after a reload, or scrolled into view for the first time).
+void BM_PaintViewerOf65536TilesAfterReload(benchmark::State &state)
+{
+    Viewer tiles(manyTiles());
+    Viewer blank(nullptr);
+    using Clock = std::chrono::steady_clock;
+    Clock::duration tileTime {}, blankTime {};
+    for (auto _ : state) {
+        const auto start = Clock::now();
+        tiles.viewer.reloadData();
+        tiles.paint();
+        const auto middle = Clock::now();
+        blank.paint();
+        tileTime += middle - start;
+        blankTime += Clock::now() - middle;
+    }
+    state.counters["ratio_to_blank"] = double(tileTime.count()) / double(blankTime.count());
+}
+BENCHMARK(BM_PaintViewerOf65536TilesAfterReload)->Unit(benchmark::kMicrosecond);
+
+// Configuring: the grid size and the selection, nothing per tile. The argument is the tile count.
+void BM_Configure(benchmark::State &state)
+{
+    const TileDataPtr tiles = state.range(0) == 65536 ? manyTiles() : randomTiles(state.range(0));
+    Viewer viewer(nullptr);
+    for (auto _ : state)
+        viewer.viewer.configure(tiles);
+    QCoreApplication::processEvents();
+}
+BENCHMARK(BM_Configure)->Arg(512)->Arg(65536)->Unit(benchmark::kMicrosecond);
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
