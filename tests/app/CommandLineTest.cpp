@@ -441,4 +441,26 @@ TEST(CommandLine, ExportPngDrawsEveryTileInMasterTableColours)
     expectTileSheet(QImage(output), rom.mid(16), 16, grey);
 }
 
+TEST(CommandLine, ShippedSampleDecodesAndDrawsWithItsPalette)
+{
+    QTemporaryDir temp;
+    ASSERT_TRUE(temp.isValid());
+    const QString sample = QStringLiteral(KESTOVA_SOURCE_DIR "/data/sample.chr");
+    const QString palette = QStringLiteral(KESTOVA_SOURCE_DIR "/data/sample.pal");
+    const ProcessResult info = runKestova({ QStringLiteral("--info"), sample });
+    EXPECT_EQ(info.exitCode, 0);
+    EXPECT_EQ(info.out.toStdString(), "{\"kind\":\"chr\",\"tiles\":512}\n");
+
+    const QByteArray paletteBytes = readFile(palette);
+    ASSERT_EQ(paletteBytes.size(), 32);
+    const QString output = temp.filePath(QStringLiteral("sample.png"));
+    const ProcessResult run = runKestova({ QStringLiteral("--export-png"), output, QStringLiteral("--palette"), palette,
+        QStringLiteral("--sub-palette"), QStringLiteral("7"), sample });
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    std::array<int64_t, 4> gold;
+    for (size_t i = 0; i < gold.size(); ++i)
+        gold[i] = uint8_t(paletteBytes[qsizetype(28 + i)]);
+    expectTileSheet(QImage(output), readFile(sample), 16, gold);
+}
+
 } // namespace
