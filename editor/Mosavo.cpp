@@ -308,12 +308,13 @@ void Mosavo::paintEvent(QPaintEvent *)
     rebuildGridLines(width(), pixels);
     const int64_t tileSide = dimensionForTiles();
     QPen pen(lineColorBetweenTiles_);
-    pen.setWidthF(lineWidthForPixels_);
+    // With anti-aliasing off a stroke is at least one pixel wide: thinner widths draw as one-pixel lines.
+    pen.setWidthF(lineWidthForPixels_ < 1.0 ? 0.0 : lineWidthForPixels_);
     painter.setPen(pen);
     painter.setBrush(Qt::NoBrush);
     painter.drawLines(pixelGridLines_.data(), int(pixelGridLines_.size()));
     if (tileSide > 0) {
-        pen.setWidthF(lineWidthForTiles_);
+        pen.setWidthF(lineWidthForTiles_ < 1.0 ? 0.0 : lineWidthForTiles_);
         painter.setPen(pen);
         painter.drawLines(tileGridLines_.data(), int(tileGridLines_.size()));
     }
