@@ -9,6 +9,8 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
+#include <limits>
 
 namespace mosavo {
 
@@ -21,6 +23,9 @@ TileCollection::TileCollection(QWidget *parent)
     // A fixed scroll bar keeps the cell size independent of whether the tiles fit the height.
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // Every paint covers its whole area (cells, gaps and the space after the last tile) itself.
+    viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
+    viewport()->setAutoFillBackground(false);
 }
 
 TileCollection::~TileCollection() = default;
@@ -46,7 +51,7 @@ void TileCollection::configure(TileDataPtr tileData)
     collectionViewSet_ = true;
     collectionDelegate_->tileCollection = this;
     collectionDataSource_->tileCollection = this;
-    tileImages_.clear();
+    forgetPictures();
     collectionDelegate_->didSelectItemsAt(this, { IndexPath { 0, currentlySelectedTile_ } });
     updateScrollRange();
     viewport()->update();
@@ -74,14 +79,14 @@ void TileCollection::updateModifiedTileIDs(const std::vector<int64_t> &tileNumbe
         return;
     }
     for (int64_t n : tileNumbers) {
-        tileImages_.erase(n);
+        forgetTile(n);
         setNeedsDisplay(n);
     }
 }
 
 void TileCollection::reloadData()
 {
-    tileImages_.clear();
+    forgetPictures();
     viewport()->update();
 }
 
@@ -120,6 +125,8 @@ bool TileCollection::isShowingItem(int64_t tileNumber) const
 
 void TileCollection::setNeedsDisplay(int64_t tileNumber)
 {
+    if (tileNumber >= 0)
+        rowPictures_.erase(tileNumber / columnsPerRow);
     if (isShowingItem(tileNumber))
         viewport()->update(cellRect(tileNumber));
 }
@@ -158,6 +165,7 @@ void TileCollection::updateScrollRange()
 void TileCollection::resizeEvent(QResizeEvent *event)
 {
     QAbstractScrollArea::resizeEvent(event);
+    forgetPictures();
     updateScrollRange();
     viewport()->update();
 }
@@ -165,6 +173,13 @@ void TileCollection::resizeEvent(QResizeEvent *event)
 void TileCollection::scrollContentsBy(int dx, int dy)
 {
     viewport()->scroll(dx, dy);
+}
+
+void TileCollection::changeEvent(QEvent *event)
+{
+    QAbstractScrollArea::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange || event->type() == QEvent::StyleChange)
+        forgetPictures();
 }
 
 void TileCollection::mousePressEvent(QMouseEvent *event)
@@ -187,64 +202,160 @@ void TileCollection::mouseReleaseEvent(QMouseEvent *event)
         QAbstractScrollArea::mouseReleaseEvent(event);
 }
 
-const QImage &TileCollection::tileImage(int64_t tileNumber, const MatrixPtr &matrix)
+const QRgb *TileCollection::tilePixels(int64_t tileNumber, const MatrixPtr &matrix)
 {
-    CachedTile &cached = tileImages_[tileNumber];
-    if (cached.image.isNull() || cached.source.lock() != matrix) {
+    CachedTile &cached = tilePixels_[tileNumber];
+    if (cached.source.expired() || cached.source.lock() != matrix) {
         cached.source = matrix;
-        cached.image = TileView::convertTileDataToImage(matrix, TileView().dimensionOfTile);
+        const QImage image = TileView::convertTileDataToImage(matrix, TileView().dimensionOfTile);
+        cached.drawable = image.size() == QSize(8, 8);
+        if (cached.drawable)
+            for (int y = 0; y < 8; ++y) {
+                const uchar *rgba = image.constScanLine(y);
+                for (int x = 0; x < 8; ++x, rgba += 4)
+                    cached.pixels[size_t(y * 8 + x)] = qRgb(rgba[0], rgba[1], rgba[2]);
+            }
     }
-    return cached.image;
+    return cached.drawable ? cached.pixels.data() : nullptr;
 }
 
-void TileCollection::forgetTilesOutOfView()
+void TileCollection::forgetTile(int64_t tileNumber)
 {
-    const size_t inView = size_t(viewport()->height() / cellPitchForWidth(viewport()->width()) + 2) * columnsPerRow;
-    if (tileImages_.size() <= 2 * inView + columnsPerRow)
+    tilePixels_.erase(tileNumber);
+    if (tileNumber >= 0)
+        rowPictures_.erase(tileNumber / columnsPerRow);
+}
+
+void TileCollection::forgetPictures()
+{
+    tilePixels_.clear();
+    rowPictures_.clear();
+}
+
+void TileCollection::forgetPicturesOutOfView()
+{
+    const int64_t pitch = cellPitchForWidth(viewport()->width());
+    const int64_t firstRow = verticalScrollBar()->value() / pitch;
+    const int64_t lastRow = (verticalScrollBar()->value() + viewport()->height()) / pitch;
+    // Keep a row either side, so that scrolling by a row does not compose it again.
+    const auto outOfView = [&](int64_t row) { return row < firstRow - 1 || row > lastRow + 1; };
+    const size_t rowsKept = size_t(lastRow - firstRow + 3);
+    if (rowPictures_.size() > rowsKept)
+        std::erase_if(rowPictures_, [&](const auto &entry) { return outOfView(entry.first); });
+    if (tilePixels_.size() > rowsKept * columnsPerRow)
+        std::erase_if(tilePixels_, [&](const auto &entry) { return outOfView(entry.first / columnsPerRow); });
+}
+
+const QImage &TileCollection::rowPicture(int64_t row, int64_t tileCount)
+{
+    QImage &picture = rowPictures_[row];
+    if (picture.isNull())
+        composeRow(row, tileCount, picture);
+    return picture;
+}
+
+void TileCollection::composeRow(int64_t row, int64_t tileCount, QImage &picture)
+{
+    const int width = viewport()->width();
+    const int64_t pitch = cellPitchForWidth(width);
+    const int64_t side = pitch - 1;
+    picture = QImage(width, int(pitch), QImage::Format_RGB32);
+    if (picture.isNull())
         return;
-    std::erase_if(tileImages_, [this](const auto &entry) { return !isShowingItem(entry.first); });
+
+    const QRgb background = palette().color(viewport()->backgroundRole()).rgb();
+    std::array<QRgb, 64> emptyCell;
+    emptyCell.fill(background);
+    // A cell without a drawable tile shows the item's own background.
+    static const std::array<QRgb, 64> undrawableCell = [] {
+        std::array<QRgb, 64> pixels;
+        pixels.fill(qRgb(255, 255, 0));
+        return pixels;
+    }();
+
+    struct CellSource
+    {
+        const QRgb *pixels; // 64 pixels, row after row
+        bool selected;
+    };
+    std::array<CellSource, columnsPerRow> cells;
+    for (int64_t column = 0; column < columnsPerRow; ++column) {
+        const int64_t n = row * columnsPerRow + column;
+        if (n >= tileCount) {
+            cells[size_t(column)] = { emptyCell.data(), false };
+            continue;
+        }
+        const TileItem item = collectionDataSource_->itemForIndexPath({ 0, n });
+        if (!item.matrix)
+            std::puts("Tile data is nil for TileItem");
+        const QRgb *pixels = item.matrix ? tilePixels(n, item.matrix) : nullptr;
+        cells[size_t(column)] = { pixels ? pixels : undrawableCell.data(), item.selected };
+    }
+
+    // Screen column -> position in the line of 16 x 8 tile pixels; the gaps and the space right of the grid read the
+    // background at the last position. Nearest neighbour, sampled at the centre of each screen pixel.
+    constexpr int64_t gapPosition = columnsPerRow * 8;
+    std::vector<uint16_t> sourceColumn(static_cast<size_t>(width));
+    for (int x = 0; x < width; ++x) {
+        const int64_t column = x / pitch;
+        const int64_t within = x % pitch;
+        sourceColumn[size_t(x)] = uint16_t(
+            column < columnsPerRow && within < side ? column * 8 + (2 * within + 1) * 8 / (2 * side) : gapPosition);
+    }
+
+    std::array<QRgb, gapPosition + 1> sourceLine;
+    sourceLine[gapPosition] = background;
+    int64_t previousTileLine = -1;
+    for (int y = 0; y < int(side); ++y) {
+        QRgb *line = reinterpret_cast<QRgb *>(picture.scanLine(y));
+        const int64_t tileLine = (2 * y + 1) * 8 / (2 * side);
+        if (tileLine == previousTileLine) {
+            std::memcpy(line, picture.constScanLine(y - 1), size_t(width) * sizeof(QRgb));
+            continue;
+        }
+        previousTileLine = tileLine;
+        for (int64_t column = 0; column < columnsPerRow; ++column) {
+            const CellSource &cell = cells[size_t(column)];
+            const QRgb *from = cell.pixels + tileLine * 8;
+            QRgb *to = sourceLine.data() + column * 8;
+            if (cell.selected)
+                for (int x = 0; x < 8; ++x)
+                    to[x] = TileView::overlaid(from[x]);
+            else
+                std::copy_n(from, 8, to);
+        }
+        for (int x = 0; x < width; ++x)
+            line[x] = sourceLine[sourceColumn[size_t(x)]];
+    }
+    for (int y = int(side); y < int(pitch); ++y)
+        std::fill_n(reinterpret_cast<QRgb *>(picture.scanLine(y)), width, background);
 }
 
 void TileCollection::paintEvent(QPaintEvent *event)
 {
+    QPainter painter(viewport());
+    const QColor background = palette().color(viewport()->backgroundRole());
     const int64_t count = collectionDataSource_->numberOfItemsInSection();
-    if (count == 0 || collectionDelegate_->numberOfColumns <= 0)
+    const int64_t rows = numberOfRows();
+    if (count == 0 || rows == 0) {
+        painter.fillRect(event->rect(), background);
         return;
+    }
     const int64_t pitch = cellPitchForWidth(viewport()->width());
     const int64_t scroll = verticalScrollBar()->value();
-
-    std::vector<int64_t> cells;
     for (const QRect &area : event->region()) {
         const int64_t firstRow = std::max<int64_t>(0, (area.top() + scroll) / pitch);
         const int64_t lastRow = (area.bottom() + scroll) / pitch;
-        const int64_t firstColumn = std::max<int64_t>(0, area.left() / pitch);
-        const int64_t lastColumn = std::min<int64_t>(columnsPerRow - 1, area.right() / pitch);
-        for (int64_t row = firstRow; row <= lastRow; ++row)
-            for (int64_t column = firstColumn; column <= lastColumn; ++column)
-                if (const int64_t n = row * columnsPerRow + column; n < count)
-                    cells.push_back(n);
+        for (int64_t row = firstRow; row <= lastRow; ++row) {
+            const QRect rowArea(0, int(row * pitch - scroll), viewport()->width(), int(pitch));
+            const QRect target = area & rowArea;
+            if (row >= rows)
+                painter.fillRect(target, background);
+            else
+                painter.drawImage(target.topLeft(), rowPicture(row, count), target.translated(0, -rowArea.top()));
+        }
     }
-    if (event->region().rectCount() > 1) {
-        std::sort(cells.begin(), cells.end());
-        cells.erase(std::unique(cells.begin(), cells.end()), cells.end());
-    }
-
-    QPainter painter(viewport());
-    painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
-    static const QColor itemBackground(255, 255, 0);
-    for (int64_t n : cells) {
-        const TileItem item = collectionDataSource_->itemForIndexPath({ 0, n });
-        const QRect rect = cellRect(n);
-        const QImage *image = nullptr;
-        if (item.matrix)
-            image = &tileImage(n, item.matrix);
-        else
-            std::puts("Tile data is nil for TileItem");
-        if (!image || image->isNull())
-            painter.fillRect(rect, itemBackground);
-        TileView::drawTile(painter, rect, image ? *image : QImage(), item.selected);
-    }
-    forgetTilesOutOfView();
+    forgetPicturesOutOfView();
 }
 
 } // namespace mosavo

@@ -8,6 +8,7 @@
 #include <QAbstractScrollArea>
 #include <QImage>
 
+#include <array>
 #include <memory>
 #include <optional>
 #include <unordered_map>
@@ -75,6 +76,7 @@ protected:
     void mouseReleaseEvent(QMouseEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void scrollContentsBy(int dx, int dy) override;
+    void changeEvent(QEvent *event) override;
 
 private:
     friend class CollectionDelegate;
@@ -83,9 +85,16 @@ private:
     void setNeedsDisplay(int64_t tileNumber);
     void updateScrollRange();
     int64_t numberOfRows() const;
-    // The grey image of a tile, made through TileView and kept while the tile is in view.
-    const QImage &tileImage(int64_t tileNumber, const MatrixPtr &matrix);
-    void forgetTilesOutOfView();
+    // The grey pixels of a tile (8 x 8, opaque RGB), made through TileView and kept while the tile is near the view;
+    // nullptr when the tile cannot be drawn.
+    const QRgb *tilePixels(int64_t tileNumber, const MatrixPtr &matrix);
+    // One grid row as shown (cells, gaps, and the space right of the grid), composed when first needed and kept while
+    // the row is near the view; the cells that change are forgotten and composed again.
+    const QImage &rowPicture(int64_t row, int64_t tileCount);
+    void composeRow(int64_t row, int64_t tileCount, QImage &picture);
+    void forgetTile(int64_t tileNumber);
+    void forgetPictures();
+    void forgetPicturesOutOfView();
 
     std::weak_ptr<TileCollectionDelegate> tileCollectionDelegate_;
     std::set<int64_t> selectedTiles_;
@@ -99,9 +108,11 @@ private:
     struct CachedTile
     {
         std::weak_ptr<Matrix> source;
-        QImage image;
+        bool drawable = false;
+        std::array<QRgb, 64> pixels {};
     };
-    std::unordered_map<int64_t, CachedTile> tileImages_;
+    std::unordered_map<int64_t, CachedTile> tilePixels_;
+    std::unordered_map<int64_t, QImage> rowPictures_;
 };
 
 } // namespace mosavo

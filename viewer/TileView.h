@@ -28,6 +28,12 @@ public:
     static QImage convertTileDataToImage(const MatrixPtr &matrix, int64_t dimension);
     // Colour of the selection overlay: red 1, green 0, blue 0, alpha 0.5.
     static QColor selectionOverlay();
+    // An opaque pixel under the selection overlay.
+    static QRgb overlaid(QRgb pixel)
+    {
+        // (255 - 128) / 255 of the pixel plus 128 of red, as the overlay's alpha of 0.5 is stored as 128 of 255.
+        return qRgb(128 + qRed(pixel) * 127 / 255, qGreen(pixel) * 127 / 255, qBlue(pixel) * 127 / 255);
+    }
 
     // Draws this view's matrix into rect.
     void draw(QPainter &painter, const QRect &rect) const;
