@@ -293,14 +293,14 @@ void TileCollection::composeRow(int64_t row, int64_t tileCount, QImage &picture)
     }
 
     // Screen column -> position in the line of 16 x 8 tile pixels; the gaps and the space right of the grid read the
-    // background at the last position. Nearest neighbour, sampled at the centre of each screen pixel.
+    // background at the last position. Nearest neighbour, as TileView draws.
     constexpr int64_t gapPosition = columnsPerRow * 8;
     std::vector<uint16_t> sourceColumn(static_cast<size_t>(width));
     for (int x = 0; x < width; ++x) {
         const int64_t column = x / pitch;
         const int64_t within = x % pitch;
         sourceColumn[size_t(x)] = uint16_t(
-            column < columnsPerRow && within < side ? column * 8 + (2 * within + 1) * 8 / (2 * side) : gapPosition);
+            column < columnsPerRow && within < side ? column * 8 + TileView::tilePixelAt(within, side) : gapPosition);
     }
 
     std::array<QRgb, gapPosition + 1> sourceLine;
@@ -308,7 +308,7 @@ void TileCollection::composeRow(int64_t row, int64_t tileCount, QImage &picture)
     int64_t previousTileLine = -1;
     for (int y = 0; y < int(side); ++y) {
         QRgb *line = reinterpret_cast<QRgb *>(picture.scanLine(y));
-        const int64_t tileLine = (2 * y + 1) * 8 / (2 * side);
+        const int64_t tileLine = TileView::tilePixelAt(y, side);
         if (tileLine == previousTileLine) {
             std::memcpy(line, picture.constScanLine(y - 1), size_t(width) * sizeof(QRgb));
             continue;

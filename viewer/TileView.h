@@ -28,6 +28,9 @@ public:
     static QImage convertTileDataToImage(const MatrixPtr &matrix, int64_t dimension);
     // Colour of the selection overlay: red 1, green 0, blue 0, alpha 0.5.
     static QColor selectionOverlay();
+    // The tile pixel (0-7) that pixel position (0 to side - 1) of a cell of that side shows: nearest neighbour sampled
+    // at the pixel's centre, ties going to the lower pixel, as QPainter scales without smoothing.
+    static int64_t tilePixelAt(int64_t position, int64_t side) { return ((2 * position + 1) * 8 - 1) / (2 * side); }
     // An opaque pixel under the selection overlay.
     static QRgb overlaid(QRgb pixel)
     {

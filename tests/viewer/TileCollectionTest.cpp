@@ -399,3 +399,78 @@ TEST_F(TileCollectionTest, RendersAPictureWithASelection)
     EXPECT_TRUE(near(overlaid, QColor(std::lround(127.5 + 0x98 * 0.5), 0x96 / 2, 0x98 / 2))) << overlaid.name().data();
     EXPECT_TRUE(near(picture.pixelColor(shown.viewer.cellRect(36).topLeft()), greys[0]));
 }
+
+TEST_F(TileCollectionTest, CellsMatchTheTileViewDrawingAfterScrollingAndResizing)
+{
+    std::vector<MatrixPtr> matrices;
+    for (int64_t n = 0; n < 1024; ++n) {
+        MatrixPtr tile = Matrix::make(8, 8);
+        for (int64_t y = 0; y < 8; ++y)
+            for (int64_t x = 0; x < 8; ++x)
+                tile->values[y][size_t(x)] = (x * 3 + y * 5 + n) % 4;
+        matrices.push_back(tile);
+    }
+    ShownViewer shown(std::make_shared<NESTileDataCollection>(matrices));
+    shown.viewer.setZoomSize(ZoomSize::x1);
+
+    // Each cell shows what TileView draws for its tile: the 8 x 8 pixels scaled to 31 x 31 without smoothing.
+    const auto expectCellsDrawnByTileView = [&](std::initializer_list<int64_t> tileNumbers) {
+        const QImage view = shown.viewer.viewport()->grab().toImage();
+        for (int64_t n : tileNumbers) {
+            const QRect cell = shown.viewer.cellRect(n);
+            QImage expected(cell.size(), QImage::Format_RGB32);
+            QPainter painter(&expected);
+            TileView tileView;
+            tileView.matrix = matrices[size_t(n)];
+            tileView.isSelected = shown.viewer.selectedTiles().contains(n);
+            tileView.draw(painter, expected.rect());
+            painter.end();
+            int mismatches = 0;
+            for (int y = 0; y < cell.height(); ++y)
+                for (int x = 0; x < cell.width(); ++x)
+                    mismatches += !near(view.pixelColor(cell.topLeft() + QPoint(x, y)), expected.pixelColor(x, y));
+            EXPECT_EQ(mismatches, 0) << "tile " << n;
+        }
+    };
+    shown.settle();
+    expectCellsDrawnByTileView({ 0, 1, 17, 100, 255 });
+
+    // Scrolling by part of a row repaints only the uncovered strip; the result equals a fresh viewer at that position.
+    shown.viewer.verticalScrollBar()->setValue(45);
+    shown.viewer.verticalScrollBar()->setValue(400);
+    shown.viewer.verticalScrollBar()->setValue(397);
+    shown.settle();
+    ShownViewer fresh(std::make_shared<NESTileDataCollection>(matrices));
+    fresh.viewer.setZoomSize(ZoomSize::x1);
+    fresh.viewer.verticalScrollBar()->setValue(397);
+    fresh.settle();
+    EXPECT_EQ(shown.viewer.viewport()->grab().toImage(), fresh.viewer.viewport()->grab().toImage());
+    expectCellsDrawnByTileView({ 208, 223, 400, 511 });
+
+    // Narrower: smaller cells, still 16 to a row.
+    shown.viewer.resize(256 + shown.viewer.verticalScrollBar()->sizeHint().width(), 300);
+    shown.settle();
+    EXPECT_EQ(shown.viewer.cellSide(), 15);
+    shown.viewer.scrollToTile(0);
+    shown.click(15);
+    EXPECT_EQ(shown.delegate.reports.back(), (Block { { 15 } }));
+    expectCellsDrawnByTileView({ 0, 14, 15, 31, 64 });
+}
+
+TEST_F(TileCollectionTest, MissingMatricesAreDrawnAsEmptyCells)
+{
+    auto data = makeTiles(48, [](int64_t) { return 2; });
+    data->matrices()[17] = nullptr;
+    data->matrices()[18] = Matrix::make(0, 0);
+    testing::internal::CaptureStdout();
+    ShownViewer shown(data);
+    shown.viewer.setZoomSize(ZoomSize::x1);
+    shown.settle();
+    const std::string printed = testing::internal::GetCapturedStdout();
+    EXPECT_NE(printed.find("Tile data is nil for TileItem"), std::string::npos);
+    EXPECT_EQ(shown.colorOfTile(17), QColor(255, 255, 0));
+    EXPECT_EQ(shown.colorOfTile(18), QColor(255, 255, 0));
+    EXPECT_TRUE(near(shown.colorOfTile(19), greys[2]));
+    shown.click(17);
+    EXPECT_EQ(shown.delegate.reports.back(), (Block { { 17 } }));
+}
