@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -15,29 +16,35 @@ namespace mosavo {
 class Matrix
 {
 public:
-    // Row-major view of the cells: values[r] is the span of row r.
+    // Row-major view of the cells: values[r] is the span of row r. The cells of a grid up to one 8 x 8 tile are kept
+    // inside the object itself, so that a shared tile is one allocation; larger grids keep them in one heap block.
     class Values
     {
     public:
-        std::span<int64_t> operator[](int64_t row) { return { cells_.data() + row * columns_, size_t(columns_) }; }
-        std::span<const int64_t> operator[](int64_t row) const
-        {
-            return { cells_.data() + row * columns_, size_t(columns_) };
-        }
+        std::span<int64_t> operator[](int64_t row) { return { data() + row * columns_, size_t(columns_) }; }
+        std::span<const int64_t> operator[](int64_t row) const { return { data() + row * columns_, size_t(columns_) }; }
         int64_t size() const { return rows_; }
         bool empty() const { return rows_ == 0; }
 
+        Values(const Values &other);
+        Values(Values &&other) noexcept;
+        Values &operator=(const Values &other);
+        Values &operator=(Values &&other) noexcept;
+        ~Values() = default;
+
     private:
         friend class Matrix;
-        Values(int64_t rows, int64_t columns)
-            : rows_(rows)
-            , columns_(columns)
-            , cells_(size_t(rows * columns), 0)
-        {
-        }
+        static constexpr size_t inlineCells = 64;
+
+        Values(int64_t rows, int64_t columns);
+        size_t count() const { return size_t(rows_ * columns_); }
+        int64_t *data() { return heap_ ? heap_.get() : inline_.data(); }
+        const int64_t *data() const { return heap_ ? heap_.get() : inline_.data(); }
+
         int64_t rows_;
         int64_t columns_;
-        std::vector<int64_t> cells_;
+        std::unique_ptr<int64_t[]> heap_; // set when there are more than inlineCells cells
+        std::array<int64_t, inlineCells> inline_;
     };
 
     // A grid of that size with every cell 0. Negative sizes count as 0.
@@ -53,16 +60,13 @@ public:
     Values values;
 
     // All cells, row after row.
-    std::span<int64_t> cells() { return values.cells_; }
-    std::span<const int64_t> cells() const { return values.cells_; }
+    std::span<int64_t> cells() { return { values.data(), values.count() }; }
+    std::span<const int64_t> cells() const { return { values.data(), values.count() }; }
 
     // Each cell in decimal followed by one space, a line feed after each row; empty for a matrix without rows.
     std::string description() const;
 
-    bool operator==(const Matrix &other) const
-    {
-        return rows_ == other.rows_ && columns_ == other.columns_ && values.cells_ == other.values.cells_;
-    }
+    bool operator==(const Matrix &other) const;
 
 private:
     int64_t rows_;
