@@ -133,6 +133,21 @@ void BM_PaintViewerOf65536TilesAfterReload(benchmark::State &state)
 }
 BENCHMARK(BM_PaintViewerOf65536TilesAfterReload)->Unit(benchmark::kMicrosecond);
 
+// Scrolling down by one row: the view moves its pixels and paints the uncovered row, whose 16 tiles are new.
+void BM_ScrollByOneRow(benchmark::State &state)
+{
+    Viewer tiles(manyTiles());
+    QScrollBar *bar = tiles.viewer.verticalScrollBar();
+    const int pitch = TileCollection::cellPitchForWidth(tiles.viewer.viewport()->width());
+    for (auto _ : state) {
+        if (bar->value() + pitch > bar->maximum())
+            bar->setValue(0);
+        bar->setValue(bar->value() + pitch);
+        QCoreApplication::processEvents();
+    }
+}
+BENCHMARK(BM_ScrollByOneRow)->Unit(benchmark::kMicrosecond);
+
 // Configuring: the grid size and the selection, nothing per tile. The argument is the tile count.
 void BM_Configure(benchmark::State &state)
 {
