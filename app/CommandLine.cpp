@@ -33,6 +33,8 @@ constexpr qint64 maximumInputSize = qint64(64) * 1024 * 1024;
 constexpr int tileSide = 8;
 constexpr int defaultColumns = 16;
 constexpr int maximumColumns = 4096;
+// The tallest picture the PNG writer accepts (libpng's limit for a side).
+constexpr int64_t maximumPictureHeight = 1000000;
 // The viewer's grey palette: colour numbers of colour index 0, 1, 2, 3.
 constexpr std::array<int64_t, 4> greyPalette = { 0x30, 0x10, 0x00, 0x0F };
 
@@ -343,20 +345,26 @@ std::string infoJson(const mosavo::TileData &tiles)
     return info.dump();
 }
 
-// The library's diagnostic lines are not part of the batch output: standard error is kept for the one line that
-// explains a failure.
-class SystemLogSilencer
+// Diagnostic lines of the library and of Qt (such as the PNG writer's warnings) are not part of the batch output:
+// standard error is kept for the one line that explains a failure.
+class DiagnosticsSilencer
 {
 public:
-    SystemLogSilencer()
-        : previous_(mosavo::setSystemLogSink([](std::string_view) {}))
+    DiagnosticsSilencer()
+        : previousSink_(mosavo::setSystemLogSink([](std::string_view) {}))
+        , previousHandler_(qInstallMessageHandler([](QtMsgType, const QMessageLogContext &, const QString &) {}))
     { }
-    ~SystemLogSilencer() { mosavo::setSystemLogSink(std::move(previous_)); }
-    SystemLogSilencer(const SystemLogSilencer &) = delete;
-    SystemLogSilencer &operator=(const SystemLogSilencer &) = delete;
+    ~DiagnosticsSilencer()
+    {
+        qInstallMessageHandler(previousHandler_);
+        mosavo::setSystemLogSink(std::move(previousSink_));
+    }
+    DiagnosticsSilencer(const DiagnosticsSilencer &) = delete;
+    DiagnosticsSilencer &operator=(const DiagnosticsSilencer &) = delete;
 
 private:
-    mosavo::SystemLogSink previous_;
+    mosavo::SystemLogSink previousSink_;
+    QtMessageHandler previousHandler_;
 };
 
 int report(QTextStream &err, const InputError &error)
@@ -368,7 +376,7 @@ int report(QTextStream &err, const InputError &error)
 
 int runOptions(const BatchOptions &options, QTextStream &out, QTextStream &err)
 {
-    const SystemLogSilencer silencer;
+    const DiagnosticsSilencer silencer;
     const QString &input = options.files.front();
     auto read = readTileFile(input);
     if (auto *error = std::get_if<InputError>(&read))
@@ -403,6 +411,14 @@ int runOptions(const BatchOptions &options, QTextStream &out, QTextStream &err)
             colors = std::get<std::array<uint32_t, 4>>(palette);
         }
         const int columns = options.columns.value_or(defaultColumns);
+        const int64_t height = (tiles.totalNumberTiles() + columns - 1) / columns * tileSide;
+        if (height > maximumPictureHeight)
+            return report(err,
+                { options.output,
+                    QStringLiteral("the picture would be %1 pixels tall, more than the %2 "
+                                   "a PNG picture may have; give more --columns")
+                        .arg(height)
+                        .arg(maximumPictureHeight) });
         const QImage image = renderTileSheet(tiles, colors, columns);
         if (image.isNull())
             return report(err,

@@ -313,6 +313,18 @@ TEST(CommandLine, UnusablePaletteOrOutputFailsWithoutTouchingExistingFiles)
             << err.toStdString();
     }
     EXPECT_FALSE(QFileInfo::exists(temp.filePath(QStringLiteral("no"))));
+
+    // A picture taller than a PNG may be: 125,001 tiles in one column are 1,000,008 pixels.
+    const QString tall = temp.filePath(QStringLiteral("tall.chr"));
+    writeFile(tall, QByteArray(125001 * 16, '\0'));
+    const QString tallPng = temp.filePath(QStringLiteral("tall.png"));
+    const ProcessResult run = runKestova(
+        { QStringLiteral("--export-png"), tallPng, QStringLiteral("--columns"), QStringLiteral("1"), tall });
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.err.count('\n'), 1) << run.err.toStdString();
+    EXPECT_TRUE(run.err.startsWith((QStringLiteral("kestova: ") + tallPng + QStringLiteral(": ")).toUtf8()));
+    EXPECT_FALSE(QFileInfo::exists(tallPng));
+    QFile::remove(tall);
     EXPECT_EQ(QDir(temp.path()).entryList(QDir::Files | QDir::NoDotAndDotDot).size(), 3); // keep.png, both palettes
 }
 
