@@ -1,0 +1,194 @@
+#include "app/EditorViewControllerSettings.h"
+
+#include "core/ConsoleDataFactory.h"
+#include "palette/NESPalette.h"
+#include "palette/PaletteFactory.h"
+
+namespace kestova {
+
+using namespace mosavo;
+
+namespace {
+// CBOR self-describe tag 55799, written in front of every document.
+constexpr uint8_t selfDescribeTag[] = { 0xD9, 0xD9, 0xF7 };
+
+int64_t integerOrZero(const ArchiveRecord &record, const char *key)
+{
+    const auto found = record.find(key);
+    return (found != record.end() && found->is_number_integer()) ? found->get<int64_t>() : 0;
+}
+
+// Builds the record like from_cbor, but refuses nesting deeper than a document ever has, so a hostile file cannot
+// exhaust the stack.
+class DepthLimitedBuilder
+{
+public:
+    using number_integer_t = ArchiveRecord::number_integer_t;
+    using number_unsigned_t = ArchiveRecord::number_unsigned_t;
+    using number_float_t = ArchiveRecord::number_float_t;
+    using string_t = ArchiveRecord::string_t;
+    using binary_t = ArchiveRecord::binary_t;
+
+    explicit DepthLimitedBuilder(ArchiveRecord &result)
+        : dom_(result, false)
+    {
+    }
+    bool null() { return dom_.null(); }
+    bool boolean(bool value) { return dom_.boolean(value); }
+    bool number_integer(number_integer_t value) { return dom_.number_integer(value); }
+    bool number_unsigned(number_unsigned_t value) { return dom_.number_unsigned(value); }
+    bool number_float(number_float_t value, const string_t &text) { return dom_.number_float(value, text); }
+    bool string(string_t &value) { return dom_.string(value); }
+    bool binary(binary_t &value) { return dom_.binary(value); }
+    bool start_object(std::size_t size) { return ++depth_ <= maxDepth && dom_.start_object(size); }
+    bool key(string_t &value) { return dom_.key(value); }
+    bool end_object() { return --depth_, dom_.end_object(); }
+    bool start_array(std::size_t size) { return ++depth_ <= maxDepth && dom_.start_array(size); }
+    bool end_array() { return --depth_, dom_.end_array(); }
+    bool parse_error(std::size_t, const std::string &, const nlohmann::detail::exception &) { return false; }
+
+private:
+    static constexpr int maxDepth = 16;
+    int depth_ = 0;
+    nlohmann::detail::json_sax_dom_parser<ArchiveRecord> dom_;
+};
+
+void setReason(std::string *whyNot, const char *reason)
+{
+    if (whyNot)
+        *whyNot = reason;
+}
+} // namespace
+
+std::optional<ConsoleType> EditorViewControllerSettings::consoleType() const
+{
+    if (!tileData_)
+        return std::nullopt;
+    return tileData_->consoleType();
+}
+
+SettingsPtr EditorViewControllerSettings::emptyConsoleObject(ConsoleType consoleType)
+{
+    auto settings = std::make_shared<EditorViewControllerSettings>();
+    settings->setTileData(ConsoleDataFactory::generate(consoleType));
+    settings->setIsRomData(false);
+    settings->setIsCHRData(true);
+    settings->setPalettes(PaletteFactory::generate(PaletteType::nes));
+    return settings;
+}
+
+ArchiveRecord EditorViewControllerSettings::encode() const
+{
+    ArchiveRecord record = makeArchiveRecord(className);
+    if (!tileData_)
+        return record;
+    record["Version"] = version_;
+    record["ZoomSize"] = rawValue(zoomSize_);
+    if (auto bytes = tileData_->consoleFormattedPixelData())
+        record["TileData"] = ArchiveRecord::binary(std::move(*bytes));
+    else
+        record["TileData"] = nullptr;
+    if (palettes_) {
+        ArchiveRecord list = ArchiveRecord::array();
+        for (const PalettePtr &palette : *palettes_) {
+            if (auto nes = std::dynamic_pointer_cast<NESPalette>(palette)) {
+                list.push_back(nes->encode());
+            } else if (palette) {
+                // Any other palette is stored by its colours, as a sub-palette.
+                NESPalette copy;
+                copy.setPalette(palette->palette());
+                list.push_back(copy.encode());
+            }
+        }
+        record["Palettes"] = std::move(list);
+    } else {
+        record["Palettes"] = nullptr;
+    }
+    record["SelectedPalette"] = 0;
+    return record;
+}
+
+SettingsPtr EditorViewControllerSettings::decode(const ArchiveRecord &record, std::string *whyNot)
+{
+    auto settings = std::make_shared<EditorViewControllerSettings>();
+    if (!record.is_object()) {
+        setReason(whyNot, "the archive holds no settings record");
+        return settings;
+    }
+    const int64_t version = integerOrZero(record, "Version");
+    const int64_t zoomRaw = integerOrZero(record, "ZoomSize");
+
+    const auto tileField = record.find("TileData");
+    if (tileField == record.end() || !tileField->is_binary()) {
+        setReason(whyNot, "it holds no tile data");
+        return settings;
+    }
+    const auto zoom = zoomSizeFromRaw(zoomRaw);
+    if (!zoom) {
+        setReason(whyNot, "its zoom value is not 1, 2, 4, 8 or 16");
+        return settings;
+    }
+    const auto &binary = tileField->get_binary();
+    auto tileData = ConsoleDataFactory::generate(Bytes(binary.begin(), binary.end()));
+    if (!tileData) {
+        setReason(whyNot, "its tile data is neither an iNES ROM image nor CHR data");
+        return settings;
+    }
+    const auto paletteField = record.find("Palettes");
+    if (paletteField == record.end() || !paletteField->is_array()) {
+        setReason(whyNot, "it holds no palettes");
+        return settings;
+    }
+    std::vector<PalettePtr> palettes;
+    for (const auto &entry : *paletteField) {
+        if (!entry.is_object()) {
+            setReason(whyNot, "its palettes are damaged");
+            return settings;
+        }
+        palettes.push_back(NESPalette::decode(entry));
+    }
+
+    settings->setVersion(version);
+    settings->setZoomSize(*zoom);
+    settings->setTileData(std::move(tileData));
+    settings->setPalettes(std::move(palettes));
+    return settings;
+}
+
+std::optional<Bytes> EditorViewControllerSettings::documentBytes() const
+{
+    Bytes bytes(std::begin(selfDescribeTag), std::end(selfDescribeTag));
+    ArchiveRecord::to_cbor(encode(), bytes);
+    return bytes;
+}
+
+SettingsPtr EditorViewControllerSettings::fromDocumentBytes(const Bytes &bytes, std::string *whyNot)
+{
+    if (bytes.size() < sizeof selfDescribeTag || !std::equal(std::begin(selfDescribeTag), std::end(selfDescribeTag),
+                                                             bytes.begin())) {
+        setReason(whyNot, "it is not a Kestova document");
+        return nullptr;
+    }
+    ArchiveRecord record;
+    DepthLimitedBuilder builder(record);
+    const bool parsed = ArchiveRecord::sax_parse(bytes.begin() + sizeof selfDescribeTag, bytes.end(), &builder,
+                                                 nlohmann::json::input_format_t::cbor, true);
+    if (!parsed) {
+        setReason(whyNot, "the document is damaged (it is not valid CBOR)");
+        return nullptr;
+    }
+    if (!record.is_object() || record.value("$class", std::string()) != className) {
+        setReason(whyNot, "its root object is not Kestova editor settings");
+        return nullptr;
+    }
+    std::string reason;
+    auto settings = decode(record, &reason);
+    if (!settings->tileData()) {
+        if (whyNot)
+            *whyNot = reason;
+        return nullptr;
+    }
+    return settings;
+}
+
+} // namespace kestova

@@ -1,0 +1,89 @@
+#pragma once
+
+#include "core/Bytes.h"
+#include "core/TileData.h"
+#include "editor/ZoomSize.h"
+#include "palette/Archive.h"
+#include "palette/PaletteProtocol.h"
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace kestova {
+
+// The content of a document: the tiles, the eight sub-palettes, a zoom value and a format version.
+class EditorViewControllerSettingsProtocol
+{
+public:
+    virtual ~EditorViewControllerSettingsProtocol() = default;
+    virtual int64_t version() const = 0;
+    virtual void setVersion(int64_t version) = 0;
+    virtual mosavo::ZoomSize zoomSize() const = 0;
+    virtual void setZoomSize(mosavo::ZoomSize zoom) = 0;
+    virtual const mosavo::TileDataPtr &tileData() const = 0;
+    virtual void setTileData(mosavo::TileDataPtr tileData) = 0;
+    virtual std::optional<mosavo::ConsoleType> consoleType() const = 0;
+    virtual bool isRomData() const = 0;
+    virtual void setIsRomData(bool value) = 0;
+    virtual bool isCHRData() const = 0;
+    virtual void setIsCHRData(bool value) = 0;
+    virtual const std::optional<std::vector<mosavo::PalettePtr>> &palettes() const = 0;
+    virtual void setPalettes(std::optional<std::vector<mosavo::PalettePtr>> palettes) = 0;
+};
+
+class EditorViewControllerSettings : public EditorViewControllerSettingsProtocol
+{
+public:
+    int64_t version() const override { return version_; }
+    void setVersion(int64_t version) override { version_ = version; }
+    mosavo::ZoomSize zoomSize() const override { return zoomSize_; }
+    void setZoomSize(mosavo::ZoomSize zoom) override { zoomSize_ = zoom; }
+    const mosavo::TileDataPtr &tileData() const override { return tileData_; }
+    void setTileData(mosavo::TileDataPtr tileData) override { tileData_ = std::move(tileData); }
+    std::optional<mosavo::ConsoleType> consoleType() const override;
+    bool isRomData() const override { return isRomData_; }
+    void setIsRomData(bool value) override { isRomData_ = value; }
+    bool isCHRData() const override { return isCHRData_; }
+    void setIsCHRData(bool value) override { isCHRData_ = value; }
+    const std::optional<std::vector<mosavo::PalettePtr>> &palettes() const override { return palettes_; }
+    void setPalettes(std::optional<std::vector<mosavo::PalettePtr>> palettes) override
+    {
+        palettes_ = std::move(palettes);
+    }
+    int64_t selectedPalette() const { return selectedPalette_; }
+    void setSelectedPalette(int64_t index) { selectedPalette_ = index; }
+
+    // A new document: 512 blank tiles, eight sub-palettes that draw their colours on first display.
+    static std::shared_ptr<EditorViewControllerSettings> emptyConsoleObject(mosavo::ConsoleType consoleType);
+
+    // The archive record: "Version", "ZoomSize", "TileData" (the tiles as NES bytes, header in front for a ROM),
+    // "Palettes", "SelectedPalette" (always 0). Without tile data the record holds no keys but its class.
+    mosavo::ArchiveRecord encode() const;
+    // Never fails: a damaged or incomplete record gives the defaults and no tile data. When whyNot is given, it
+    // receives a short reason in that case.
+    static std::shared_ptr<EditorViewControllerSettings> decode(const mosavo::ArchiveRecord &record,
+                                                                std::string *whyNot = nullptr);
+
+    // The document file: the archive record as CBOR behind the self-describe tag 55799.
+    std::optional<mosavo::Bytes> documentBytes() const;
+    // Nothing (and a reason in whyNot) when the bytes are not a document with usable tiles and palettes.
+    static std::shared_ptr<EditorViewControllerSettings> fromDocumentBytes(const mosavo::Bytes &bytes,
+                                                                           std::string *whyNot = nullptr);
+
+    static constexpr const char *className = "EditorViewControllerSettings";
+
+private:
+    int64_t version_ = 0;
+    mosavo::ZoomSize zoomSize_ = mosavo::ZoomSize::x4;
+    mosavo::TileDataPtr tileData_;
+    bool isRomData_ = false;
+    bool isCHRData_ = false;
+    std::optional<std::vector<mosavo::PalettePtr>> palettes_;
+    int64_t selectedPalette_ = 0;
+};
+
+using SettingsPtr = std::shared_ptr<EditorViewControllerSettings>;
+
+} // namespace kestova
