@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QString>
+
+#include <functional>
+#include <memory>
+
+class QWidget;
+
+namespace kestova {
+
+// What an open or save panel shows.
+struct PanelOptions
+{
+    QString title;
+    QString nameFilter; // e.g. "NES tiles (*.nes *.chr);;All files (*)"
+    QString suggestedName;
+};
+
+// The open and save panels. `chosen` receives the chosen path, or an empty text when the user cancels; it is always
+// called on the main thread, after the call that showed the panel has returned.
+class FilePanels
+{
+public:
+    virtual ~FilePanels() = default;
+    virtual void chooseFileToOpen(const PanelOptions &options, std::function<void(const QString &)> chosen) = 0;
+    virtual void chooseFileToSave(const PanelOptions &options, std::function<void(const QString &)> chosen) = 0;
+};
+
+// Window-modal QFileDialogs on the active window.
+class DialogFilePanels : public FilePanels
+{
+public:
+    void chooseFileToOpen(const PanelOptions &options, std::function<void(const QString &)> chosen) override;
+    void chooseFileToSave(const PanelOptions &options, std::function<void(const QString &)> chosen) override;
+};
+
+// The panels every file handler uses (DialogFilePanels unless replaced, e.g. by tests).
+FilePanels &filePanels();
+void setFilePanels(std::shared_ptr<FilePanels> panels);
+
+} // namespace kestova
