@@ -14,24 +14,17 @@ std::shared_ptr<FilePanels> &currentPanels()
 
 void showDialog(QFileDialog::AcceptMode mode, const PanelOptions &options, std::function<void(const QString &)> chosen)
 {
-    auto *dialog = new QFileDialog(QApplication::activeWindow(), options.title);
-    dialog->setAttribute(Qt::WA_DeleteOnClose);
-    dialog->setAcceptMode(mode);
-    dialog->setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+    QFileDialog dialog(QApplication::activeWindow(), options.title);
+    dialog.setAcceptMode(mode);
+    dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
     if (!options.nameFilter.isEmpty())
-        dialog->setNameFilter(options.nameFilter);
+        dialog.setNameFilter(options.nameFilter);
     if (!options.suggestedName.isEmpty())
-        dialog->selectFile(options.suggestedName);
-    auto answered = std::make_shared<bool>(false);
-    QObject::connect(dialog, &QFileDialog::fileSelected, dialog, [chosen, answered](const QString &path) {
-        *answered = true;
-        chosen(path);
-    });
-    QObject::connect(dialog, &QFileDialog::finished, dialog, [chosen, answered](int) {
-        if (!*answered)
-            chosen(QString());
-    });
-    dialog->open();
+        dialog.selectFile(options.suggestedName);
+    if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
+        chosen(dialog.selectedFiles().constFirst());
+    else
+        chosen(QString());
 }
 } // namespace
 

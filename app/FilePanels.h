@@ -17,8 +17,8 @@ struct PanelOptions
     QString suggestedName;
 };
 
-// The open and save panels. `chosen` receives the chosen path, or an empty text when the user cancels; it is always
-// called on the main thread, after the call that showed the panel has returned.
+// The open and save panels. `chosen` receives the chosen path, or an empty text when the user cancels; it is called
+// on the main thread before the call that showed the panel returns (the panels are modal).
 class FilePanels
 {
 public:
@@ -27,7 +27,7 @@ public:
     virtual void chooseFileToSave(const PanelOptions &options, std::function<void(const QString &)> chosen) = 0;
 };
 
-// Window-modal QFileDialogs on the active window.
+// Modal QFileDialogs over the active window.
 class DialogFilePanels : public FilePanels
 {
 public:

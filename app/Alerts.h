@@ -1,0 +1,69 @@
+#pragma once
+
+#include <QString>
+#include <QVariantMap>
+
+#include <memory>
+
+class QMessageBox;
+class QWidget;
+
+namespace kestova {
+
+// An error value from which an alert is built: a domain, a code and user information (description, recovery
+// suggestion, recovery options).
+struct DocumentError
+{
+    QString domain;
+    int code = 0;
+    QVariantMap userInfo;
+
+    static inline const QString descriptionKey = QStringLiteral("NSLocalizedDescription");
+    static inline const QString recoverySuggestionKey = QStringLiteral("NSLocalizedRecoverySuggestion");
+    static inline const QString recoveryOptionsKey = QStringLiteral("NSLocalizedRecoveryOptions");
+
+    QString description() const;
+};
+
+enum class MosavoDocumentErrors { openFile, couldNotCreateNewFile };
+// Domain "MosavoDocument", code 0; openFile: "Would you like to close current project?", "Any work not saved will
+// be lost", options "Close", "Cancel"; couldNotCreateNewFile: "New document could not be created".
+DocumentError errorObject(MosavoDocumentErrors error);
+// A failed save without content: domain NSOSStatusErrorDomain, code -4.
+DocumentError saveFailedError();
+
+// The response code of an alert's first button.
+constexpr int alertFirstButtonReturn = 1000;
+
+// A message box built from an error: the description as text, the suggestion as informative text, one button per
+// recovery option (the first one the default); without options, one OK button.
+std::unique_ptr<QMessageBox> makeAlert(const DocumentError &error, QWidget *parent);
+
+enum class SaveChoice { save, discard, cancel };
+
+// The questions and messages the application puts to the user. Replaced by tests.
+class Alerts
+{
+public:
+    virtual ~Alerts() = default;
+    // Runs the alert built from the error; returns 1000 + the index of the button chosen.
+    virtual int runAlert(const DocumentError &error, QWidget *parent) = 0;
+    // Save / Discard / Cancel for a document with unsaved changes.
+    virtual SaveChoice askToSaveChanges(const QString &documentName, QWidget *parent) = 0;
+    // One clear message: what went wrong, with the file and the reason.
+    virtual void showError(const QString &message, QWidget *parent) = 0;
+};
+
+// Modal QMessageBoxes.
+class MessageBoxAlerts : public Alerts
+{
+public:
+    int runAlert(const DocumentError &error, QWidget *parent) override;
+    SaveChoice askToSaveChanges(const QString &documentName, QWidget *parent) override;
+    void showError(const QString &message, QWidget *parent) override;
+};
+
+Alerts &alerts();
+void setAlerts(std::shared_ptr<Alerts> alerts);
+
+} // namespace kestova

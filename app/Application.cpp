@@ -1,0 +1,30 @@
+#include "app/Application.h"
+
+#include "app/AppDelegate.h"
+#include "app/KestovaDocumentController.h"
+#include "editor/MosavoLogging.h"
+
+#include <QApplication>
+#include <QStringList>
+
+namespace kestova {
+
+int runApplication(int argc, char *argv[])
+{
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Kestova"));
+    QApplication::setApplicationDisplayName(QStringLiteral("Kestova"));
+    QApplication::setOrganizationName(QStringLiteral("Kestova"));
+    QApplication::setQuitOnLastWindowClosed(false);
+    mosavo::routeSystemLogToQt();
+
+    AppDelegate delegate;
+    delegate.applicationDidFinishLaunching();
+    KestovaDocumentController::shared().setShowsEmptyWindow(true);
+    const QStringList files = application.arguments().mid(1);
+    if (!files.isEmpty())
+        delegate.openFile(files.constFirst());
+    return application.exec();
+}
+
+} // namespace kestova

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QMainWindow>
+#include <QPointer>
+
+#include <memory>
+
+namespace Ui {
+class MainMosavo;
+}
+
+namespace kestova {
+
+class EditorViewController;
+class MosavoDocument;
+class ROMMenu;
+class ROMMenuItem;
+
+// The main window of one document, built from the Designer form MainMosavo.ui: tile viewer, pixel editor, tools,
+// colour selectors, the File menu and the ROM import/export menu. Without a document it shows only its menus.
+class MainMosavoWindow : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    explicit MainMosavoWindow(MosavoDocument *document = nullptr, QWidget *parent = nullptr);
+    ~MainMosavoWindow() override;
+
+    QPointer<EditorViewController> editorViewController;
+    MosavoDocument *document() const { return document_; }
+    ROMMenu *romMenu() const;
+    ROMMenuItem *romMenuItem() const { return romMenuItem_; }
+    Ui::MainMosavo &ui() const { return *ui_; }
+
+    // Shows a short message in the status bar.
+    void showStatus(const QString &message);
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void connectActions();
+
+    std::unique_ptr<Ui::MainMosavo> ui_;
+    QPointer<MosavoDocument> document_;
+    ROMMenuItem *romMenuItem_ = nullptr;
+};
+
+} // namespace kestova
