@@ -20,10 +20,10 @@ int runApplication(int argc, char *argv[])
 
     AppDelegate delegate;
     delegate.applicationDidFinishLaunching();
-    KestovaDocumentController::shared().setShowsEmptyWindow(true);
     const QStringList files = application.arguments().mid(1);
     if (!files.isEmpty())
         delegate.openFile(files.constFirst());
+    KestovaDocumentController::shared().setShowsEmptyWindow(true);
     return application.exec();
 }
 

@@ -495,17 +495,4 @@ std::optional<int> runBatch(const QStringList &arguments)
     return runBatch(arguments, out, err);
 }
 
-int runCommandLine(int argc, char *argv[])
-{
-    const QCoreApplication application(argc, argv);
-    QStringList arguments = QCoreApplication::arguments();
-    if (!arguments.isEmpty())
-        arguments.removeFirst();
-    if (auto status = runBatch(arguments))
-        return *status;
-    QTextStream err(stderr);
-    err << commandLineUsage();
-    return 2;
-}
-
 } // namespace kestova

@@ -27,7 +27,4 @@ std::optional<int> runBatch(const QStringList &arguments, QTextStream &out, QTex
 // The same on standard output and standard error.
 std::optional<int> runBatch(const QStringList &arguments);
 
-// The program's entry: runs a batch command, or prints the usage and gives 2 when there is none.
-int runCommandLine(int argc, char *argv[]);
-
 } // namespace kestova

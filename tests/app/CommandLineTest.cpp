@@ -339,7 +339,6 @@ TEST(CommandLine, WrongUsageExitsTwoWithTheUsage)
     const QString png = QStringLiteral("--export-png");
 
     const QList<QStringList> wrong = {
-        {},
         { QStringLiteral("--bogus"), input },
         { QStringLiteral("-x"), input },
         { QStringLiteral("--info") },
