@@ -1,5 +1,7 @@
 #include "app/CommandLine.h"
 
+#include "app/FileIO.h"
+
 #include "core/ConsoleDataFactory.h"
 #include "core/INesHeader.h"
 #include "core/SystemLog.h"
@@ -8,18 +10,14 @@
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QImage>
 #include <QImageWriter>
-#include <QSaveFile>
 #include <QTextStream>
 
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
 #include <array>
-#include <functional>
 #include <limits>
 #include <variant>
 
@@ -29,7 +27,6 @@ namespace {
 
 using mosavo::Bytes;
 
-constexpr qint64 maximumInputSize = qint64(64) * 1024 * 1024;
 constexpr int tileSide = 8;
 constexpr int defaultColumns = 16;
 constexpr int maximumColumns = 4096;
@@ -52,13 +49,6 @@ struct BatchOptions
 
 struct UsageError
 {
-    QString reason;
-};
-
-// A file that cannot be used: the path as given and why.
-struct InputError
-{
-    QString path;
     QString reason;
 };
 
@@ -182,90 +172,49 @@ std::variant<BatchOptions, UsageError> parseArguments(const QStringList &argumen
     return options;
 }
 
-// Checks what can be checked without reading: the path names a regular file no larger than limit bytes.
-std::optional<QString> checkInputFile(const QFileInfo &info, qint64 limit)
+std::variant<mosavo::TileDataPtr, FileError> readTileFile(const QString &path)
 {
-    if (!info.exists())
-        return QStringLiteral("no such file");
-    if (info.isDir())
-        return QStringLiteral("is a directory, not a file");
-    if (!info.isFile())
-        return QStringLiteral("not a regular file");
-    if (info.size() > limit)
-        return QStringLiteral("too large (%1 bytes; at most %2 bytes are read)").arg(info.size()).arg(limit);
-    return std::nullopt;
-}
-
-std::variant<Bytes, InputError> readWholeFile(const QString &path, qint64 limit)
-{
-    const QFileInfo info(path);
-    if (auto reason = checkInputFile(info, limit))
-        return InputError { path, *reason };
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return InputError { path, QStringLiteral("cannot be read (%1)").arg(file.errorString()) };
-    Bytes bytes(size_t(info.size()));
-    qint64 done = 0;
-    while (done < qint64(bytes.size())) {
-        const qint64 count = file.read(reinterpret_cast<char *>(bytes.data()) + done, qint64(bytes.size()) - done);
-        if (count < 0)
-            return InputError { path, QStringLiteral("cannot be read (%1)").arg(file.errorString()) };
-        if (count == 0)
-            break;
-        done += count;
-    }
-    char extra = 0;
-    if (done != qint64(bytes.size()) || file.read(&extra, 1) != 0)
-        return InputError { path, QStringLiteral("changed while it was being read") };
-    return bytes;
-}
-
-std::variant<mosavo::TileDataPtr, InputError> readTileFile(const QString &path)
-{
-    auto read = readWholeFile(path, maximumInputSize);
-    if (auto *error = std::get_if<InputError>(&read))
-        return *error;
-    const Bytes &bytes = std::get<Bytes>(read);
+    const ReadResult read = readWholeFile(path);
+    if (read.error)
+        return *read.error;
+    const Bytes &bytes = read.bytes;
     if (bytes.empty())
-        return InputError { path, QStringLiteral("empty file (no tiles)") };
+        return FileError { path, QStringLiteral("empty file (no tiles)") };
     if (auto tiles = mosavo::ConsoleDataFactory::generate(bytes))
         return tiles;
     if (mosavo::ConsoleDataFactory::isRomImage(bytes))
-        return InputError { path,
+        return FileError { path,
             QStringLiteral("iNES ROM image without a single whole 16-byte tile after its "
                            "header (%1 bytes)")
                 .arg(bytes.size()) };
-    return InputError { path,
+    return FileError { path,
         QStringLiteral("not an iNES ROM image or CHR data (%1 bytes is not a whole number of "
                        "16-byte tiles)")
             .arg(bytes.size()) };
 }
 
 // The colours (0xRRGGBB) of colour index 0-3: sub-palette index of the palette file at path.
-std::variant<std::array<uint32_t, 4>, InputError> readSubPalette(const QString &path, int index)
+std::variant<std::array<uint32_t, 4>, FileError> readSubPalette(const QString &path, int index)
 {
-    const QFileInfo info(path);
-    if (auto reason = checkInputFile(info, maximumInputSize))
-        return InputError { path, *reason };
-    if (info.size() != qint64(mosavo::PaletteFactory::paletteFileSize))
-        return InputError { path,
+    const ReadResult read = readWholeFile(path);
+    if (read.error)
+        return *read.error;
+    const Bytes &bytes = read.bytes;
+    if (bytes.size() != mosavo::PaletteFactory::paletteFileSize)
+        return FileError { path,
             QStringLiteral("not a palette file (%1 bytes; a palette file holds exactly 32 colour "
                            "numbers 0x00-0x3F)")
-                .arg(info.size()) };
-    auto read = readWholeFile(path, maximumInputSize);
-    if (auto *error = std::get_if<InputError>(&read))
-        return *error;
-    const Bytes &bytes = std::get<Bytes>(read);
+                .arg(bytes.size()) };
     const auto palettes = mosavo::PaletteFactory::generate(bytes);
     if (!palettes) {
         for (size_t i = 0; i < bytes.size(); ++i)
             if (bytes[i] > 0x3F)
-                return InputError { path,
+                return FileError { path,
                     QStringLiteral("not a palette file (byte %1 is 0x%2; colour numbers are "
                                    "0x00-0x3F)")
                         .arg(i)
                         .arg(QString::number(bytes[i], 16).toUpper()) };
-        return InputError { path, QStringLiteral("not a palette file") };
+        return FileError { path, QStringLiteral("not a palette file") };
     }
     std::array<uint32_t, 4> colors {};
     const auto &entries = (*palettes)[size_t(index)]->palette();
@@ -311,22 +260,6 @@ QImage renderTileSheet(const mosavo::TileData &tiles, const std::array<uint32_t,
     return image;
 }
 
-// Writes the output through a temporary file that replaces path only when everything was written.
-std::optional<InputError> writeAtomically(
-    const QString &path, const std::function<std::optional<QString>(QIODevice &)> &write)
-{
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return InputError { path, QStringLiteral("cannot be written (%1)").arg(file.errorString()) };
-    if (auto reason = write(file)) {
-        file.cancelWriting();
-        return InputError { path, *reason };
-    }
-    if (!file.commit())
-        return InputError { path, QStringLiteral("cannot be written (%1)").arg(file.errorString()) };
-    return std::nullopt;
-}
-
 std::string infoJson(const mosavo::TileData &tiles)
 {
     nlohmann::ordered_json info;
@@ -367,7 +300,7 @@ private:
     QtMessageHandler previousHandler_;
 };
 
-int report(QTextStream &err, const InputError &error)
+int report(QTextStream &err, const FileError &error)
 {
     err << "kestova: " << QDir::toNativeSeparators(error.path) << ": " << error.reason << '\n';
     err.flush();
@@ -379,7 +312,7 @@ int runOptions(const BatchOptions &options, QTextStream &out, QTextStream &err)
     const DiagnosticsSilencer silencer;
     const QString &input = options.files.front();
     auto read = readTileFile(input);
-    if (auto *error = std::get_if<InputError>(&read))
+    if (auto *error = std::get_if<FileError>(&read))
         return report(err, *error);
     const mosavo::TileData &tiles = *std::get<mosavo::TileDataPtr>(read);
 
@@ -392,12 +325,7 @@ int runOptions(const BatchOptions &options, QTextStream &out, QTextStream &err)
         const auto bytes = tiles.consoleFormattedPixelData();
         if (!bytes)
             return report(err, { input, QStringLiteral("holds no tiles") });
-        const auto error = writeAtomically(options.output, [&](QIODevice &device) -> std::optional<QString> {
-            if (device.write(reinterpret_cast<const char *>(bytes->data()), qint64(bytes->size()))
-                != qint64(bytes->size()))
-                return QStringLiteral("cannot be written (%1)").arg(device.errorString());
-            return std::nullopt;
-        });
+        const auto error = writeFileAtomically(options.output, *bytes);
         return error ? report(err, *error) : 0;
     }
     case BatchMode::exportPng: {
@@ -406,7 +334,7 @@ int runOptions(const BatchOptions &options, QTextStream &out, QTextStream &err)
             colors[i] = mosavo::nesRgb(greyPalette[i]);
         if (options.palette) {
             auto palette = readSubPalette(*options.palette, options.subPalette.value_or(0));
-            if (auto *error = std::get_if<InputError>(&palette))
+            if (auto *error = std::get_if<FileError>(&palette))
                 return report(err, *error);
             colors = std::get<std::array<uint32_t, 4>>(palette);
         }
@@ -426,7 +354,7 @@ int runOptions(const BatchOptions &options, QTextStream &out, QTextStream &err)
                     QStringLiteral("the picture of %1 tiles, %2 to a row, is too large")
                         .arg(tiles.totalNumberTiles())
                         .arg(columns) });
-        const auto error = writeAtomically(options.output, [&](QIODevice &device) -> std::optional<QString> {
+        const auto error = writeFileAtomically(options.output, [&](QIODevice &device) -> std::optional<QString> {
             QImageWriter writer(&device, "png");
             if (!writer.write(image))
                 return QStringLiteral("cannot be written as PNG (%1)").arg(writer.errorString());

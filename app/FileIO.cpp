@@ -18,10 +18,14 @@ ReadResult readWholeFile(const QString &path)
         result.error = FileError { path, QStringLiteral("is a folder, not a file") };
         return result;
     }
+    if (!info.isFile()) {
+        // A device or a pipe: its size says nothing and reading it may never end.
+        result.error = FileError { path, QStringLiteral("not a regular file") };
+        return result;
+    }
     if (info.size() > maximumInputSize) {
-        result.error = FileError { path, QStringLiteral("too large (%1 bytes; at most %2 are accepted)")
-                                             .arg(info.size())
-                                             .arg(maximumInputSize) };
+        result.error = FileError { path,
+            QStringLiteral("too large (%1 bytes; at most %2 are accepted)").arg(info.size()).arg(maximumInputSize) };
         return result;
     }
     QFile file(path);
@@ -45,14 +49,22 @@ ReadResult readWholeFile(const QString &path)
 
 std::optional<FileError> writeFileAtomically(const QString &path, const mosavo::Bytes &bytes)
 {
+    return writeFileAtomically(path, [&bytes](QIODevice &device) -> std::optional<QString> {
+        const auto written = device.write(reinterpret_cast<const char *>(bytes.data()), qint64(bytes.size()));
+        if (written != qint64(bytes.size()))
+            return QStringLiteral("cannot be written (%1)").arg(device.errorString());
+        return std::nullopt;
+    });
+}
+
+std::optional<FileError> writeFileAtomically(const QString &path, const DeviceWriter &write)
+{
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return FileError { path, QStringLiteral("cannot be written (%1)").arg(file.errorString()) };
-    const auto written = file.write(reinterpret_cast<const char *>(bytes.data()), qint64(bytes.size()));
-    if (written != qint64(bytes.size())) {
-        const QString reason = file.errorString();
+    if (auto reason = write(file)) {
         file.cancelWriting();
-        return FileError { path, QStringLiteral("cannot be written (%1)").arg(reason) };
+        return FileError { path, *reason };
     }
     if (!file.commit())
         return FileError { path, QStringLiteral("cannot be written (%1)").arg(file.errorString()) };

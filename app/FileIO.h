@@ -4,7 +4,10 @@
 
 #include <QString>
 
+#include <functional>
 #include <optional>
+
+class QIODevice;
 
 namespace kestova {
 
@@ -30,5 +33,9 @@ struct ReadResult
 ReadResult readWholeFile(const QString &path);
 // Writes through a temporary file renamed into place: on failure the old file (if any) is left as it was.
 std::optional<FileError> writeFileAtomically(const QString &path, const mosavo::Bytes &bytes);
+// The same for content that is produced while it is written (such as an encoded picture): write puts it on the
+// device and returns a reason when it fails, in which case nothing is replaced.
+using DeviceWriter = std::function<std::optional<QString>(QIODevice &device)>;
+std::optional<FileError> writeFileAtomically(const QString &path, const DeviceWriter &write);
 
 } // namespace kestova

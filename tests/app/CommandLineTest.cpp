@@ -241,7 +241,7 @@ TEST(CommandLine, UnusableInputFailsWithOneLineAndLeavesNoOutput)
         QStringLiteral("without a single whole 16-byte tile"));
     cases.append({ temp.filePath(QStringLiteral("missing.chr")), QStringLiteral("no such file") });
     ASSERT_TRUE(QDir(temp.path()).mkdir(QStringLiteral("folder.chr")));
-    cases.append({ temp.filePath(QStringLiteral("folder.chr")), QStringLiteral("is a directory") });
+    cases.append({ temp.filePath(QStringLiteral("folder.chr")), QStringLiteral("is a folder, not a file") });
     {
         const QString path = temp.filePath(QStringLiteral("huge.chr"));
         QFile huge(path);
