@@ -8,10 +8,10 @@
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
-#include <QPen>
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 namespace mosavo {
 
@@ -32,6 +32,22 @@ QString describe(const TileDataPtr &tileData)
     if (!tileData)
         return QStringLiteral("absent");
     return QStringLiteral("tile data of %1 tiles").arg(tileData->totalNumberTiles());
+}
+
+// Writes color into count pixels, four at a time where it can.
+inline void fillRun(uint32_t *target, int64_t count, uint32_t color)
+{
+    if (count < 8) {
+        for (int64_t i = 0; i < count; ++i)
+            target[i] = color;
+        return;
+    }
+    const uint32_t four[4] = { color, color, color, color };
+    int64_t i = 0;
+    for (; i + 4 <= count; i += 4)
+        std::memcpy(target + i, four, sizeof four);
+    for (; i < count; ++i)
+        target[i] = color;
 }
 
 } // namespace
@@ -258,66 +274,185 @@ void Mosavo::commit()
     requestRedraw();
 }
 
-void Mosavo::rebuildGridLines(int64_t side, int64_t pixels)
+void Mosavo::layOutFrame(int side, int64_t canvasColumns, int64_t canvasRows, int64_t pixelsPerSide)
 {
-    if (side == gridSide_ && pixels == gridPixelsPerSide_)
+    const FrameLayout layout { side, canvasColumns, canvasRows, pixelsPerSide, lineWidthForPixels_,
+        lineWidthForTiles_ };
+    if (layout == frameLayout_)
         return;
-    gridSide_ = side;
-    gridPixelsPerSide_ = pixels;
-    const double length = double(side);
-    const double step = length / double(pixels);
-    pixelGridLines_.clear();
-    tileGridLines_.clear();
-    for (int64_t i = 0; i <= pixels; ++i) {
-        const double at = double(i) * step;
-        auto &lines = (i % nesTileSide == 0) ? tileGridLines_ : pixelGridLines_;
-        lines.emplace_back(at, 0.0, at, length);
-        lines.emplace_back(0.0, at, length, at);
+    frameLayout_ = layout;
+
+    // Cell j of a grid of count cells covers the view pixels from boundary(j) up to boundary(j + 1).
+    auto boundary = [side](int64_t j, int64_t count) { return int64_t(std::floor(double(j) * side / count + 0.5)); };
+    auto mapCells = [&](std::vector<int32_t> &cellOfPixel, int64_t count) {
+        cellOfPixel.assign(size_t(side), 0);
+        for (int64_t j = 0; j < count; ++j)
+            for (int64_t x = boundary(j, count); x < std::min<int64_t>(boundary(j + 1, count), side); ++x)
+                cellOfPixel[size_t(x)] = int32_t(j);
+    };
+    columnStarts_.resize(size_t(canvasColumns) + 1);
+    for (int64_t j = 0; j <= canvasColumns; ++j)
+        columnStarts_[size_t(j)] = int32_t(std::clamp<int64_t>(boundary(j, canvasColumns), 0, side));
+    mapCells(canvasRowOfPixel_, canvasRows);
+
+    // A stroke of width w on a boundary covers round(w) pixels (at least one, as with anti-aliasing off), the
+    // boundary's own pixel and those before and after it, as a line drawn on that boundary would.
+    strokesOverPixel_.assign(size_t(side), 0);
+    auto stroke = [&](int64_t j, double width) {
+        const int64_t covered = !(width >= 1.0) ? 1 : std::llround(std::min(width, double(side)));
+        const int64_t first = boundary(j, pixelsPerSide) - covered / 2;
+        for (int64_t x = std::max<int64_t>(first, 0); x < std::min<int64_t>(first + covered, side); ++x)
+            strokesOverPixel_[size_t(x)] = uint16_t(std::min(strokesOverPixel_[size_t(x)] + 1, 255));
+    };
+    for (int64_t j = 0; j <= pixelsPerSide; ++j)
+        stroke(j, lineWidthForPixels_);
+    for (int64_t j = 0; j <= pixelsPerSide; j += nesTileSide)
+        stroke(j, lineWidthForTiles_);
+    strokedPixels_.clear();
+    for (int x = 0; x < side; ++x)
+        if (strokesOverPixel_[size_t(x)] != 0)
+            strokedPixels_.push_back(x);
+
+    // The runs of pixels of each canvas column that no stroke covers.
+    unstrokedRuns_.clear();
+    for (int64_t j = 0; j < canvasColumns; ++j) {
+        for (int32_t x = columnStarts_[size_t(j)]; x < columnStarts_[size_t(j) + 1];) {
+            if (strokesOverPixel_[size_t(x)] != 0) {
+                ++x;
+                continue;
+            }
+            PixelRun run { x, 0, int32_t(j) };
+            while (x < columnStarts_[size_t(j) + 1] && strokesOverPixel_[size_t(x)] == 0) {
+                ++run.length;
+                ++x;
+            }
+            unstrokedRuns_.push_back(run);
+        }
     }
-    // The tile grid's lines lie on pixel grid lines too; the pixel grid strokes them first, like every other line.
-    pixelGridLines_.insert(pixelGridLines_.end(), tileGridLines_.begin(), tileGridLines_.end());
+}
+
+void Mosavo::drawFrame(QPainter &painter, int side, int64_t pixels)
+{
+    // The colour of each colour index as the canvas paints it: opaque palette colours, transparent for an index
+    // without a palette entry. Without a canvas the grids lie over the window's colour.
+    static constexpr int64_t noCanvas = 0;
+    const int64_t *indices = &noCanvas;
+    int64_t columns = 1;
+    int64_t rows = 1;
+    bool opaque = true;
+    indexColors_.clear();
+    if (bitmapCanvasForDrawing_ && bitmapCanvasForDrawing_->palette()) {
+        const Matrix &block = *bitmapCanvasForDrawing_->matrix();
+        columns = block.columns();
+        rows = block.rows();
+        indices = block.cells().data();
+        for (const ColorEntry &entry : bitmapCanvasForDrawing_->palette()->palette())
+            indexColors_.push_back(qRgb(BitmapCanvas::toSample(entry.color.red),
+                BitmapCanvas::toSample(entry.color.green), BitmapCanvas::toSample(entry.color.blue)));
+        bool unknown = false;
+        for (const int64_t index : block.cells())
+            unknown |= uint64_t(index) >= indexColors_.size();
+        opaque &= !unknown;
+    } else {
+        const QRgb window = palette().color(QPalette::Window).rgba();
+        indexColors_.push_back(qPremultiply(window));
+        opaque &= qAlpha(window) == 255;
+    }
+    const auto colorOf = [this](int64_t index) -> uint32_t {
+        return uint64_t(index) < indexColors_.size() ? indexColors_[size_t(index)] : 0u;
+    };
+    if (columns <= 0 || rows <= 0)
+        return;
+    layOutFrame(side, columns, rows, pixels);
+
+    // Every grid stroke is the same colour, so a pixel under k strokes is that colour laid over it k times.
+    const QRgb line = qPremultiply(lineColorBetweenTiles_.rgba());
+    const int lineAlpha = qAlpha(line);
+    const bool opaqueLine = lineAlpha == 255;
+    opaque &= opaqueLine || strokedPixels_.empty();
+    auto overlay = [line, lineAlpha](QRgb under, int times) -> QRgb {
+        const int keep = 255 - lineAlpha;
+        for (int i = 0; i < times; ++i)
+            under = qRgba(qRed(line) + qRed(under) * keep / 255, qGreen(line) + qGreen(under) * keep / 255,
+                qBlue(line) + qBlue(under) * keep / 255, qAlpha(line) + qAlpha(under) * keep / 255);
+        return under;
+    };
+    // An opaque picture replaces what is under it outright, which spares blending every pixel.
+    if (opaque)
+        painter.setCompositionMode(QPainter::CompositionMode_Source);
+    else
+        painter.fillRect(rect(), palette().color(QPalette::Window));
+
+    // One canvas row with the vertical grid lines over it, shared by all the view rows showing that canvas row. An
+    // opaque line colour covers the same pixels in every row, so they are written once and only the runs of pixels
+    // between them are filled for each row.
+    composedRow_.assign(size_t(side), line);
+    auto composeRow = [&](int32_t canvasRow) {
+        const int64_t *rowIndices = indices + size_t(canvasRow) * size_t(columns);
+        uint32_t *row = composedRow_.data();
+        if (opaqueLine) {
+            for (const PixelRun &run : unstrokedRuns_)
+                fillRun(row + run.start, run.length, colorOf(rowIndices[run.column]));
+            return;
+        }
+        for (int64_t j = 0; j < columns; ++j)
+            fillRun(row + columnStarts_[size_t(j)], columnStarts_[size_t(j) + 1] - columnStarts_[size_t(j)],
+                colorOf(rowIndices[j]));
+        for (const int32_t x : strokedPixels_)
+            row[x] = overlay(row[x], strokesOverPixel_[size_t(x)]);
+    };
+
+    // The view is drawn row by row from three one-row pictures: the current canvas row, a row of grid line, and a
+    // canvas row under a translucent grid line. Drawing a row straight from them costs no more than copying it, so
+    // no picture of the whole view is ever made.
+    lineRow_.assign(size_t(side), line);
+    overlaidRow_.resize(size_t(side));
+    const auto wrap = [side](const std::vector<uint32_t> &row) {
+        return QImage(reinterpret_cast<const uchar *>(row.data()), side, 1, qsizetype(side) * 4,
+            QImage::Format_ARGB32_Premultiplied);
+    };
+    const QImage canvasRowImage = wrap(composedRow_);
+    const QImage lineRowImage = wrap(lineRow_);
+    const QImage overlaidRowImage = wrap(overlaidRow_);
+    int32_t composedCanvasRow = -1;
+    for (int y = 0; y < side; ++y) {
+        const int32_t canvasRow = canvasRowOfPixel_[size_t(y)];
+        if (canvasRow != composedCanvasRow) {
+            composedCanvasRow = canvasRow;
+            composeRow(canvasRow);
+        }
+        const uint16_t strokes = strokesOverPixel_[size_t(y)];
+        if (strokes == 0) {
+            painter.drawImage(QPoint(0, y), canvasRowImage);
+        } else if (opaqueLine) {
+            painter.drawImage(QPoint(0, y), lineRowImage);
+        } else {
+            for (int x = 0; x < side; ++x)
+                overlaidRow_[size_t(x)] = overlay(composedRow_[size_t(x)], strokes);
+            painter.drawImage(QPoint(0, y), overlaidRowImage);
+        }
+    }
 }
 
 void Mosavo::paintEvent(QPaintEvent *)
 {
+    // The view paints every one of its pixels (it is opaque to Qt); "drawing nothing" shows the window's colour.
+    QPainter painter(this);
     if (!tileData_) {
         qCInfo(mosavoLog).noquote() << "dimension is not greater than 0";
+        painter.fillRect(rect(), palette().color(QPalette::Window));
         return;
     }
     const int64_t pixels = pixelsPerSide(zoomSize_);
     if (double(width()) / double(pixels) != double(height()) / double(pixels)) {
         qCWarning(mosavoLog).noquote() << "ERROR dimension (width and height) of the view are not the same.";
+        painter.fillRect(rect(), palette().color(QPalette::Window));
         return;
     }
-
-    QPainter painter(this);
-    painter.setRenderHint(QPainter::Antialiasing, false);
-    painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
-
-    if (bitmapCanvasForDrawing_) {
-        const Matrix &block = *bitmapCanvasForDrawing_->matrix();
-        const QSize size(int(block.columns()), int(block.rows()));
-        if (frame_.size() != size)
-            frame_ = QImage(size, QImage::Format_RGBA8888);
-        if (!frame_.isNull() && frame_.bytesPerLine() == size.width() * 4) {
-            bitmapCanvasForDrawing_->renderInto(frame_.bits());
-            painter.drawImage(QRectF(rect()), frame_);
-        }
-    }
-
-    rebuildGridLines(width(), pixels);
-    const int64_t tileSide = dimensionForTiles();
-    QPen pen(lineColorBetweenTiles_);
-    // With anti-aliasing off a stroke is at least one pixel wide: thinner widths draw as one-pixel lines.
-    pen.setWidthF(lineWidthForPixels_ < 1.0 ? 0.0 : lineWidthForPixels_);
-    painter.setPen(pen);
-    painter.setBrush(Qt::NoBrush);
-    painter.drawLines(pixelGridLines_.data(), int(pixelGridLines_.size()));
-    if (tileSide > 0) {
-        pen.setWidthF(lineWidthForTiles_ < 1.0 ? 0.0 : lineWidthForTiles_);
-        painter.setPen(pen);
-        painter.drawLines(tileGridLines_.data(), int(tileGridLines_.size()));
-    }
+    // The image scaled without smoothing, the pixel grid and the tile grid (whose lines are dimensionForTiles()
+    // pixels apart) are composed row by row: much cheaper than stroking thousands of lines over a scaled image.
+    if (dimensionForTiles() == nesTileSide)
+        drawFrame(painter, width(), pixels);
 }
 
 } // namespace mosavo

@@ -11,9 +11,10 @@
 
 #include <QColor>
 #include <QImage>
-#include <QLineF>
 #include <QPointF>
 #include <QWidget>
+
+class QPainter;
 
 #include <cstdint>
 #include <memory>
@@ -131,7 +132,11 @@ private:
     // Cuts the drawing canvas into tiles, rebuilds both canvases on its matrix, tells the data source and redraws.
     void commit();
     void requestRedraw() { QWidget::update(); }
-    void rebuildGridLines(int64_t side, int64_t pixelsPerSide);
+    // Which canvas column (row) each view column (row) shows, and how many grid strokes cover it, for a square view of
+    // side view pixels, a canvas of the given size and a grid of pixelsPerSide squares a side.
+    void layOutFrame(int side, int64_t canvasColumns, int64_t canvasRows, int64_t pixelsPerSide);
+    // Draws the picture of the view: the canvas image scaled without smoothing with both grids over it.
+    void drawFrame(QPainter &painter, int side, int64_t pixelsPerSide);
 
     int64_t colorFromPalette_ = 3;
     QPointF startingPositionForCursor_;
@@ -155,12 +160,33 @@ private:
     // The block's pixels at the press, for the shape tools' live preview.
     std::vector<int64_t> pixelsAtPress_;
 
-    // Reused drawing buffers.
-    QImage frame_;
-    std::vector<QLineF> pixelGridLines_;
-    std::vector<QLineF> tileGridLines_;
-    int64_t gridSide_ = -1;
-    int64_t gridPixelsPerSide_ = -1;
+    // Drawing: the composed view and the layout it was composed with.
+    struct FrameLayout
+    {
+        int side = -1;
+        int64_t canvasColumns = -1;
+        int64_t canvasRows = -1;
+        int64_t pixelsPerSide = -1;
+        double lineWidthForPixels = -1.0;
+        double lineWidthForTiles = -1.0;
+        bool operator==(const FrameLayout &) const = default;
+    };
+    FrameLayout frameLayout_;
+    std::vector<int32_t> columnStarts_;
+    std::vector<int32_t> canvasRowOfPixel_;
+    std::vector<uint16_t> strokesOverPixel_;
+    std::vector<int32_t> strokedPixels_;
+    struct PixelRun
+    {
+        int32_t start = 0;
+        int32_t length = 0;
+        int32_t column = 0;
+    };
+    std::vector<PixelRun> unstrokedRuns_;
+    std::vector<uint32_t> indexColors_;
+    std::vector<uint32_t> composedRow_;
+    std::vector<uint32_t> lineRow_;
+    std::vector<uint32_t> overlaidRow_;
 };
 
 } // namespace mosavo

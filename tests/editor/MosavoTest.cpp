@@ -503,6 +503,61 @@ TEST_F(MosavoTest, DrawsTheBlockWithPixelAndTileGrids)
     EXPECT_EQ(red.pixel(19, 20), colourOf(1));
 }
 
+TEST_F(MosavoTest, GridFollowsWidthsTranslucentColoursAndUnevenSizes)
+{
+    for (int64_t &cell : tileData->matrices()[5]->cells())
+        cell = 1; // red
+    auto editor = makeEditor(ZoomSize::x4, { 5, 5, 5, 5 }, 256);
+    auto grab = [&] { return editor->grab().toImage().convertToFormat(QImage::Format_RGB32); };
+    const QRgb red = qRgb(255, 0, 0);
+
+    editor->setLineWidthForTiles(4.0);
+    QImage image = grab();
+    for (int x = 62; x <= 65; ++x)
+        EXPECT_EQ(image.pixel(x, 20), qRgb(0, 0, 0)) << x;
+    EXPECT_EQ(image.pixel(61, 20), red);
+    EXPECT_EQ(image.pixel(66, 20), red);
+    EXPECT_EQ(image.pixel(20, 64), qRgb(0, 0, 0)) << "rows follow the same grid";
+
+    // A half-transparent grid darkens what is under it once per stroke: the tile lines lie on pixel lines too.
+    editor->setLineWidthForTiles(2.0);
+    editor->setLineColorBetweenTiles(QColor(0, 0, 0, 128));
+    image = grab();
+    EXPECT_NEAR(qRed(image.pixel(8, 20)), 127, 2);
+    EXPECT_NEAR(qRed(image.pixel(63, 20)), 127, 2);
+    EXPECT_NEAR(qRed(image.pixel(64, 20)), 63, 2);
+    EXPECT_NEAR(qRed(image.pixel(8, 8)), 63, 2) << "a pixel line across a pixel line";
+    EXPECT_NEAR(qRed(image.pixel(64, 56)), 31, 2) << "a pixel line across a tile line";
+    // Below the first tile row the squares are filler (slot 0, grey 204): four strokes cross at (64, 64).
+    EXPECT_NEAR(qRed(image.pixel(64, 64)), 12, 2);
+    EXPECT_EQ(image.pixel(12, 20), red);
+
+    // A colour index without a palette entry is transparent: the window shows through.
+    editor->setLineColorBetweenTiles(Qt::black);
+    block(*editor).values[2][2] = 7;
+    image = grab();
+    EXPECT_EQ(image.pixel(20, 20), editor->palette().color(QPalette::Window).rgb());
+    EXPECT_EQ(image.pixel(28, 20), red);
+
+    // A side that is not a multiple of the pixels per side: every square still shows its own pixel.
+    for (int side : { 250, 130 }) {
+        editor->setFixedSize(side, side);
+        for (int64_t &cell : block(*editor).cells())
+            cell = 0;
+        for (int64_t i = 0; i < 32; ++i)
+            block(*editor).values[i][size_t(i)] = 3;
+        image = grab();
+        const double step = side / 32.0;
+        for (int64_t i = 0; i < 32; ++i) {
+            const int at = int((double(i) + 0.6) * step);
+            EXPECT_EQ(image.pixel(at, at), qRgb(0, 0, 255)) << side << " " << i;
+            if (i + 1 < 32) {
+                EXPECT_EQ(image.pixel(int((double(i + 1) + 0.6) * step), at), qRgb(204, 204, 204)) << side << " " << i;
+            }
+        }
+    }
+}
+
 TEST_F(MosavoTest, RendersShapesAtSixteenTilesPerSide)
 {
     tileData = makeTiles(256, true);
