@@ -33,8 +33,11 @@ ReadResult readWholeFile(const QString &path)
         result.error = FileError { path, QStringLiteral("cannot be read (%1)").arg(file.errorString()) };
         return result;
     }
-    // Read at most one byte past the limit, in case the file grew after it was measured.
-    const QByteArray data = file.read(maximumInputSize + 1);
+    // A read of n bytes reserves n bytes first: ask for the measured size and one byte more, and only when the file
+    // grew after it was measured for the rest up to one byte past the limit.
+    QByteArray data = file.read(info.size() + 1);
+    if (data.size() > info.size() && file.error() == QFileDevice::NoError)
+        data += file.read(maximumInputSize + 1 - data.size());
     if (file.error() != QFileDevice::NoError) {
         result.error = FileError { path, QStringLiteral("cannot be read (%1)").arg(file.errorString()) };
         return result;
@@ -43,7 +46,9 @@ ReadResult readWholeFile(const QString &path)
         result.error = FileError { path, QStringLiteral("too large (more than %1 bytes)").arg(maximumInputSize) };
         return result;
     }
-    result.bytes.assign(data.begin(), data.end());
+    // One block copy (iterating the chars one by one costs more than the read itself for a ROM image).
+    const auto *first = reinterpret_cast<const uint8_t *>(data.constData());
+    result.bytes.assign(first, first + data.size());
     return result;
 }
 
@@ -59,6 +64,12 @@ std::optional<FileError> writeFileAtomically(const QString &path, const mosavo::
 
 std::optional<FileError> writeFileAtomically(const QString &path, const DeviceWriter &write)
 {
+    // A folder or a device is never replaced by a file: the atomic rename would put a regular file in its place.
+    const QFileInfo target(path);
+    if (target.isDir())
+        return FileError { path, QStringLiteral("is a folder, not a file") };
+    if (target.exists() && !target.isFile())
+        return FileError { path, QStringLiteral("is not a regular file (a device or a pipe)") };
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return FileError { path, QStringLiteral("cannot be written (%1)").arg(file.errorString()) };
