@@ -54,7 +54,10 @@ inline void fillRun(uint32_t *target, int64_t count, uint32_t color)
 
 Mosavo::Mosavo(QWidget *parent)
     : QWidget(parent)
-{ }
+{
+    // paintEvent covers every pixel of the view, so Qt need not clear it first.
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
 
 Mosavo::~Mosavo() = default;
 
@@ -182,13 +185,13 @@ void Mosavo::mousePressEvent(QMouseEvent *event)
     const std::optional<Cell> cell = cellAt(event->position());
     if (!bitmapCanvasForDrawing_ || !cell)
         return;
-    Matrix &pixels = *bitmapCanvasForDrawing_->matrix();
-    const auto cells = pixels.cells();
+    Matrix &block = *bitmapCanvasForDrawing_->matrix();
+    const auto cells = block.cells();
     pixelsAtPress_.assign(cells.begin(), cells.end());
     pressCell_ = *cell;
     lastCell_ = *cell;
     if (toolType_ == ToolType::fillBucket)
-        pixels::floodFill(pixels, *cell, colorFromPalette_);
+        pixels::floodFill(block, *cell, colorFromPalette_);
     else
         bitmapCanvasForDrawing_->setColorID(colorFromPalette_, cell->x, cell->y);
     requestRedraw();
@@ -226,24 +229,24 @@ void Mosavo::dragTo(Cell cell)
 {
     if (!bitmapCanvasForDrawing_ || cell == lastCell_)
         return;
-    Matrix &pixels = *bitmapCanvasForDrawing_->matrix();
+    Matrix &block = *bitmapCanvasForDrawing_->matrix();
     switch (toolType_) {
     case ToolType::pencil:
-        pixels::drawLine(pixels, lastCell_, cell, colorFromPalette_);
+        pixels::drawLine(block, lastCell_, cell, colorFromPalette_);
         break;
     case ToolType::fillBucket:
         break;
     default: {
-        const auto cells = pixels.cells();
+        const auto cells = block.cells();
         if (pixelsAtPress_.size() != cells.size())
             break; // the block was rebuilt during the gesture
         std::copy(pixelsAtPress_.begin(), pixelsAtPress_.end(), cells.begin());
         if (toolType_ == ToolType::straightLine)
-            pixels::drawLine(pixels, pressCell_, cell, colorFromPalette_);
+            pixels::drawLine(block, pressCell_, cell, colorFromPalette_);
         else if (toolType_ == ToolType::boxEmpty || toolType_ == ToolType::boxFilled)
-            pixels::drawRectangle(pixels, pressCell_, cell, colorFromPalette_, toolType_ == ToolType::boxFilled);
+            pixels::drawRectangle(block, pressCell_, cell, colorFromPalette_, toolType_ == ToolType::boxFilled);
         else
-            pixels::drawEllipse(pixels, pressCell_, cell, colorFromPalette_, toolType_ == ToolType::circleFilled);
+            pixels::drawEllipse(block, pressCell_, cell, colorFromPalette_, toolType_ == ToolType::circleFilled);
         break;
     }
     }
