@@ -27,6 +27,8 @@ TileItem CollectionDataSource::itemForIndexPath(IndexPath indexPath) const
     item.selected = tileCollection && tileCollection->selectedTiles().contains(n);
     item.tileView.isSelected = item.selected;
     item.tileView.number = n;
+    if (tileCollection)
+        item.tileView.palette = tileCollection->displayPalette();
     if (item.matrix)
         item.tileView.matrix = item.matrix;
     return item;

@@ -23,8 +23,8 @@ public:
 
     // 0 without tile data; otherwise the number of tiles (never more than the tile list holds, never negative).
     int64_t numberOfItemsInSection(int64_t section = 0) const;
-    // The tile at indexPath.item: its matrix (absent without tile data or outside the tile list) and whether the
-    // viewer has it selected.
+    // The tile at indexPath.item: its matrix (absent without tile data or outside the tile list), whether the viewer
+    // has it selected, and the palette the viewer draws it with.
     TileItem itemForIndexPath(IndexPath indexPath) const;
 };
 

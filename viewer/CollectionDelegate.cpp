@@ -23,8 +23,11 @@ void CollectionDelegate::didSelectItemsAt(TileCollection *collectionView, const 
             collectionView->setNeedsDisplay(n);
 
     const int64_t dimension = tilesPerSide(zoomSize);
-    const IndexPath topLeft = adjustCursorPosition(clicked, dimension);
-    indexPathForSelectedTile = topLeft;
+    const IndexPath position { clicked.section,
+        std::max<int64_t>(0, displayIndexOfTile(arrangement, clicked.item, tileCount)) };
+    const IndexPath topLeft = adjustCursorPosition(position, dimension);
+    const int64_t topLeftTile = tileNumberAtDisplayIndex(arrangement, topLeft.item, tileCount);
+    indexPathForSelectedTile = { topLeft.section, topLeftTile >= 0 ? topLeftTile : topLeft.item };
     std::vector<std::vector<int64_t>> block = setSelectableTiles(collectionView, topLeft, dimension);
 
     previouslySelectedTiles.clear();
@@ -67,9 +70,11 @@ std::vector<std::vector<int64_t>> CollectionDelegate::setSelectableTiles(
     for (int64_t r = 0; r < dimension; ++r) {
         std::vector<int64_t> row;
         for (int64_t c = 0; c < dimension; ++c) {
-            const int64_t n = from.item + r * numberOfColumns + c;
+            const int64_t position = from.item + r * numberOfColumns + c;
             // A block never wraps into the next grid row.
-            if (n < 0 || n >= tileCount || firstColumn + c >= numberOfColumns) {
+            const int64_t n
+                = firstColumn + c < numberOfColumns ? tileNumberAtDisplayIndex(arrangement, position, tileCount) : -1;
+            if (n < 0) {
                 row.push_back(-1);
                 continue;
             }

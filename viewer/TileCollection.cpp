@@ -11,8 +11,24 @@
 #include <cstdio>
 #include <cstring>
 #include <limits>
+#include <tuple>
+#include <utility>
 
 namespace mosavo {
+
+namespace {
+
+// The colours of a cell by colour index, with and without the selection overlay.
+std::pair<std::array<QRgb, 5>, std::array<QRgb, 5>> cellColorsFor(const PalettePtr &palette)
+{
+    const std::array<QRgb, 4> display = TileView::displayColors(palette);
+    std::array<QRgb, 5> plain { display[0], display[1], display[2], display[3], qRgb(0, 0, 0) };
+    std::array<QRgb, 5> selected;
+    std::ranges::transform(plain, selected.begin(), &TileView::overlaid);
+    return { plain, selected };
+}
+
+} // namespace
 
 TileCollection::TileCollection(QWidget *parent)
     : QAbstractScrollArea(parent)
@@ -26,6 +42,7 @@ TileCollection::TileCollection(QWidget *parent)
     // Every paint covers its whole area (cells, gaps and the space after the last tile) itself.
     viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
     viewport()->setAutoFillBackground(false);
+    std::tie(tileColors_, selectedTileColors_) = cellColorsFor(displayPalette_);
 }
 
 TileCollection::~TileCollection() = default;
@@ -41,6 +58,60 @@ void TileCollection::setZoomSize(ZoomSize zoomSize)
     zoomSize_ = zoomSize;
     collectionDelegate_->didSelectItemsAt(this, { IndexPath { 0, currentlySelectedTile_ } });
     reloadData();
+}
+
+void TileCollection::setDisplayPalette(PalettePtr palette)
+{
+    displayPalette_ = std::move(palette);
+    refreshColors();
+}
+
+void TileCollection::refreshColors()
+{
+    const auto [plain, selected] = cellColorsFor(displayPalette_);
+    if (plain == tileColors_)
+        return;
+    tileColors_ = plain;
+    selectedTileColors_ = selected;
+    // The tiles' colour indices stay; only the composed rows show the old colours.
+    rowPictures_.clear();
+    viewport()->update();
+}
+
+void TileCollection::setArrangement(TileArrangement arrangement)
+{
+    if (arrangement == arrangement_)
+        return;
+    arrangement_ = arrangement;
+    collectionDelegate_->arrangement = arrangement;
+    if (collectionDataSource_->tileData.lock())
+        setupColumnsAndRowsForViewer();
+    updateScrollRange();
+    forgetPictures();
+    if (collectionViewSet_)
+        collectionDelegate_->didSelectItemsAt(this, { IndexPath { 0, currentlySelectedTile_ } });
+    viewport()->update();
+}
+
+void TileCollection::selectTile(int64_t tileNumber)
+{
+    if (tileNumber < 0 || tileNumber >= collectionDataSource_->numberOfItemsInSection()) {
+        qCWarning(mosavoLog).noquote() << "Cannot select tile " + QString::number(tileNumber)
+                + " outside the tile data";
+        return;
+    }
+    collectionDelegate_->didSelectItemsAt(this, { IndexPath { 0, tileNumber } });
+    scrollSelectionIntoView();
+}
+
+void TileCollection::scrollSelectionIntoView()
+{
+    const int64_t pitch = cellPitchForWidth(viewport()->width());
+    const int64_t firstRow = displayRow(currentlySelectedTile_);
+    const int64_t lastRow = std::min(firstRow + int64_t(selectedTileIDs_.size()), numberOfRows()) - 1;
+    const int64_t top = verticalScrollBar()->value();
+    if (firstRow * pitch < top || (lastRow + 1) * pitch - 1 > top + viewport()->height())
+        scrollToTile(currentlySelectedTile_);
 }
 
 void TileCollection::configure(TileDataPtr tileData)
@@ -65,7 +136,7 @@ void TileCollection::setupColumnsAndRowsForViewer()
         return;
     }
     collectionDelegate_->numberOfColumns = columnsPerRow;
-    collectionDelegate_->numberOfRows = (int64_t(tiles->matrices().size()) + columnsPerRow - 1) / columnsPerRow;
+    collectionDelegate_->numberOfRows = displayRowCount(arrangement_, int64_t(tiles->matrices().size()));
     collectionDelegate_->tileCollectionDelegate = tileCollectionDelegate_;
 }
 
@@ -108,8 +179,8 @@ int64_t TileCollection::numberOfRows() const
 QRect TileCollection::cellRect(int64_t tileNumber) const
 {
     const int64_t pitch = cellPitchForWidth(viewport()->width());
-    const int64_t row = tileNumber / columnsPerRow;
-    const int64_t column = tileNumber % columnsPerRow;
+    const int64_t row = displayRow(tileNumber);
+    const int64_t column = displayColumnOfTile(arrangement_, tileNumber);
     const int64_t y = row * pitch - verticalScrollBar()->value();
     // Far-off cells are clamped out of view rather than overflowing int.
     const int top = int(std::clamp<int64_t>(y, -pitch - 1, int64_t(viewport()->height()) + 1));
@@ -126,7 +197,7 @@ bool TileCollection::isShowingItem(int64_t tileNumber) const
 void TileCollection::setNeedsDisplay(int64_t tileNumber)
 {
     if (tileNumber >= 0)
-        rowPictures_.erase(tileNumber / columnsPerRow);
+        rowPictures_.erase(displayRow(tileNumber));
     if (isShowingItem(tileNumber))
         viewport()->update(cellRect(tileNumber));
 }
@@ -140,15 +211,16 @@ std::optional<int64_t> TileCollection::tileNumberAt(QPoint position) const
     const int64_t column = position.x() / pitch;
     if (column >= columnsPerRow)
         return std::nullopt;
-    const int64_t n = (y / pitch) * columnsPerRow + column;
-    if (n >= collectionDataSource_->numberOfItemsInSection())
+    const int64_t n = tileNumberAtDisplayIndex(
+        arrangement_, (y / pitch) * columnsPerRow + column, collectionDataSource_->numberOfItemsInSection());
+    if (n < 0)
         return std::nullopt;
     return n;
 }
 
 void TileCollection::scrollToTile(int64_t tileNumber)
 {
-    const int64_t y = std::max<int64_t>(0, tileNumber / columnsPerRow) * cellPitchForWidth(viewport()->width());
+    const int64_t y = std::max<int64_t>(0, displayRow(tileNumber)) * cellPitchForWidth(viewport()->width());
     verticalScrollBar()->setValue(int(std::min<int64_t>(y, verticalScrollBar()->maximum())));
 }
 
@@ -202,28 +274,25 @@ void TileCollection::mouseReleaseEvent(QMouseEvent *event)
         QAbstractScrollArea::mouseReleaseEvent(event);
 }
 
-const QRgb *TileCollection::tilePixels(int64_t tileNumber, const MatrixPtr &matrix)
+const uint8_t *TileCollection::tilePixels(int64_t tileNumber, const MatrixPtr &matrix)
 {
     CachedTile &cached = tilePixels_[tileNumber];
     if (cached.source.expired() || cached.source.lock() != matrix) {
         cached.source = matrix;
-        const QImage image = TileView::convertTileDataToImage(matrix, TileView().dimensionOfTile);
-        cached.drawable = image.size() == QSize(8, 8);
+        // As TileView draws it: one pixel per cell of an 8 x 8 matrix.
+        cached.drawable = matrix && matrix->rows() == 8 && matrix->columns() == 8;
         if (cached.drawable)
-            for (int y = 0; y < 8; ++y) {
-                const uchar *rgba = image.constScanLine(y);
-                for (int x = 0; x < 8; ++x, rgba += 4)
-                    cached.pixels[size_t(y * 8 + x)] = qRgb(rgba[0], rgba[1], rgba[2]);
-            }
+            std::ranges::transform(matrix->cells(), cached.indices.begin(),
+                [](int64_t index) { return index >= 0 && index < noColor ? uint8_t(index) : noColor; });
     }
-    return cached.drawable ? cached.pixels.data() : nullptr;
+    return cached.drawable ? cached.indices.data() : nullptr;
 }
 
 void TileCollection::forgetTile(int64_t tileNumber)
 {
     tilePixels_.erase(tileNumber);
     if (tileNumber >= 0)
-        rowPictures_.erase(tileNumber / columnsPerRow);
+        rowPictures_.erase(displayRow(tileNumber));
 }
 
 void TileCollection::forgetPictures()
@@ -243,7 +312,7 @@ void TileCollection::forgetPicturesOutOfView()
     if (rowPictures_.size() > rowsKept)
         std::erase_if(rowPictures_, [&](const auto &entry) { return outOfView(entry.first); });
     if (tilePixels_.size() > rowsKept * columnsPerRow)
-        std::erase_if(tilePixels_, [&](const auto &entry) { return outOfView(entry.first / columnsPerRow); });
+        std::erase_if(tilePixels_, [&](const auto &entry) { return outOfView(displayRow(entry.first)); });
 }
 
 const QImage &TileCollection::rowPicture(int64_t row, int64_t tileCount)
@@ -264,32 +333,42 @@ void TileCollection::composeRow(int64_t row, int64_t tileCount, QImage &picture)
         return;
 
     const QRgb background = palette().color(viewport()->backgroundRole()).rgb();
-    std::array<QRgb, 64> emptyCell;
-    emptyCell.fill(background);
+    CellColors emptyColors;
+    emptyColors.fill(background);
     // A cell without a drawable tile shows the item's own background.
-    static const std::array<QRgb, 64> undrawableCell = [] {
-        std::array<QRgb, 64> pixels;
-        pixels.fill(qRgb(255, 255, 0));
-        return pixels;
+    static const std::array<uint8_t, 64> flatCell {};
+    static const CellColors undrawableColors = [] {
+        CellColors colors;
+        colors.fill(qRgb(255, 255, 0));
+        return colors;
+    }();
+    static const CellColors selectedUndrawableColors = [] {
+        CellColors colors;
+        colors.fill(TileView::overlaid(qRgb(255, 255, 0)));
+        return colors;
     }();
 
     struct CellSource
     {
-        const QRgb *pixels; // 64 pixels, row after row
-        bool selected;
+        const uint8_t *indices; // 64 colour indices, row after row
+        const QRgb *colors; // by colour index
     };
     std::array<CellSource, columnsPerRow> cells;
     for (int64_t column = 0; column < columnsPerRow; ++column) {
-        const int64_t n = row * columnsPerRow + column;
-        if (n >= tileCount) {
-            cells[size_t(column)] = { emptyCell.data(), false };
+        const int64_t n = tileNumberAtDisplayIndex(arrangement_, row * columnsPerRow + column, tileCount);
+        if (n < 0) {
+            cells[size_t(column)] = { flatCell.data(), emptyColors.data() };
             continue;
         }
         const TileItem item = collectionDataSource_->itemForIndexPath({ 0, n });
         if (!item.matrix)
             std::puts("Tile data is nil for TileItem");
-        const QRgb *pixels = item.matrix ? tilePixels(n, item.matrix) : nullptr;
-        cells[size_t(column)] = { pixels ? pixels : undrawableCell.data(), item.selected };
+        const uint8_t *indices = item.matrix ? tilePixels(n, item.matrix) : nullptr;
+        if (indices)
+            cells[size_t(column)] = { indices, (item.selected ? selectedTileColors_ : tileColors_).data() };
+        else
+            cells[size_t(column)]
+                = { flatCell.data(), (item.selected ? selectedUndrawableColors : undrawableColors).data() };
     }
 
     // Screen column -> position in the line of 16 x 8 tile pixels; the gaps and the space right of the grid read the
@@ -316,13 +395,10 @@ void TileCollection::composeRow(int64_t row, int64_t tileCount, QImage &picture)
         previousTileLine = tileLine;
         for (int64_t column = 0; column < columnsPerRow; ++column) {
             const CellSource &cell = cells[size_t(column)];
-            const QRgb *from = cell.pixels + tileLine * 8;
+            const uint8_t *from = cell.indices + tileLine * 8;
             QRgb *to = sourceLine.data() + column * 8;
-            if (cell.selected)
-                for (int x = 0; x < 8; ++x)
-                    to[x] = TileView::overlaid(from[x]);
-            else
-                std::copy_n(from, 8, to);
+            for (int x = 0; x < 8; ++x)
+                to[x] = cell.colors[from[x]];
         }
         for (int x = 0; x < width; ++x)
             line[x] = sourceLine[sourceColumn[size_t(x)]];

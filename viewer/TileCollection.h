@@ -2,6 +2,7 @@
 
 #include "viewer/CollectionDataSource.h"
 #include "viewer/CollectionDelegate.h"
+#include "viewer/TileArrangement.h"
 #include "viewer/TileCollectionDelegate.h"
 #include "viewer/TileCollectionProtocol.h"
 
@@ -16,8 +17,9 @@
 
 namespace mosavo {
 
-// The tile viewer: every tile of the tile data in a grid of 16 columns, drawn in a fixed grey palette, scrolling
-// vertically. A click selects a square block of zoomSize tiles (CollectionDelegate) and reports it to the
+// The tile viewer: every tile of the tile data in a grid of 16 columns, scrolling vertically. Tiles are drawn in a
+// fixed grey palette or in a display palette, laid out row by row or as upright 8x16 sprites (TileArrangement). A click
+// selects a square block of zoomSize display positions (CollectionDelegate) and reports the tiles it shows to the
 // TileCollectionDelegate. Only the cells in view are painted; there is no widget per tile.
 class TileCollection : public QAbstractScrollArea, public TileCollectionProtocol
 {
@@ -42,6 +44,9 @@ public:
     const std::vector<std::vector<int64_t>> &selectedTileIDs() const { return selectedTileIDs_; }
     // Tile number of the block's top-left tile.
     int64_t currentlySelectedTile() const { return currentlySelectedTile_; }
+    // Selects the block whose top-left display position shows the tile (the edge rule may move it, as for a click),
+    // scrolls it into view and reports it. A tile outside the tile data is refused with a log line.
+    void selectTile(int64_t tileNumber);
     bool collectionViewSet() const { return collectionViewSet_; }
 
     CollectionDelegate &collectionDelegate() { return *collectionDelegate_; }
@@ -49,7 +54,20 @@ public:
     CollectionDataSource &collectionDataSource() { return *collectionDataSource_; }
     const CollectionDataSource &collectionDataSource() const { return *collectionDataSource_; }
 
-    // Sizes the grid: 16 columns, tile count / 16 rows rounded up; copies the delegate into the CollectionDelegate.
+    // The palette tiles are drawn with; null (the default) for the grey palette. Its first four colours are used, grey
+    // standing in for entries it lacks. The palette is shared: call refreshColors after changing its colours in place.
+    void setDisplayPalette(PalettePtr palette);
+    const PalettePtr &displayPalette() const { return displayPalette_; }
+    // Reads the display palette's colours again and, when they changed, repaints the cells in view with them.
+    void refreshColors();
+
+    // Row by row (the default) or as 8x16 sprites. Switching keeps the block's top-left tile selected as far as the
+    // edge rule allows, reports the block again and repaints everything.
+    TileArrangement arrangement() const { return arrangement_; }
+    void setArrangement(TileArrangement arrangement);
+
+    // Sizes the grid: 16 columns and as many display rows as the arrangement needs for the tiles (whole rows, pairs of
+    // rows for 8x16 sprites); copies the delegate into the CollectionDelegate.
     void setupColumnsAndRowsForViewer();
     // Redraws those tiles from the current tile data; only cells in view are repainted, the others show the new
     // pixels when they come into view.
@@ -61,13 +79,13 @@ public:
     static int cellPitchForWidth(int width);
     static int cellSideForWidth(int width) { return cellPitchForWidth(width) - 1; }
     int cellSide() const;
-    // The cell of a tile in viewport coordinates (scrolled).
+    // The cell of a tile in viewport coordinates (scrolled), where the arrangement puts it.
     QRect cellRect(int64_t tileNumber) const;
     // Whether the tile is in the tile list and its cell is at least partly in view.
     bool isShowingItem(int64_t tileNumber) const;
-    // The tile under a viewport position, if any.
+    // The tile under a viewport position, if any (none over a filler cell).
     std::optional<int64_t> tileNumberAt(QPoint position) const;
-    // Scrolls so the tile's row is at the top of the view (as far as the scroll range allows).
+    // Scrolls so the tile's display row is at the top of the view (as far as the scroll range allows).
     void scrollToTile(int64_t tileNumber);
 
 protected:
@@ -85,9 +103,13 @@ private:
     void setNeedsDisplay(int64_t tileNumber);
     void updateScrollRange();
     int64_t numberOfRows() const;
-    // The grey pixels of a tile (8 x 8, opaque RGB), made through TileView and kept while the tile is near the view;
-    // nullptr when the tile cannot be drawn.
-    const QRgb *tilePixels(int64_t tileNumber, const MatrixPtr &matrix);
+    // The colour indices of a tile (8 x 8, row after row; noColor for a value outside 0-3), kept while the tile is
+    // near the view; nullptr when the tile cannot be drawn.
+    const uint8_t *tilePixels(int64_t tileNumber, const MatrixPtr &matrix);
+    // The display row of a tile's cell.
+    int64_t displayRow(int64_t tileNumber) const { return displayRowOfTile(arrangement_, tileNumber); }
+    // Scrolls the current block into view when part of it is out of view.
+    void scrollSelectionIntoView();
     // One grid row as shown (cells, gaps, and the space right of the grid), composed when first needed and kept while
     // the row is near the view; the cells that change are forgotten and composed again.
     const QImage &rowPicture(int64_t row, int64_t tileCount);
@@ -102,14 +124,23 @@ private:
     std::vector<std::vector<int64_t>> selectedTileIDs_;
     int64_t currentlySelectedTile_ = 0;
     bool collectionViewSet_ = false;
+    TileArrangement arrangement_ = TileArrangement::rows8x8;
+    PalettePtr displayPalette_;
     std::unique_ptr<CollectionDelegate> collectionDelegate_;
     std::unique_ptr<CollectionDataSource> collectionDataSource_;
+
+    // A cell's colours by colour index: the four display colours, then the colour of a value without one (as the
+    // canvas leaves it transparent, the cell shows black).
+    static constexpr uint8_t noColor = 4;
+    using CellColors = std::array<QRgb, noColor + 1>;
+    CellColors tileColors_ {};
+    CellColors selectedTileColors_ {};
 
     struct CachedTile
     {
         std::weak_ptr<Matrix> source;
         bool drawable = false;
-        std::array<QRgb, 64> pixels {};
+        std::array<uint8_t, 64> indices {};
     };
     std::unordered_map<int64_t, CachedTile> tilePixels_;
     std::unordered_map<int64_t, QImage> rowPictures_;

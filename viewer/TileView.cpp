@@ -13,9 +13,38 @@ const PalettePtr &TileView::greyPalette()
     return palette;
 }
 
-QImage TileView::convertTileDataToImage(const MatrixPtr &matrix, int64_t)
+std::vector<ColorEntry> TileView::displayEntries(const PalettePtr &palette)
 {
-    const auto canvas = BitmapCanvas::make(matrix, greyPalette());
+    std::vector<ColorEntry> entries = greyPalette()->palette();
+    if (palette) {
+        const std::vector<ColorEntry> &own = palette->palette();
+        for (size_t i = 0; i < entries.size() && i < own.size(); ++i)
+            entries[i] = own[i];
+    }
+    return entries;
+}
+
+std::array<QRgb, 4> TileView::displayColors(const PalettePtr &palette)
+{
+    const std::vector<ColorEntry> entries = displayEntries(palette);
+    std::array<QRgb, 4> colors {};
+    for (size_t i = 0; i < colors.size() && i < entries.size(); ++i) {
+        const Color &color = entries[i].color;
+        colors[i] = qRgb(
+            BitmapCanvas::toSample(color.red), BitmapCanvas::toSample(color.green), BitmapCanvas::toSample(color.blue));
+    }
+    return colors;
+}
+
+QImage TileView::convertTileDataToImage(const MatrixPtr &matrix, int64_t, const PalettePtr &palette)
+{
+    PalettePtr drawnWith = greyPalette();
+    if (palette) {
+        auto display = std::make_shared<NESPalette>();
+        display->setPalette(displayEntries(palette));
+        drawnWith = std::move(display);
+    }
+    const auto canvas = BitmapCanvas::make(matrix, std::move(drawnWith));
     if (!canvas || matrix->rows() <= 0 || matrix->columns() <= 0)
         return {};
     QImage image(int(matrix->columns()), int(matrix->rows()), QImage::Format_RGBA8888);
@@ -33,7 +62,7 @@ QColor TileView::selectionOverlay()
 
 void TileView::draw(QPainter &painter, const QRect &rect) const
 {
-    drawTile(painter, rect, convertTileDataToImage(matrix, dimensionOfTile), isSelected);
+    drawTile(painter, rect, convertTileDataToImage(matrix, dimensionOfTile, palette), isSelected);
 }
 
 void TileView::drawTile(QPainter &painter, const QRect &rect, const QImage &tile, bool selected)
