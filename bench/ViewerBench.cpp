@@ -4,6 +4,8 @@
 // view), against painting the same area with no tiles: the unconfigured viewer and a plain widget of the same size.
 
 #include "core/NESTileDataCollection.h"
+#include "palette/NESColors.h"
+#include "palette/NESPalette.h"
 #include "viewer/TileCollection.h"
 
 #include <QApplication>
@@ -132,6 +134,56 @@ void BM_PaintViewerOf65536TilesAfterReload(benchmark::State &state)
     state.counters["ratio_to_blank"] = double(tileTime.count()) / double(blankTime.count());
 }
 BENCHMARK(BM_PaintViewerOf65536TilesAfterReload)->Unit(benchmark::kMicrosecond);
+
+// The tiles in view drawn in a sub-palette, laid out as 8x16 sprites.
+void BM_PaintPaletteTrueSprites(benchmark::State &state)
+{
+    Viewer tiles(manyTiles());
+    tiles.viewer.setDisplayPalette(NESPalette::fromData({ 0x0F, 0x16, 0x27, 0x30 }));
+    tiles.viewer.setArrangement(TileArrangement::sprites8x16);
+    Viewer blank(nullptr);
+    using Clock = std::chrono::steady_clock;
+    Clock::duration tileTime {}, blankTime {};
+    for (auto _ : state) {
+        const auto start = Clock::now();
+        tiles.paint();
+        const auto middle = Clock::now();
+        blank.paint();
+        tileTime += middle - start;
+        blankTime += Clock::now() - middle;
+    }
+    state.counters["ratio_to_blank"] = double(tileTime.count()) / double(blankTime.count());
+}
+BENCHMARK(BM_PaintPaletteTrueSprites)->Unit(benchmark::kMicrosecond);
+
+// A colour pick: the shared sub-palette changes one colour in place, the viewer refreshes its colours and repaints.
+void BM_RefreshColorsAfterAColourPick(benchmark::State &state)
+{
+    Viewer tiles(manyTiles());
+    const auto palette = NESPalette::fromData({ 0x0F, 0x16, 0x27, 0x30 });
+    tiles.viewer.setDisplayPalette(palette);
+    Viewer blank(nullptr);
+    using Clock = std::chrono::steady_clock;
+    Clock::duration tileTime {}, blankTime {};
+    bool light = false;
+    for (auto _ : state) {
+        // Two different colours in turn, so that every pick changes what is shown.
+        light = !light;
+        const int64_t pick = light ? 0x21 : 0x2A;
+        std::vector<ColorEntry> entries = palette->palette();
+        entries[2] = { pick, *nesColor(pick) };
+        palette->setPalette(std::move(entries));
+        const auto start = Clock::now();
+        tiles.viewer.refreshColors();
+        tiles.paint();
+        const auto middle = Clock::now();
+        blank.paint();
+        tileTime += middle - start;
+        blankTime += Clock::now() - middle;
+    }
+    state.counters["ratio_to_blank"] = double(tileTime.count()) / double(blankTime.count());
+}
+BENCHMARK(BM_RefreshColorsAfterAColourPick)->Unit(benchmark::kMicrosecond);
 
 // Scrolling down by one row: the view moves its pixels and paints the uncovered row, whose 16 tiles are new.
 void BM_ScrollByOneRow(benchmark::State &state)
