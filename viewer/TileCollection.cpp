@@ -100,8 +100,11 @@ void TileCollection::selectTile(int64_t tileNumber)
                 + " outside the tile data";
         return;
     }
+    // Without a controller the selection only logs; the view stays where it is.
+    const bool reported = bool(collectionDelegate_->tileCollectionDelegate.lock());
     collectionDelegate_->didSelectItemsAt(this, { IndexPath { 0, tileNumber } });
-    scrollSelectionIntoView();
+    if (reported)
+        scrollSelectionIntoView();
 }
 
 void TileCollection::scrollSelectionIntoView()

@@ -764,6 +764,18 @@ TEST_F(TileCollectionTest, SelectTileScrollsTheBlockIntoViewAndReportsIt)
     TileCollection unconfigured;
     unconfigured.selectTile(0);
     EXPECT_EQ(log.take(), QStringList { "Cannot select tile 0 outside the tile data" });
+
+    // The controller gone: the selection only logs and the view does not move.
+    auto gone = std::make_unique<RecordingDelegate>();
+    ShownViewer orphan(makeTiles(8192, [](int64_t) { return 0; }));
+    orphan.viewer.setTileCollectionDelegate(gone.get());
+    orphan.viewer.configure(orphan.tiles);
+    gone.reset();
+    log.take();
+    orphan.viewer.selectTile(6000);
+    EXPECT_EQ(log.take(), QStringList { "WARN: didSelectItemsAt index path was zero" });
+    EXPECT_EQ(orphan.viewer.verticalScrollBar()->value(), 0);
+    EXPECT_EQ(orphan.viewer.currentlySelectedTile(), 0);
 }
 
 TEST_F(TileCollectionTest, RendersPaletteTrueSpritesUpright)
