@@ -539,6 +539,12 @@ TEST_F(MosavoTest, GridFollowsWidthsTranslucentColoursAndUnevenSizes)
     EXPECT_EQ(image.pixel(20, 20), editor->palette().color(QPalette::Window).rgb());
     EXPECT_EQ(image.pixel(28, 20), red);
 
+    // A view smaller than the block still draws (several pixels share a screen pixel).
+    editor->setFixedSize(20, 20);
+    image = grab();
+    EXPECT_EQ(image.size(), QSize(20, 20));
+    EXPECT_EQ(image.pixel(0, 0), qRgb(0, 0, 0));
+
     // A side that is not a multiple of the pixels per side: every square still shows its own pixel.
     for (int side : { 250, 130 }) {
         editor->setFixedSize(side, side);
