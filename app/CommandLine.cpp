@@ -1,15 +1,19 @@
 #include "app/CommandLine.h"
 
+#include "app/EditorViewControllerSettings.h"
 #include "app/FileIO.h"
+#include "app/MosavoDocument.h"
 
 #include "core/ConsoleDataFactory.h"
 #include "core/INesHeader.h"
 #include "core/SystemLog.h"
 #include "palette/NESColors.h"
+#include "palette/NESPalette.h"
 #include "palette/PaletteFactory.h"
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QImage>
 #include <QImageWriter>
 #include <QTextStream>
@@ -34,8 +38,13 @@ constexpr int maximumColumns = 4096;
 constexpr int64_t maximumPictureHeight = 1000000;
 // The viewer's grey palette: colour numbers of colour index 0, 1, 2, 3.
 constexpr std::array<int64_t, 4> greyPalette = { 0x30, 0x10, 0x00, 0x0F };
+// A document file starts with the CBOR self-describe tag 55799.
+constexpr std::array<uint8_t, 3> documentTag = { 0xD9, 0xD9, 0xF7 };
+// A palette file holds eight sub-palettes of four colour numbers.
+constexpr size_t paletteFileSubPalettes = 8;
+constexpr size_t subPaletteColors = 4;
 
-enum class BatchMode { none, info, exportPng, exportChr };
+enum class BatchMode { none, info, exportPng, exportChr, exportPalette };
 
 struct BatchOptions
 {
@@ -61,6 +70,8 @@ QString modeOptionName(BatchMode mode)
         return QStringLiteral("--export-png");
     case BatchMode::exportChr:
         return QStringLiteral("--export-chr");
+    case BatchMode::exportPalette:
+        return QStringLiteral("--export-palette");
     case BatchMode::none:
         break;
     }
@@ -118,8 +129,10 @@ std::variant<BatchOptions, UsageError> parseArguments(const QStringList &argumen
                 return UsageError { QStringLiteral("--info takes no value; give the file after it") };
             if (auto error = setMode(BatchMode::info))
                 return *error;
-        } else if (name == u"--export-png" || name == u"--export-chr") {
-            const auto mode = name == u"--export-png" ? BatchMode::exportPng : BatchMode::exportChr;
+        } else if (name == u"--export-png" || name == u"--export-chr" || name == u"--export-palette") {
+            const auto mode = name == u"--export-png" ? BatchMode::exportPng
+                : name == u"--export-chr"             ? BatchMode::exportChr
+                                                      : BatchMode::exportPalette;
             if (auto error = setMode(mode))
                 return *error;
             const auto value = takeValue();
@@ -161,8 +174,6 @@ std::variant<BatchOptions, UsageError> parseArguments(const QStringList &argumen
     const bool pictureOptions = options.palette || options.subPalette || options.columns;
     if (pictureOptions && options.mode != BatchMode::exportPng)
         return UsageError { QStringLiteral("--palette, --sub-palette and --columns go with --export-png") };
-    if (options.subPalette && !options.palette)
-        return UsageError { QStringLiteral("--sub-palette picks a sub-palette of --palette, which is missing") };
     if (options.mode == BatchMode::none)
         return options;
     if (options.files.isEmpty())
@@ -172,16 +183,43 @@ std::variant<BatchOptions, UsageError> parseArguments(const QStringList &argumen
     return options;
 }
 
-std::variant<mosavo::TileDataPtr, FileError> readTileFile(const QString &path)
+// What an input file holds: its tiles and, for a Kestova document, the document's content.
+struct Input
+{
+    mosavo::TileDataPtr tiles;
+    SettingsPtr document;
+};
+
+// A document is what the window opens as one: a file named *.kestova or starting with the document tag.
+bool isDocumentFile(const QString &path, const Bytes &bytes)
+{
+    const bool named
+        = QFileInfo(path).suffix().compare(QLatin1String(MosavoDocument::fileExtension), Qt::CaseInsensitive) == 0;
+    return named
+        || (bytes.size() >= documentTag.size() && std::equal(documentTag.begin(), documentTag.end(), bytes.begin()));
+}
+
+std::variant<Input, FileError> readInput(const QString &path, BatchMode mode)
 {
     const ReadResult read = readWholeFile(path);
     if (read.error)
         return *read.error;
     const Bytes &bytes = read.bytes;
+    if (isDocumentFile(path, bytes)) {
+        std::string why;
+        SettingsPtr document = EditorViewControllerSettings::fromDocumentBytes(bytes, &why);
+        if (!document)
+            return FileError { path, QStringLiteral("cannot be opened: %1").arg(QString::fromStdString(why)) };
+        return Input { document->tileData(), document };
+    }
+    if (mode == BatchMode::exportPalette)
+        return FileError { path,
+            QStringLiteral("is not a Kestova document (only a document carries sub-palettes; an iNES ROM "
+                           "image or CHR data has none)") };
     if (bytes.empty())
         return FileError { path, QStringLiteral("empty file (no tiles)") };
     if (auto tiles = mosavo::ConsoleDataFactory::generate(bytes))
-        return tiles;
+        return Input { std::move(tiles), nullptr };
     if (mosavo::ConsoleDataFactory::isRomImage(bytes))
         return FileError { path,
             QStringLiteral("iNES ROM image without a single whole 16-byte tile after its "
@@ -191,6 +229,91 @@ std::variant<mosavo::TileDataPtr, FileError> readTileFile(const QString &path)
         QStringLiteral("not an iNES ROM image or CHR data (%1 bytes is not a whole number of "
                        "16-byte tiles)")
             .arg(bytes.size()) };
+}
+
+std::array<uint32_t, 4> greyColors()
+{
+    std::array<uint32_t, 4> colors;
+    for (size_t i = 0; i < colors.size(); ++i)
+        colors[i] = mosavo::nesRgb(greyPalette[i]);
+    return colors;
+}
+
+// The colour numbers a document's sub-palette holds. A sub-palette without colours gives none: reading it would make
+// it draw random colours.
+std::vector<int64_t> storedColorNumbers(const mosavo::PalettePtr &palette)
+{
+    if (!palette)
+        return {};
+    if (const auto nes = std::dynamic_pointer_cast<mosavo::NESPalette>(palette); nes && !nes->hasColors())
+        return {};
+    std::vector<int64_t> numbers;
+    for (const mosavo::ColorEntry &entry : palette->palette())
+        numbers.push_back(entry.colorCode);
+    return numbers;
+}
+
+QString subPaletteCount(size_t count)
+{
+    return count == 1 ? QStringLiteral("1 sub-palette") : QStringLiteral("%1 sub-palettes").arg(count);
+}
+
+// The colours (0xRRGGBB) of colour index 0-3 from sub-palette index of a document (sub-palette 0 when none is asked
+// for). A colour the sub-palette lacks (it holds fewer than four, or none when it was saved before it was ever shown)
+// or whose number is not a master colour number is taken from the grey palette, so the picture still shows every
+// tile. A sub-palette asked for that the document does not have is an error; a document without any sub-palette
+// draws in grey.
+std::variant<std::array<uint32_t, 4>, FileError> documentSubPalette(
+    const QString &path, const EditorViewControllerSettings &document, std::optional<int> asked)
+{
+    const auto &palettes = document.palettes();
+    const size_t count = palettes ? palettes->size() : 0;
+    const size_t index = size_t(asked.value_or(0));
+    std::array<uint32_t, 4> colors = greyColors();
+    if (index >= count) {
+        if (asked)
+            return FileError { path,
+                QStringLiteral("the document holds %1, so there is no sub-palette %2")
+                    .arg(subPaletteCount(count))
+                    .arg(index) };
+        return colors;
+    }
+    const std::vector<int64_t> numbers = storedColorNumbers((*palettes)[index]);
+    for (size_t i = 0; i < colors.size() && i < numbers.size(); ++i)
+        if (mosavo::nesColor(numbers[i]))
+            colors[i] = mosavo::nesRgb(numbers[i]);
+    return colors;
+}
+
+// The 32-byte palette file of a document's sub-palettes: exactly eight of four master colour numbers each.
+std::variant<Bytes, FileError> documentPaletteFile(const QString &path, const EditorViewControllerSettings &document)
+{
+    const auto &palettes = document.palettes();
+    std::vector<int64_t> numbers;
+    bool fourEach = true;
+    for (const mosavo::PalettePtr &palette : palettes.value_or(std::vector<mosavo::PalettePtr> {})) {
+        const std::vector<int64_t> own = storedColorNumbers(palette);
+        fourEach = fourEach && own.size() == subPaletteColors;
+        numbers.insert(numbers.end(), own.begin(), own.end());
+    }
+    const size_t count = palettes ? palettes->size() : 0;
+    if (count != paletteFileSubPalettes || !fourEach || numbers.size() != mosavo::PaletteFactory::paletteFileSize)
+        return FileError { path,
+            QStringLiteral("its sub-palettes do not make a palette file: it holds %1 with %2 colour numbers in all, "
+                           "a palette file takes eight of four (32); a sub-palette saved before it was ever shown "
+                           "holds none")
+                .arg(subPaletteCount(count))
+                .arg(numbers.size()) };
+    for (size_t k = 0; k < numbers.size(); ++k)
+        if (!mosavo::nesColor(numbers[k]))
+            return FileError { path,
+                QStringLiteral("colour %1 of sub-palette %2 is %3, not a master colour number 0x00-0x3F")
+                    .arg(k % subPaletteColors)
+                    .arg(k / subPaletteColors)
+                    .arg(numbers[k]) };
+    if (auto bytes = mosavo::PaletteFactory::convert(numbers, mosavo::PaletteType::nes))
+        return *bytes;
+    return FileError { path, QStringLiteral("its sub-palettes do not make a palette file") };
 }
 
 // The colours (0xRRGGBB) of colour index 0-3: sub-palette index of the palette file at path.
@@ -260,11 +383,11 @@ QImage renderTileSheet(const mosavo::TileData &tiles, const std::array<uint32_t,
     return image;
 }
 
-std::string infoJson(const mosavo::TileData &tiles)
+std::string infoJson(const mosavo::TileData &tiles, const EditorViewControllerSettings *document)
 {
     nlohmann::ordered_json info;
     const auto &header = tiles.header();
-    info["kind"] = header ? "ines" : "chr";
+    info["kind"] = document ? "document" : header ? "ines" : "chr";
     info["tiles"] = tiles.totalNumberTiles();
     if (header) {
         const auto facts = mosavo::INesHeader::parse(*header).value_or(mosavo::INesHeader {});
@@ -275,6 +398,8 @@ std::string infoJson(const mosavo::TileData &tiles)
         info["nes2"] = facts.nes2;
         info["chrStartTile"] = facts.chrOffsetAfterHeader() / 16;
     }
+    if (document)
+        info["palettes"] = document->palettes() ? document->palettes()->size() : 0;
     return info.dump();
 }
 
@@ -307,20 +432,36 @@ int report(QTextStream &err, const FileError &error)
     return 1;
 }
 
+int reportUsage(QTextStream &err, const QString &reason)
+{
+    err << "kestova: " << reason << '\n' << commandLineUsage();
+    err.flush();
+    return 2;
+}
+
 int runOptions(const BatchOptions &options, QTextStream &out, QTextStream &err)
 {
     const DiagnosticsSilencer silencer;
     const QString &input = options.files.front();
-    auto read = readTileFile(input);
+    auto read = readInput(input, options.mode);
     if (auto *error = std::get_if<FileError>(&read))
         return report(err, *error);
-    const mosavo::TileData &tiles = *std::get<mosavo::TileDataPtr>(read);
+    const mosavo::TileData &tiles = *std::get<Input>(read).tiles;
+    const EditorViewControllerSettings *document = std::get<Input>(read).document.get();
 
     switch (options.mode) {
     case BatchMode::info:
-        out << QString::fromStdString(infoJson(tiles)) << '\n';
+        out << QString::fromStdString(infoJson(tiles, document)) << '\n';
         out.flush();
         return 0;
+    case BatchMode::exportPalette: {
+        // Only a document gets here (readInput refuses anything else).
+        auto bytes = documentPaletteFile(input, *document);
+        if (auto *error = std::get_if<FileError>(&bytes))
+            return report(err, *error);
+        const auto error = writeFileAtomically(options.output, std::get<Bytes>(bytes));
+        return error ? report(err, *error) : 0;
+    }
     case BatchMode::exportChr: {
         const auto bytes = tiles.consoleFormattedPixelData();
         if (!bytes)
@@ -329,11 +470,15 @@ int runOptions(const BatchOptions &options, QTextStream &out, QTextStream &err)
         return error ? report(err, *error) : 0;
     }
     case BatchMode::exportPng: {
-        std::array<uint32_t, 4> colors;
-        for (size_t i = 0; i < colors.size(); ++i)
-            colors[i] = mosavo::nesRgb(greyPalette[i]);
-        if (options.palette) {
-            auto palette = readSubPalette(*options.palette, options.subPalette.value_or(0));
+        if (options.subPalette && !options.palette && !document)
+            return reportUsage(err,
+                QStringLiteral("--sub-palette picks a sub-palette of --palette or of a Kestova document; "
+                               "there is no --palette and %1 is not a document")
+                    .arg(QDir::toNativeSeparators(input)));
+        std::array<uint32_t, 4> colors = greyColors();
+        if (options.palette || document) {
+            auto palette = options.palette ? readSubPalette(*options.palette, options.subPalette.value_or(0))
+                                           : documentSubPalette(input, *document, options.subPalette);
             if (auto *error = std::get_if<FileError>(&palette))
                 return report(err, *error);
             colors = std::get<std::array<uint32_t, 4>>(palette);
@@ -377,18 +522,25 @@ QString commandLineUsage()
         "  kestova --info FILE\n"
         "  kestova --export-png OUT.png [--palette PAL] [--sub-palette N] [--columns C] FILE\n"
         "  kestova --export-chr OUT FILE\n"
+        "  kestova --export-palette OUT.pal DOCUMENT\n"
         "  kestova --help\n"
         "\n"
-        "FILE is an iNES ROM image or bare CHR data (a whole number of 16-byte tiles), at most 64 MiB.\n"
+        "FILE is an iNES ROM image, bare CHR data (a whole number of 16-byte tiles) or a Kestova document (named\n"
+        "*.kestova or starting with the CBOR self-describe tag), at most 64 MiB.\n"
         "\n"
-        "  --info FILE           print the facts of FILE as one JSON object: kind, tiles, and for a ROM image\n"
-        "                        prgBanks, chrBanks, mapper, trainer, nes2 and chrStartTile\n"
+        "  --info FILE           print the facts of FILE as one JSON object: kind (ines, chr or document), tiles;\n"
+        "                        for a ROM image, or a document made from one, prgBanks, chrBanks, mapper, trainer,\n"
+        "                        nes2 and chrStartTile; for a document palettes (how many sub-palettes it holds)\n"
         "  --export-png OUT.png  draw every tile into a PNG picture, one image pixel per tile pixel\n"
         "    --palette PAL       colours from a 32-byte palette file (eight sub-palettes of four colour numbers);\n"
-        "                        without it the grey palette 0x30, 0x10, 0x00, 0x0F\n"
-        "    --sub-palette N     the sub-palette of PAL to use, 0-7 (default 0)\n"
+        "                        without it a document draws in its own sub-palette, anything else in the grey\n"
+        "                        palette 0x30, 0x10, 0x00, 0x0F\n"
+        "    --sub-palette N     the sub-palette of PAL or of the document, 0-7 (default 0); colours a document's\n"
+        "                        sub-palette lacks (one saved before it was ever shown has none) are taken from\n"
+        "                        the grey palette\n"
         "    --columns C         tiles to a row, 1-4096 (default 16)\n"
         "  --export-chr OUT      write the tiles back in NES format, with the header in front for a ROM image\n"
+        "  --export-palette OUT  write the eight sub-palettes of a document as a 32-byte palette file\n"
         "  --help                show this text\n"
         "\n"
         "Exit status: 0 on success, 1 when a file cannot be used, 2 for wrong usage.\n");
@@ -405,11 +557,8 @@ std::optional<int> runBatch(const QStringList &arguments, QTextStream &out, QTex
     }
 
     const auto parsed = parseArguments(arguments);
-    if (const auto *error = std::get_if<UsageError>(&parsed)) {
-        err << "kestova: " << error->reason << '\n' << commandLineUsage();
-        err.flush();
-        return 2;
-    }
+    if (const auto *error = std::get_if<UsageError>(&parsed))
+        return reportUsage(err, error->reason);
     const auto &batch = std::get<BatchOptions>(parsed);
     if (batch.mode == BatchMode::none)
         return std::nullopt;

@@ -9,11 +9,15 @@ class QTextStream;
 
 namespace kestova {
 
-// The batch command line: a thin face over the tile codec and the palettes, for scripts.
+// The batch command line: a thin face over the tile codec, the palettes and the document content, for scripts.
 //   kestova --info FILE
 //   kestova --export-png OUT.png [--palette PAL] [--sub-palette N] [--columns C] FILE
 //   kestova --export-chr OUT FILE
+//   kestova --export-palette OUT.pal DOCUMENT
 //   kestova --help
+// FILE is an iNES ROM image, bare CHR data or a Kestova document (named *.kestova or starting with the CBOR
+// self-describe tag, as the window decides). A document's PNG is drawn in its own sub-palette unless --palette is
+// given; colours the sub-palette lacks come from the viewer's grey palette.
 // Exit status: 0 on success; 1 for input that cannot be used (one line on the error stream naming the file and the
 // reason, no output file left behind); 2 for wrong usage (the reason and the usage text on the error stream).
 
