@@ -1,5 +1,9 @@
 #include "app/CommandLine.h"
+#include "app/EditorViewControllerSettings.h"
+#include "core/ConsoleDataFactory.h"
 #include "palette/NESColors.h"
+#include "palette/NESPalette.h"
+#include "palette/PaletteFactory.h"
 
 #include <QByteArray>
 #include <QDir>
@@ -95,6 +99,58 @@ void expectTileSheet(
         }
     }
     EXPECT_EQ(mismatches, 0);
+}
+
+mosavo::Bytes toBytes(const QByteArray &bytes)
+{
+    return mosavo::Bytes(bytes.begin(), bytes.end());
+}
+
+// A document as the window saves it: the tiles of tileBytes (a ROM image or CHR data) and the given sub-palettes.
+QByteArray documentFile(const QByteArray &tileBytes, std::vector<mosavo::PalettePtr> palettes)
+{
+    kestova::EditorViewControllerSettings settings;
+    settings.setTileData(mosavo::ConsoleDataFactory::generate(toBytes(tileBytes)));
+    settings.setPalettes(std::move(palettes));
+    const auto bytes = settings.documentBytes();
+    EXPECT_TRUE(settings.tileData() && bytes);
+    return bytes ? QByteArray(reinterpret_cast<const char *>(bytes->data()), qsizetype(bytes->size())) : QByteArray();
+}
+
+// The eight sub-palettes of a 32-byte palette file.
+std::vector<mosavo::PalettePtr> palettesOf(const QByteArray &paletteFile)
+{
+    auto palettes = mosavo::PaletteFactory::generate(toBytes(paletteFile));
+    EXPECT_TRUE(palettes.has_value());
+    return palettes.value_or(std::vector<mosavo::PalettePtr> {});
+}
+
+// 32 colour numbers, different in every sub-palette and none of the grey palette's at colour index 0.
+QByteArray distinctPaletteFile()
+{
+    QByteArray bytes(32, '\0');
+    for (int k = 0; k < bytes.size(); ++k)
+        bytes[k] = char((k * 9 + 0x11) % 0x40);
+    return bytes;
+}
+
+std::array<int64_t, 4> subPaletteNumbers(const QByteArray &paletteFile, int index)
+{
+    std::array<int64_t, 4> numbers;
+    for (size_t i = 0; i < numbers.size(); ++i)
+        numbers[i] = uint8_t(paletteFile[qsizetype(index * 4 + int(i))]);
+    return numbers;
+}
+
+// Checks a run that failed on an input: exit 1, nothing on standard output, one line naming the file and the reason.
+void expectOneLineFailure(const ProcessResult &run, const QString &path, const QString &reason)
+{
+    const QString err = QString::fromUtf8(run.err);
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(run.out.isEmpty());
+    EXPECT_EQ(err.count(u'\n'), 1) << err.toStdString();
+    EXPECT_TRUE(err.startsWith(QStringLiteral("kestova: ") + path + QStringLiteral(": "))) << err.toStdString();
+    EXPECT_TRUE(err.contains(reason)) << err.toStdString();
 }
 
 TEST(CommandLine, EveryTestFileDecodesAndExportsBackByteForByte)
@@ -303,13 +359,17 @@ TEST(CommandLine, UnusablePaletteOrOutputFailsWithoutTouchingExistingFiles)
     }
 
     // An output that cannot be made names the output.
-    for (const QString &target : { temp.filePath(QStringLiteral("no/such/folder/out.chr")), temp.path() }) {
+    const QList<QPair<QString, QString>> targets = {
+        { temp.filePath(QStringLiteral("no/such/folder/out.chr")), QStringLiteral("cannot be written") },
+        { temp.path(), QStringLiteral("is a folder, not a file") },
+    };
+    for (const auto &[target, reason] : targets) {
         SCOPED_TRACE(target.toStdString());
         const ProcessResult run = runKestova({ QStringLiteral("--export-chr"), target, input });
         const QString err = QString::fromUtf8(run.err);
         EXPECT_EQ(run.exitCode, 1);
         EXPECT_EQ(err.count(u'\n'), 1) << err.toStdString();
-        EXPECT_TRUE(err.startsWith(QStringLiteral("kestova: ") + target + QStringLiteral(": cannot be written")))
+        EXPECT_TRUE(err.startsWith(QStringLiteral("kestova: ") + target + QStringLiteral(": ") + reason))
             << err.toStdString();
     }
     EXPECT_FALSE(QFileInfo::exists(temp.filePath(QStringLiteral("no"))));
@@ -362,6 +422,10 @@ TEST(CommandLine, WrongUsageExitsTwoWithTheUsage)
         { png, output, QStringLiteral("--palette"), input },
         { QStringLiteral("--info"), QStringLiteral("--columns"), QStringLiteral("4"), input },
         { QStringLiteral("--export-chr"), output, QStringLiteral("--palette"), palette, input },
+        { QStringLiteral("--export-palette") },
+        { QStringLiteral("--export-palette"), output },
+        { QStringLiteral("--export-palette"), output, QStringLiteral("--sub-palette"), QStringLiteral("1"), input },
+        { QStringLiteral("--export-palette"), output, QStringLiteral("--export-chr"), output, input },
     };
     for (const QStringList &arguments : wrong) {
         SCOPED_TRACE(arguments.join(u' ').toStdString());
@@ -472,6 +536,191 @@ TEST(CommandLine, ShippedSampleDecodesAndDrawsWithItsPalette)
     for (size_t i = 0; i < gold.size(); ++i)
         gold[i] = uint8_t(paletteBytes[qsizetype(28 + i)]);
     expectTileSheet(QImage(output), readFile(sample), 16, gold);
+}
+
+TEST(CommandLine, DocumentsGiveTheirFactsAndTheirTileBytes)
+{
+    QTemporaryDir temp;
+    ASSERT_TRUE(temp.isValid());
+    const QByteArray rom = readFile(testFile("roms/example.nes"));
+    const QByteArray chr = readFile(testFile("chr/sprite.chr"));
+    ASSERT_EQ(chr.size(), 4096);
+    const QString romDocument = temp.filePath(QStringLiteral("game.kestova"));
+    writeFile(romDocument, documentFile(rom, palettesOf(distinctPaletteFile())));
+    // A document is known by its first bytes too, whatever its name.
+    const QString chrDocument = temp.filePath(QStringLiteral("sprites.dat"));
+    writeFile(chrDocument, documentFile(chr, palettesOf(distinctPaletteFile())));
+
+    ProcessResult run = runKestova({ QStringLiteral("--info"), romDocument });
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.out.toStdString(),
+        "{\"kind\":\"document\",\"tiles\":2560,\"prgBanks\":2,\"chrBanks\":1,\"mapper\":0,\"trainer\":false,"
+        "\"nes2\":false,\"chrStartTile\":2048,\"palettes\":8}\n");
+    EXPECT_TRUE(run.err.isEmpty()) << run.err.toStdString();
+    run = runKestova({ QStringLiteral("--info"), chrDocument });
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.out.toStdString(), "{\"kind\":\"document\",\"tiles\":256,\"palettes\":8}\n");
+
+    const QList<QPair<QString, QByteArray>> exports = { { romDocument, rom }, { chrDocument, chr } };
+    for (const auto &[document, original] : exports) {
+        SCOPED_TRACE(document.toStdString());
+        const QString output = temp.filePath(QStringLiteral("tiles.out"));
+        run = runKestova({ QStringLiteral("--export-chr"), output, document });
+        EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+        EXPECT_TRUE(run.err.isEmpty());
+        EXPECT_EQ(readFile(output), original);
+    }
+}
+
+TEST(CommandLine, DocumentPictureUsesItsOwnSubPaletteUnlessAPaletteFileIsGiven)
+{
+    QTemporaryDir temp;
+    ASSERT_TRUE(temp.isValid());
+    const QByteArray sprite = readFile(testFile("chr/nesert_sprite.chr"));
+    const QByteArray ownPalettes = distinctPaletteFile();
+    const QString document = temp.filePath(QStringLiteral("sprite.kestova"));
+    writeFile(document, documentFile(sprite, palettesOf(ownPalettes)));
+    const QString gamePalette = temp.filePath(QStringLiteral("game.pal"));
+    writeFile(gamePalette, readFile(testFile("palettes/bgd.pal")) + readFile(testFile("palettes/spr.pal")));
+    const QString output = temp.filePath(QStringLiteral("sheet.png"));
+    const QString png = QStringLiteral("--export-png");
+    const QString sub = QStringLiteral("--sub-palette");
+    const QString pal = QStringLiteral("--palette");
+
+    struct Row
+    {
+        QStringList options;
+        std::array<int64_t, 4> colorNumbers;
+    };
+    const Row rows[] = {
+        { {}, subPaletteNumbers(ownPalettes, 0) },
+        { { sub, QStringLiteral("5") }, subPaletteNumbers(ownPalettes, 5) },
+        { { pal, gamePalette }, { 0x0F, 0x07, 0x17, 0x28 } },
+        { { pal, gamePalette, sub, QStringLiteral("1") }, { 0x0F, 0x19, 0x16, 0x38 } },
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.options.join(u' ').toStdString());
+        const ProcessResult run = runKestova(QStringList { png, output } + row.options + QStringList { document });
+        ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+        EXPECT_TRUE(run.err.isEmpty()) << run.err.toStdString();
+        expectTileSheet(QImage(output), sprite, 16, row.colorNumbers);
+    }
+
+    // Sub-palettes saved before they were ever shown hold no colours, and one with two colours lacks the other two:
+    // the missing colours come from the grey palette.
+    std::vector<mosavo::PalettePtr> sparse = *mosavo::PaletteFactory::generate(mosavo::PaletteType::nes);
+    auto two = std::make_shared<mosavo::NESPalette>();
+    two->setPalette({ { 0x16, *mosavo::nesColor(0x16) }, { 0x2A, *mosavo::nesColor(0x2A) } });
+    sparse[1] = two;
+    const QString sparseDocument = temp.filePath(QStringLiteral("sparse.kestova"));
+    writeFile(sparseDocument, documentFile(sprite, sparse));
+    const QList<QPair<QStringList, std::array<int64_t, 4>>> sparseRows = {
+        { {}, { 0x30, 0x10, 0x00, 0x0F } },
+        { { sub, QStringLiteral("1") }, { 0x16, 0x2A, 0x00, 0x0F } },
+    };
+    for (const auto &[options, colorNumbers] : sparseRows) {
+        SCOPED_TRACE(options.join(u' ').toStdString());
+        const ProcessResult run = runKestova(QStringList { png, output } + options + QStringList { sparseDocument });
+        ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+        expectTileSheet(QImage(output), sprite, 16, colorNumbers);
+    }
+
+    // A sub-palette the document does not have is refused; the picture from before stays as it was.
+    const QByteArray before = readFile(output);
+    const QString smallDocument = temp.filePath(QStringLiteral("small.kestova"));
+    writeFile(smallDocument, documentFile(sprite, { sparse[0], sparse[1] }));
+    expectOneLineFailure(runKestova({ png, output, sub, QStringLiteral("2"), smallDocument }), smallDocument,
+        QStringLiteral("the document holds 2 sub-palettes, so there is no sub-palette 2"));
+    EXPECT_EQ(readFile(output), before);
+}
+
+TEST(CommandLine, ExportPaletteWritesTheThirtyTwoBytesOfADocumentOnly)
+{
+    QTemporaryDir temp;
+    ASSERT_TRUE(temp.isValid());
+    const QByteArray tiles = readFile(testFile("chr/nesert_sprite.chr"));
+    const QString output = temp.filePath(QStringLiteral("out.pal"));
+    const QString exportPalette = QStringLiteral("--export-palette");
+    for (const QByteArray &palette :
+        { distinctPaletteFile(), readFile(testFile("palettes/bgd.pal")) + readFile(testFile("palettes/spr.pal")) }) {
+        const QString document = temp.filePath(QStringLiteral("work.kestova"));
+        writeFile(document, documentFile(tiles, palettesOf(palette)));
+        const ProcessResult run = runKestova({ exportPalette, output, document });
+        EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+        EXPECT_TRUE(run.out.isEmpty());
+        EXPECT_TRUE(run.err.isEmpty());
+        EXPECT_EQ(readFile(output), palette);
+        ASSERT_TRUE(QFile::remove(output));
+    }
+
+    struct Case
+    {
+        QString name;
+        QByteArray bytes;
+        QString reason;
+    };
+    // Sub-palettes that were never shown (saved as empty lists), seven sub-palettes, and a colour number outside
+    // the master table.
+    std::vector<mosavo::PalettePtr> seven = palettesOf(distinctPaletteFile());
+    seven.pop_back();
+    std::vector<mosavo::PalettePtr> unknownColor = palettesOf(distinctPaletteFile());
+    unknownColor[6]->setPalette({ { 0x0F, {} }, { 0x10, {} }, { 0x40, {} }, { 0x20, {} } });
+    const QList<Case> cases = {
+        { QStringLiteral("new.kestova"),
+            documentFile(tiles, *mosavo::PaletteFactory::generate(mosavo::PaletteType::nes)),
+            QStringLiteral("its sub-palettes do not make a palette file: it holds 8 sub-palettes with 0 colour "
+                           "numbers") },
+        { QStringLiteral("seven.kestova"), documentFile(tiles, seven),
+            QStringLiteral("it holds 7 sub-palettes with 28 colour numbers") },
+        { QStringLiteral("unknown.kestova"), documentFile(tiles, unknownColor), QStringLiteral("0x00-0x3F") },
+        { QStringLiteral("sprite.chr"), tiles, QStringLiteral("is not a Kestova document") },
+        { QStringLiteral("empty.chr"), {}, QStringLiteral("is not a Kestova document") },
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name.toStdString());
+        const QString input = temp.filePath(c.name);
+        writeFile(input, c.bytes);
+        expectOneLineFailure(runKestova({ exportPalette, output, input }), input, c.reason);
+        EXPECT_FALSE(QFileInfo::exists(output));
+    }
+}
+
+TEST(CommandLine, DamagedDocumentsFailWithOneLineAndLeaveNoOutput)
+{
+    QTemporaryDir temp;
+    ASSERT_TRUE(temp.isValid());
+    const QByteArray document = documentFile(readFile(testFile("roms/hello.nes")), palettesOf(distinctPaletteFile()));
+    ASSERT_GT(document.size(), 1000);
+    struct Case
+    {
+        QString name;
+        QByteArray bytes;
+        QString reason;
+    };
+    const QList<Case> cases = {
+        { QStringLiteral("truncated.kestova"), document.left(document.size() / 2),
+            QStringLiteral("cannot be opened: the document is damaged (it is not valid CBOR)") },
+        // Known by its first bytes alone.
+        { QStringLiteral("truncated.bin"), document.left(document.size() - 1),
+            QStringLiteral("cannot be opened: the document is damaged") },
+        { QStringLiteral("tagonly.kestova"), document.left(3),
+            QStringLiteral("cannot be opened: the document is damaged") },
+        // Named as a document, but tile data.
+        { QStringLiteral("tiles.kestova"), readFile(testFile("chr/sprite.chr")),
+            QStringLiteral("cannot be opened: it is not a Kestova document") },
+    };
+    const QString output = temp.filePath(QStringLiteral("out"));
+    const QList<QStringList> modes = { { QStringLiteral("--info") }, { QStringLiteral("--export-chr"), output },
+        { QStringLiteral("--export-png"), output }, { QStringLiteral("--export-palette"), output } };
+    for (const Case &c : cases) {
+        const QString input = temp.filePath(c.name);
+        writeFile(input, c.bytes);
+        for (const QStringList &mode : modes) {
+            SCOPED_TRACE((mode.front() + u' ' + input).toStdString());
+            expectOneLineFailure(runKestova(mode + QStringList { input }), input, c.reason);
+            EXPECT_FALSE(QFileInfo::exists(output));
+        }
+    }
 }
 
 } // namespace
