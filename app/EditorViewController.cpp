@@ -1,10 +1,20 @@
 #include "app/EditorViewController.h"
 
+#include "app/EditCommands.h"
+#include "core/BlockTransforms.h"
+#include "core/ConsoleDataFactory.h"
+#include "core/MatrixBuilder.h"
+#include "core/NESTileDataCollection.h"
+#include "core/INesHeader.h"
 #include "core/SystemLog.h"
 #include "log/Log.h"
 #include "palette/NESColors.h"
 #include "palette/NESPalette.h"
 
+#include <QApplication>
+#include <QClipboard>
+#include <QImage>
+#include <QMimeData>
 #include <QTimer>
 
 namespace kestova {
@@ -14,6 +24,13 @@ using namespace mosavo;
 EditorViewController::EditorViewController(QWidget *parent)
     : QWidget(parent)
 {
+    // A viewer that shows the current sub-palette follows its colours and the choice of sub-palette.
+    connect(this, &EditorViewController::colorsChanged, this, [this] {
+        if (viewerShowsSubPalette_ && tileCollection) {
+            tileCollection->setDisplayPalette(mosavo ? mosavo->colorPalette() : nullptr);
+            tileCollection->refreshColors();
+        }
+    });
 }
 
 SettingsPtr EditorViewController::editorViewControllerSettings()
@@ -35,8 +52,10 @@ PalettePtr EditorViewController::selectedPalette()
 
 void EditorViewController::viewDidLoad()
 {
-    if (mosavo)
+    if (mosavo) {
         mosavo->setDatasource(this);
+        connect(mosavo, &Mosavo::colorPicked, this, [this](int64_t slot) { choosePaintSlot(int(slot)); });
+    }
     if (tileCollection)
         tileCollection->setTileCollectionDelegate(this);
     if (selectableColorsOutlet)
@@ -80,6 +99,82 @@ void EditorViewController::setup()
         if (auto data = pending.lock(); data && tileCollection)
             tileCollection->configure(data);
     });
+    emit contentReloaded();
+}
+
+void EditorViewController::choosePaintSlot(int slot)
+{
+    if (!selectableColorsOutlet || !selectablePalettesOutlet || slot < 0 || slot > 3)
+        return;
+    selectableColorsOutlet->showPick({ slot, 0 });
+    colorSelectorPicked({ 0, slot });
+}
+
+void EditorViewController::chooseSubPalette(int number)
+{
+    if (!selectablePalettesOutlet || !selectableColorsOutlet)
+        return;
+    const int count = int(selectablePalettesOutlet->palettes().size());
+    if (number < 0 || number >= count)
+        return;
+    const int perRow = std::max(1, selectablePalettesOutlet->palettesPerRow());
+    const int size = std::max(1, selectablePalettesOutlet->boxesPerRow() / perRow);
+    selectablePalettesOutlet->showPick({ (number % perRow) * size, number / perRow });
+    paletteSelectorPicked({ number, 0 });
+}
+
+void EditorViewController::stepSubPalette(int delta)
+{
+    const int count = selectablePalettesOutlet ? int(selectablePalettesOutlet->palettes().size()) : 0;
+    if (count > 0)
+        chooseSubPalette(((currentSubPalette() + delta) % count + count) % count);
+}
+
+void EditorViewController::setViewerShowsSubPalette(bool on)
+{
+    viewerShowsSubPalette_ = on;
+    if (tileCollection)
+        tileCollection->setDisplayPalette(on && mosavo ? mosavo->colorPalette() : nullptr);
+}
+
+void EditorViewController::setViewerShowsSprites8x16(bool on)
+{
+    if (tileCollection)
+        tileCollection->setArrangement(on ? TileArrangement::sprites8x16 : TileArrangement::rows8x8);
+}
+
+QString EditorViewController::tileDataSummary()
+{
+    const TileDataPtr tileData = editorViewControllerSettings()->tileData();
+    if (!tileData)
+        return {};
+    const QString tiles = QStringLiteral("%1 tiles").arg(tileData->totalNumberTiles());
+    const auto header = tileData->header() ? INesHeader::parse(*tileData->header()) : std::nullopt;
+    if (!header)
+        return QStringLiteral("CHR data \u00b7 ") + tiles;
+    QString text = QStringLiteral("%1 ROM \u00b7 %2 \u00b7 PRG %3 \u00d7 16 KiB \u00b7 ")
+                       .arg(header->nes2 ? QStringLiteral("NES 2.0") : QStringLiteral("iNES"))
+                       .arg(tiles)
+                       .arg(header->prgBanks());
+    text += header->chrBytes == 0 ? QStringLiteral("CHR-RAM") : QStringLiteral("CHR %1 \u00d7 8 KiB").arg(header->chrBanks());
+    text += QStringLiteral(" \u00b7 mapper %1").arg(header->mapper);
+    if (header->trainer)
+        text += QStringLiteral(" \u00b7 trainer");
+    return text;
+}
+
+std::optional<int64_t> EditorViewController::chrRomStartTile()
+{
+    const TileDataPtr tileData = editorViewControllerSettings()->tileData();
+    if (!tileData || !tileData->header())
+        return std::nullopt;
+    const auto header = INesHeader::parse(*tileData->header());
+    if (!header || header->chrBytes == 0)
+        return std::nullopt;
+    const auto tile = int64_t(header->chrOffsetAfterHeader() / 16);
+    if (tile >= tileData->totalNumberTiles())
+        return std::nullopt;
+    return tile;
 }
 
 void EditorViewController::setupMosavo(PalettePtr colorSelector)
@@ -197,25 +292,206 @@ void EditorViewController::updated(Mosavo *, TileDataPtr tileData, const std::ve
         log().w(QStringLiteral("WARN: No tile viewer set"));
         return;
     }
-    const TileDataPtr document = editorViewControllerSettings()->tileData();
     std::vector<int64_t> changed;
-    if (document && tileData) {
-        auto &target = document->matrices();
+    std::vector<MatrixPtr> tiles;
+    if (tileData) {
         const auto &edited = tileData->matrices();
         for (size_t i = 0; i < numbers.size() && i < edited.size(); ++i) {
-            const int64_t number = numbers[i];
-            // Filler squares (no tile number) and missing tiles are never written.
-            if (number < 0 || size_t(number) >= target.size() || !edited[i])
-                continue;
-            if (target[size_t(number)] && *target[size_t(number)] == *edited[i])
-                continue;
-            target[size_t(number)] = edited[i];
-            changed.push_back(number);
+            changed.push_back(numbers[i]);
+            tiles.push_back(edited[i]);
         }
     }
-    tileCollection->updateModifiedTileIDs(changed);
-    if (!changed.empty())
-        emit contentChanged();
+    replaceTiles(changed, tiles, QStringLiteral("Paint"));
+}
+
+void EditorViewController::replaceTiles(const std::vector<int64_t> &numbers, const std::vector<MatrixPtr> &tiles,
+                                        const QString &text)
+{
+    const TileDataPtr document = editorViewControllerSettings()->tileData();
+    if (!document)
+        return;
+    const auto &target = document->matrices();
+    std::vector<int64_t> changed;
+    std::vector<MatrixPtr> after;
+    for (size_t i = 0; i < numbers.size() && i < tiles.size(); ++i) {
+        const int64_t number = numbers[i];
+        // Filler squares (no tile number) and missing tiles are never written.
+        if (number < 0 || size_t(number) >= target.size() || !tiles[i])
+            continue;
+        if (target[size_t(number)] && *target[size_t(number)] == *tiles[i])
+            continue;
+        if (std::find(changed.begin(), changed.end(), number) != changed.end())
+            continue;
+        changed.push_back(number);
+        after.push_back(tiles[i]);
+    }
+    if (changed.empty()) {
+        if (tileCollection)
+            tileCollection->updateModifiedTileIDs({});
+        return;
+    }
+    undoStack_.push(new ReplaceTilesCommand(this, document, std::move(changed), std::move(after), text));
+}
+
+void EditorViewController::tilesChanged(const std::vector<int64_t> &numbers)
+{
+    if (tileCollection)
+        tileCollection->updateModifiedTileIDs(numbers);
+    if (!mosavo)
+        return;
+    const auto &shown = mosavo->tileIDs();
+    for (int64_t number : numbers)
+        if (std::find(shown.begin(), shown.end(), number) != shown.end()) {
+            mosavo->update();
+            return;
+        }
+}
+
+void EditorViewController::palettesChanged()
+{
+    if (selectablePalettesOutlet)
+        selectablePalettesOutlet->redraw();
+    if (selectableColorsOutlet)
+        selectableColorsOutlet->redraw();
+    if (mosavo)
+        mosavo->QWidget::update();
+    emit colorsChanged();
+}
+
+void EditorViewController::replaceTileData(TileDataPtr tileData)
+{
+    if (tileData)
+        undoStack_.push(new ReplaceTileDataCommand(this, editorViewControllerSettings(), std::move(tileData)));
+}
+
+void EditorViewController::replacePalettes(std::vector<PalettePtr> palettes)
+{
+    undoStack_.push(new ReplacePalettesCommand(this, editorViewControllerSettings(), std::move(palettes)));
+}
+
+int64_t EditorViewController::blockSide() const
+{
+    return mosavo ? tilesPerSide(mosavo->zoomSize()) : 0;
+}
+
+std::vector<int64_t> EditorViewController::blockTileNumbers() const
+{
+    std::vector<int64_t> numbers = mosavo ? mosavo->tileIDs() : std::vector<int64_t> {};
+    numbers.resize(size_t(blockSide() * blockSide()), -1);
+    return numbers;
+}
+
+MatrixPtr EditorViewController::blockPicture() const
+{
+    const int64_t side = blockSide();
+    MatrixBuilder builder(side, side, 8, 8);
+    const TileDataPtr document = settings_ ? settings_->tileData() : nullptr;
+    const auto numbers = blockTileNumbers();
+    for (size_t k = 0; k < numbers.size() && document; ++k) {
+        const int64_t number = numbers[k];
+        if (number >= 0 && size_t(number) < document->matrices().size())
+            builder.matrices[k / size_t(side)][k % size_t(side)] = document->matrices()[size_t(number)];
+    }
+    return builder.createMatrix();
+}
+
+void EditorViewController::replaceBlock(const Matrix &picture, const QString &text)
+{
+    const auto tiles = MatrixBuilder::convertToMatrices(picture, Matrix(8, 8));
+    if (tiles)
+        replaceTiles(blockTileNumbers(), *tiles, text);
+}
+
+void EditorViewController::flipBlockHorizontally()
+{
+    replaceBlock(*transforms::flipHorizontal(*blockPicture()), QStringLiteral("Flip Horizontally"));
+}
+
+void EditorViewController::flipBlockVertically()
+{
+    replaceBlock(*transforms::flipVertical(*blockPicture()), QStringLiteral("Flip Vertically"));
+}
+
+void EditorViewController::rotateBlockClockwise()
+{
+    replaceBlock(*transforms::rotateClockwise(*blockPicture()), QStringLiteral("Rotate Clockwise"));
+}
+
+void EditorViewController::rotateBlockCounterClockwise()
+{
+    replaceBlock(*transforms::rotateCounterClockwise(*blockPicture()), QStringLiteral("Rotate Counterclockwise"));
+}
+
+void EditorViewController::shiftBlock(int dx, int dy)
+{
+    replaceBlock(*transforms::shift(*blockPicture(), dx, dy), QStringLiteral("Shift"));
+}
+
+void EditorViewController::clearBlock()
+{
+    replaceBlock(*transforms::filled(*blockPicture(), 0), QStringLiteral("Clear"));
+}
+
+const QString EditorViewController::tileMimeType = QStringLiteral("application/x-kestova-tiles");
+
+void EditorViewController::copyBlock()
+{
+    const MatrixPtr picture = blockPicture();
+    const int64_t side = blockSide();
+    if (side == 0)
+        return;
+    const auto tiles = MatrixBuilder::convertToMatrices(*picture, Matrix(8, 8));
+    if (!tiles)
+        return;
+    // The tiles: one byte for the block side, then the NES bytes of its tiles row by row.
+    NESTileDataCollection collection(*tiles);
+    const Bytes chr = *collection.consoleFormattedPixelData();
+    QByteArray payload(1, char(side));
+    payload.append(reinterpret_cast<const char *>(chr.data()), qsizetype(chr.size()));
+
+    auto *mime = new QMimeData;
+    mime->setData(tileMimeType, payload);
+    // And a picture of them in the current sub-palette, for other programs.
+    if (mosavo && mosavo->colorPalette()) {
+        auto canvas = BitmapCanvas::make(picture, mosavo->colorPalette());
+        const RgbaImage rgba = canvas->image();
+        QImage image(rgba.pixels.data(), int(rgba.width), int(rgba.height), int(rgba.width * 4),
+                     QImage::Format_RGBA8888);
+        mime->setImageData(image.copy());
+    }
+    QApplication::clipboard()->setMimeData(mime);
+}
+
+void EditorViewController::cutBlock()
+{
+    copyBlock();
+    replaceBlock(*transforms::filled(*blockPicture(), 0), QStringLiteral("Cut"));
+}
+
+bool EditorViewController::pasteBlock()
+{
+    const QMimeData *mime = QApplication::clipboard()->mimeData();
+    if (!mime || !mime->hasFormat(tileMimeType))
+        return false;
+    const QByteArray payload = mime->data(tileMimeType);
+    if (payload.isEmpty())
+        return false;
+    const int64_t pastedSide = uchar(payload[0]);
+    if (pastedSide < 1 || payload.size() != 1 + pastedSide * pastedSide * 16)
+        return false;
+    const auto pasted = ConsoleDataFactory::nesToMatrices(
+        std::span(reinterpret_cast<const uint8_t *>(payload.constData()) + 1, size_t(payload.size() - 1)));
+    const int64_t side = blockSide();
+    const auto numbers = blockTileNumbers();
+    std::vector<int64_t> targets;
+    std::vector<MatrixPtr> tiles;
+    for (int64_t r = 0; r < std::min(side, pastedSide); ++r)
+        for (int64_t c = 0; c < std::min(side, pastedSide); ++c) {
+            targets.push_back(numbers[size_t(r * side + c)]);
+            tiles.push_back(pasted[size_t(r * pastedSide + c)]);
+        }
+    replaceTiles(targets, tiles, QStringLiteral("Paste"));
+    return true;
 }
 
 void EditorViewController::selected(BoxSelector *boxSelector, PalettePick palette, BoxPosition boxSelected)
@@ -265,6 +541,7 @@ void EditorViewController::paletteSelectorPicked(PalettePick palette)
         }
     }
     selectableColorsOutlet->redraw();
+    emit colorsChanged();
 }
 
 void EditorViewController::generalColorSelectorPicked(BoxSelectorProtocol &protocol, BoxPosition boxSelected)
@@ -281,23 +558,16 @@ void EditorViewController::generalColorSelectorPicked(BoxSelectorProtocol &proto
         return;
     }
     const ColorEntry entry = master->palette()[size_t(index)];
-    const bool changes = target->palette()[size_t(slot)] != entry || shown->palette()[size_t(slot)] != entry;
-
-    auto entries = target->palette();
-    entries[size_t(slot)] = entry;
-    target->setPalette(entries);
+    std::vector<SetPaletteEntryCommand::Slot> changes;
+    if (target->palette()[size_t(slot)] != entry)
+        changes.push_back({ target, size_t(slot), target->palette()[size_t(slot)] });
+    if (shown != target && shown->palette()[size_t(slot)] != entry)
+        changes.push_back({ shown, size_t(slot), shown->palette()[size_t(slot)] });
+    if (!changes.empty())
+        undoStack_.push(new SetPaletteEntryCommand(this, std::move(changes), entry));
     selectablePalettesOutlet->update(selectablePalettesOutlet->currentPaletteSelected(), target);
-    auto shownEntries = shown->palette();
-    shownEntries[size_t(slot)] = entry;
-    shown->setPalette(shownEntries);
     selectableColorsOutlet->update(0, shown);
-    selectablePalettesOutlet->redraw();
-    selectableColorsOutlet->redraw();
-    // The editor shares the sub-palette object: a repaint shows the new colour.
-    if (mosavo)
-        mosavo->QWidget::update();
-    if (changes)
-        emit contentChanged();
+    palettesChanged();
 }
 
 } // namespace kestova

@@ -14,6 +14,7 @@
 #include <QAbstractButton>
 #include <QComboBox>
 #include <QPointer>
+#include <QUndoStack>
 #include <QWidget>
 
 #include <optional>
@@ -86,19 +87,75 @@ public:
     void selected(mosavo::BoxSelector *boxSelector, mosavo::PalettePick palette,
                   mosavo::BoxPosition boxSelected) override;
 
+    // Every change to the document goes through this stack, so it can be undone.
+    QUndoStack &undoStack() { return undoStack_; }
+
+    // Replaces the tile data or the sub-palettes (imports), undoably.
+    void replaceTileData(mosavo::TileDataPtr tileData);
+    void replacePalettes(std::vector<mosavo::PalettePtr> palettes);
+
+    // Operations on the block shown in the editor, each one undoable step.
+    void flipBlockHorizontally();
+    void flipBlockVertically();
+    void rotateBlockClockwise();
+    void rotateBlockCounterClockwise();
+    void shiftBlock(int dx, int dy);
+    void clearBlock();
+    // The block's tiles (and a picture of them in the current sub-palette) to the clipboard.
+    void copyBlock();
+    void cutBlock();
+    // Tiles from the clipboard into the block, from its top-left tile; false when the clipboard holds no tiles.
+    bool pasteBlock();
+
+    // Keyboard choices: the paint slot (0-3), the sub-palette (0-7) or the next / previous one.
+    void choosePaintSlot(int slot);
+    void chooseSubPalette(int number);
+    void stepSubPalette(int delta);
+    int currentSubPalette() const { return int(previouslySetSelectablePalette); }
+
+    // Tile viewer options: tiles in the current sub-palette instead of grey; the 8x16 sprite arrangement.
+    void setViewerShowsSubPalette(bool on);
+    void setViewerShowsSprites8x16(bool on);
+
+    // A line for the status bar: what the tile data is (iNES ROM or CHR data), its tiles and header facts.
+    QString tileDataSummary();
+    // The first CHR-ROM tile of an iNES ROM with CHR-ROM; nothing for CHR-RAM ROMs and bare CHR data.
+    std::optional<int64_t> chrRomStartTile();
+
+    // The tile numbers of the block in the editor, row by row (filler squares negative).
+    std::vector<int64_t> blockTileNumbers() const;
+    // The block as one picture (filler squares colour 0).
+    mosavo::MatrixPtr blockPicture() const;
+
+    // Called by the edit commands after they changed tiles or palette colours.
+    void tilesChanged(const std::vector<int64_t> &numbers);
+    void palettesChanged();
+
+    // The tile clipboard format: "application/x-kestova-tiles".
+    static const QString tileMimeType;
+
 signals:
-    // The document content changed: pixels were painted or a palette colour was replaced.
-    void contentChanged();
     // The pixel editor's tool changed (buttons follow it).
     void toolChanged(mosavo::ToolType tool);
+    // Sub-palette colours changed in place, or the current sub-palette changed.
+    void colorsChanged();
+    // setup() ran: the tile data may be new.
+    void contentReloaded();
 
 private:
     void colorSelectorPicked(mosavo::PalettePick palette);
     void paletteSelectorPicked(mosavo::PalettePick palette);
     void generalColorSelectorPicked(mosavo::BoxSelectorProtocol &protocol, mosavo::BoxPosition boxSelected);
     std::vector<std::pair<QPointer<QAbstractButton>, mosavo::ToolType>> toolButtons() const;
+    // Pushes the tiles of a picture of the block that differ from the document's as one undoable step.
+    void replaceBlock(const mosavo::Matrix &picture, const QString &text);
+    void replaceTiles(const std::vector<int64_t> &numbers, const std::vector<mosavo::MatrixPtr> &tiles,
+                      const QString &text);
+    int64_t blockSide() const;
 
     SettingsPtr settings_;
+    QUndoStack undoStack_;
+    bool viewerShowsSubPalette_ = false;
 };
 
 } // namespace kestova

@@ -8,6 +8,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QLabel>
 #include <QStatusBar>
 
 namespace kestova {
@@ -57,6 +58,8 @@ MainMosavoWindow::MainMosavoWindow(MosavoDocument *document, QWidget *parent)
         resize(520, 160);
     }
     connectActions();
+    if (document)
+        connectEditing();
 }
 
 MainMosavoWindow::~MainMosavoWindow() = default;
@@ -109,6 +112,110 @@ void MainMosavoWindow::connectActions()
         });
     connect(ui_->zoomPopUp, &QComboBox::currentIndexChanged, controller,
             [controller, popUp = ui_->zoomPopUp] { controller->changeZoomSize(popUp); });
+}
+
+void MainMosavoWindow::connectEditing()
+{
+    auto *controller = ui_->editorViewController;
+    QUndoStack &stack = controller->undoStack();
+
+    // Undo and redo lead the Edit menu.
+    QAction *undo = stack.createUndoAction(this, QStringLiteral("&Undo"));
+    undo->setObjectName(QStringLiteral("actionUndo"));
+    undo->setShortcuts(QKeySequence::Undo);
+    QAction *redo = stack.createRedoAction(this, QStringLiteral("&Redo"));
+    redo->setObjectName(QStringLiteral("actionRedo"));
+    redo->setShortcuts({ QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y) });
+    QAction *first = ui_->menuEdit->actions().value(0);
+    ui_->menuEdit->insertAction(first, undo);
+    ui_->menuEdit->insertAction(first, redo);
+    ui_->menuEdit->insertSeparator(first);
+
+    connect(ui_->actionCut, &QAction::triggered, controller, &EditorViewController::cutBlock);
+    connect(ui_->actionCopy, &QAction::triggered, controller, &EditorViewController::copyBlock);
+    connect(ui_->actionPaste, &QAction::triggered, controller, [this, controller] {
+        if (!controller->pasteBlock())
+            showStatus(QStringLiteral("The clipboard holds no tiles"));
+    });
+    connect(ui_->actionClear, &QAction::triggered, controller, &EditorViewController::clearBlock);
+    connect(ui_->actionFlipHorizontally, &QAction::triggered, controller,
+            &EditorViewController::flipBlockHorizontally);
+    connect(ui_->actionFlipVertically, &QAction::triggered, controller, &EditorViewController::flipBlockVertically);
+    connect(ui_->actionRotateClockwise, &QAction::triggered, controller,
+            &EditorViewController::rotateBlockClockwise);
+    connect(ui_->actionRotateCounterClockwise, &QAction::triggered, controller,
+            &EditorViewController::rotateBlockCounterClockwise);
+    connect(ui_->actionZoomIn, &QAction::triggered, this, [this] { stepZoom(-1); });
+    connect(ui_->actionZoomOut, &QAction::triggered, this, [this] { stepZoom(1); });
+    ui_->actionZoomIn->setShortcuts({ QKeySequence(Qt::Key_Plus), QKeySequence(Qt::Key_Equal) });
+
+    // Keys of the field: 1-4 paint slot, [ and ] sub-palettes, tool letters.
+    auto addKey = [this](const QKeySequence &key, auto handler) {
+        auto *action = new QAction(this);
+        action->setShortcut(key);
+        connect(action, &QAction::triggered, this, handler);
+        addAction(action);
+        return action;
+    };
+    for (int slot = 0; slot < 4; ++slot)
+        addKey(QKeySequence(Qt::Key_1 + slot), [controller, slot] { controller->choosePaintSlot(slot); });
+    addKey(QKeySequence(Qt::Key_BracketLeft), [controller] { controller->stepSubPalette(-1); });
+    addKey(QKeySequence(Qt::Key_BracketRight), [controller] { controller->stepSubPalette(1); });
+    const std::pair<QKeySequence, QAbstractButton *> toolKeys[] = {
+        { QKeySequence(Qt::Key_P), ui_->toolPencil },
+        { QKeySequence(Qt::Key_L), ui_->toolStraightLine },
+        { QKeySequence(Qt::Key_R), ui_->toolBoxEmpty },
+        { QKeySequence(Qt::SHIFT | Qt::Key_R), ui_->toolBoxFilled },
+        { QKeySequence(Qt::Key_E), ui_->toolCircleEmpty },
+        { QKeySequence(Qt::SHIFT | Qt::Key_E), ui_->toolCircleFilled },
+        { QKeySequence(Qt::Key_F), ui_->toolFill },
+    };
+    for (const auto &[key, button] : toolKeys)
+        addKey(key, [controller, button = button] { controller->toolSelected(button); });
+
+    // Arrow keys shift the block by one pixel while the editor has the focus.
+    ui_->mosavo->setFocusPolicy(Qt::StrongFocus);
+    const std::tuple<Qt::Key, int, int> arrows[] = {
+        { Qt::Key_Left, -1, 0 }, { Qt::Key_Right, 1, 0 }, { Qt::Key_Up, 0, -1 }, { Qt::Key_Down, 0, 1 }
+    };
+    for (const auto &[key, dx, dy] : arrows) {
+        auto *action = new QAction(ui_->mosavo);
+        action->setShortcut(QKeySequence(key));
+        action->setShortcutContext(Qt::WidgetShortcut);
+        connect(action, &QAction::triggered, controller, [controller, dx = dx, dy = dy] {
+            controller->shiftBlock(dx, dy);
+        });
+        ui_->mosavo->addAction(action);
+    }
+
+    tileFacts_ = new QLabel(this);
+    statusBar()->addPermanentWidget(tileFacts_);
+    connect(controller, &EditorViewController::contentReloaded, this, &MainMosavoWindow::updateTileDataFacts);
+    connect(ui_->actionGoToChrRom, &QAction::triggered, controller, [this, controller] {
+        if (const auto tile = controller->chrRomStartTile()) {
+            ui_->tileCollection->selectTile(*tile);
+            showStatus(QStringLiteral("CHR-ROM starts at tile %1").arg(*tile));
+        }
+    });
+    connect(ui_->actionShowSubPalette, &QAction::toggled, controller,
+            &EditorViewController::setViewerShowsSubPalette);
+    connect(ui_->actionSprites8x16, &QAction::toggled, controller, &EditorViewController::setViewerShowsSprites8x16);
+    updateTileDataFacts();
+}
+
+void MainMosavoWindow::stepZoom(int delta)
+{
+    QComboBox *popUp = ui_->zoomPopUp;
+    const int index = std::clamp(popUp->currentIndex() + delta, 0, popUp->count() - 1);
+    popUp->setCurrentIndex(index);
+}
+
+void MainMosavoWindow::updateTileDataFacts()
+{
+    auto *controller = ui_->editorViewController;
+    if (tileFacts_)
+        tileFacts_->setText(controller->tileDataSummary());
+    ui_->actionGoToChrRom->setEnabled(controller->chrRomStartTile().has_value());
 }
 
 void MainMosavoWindow::closeEvent(QCloseEvent *event)

@@ -5,6 +5,8 @@
 
 #include <memory>
 
+class QLabel;
+
 namespace Ui {
 class MainMosavo;
 }
@@ -40,10 +42,15 @@ protected:
 
 private:
     void connectActions();
+    void connectEditing();
+    // Steps the editor's block size through x1, x2, x4.
+    void stepZoom(int delta);
+    void updateTileDataFacts();
 
     std::unique_ptr<Ui::MainMosavo> ui_;
     QPointer<MosavoDocument> document_;
     ROMMenuItem *romMenuItem_ = nullptr;
+    QLabel *tileFacts_ = nullptr;
 };
 
 } // namespace kestova

@@ -113,7 +113,7 @@ void MosavoDocument::makeWindowControllers()
     editorViewController = controller;
     controller->setup();
     setupMenuItems();
-    connect(controller, &EditorViewController::contentChanged, this, [this] { setModified(true); });
+    connect(&controller->undoStack(), &QUndoStack::cleanChanged, this, [this](bool clean) { setModified(!clean); });
     updateWindowTitle();
     window->show();
 }
@@ -152,6 +152,8 @@ QString MosavoDocument::displayName() const
 
 void MosavoDocument::setModified(bool modified)
 {
+    if (!modified && editorViewController)
+        editorViewController->undoStack().setClean();
     if (modified_ == modified)
         return;
     modified_ = modified;

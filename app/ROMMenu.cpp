@@ -118,12 +118,8 @@ void ROMMenu::importDataAction()
         }
         if (!controller)
             return;
-        if (controller->mosavo)
-            controller->mosavo->setTileData(tileData);
-        controller->editorViewControllerSettings()->setTileData(tileData);
-        controller->setup();
+        controller->replaceTileData(tileData);
         if (target) {
-            target->setModified(true);
             report(target, QStringLiteral("Imported %1 tiles from %2").arg(tileData->totalNumberTiles()).arg(file));
         }
     });
@@ -175,13 +171,12 @@ void ROMMenu::importPaletteAction()
                 showFailure(target, QStringLiteral("The palettes could not be imported. %1").arg(errorText(error)));
                 return;
             }
-            settings->setPalettes(*palettes);
-            if (menu && menu->editorViewController)
-                menu->editorViewController->selectablePalettes = *palettes;
-            if (menu && menu->editorViewController)
-                menu->editorViewController->setup();
+            if (menu && menu->editorViewController) {
+                menu->editorViewController->replacePalettes(*palettes);
+            } else {
+                settings->setPalettes(*palettes);
+            }
             if (target) {
-                target->setModified(true);
                 report(target, QStringLiteral("Imported palettes from %1")
                                    .arg(menu ? menu->paletteProcessor.path.value_or(QString()) : QString()));
             }

@@ -173,10 +173,23 @@ std::optional<Cell> Mosavo::cellAt(QPointF position) const
 
 void Mosavo::mousePressEvent(QMouseEvent *event)
 {
-    if (event->button() != Qt::LeftButton || gestureActive_) {
+    const bool pick = event->button() == Qt::MiddleButton
+        || (event->button() == Qt::LeftButton && (event->modifiers() & Qt::AltModifier));
+    if (pick && !gestureActive_) {
+        // The colour picker: the slot under the pointer becomes the paint slot; the block is not changed.
+        const std::optional<Cell> cell = cellAt(event->position());
+        const MatrixPtr block = bitmapCanvasForDrawing_ ? bitmapCanvasForDrawing_->matrix() : nullptr;
+        if (cell && block && cell->x >= 0 && cell->y >= 0 && cell->x < block->columns() && cell->y < block->rows())
+            emit colorPicked(block->values[cell->y][size_t(cell->x)]);
+        return;
+    }
+    if ((event->button() != Qt::LeftButton && event->button() != Qt::RightButton) || gestureActive_) {
         event->ignore();
         return;
     }
+    // The right button paints slot 0 (erases), whatever the paint slot.
+    gestureButton_ = event->button();
+    paintValue_ = gestureButton_ == Qt::RightButton ? 0 : colorFromPalette_;
     copyOriginalBitmapCanvasForDrawing();
     startingPositionForCursor_ = event->position();
     endingPositionForCursor_ = event->position();
@@ -191,15 +204,15 @@ void Mosavo::mousePressEvent(QMouseEvent *event)
     pressCell_ = *cell;
     lastCell_ = *cell;
     if (toolType_ == ToolType::fillBucket)
-        pixels::floodFill(block, *cell, colorFromPalette_);
+        pixels::floodFill(block, *cell, paintValue_);
     else
-        bitmapCanvasForDrawing_->setColorID(colorFromPalette_, cell->x, cell->y);
+        bitmapCanvasForDrawing_->setColorID(paintValue_, cell->x, cell->y);
     requestRedraw();
 }
 
 void Mosavo::mouseMoveEvent(QMouseEvent *event)
 {
-    if (!gestureActive_ || !(event->buttons() & Qt::LeftButton)) {
+    if (!gestureActive_ || !(event->buttons() & gestureButton_)) {
         event->ignore();
         return;
     }
@@ -211,7 +224,7 @@ void Mosavo::mouseMoveEvent(QMouseEvent *event)
 
 void Mosavo::mouseReleaseEvent(QMouseEvent *event)
 {
-    if (!gestureActive_ || event->button() != Qt::LeftButton) {
+    if (!gestureActive_ || event->button() != gestureButton_) {
         event->ignore();
         return;
     }
@@ -232,7 +245,7 @@ void Mosavo::dragTo(Cell cell)
     Matrix &block = *bitmapCanvasForDrawing_->matrix();
     switch (toolType_) {
     case ToolType::pencil:
-        pixels::drawLine(block, lastCell_, cell, colorFromPalette_);
+        pixels::drawLine(block, lastCell_, cell, paintValue_);
         break;
     case ToolType::fillBucket:
         break;
@@ -242,11 +255,11 @@ void Mosavo::dragTo(Cell cell)
             break; // the block was rebuilt during the gesture
         std::copy(pixelsAtPress_.begin(), pixelsAtPress_.end(), cells.begin());
         if (toolType_ == ToolType::straightLine)
-            pixels::drawLine(block, pressCell_, cell, colorFromPalette_);
+            pixels::drawLine(block, pressCell_, cell, paintValue_);
         else if (toolType_ == ToolType::boxEmpty || toolType_ == ToolType::boxFilled)
-            pixels::drawRectangle(block, pressCell_, cell, colorFromPalette_, toolType_ == ToolType::boxFilled);
+            pixels::drawRectangle(block, pressCell_, cell, paintValue_, toolType_ == ToolType::boxFilled);
         else
-            pixels::drawEllipse(block, pressCell_, cell, colorFromPalette_, toolType_ == ToolType::circleFilled);
+            pixels::drawEllipse(block, pressCell_, cell, paintValue_, toolType_ == ToolType::circleFilled);
         break;
     }
     }

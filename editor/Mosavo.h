@@ -115,6 +115,10 @@ public:
 
     QSize sizeHint() const override { return { 512, 512 }; }
 
+signals:
+    // Alt+click or a middle click: the colour slot under the pointer, for the caller to make the paint slot.
+    void colorPicked(int64_t slot);
+
 protected:
     void paintEvent(QPaintEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
@@ -155,6 +159,9 @@ private:
 
     // The gesture in progress.
     bool gestureActive_ = false;
+    Qt::MouseButton gestureButton_ = Qt::LeftButton;
+    // The slot the current gesture paints: the paint slot, or 0 for the right button.
+    int64_t paintValue_ = 3;
     Cell pressCell_;
     Cell lastCell_;
     // The block's pixels at the press, for the shape tools' live preview.

@@ -16,4 +16,10 @@ void StandardBoxSelector::resetToOriginallySelectedItem()
     setBoxSelected({ 0, 0 });
 }
 
+void StandardBoxSelector::showPick(BoxPosition position)
+{
+    setBoxSelected(position);
+    QWidget::update();
+}
+
 } // namespace mosavo

@@ -46,6 +46,10 @@ public:
     // Does not repaint.
     void resetToOriginallySelectedItem() override;
 
+    // Moves the visual pick (the highlight) to a box without a click, e.g. for a keyboard choice, and repaints. Like
+    // every programmatic selection it reports nothing.
+    void showPick(BoxPosition position);
+
 protected:
     StandardBoxSelector(BoxSelectorLayout layout, QWidget *parent);
 
