@@ -1,8 +1,11 @@
 #include "app/EditorViewControllerSettings.h"
 
 #include "core/ConsoleDataFactory.h"
+#include "palette/NESColors.h"
 #include "palette/NESPalette.h"
 #include "palette/PaletteFactory.h"
+
+#include <span>
 
 namespace kestova {
 
@@ -31,8 +34,7 @@ public:
 
     explicit DepthLimitedBuilder(ArchiveRecord &result)
         : dom_(result, false)
-    {
-    }
+    { }
     bool null() { return dom_.null(); }
     bool boolean(bool value) { return dom_.boolean(value); }
     bool number_integer(number_integer_t value) { return dom_.number_integer(value); }
@@ -52,6 +54,82 @@ private:
     int depth_ = 0;
     nlohmann::detail::json_sax_dom_parser<ArchiveRecord> dom_;
 };
+
+// Walks the CBOR items once without building anything. Every declared length of a byte or text string must fit in the
+// bytes that remain, and so must every declared count of an array (one byte an item at least) or a map (two); nesting
+// stays within a bound; the items end exactly at the end of the input. So the parser never meets a length the file
+// cannot hold, and what it builds stays a small multiple of the file's size.
+bool declaredLengthsFit(std::span<const uint8_t> input)
+{
+    constexpr uint64_t indefinite = UINT64_MAX;
+    constexpr size_t maxOpenItems = 48;
+    std::vector<uint64_t> open { 1 }; // items still to come in each open container; the outermost holds one item
+    size_t at = 0;
+    while (!open.empty()) {
+        if (open.back() == 0) {
+            open.pop_back();
+            continue;
+        }
+        if (at >= input.size())
+            return false;
+        const uint8_t initial = input[at++];
+        if (open.back() == indefinite && initial == 0xFF) {
+            open.pop_back();
+            continue;
+        }
+        if (open.back() != indefinite)
+            --open.back();
+        const unsigned major = initial >> 5;
+        const unsigned info = initial & 0x1F;
+        uint64_t argument = info;
+        if (info >= 24 && info <= 27) {
+            const size_t width = size_t(1) << (info - 24);
+            if (input.size() - at < width)
+                return false;
+            argument = 0;
+            for (size_t i = 0; i < width; ++i)
+                argument = (argument << 8) | input[at++];
+        } else if (info >= 28 && info <= 30) {
+            return false;
+        }
+        const uint64_t left = input.size() - at;
+        const bool isIndefinite = info == 31;
+        switch (major) {
+        case 2:
+        case 3:
+            if (isIndefinite) {
+                open.push_back(indefinite);
+            } else {
+                if (argument > left)
+                    return false;
+                at += size_t(argument);
+            }
+            break;
+        case 4:
+            if (!isIndefinite && argument > left)
+                return false;
+            open.push_back(isIndefinite ? indefinite : argument);
+            break;
+        case 5:
+            if (!isIndefinite && argument > left / 2)
+                return false;
+            open.push_back(isIndefinite ? indefinite : argument * 2);
+            break;
+        case 6:
+            if (isIndefinite)
+                return false;
+            open.push_back(1);
+            break;
+        default:
+            if (isIndefinite)
+                return false; // a break outside an indefinite-length item
+            break;
+        }
+        if (open.size() > maxOpenItems)
+            return false;
+    }
+    return at == input.size();
+}
 
 void setReason(std::string *whyNot, const char *reason)
 {
@@ -145,7 +223,14 @@ SettingsPtr EditorViewControllerSettings::decode(const ArchiveRecord &record, st
             setReason(whyNot, "its palettes are damaged");
             return settings;
         }
-        palettes.push_back(NESPalette::decode(entry));
+        auto palette = NESPalette::decode(entry);
+        if (palette->hasColors())
+            for (const ColorEntry &color : palette->palette())
+                if (!nesColor(color.colorCode)) {
+                    setReason(whyNot, "its palettes hold a colour number outside 0x00-0x3F");
+                    return settings;
+                }
+        palettes.push_back(std::move(palette));
     }
 
     settings->setVersion(version);
@@ -164,20 +249,27 @@ std::optional<Bytes> EditorViewControllerSettings::documentBytes() const
 
 SettingsPtr EditorViewControllerSettings::fromDocumentBytes(const Bytes &bytes, std::string *whyNot)
 {
-    if (bytes.size() < sizeof selfDescribeTag || !std::equal(std::begin(selfDescribeTag), std::end(selfDescribeTag),
-                                                             bytes.begin())) {
+    if (bytes.size() < sizeof selfDescribeTag
+        || !std::equal(std::begin(selfDescribeTag), std::end(selfDescribeTag), bytes.begin())) {
         setReason(whyNot, "it is not a Kestova document");
+        return nullptr;
+    }
+    const auto body = std::span(bytes).subspan(sizeof selfDescribeTag);
+    if (!declaredLengthsFit(body)) {
+        setReason(whyNot, "the document is damaged (it is not valid CBOR)");
         return nullptr;
     }
     ArchiveRecord record;
     DepthLimitedBuilder builder(record);
-    const bool parsed = ArchiveRecord::sax_parse(bytes.begin() + sizeof selfDescribeTag, bytes.end(), &builder,
-                                                 nlohmann::json::input_format_t::cbor, true);
+    const bool parsed = ArchiveRecord::sax_parse(
+        bytes.begin() + sizeof selfDescribeTag, bytes.end(), &builder, nlohmann::json::input_format_t::cbor, true);
     if (!parsed) {
         setReason(whyNot, "the document is damaged (it is not valid CBOR)");
         return nullptr;
     }
-    if (!record.is_object() || record.value("$class", std::string()) != className) {
+    const auto recordClass = record.is_object() ? record.find("$class") : record.end();
+    if (recordClass == record.end() || !recordClass->is_string()
+        || recordClass->get_ref<const std::string &>() != className) {
         setReason(whyNot, "its root object is not Kestova editor settings");
         return nullptr;
     }

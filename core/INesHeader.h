@@ -18,8 +18,12 @@ struct INesHeader
 
     uint64_t prgBanks() const { return prgBytes / 16384; }
     uint64_t chrBanks() const { return chrBytes / 8192; }
-    // Offset of CHR-ROM from the end of the header.
-    uint64_t chrOffsetAfterHeader() const { return (trainer ? 512 : 0) + prgBytes; }
+    // Offset of CHR-ROM from the end of the header; UINT64_MAX when the declared PRG size leaves no room for it.
+    uint64_t chrOffsetAfterHeader() const
+    {
+        const uint64_t trainerBytes = trainer ? 512 : 0;
+        return prgBytes > UINT64_MAX - trainerBytes ? UINT64_MAX : trainerBytes + prgBytes;
+    }
 
     // Nothing unless the buffer holds at least 16 bytes starting with "NES".
     static std::optional<INesHeader> parse(std::span<const uint8_t> bytes);
