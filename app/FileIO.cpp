@@ -55,9 +55,16 @@ ReadResult readWholeFile(const QString &path)
 std::optional<FileError> writeFileAtomically(const QString &path, const mosavo::Bytes &bytes)
 {
     return writeFileAtomically(path, [&bytes](QIODevice &device) -> std::optional<QString> {
-        const auto written = device.write(reinterpret_cast<const char *>(bytes.data()), qint64(bytes.size()));
-        if (written != qint64(bytes.size()))
-            return QStringLiteral("cannot be written (%1)").arg(device.errorString());
+        // A write may stop short (a full disk); the next one then fails and says why.
+        const char *next = reinterpret_cast<const char *>(bytes.data());
+        qint64 left = qint64(bytes.size());
+        while (left > 0) {
+            const qint64 written = device.write(next, left);
+            if (written <= 0)
+                return QStringLiteral("cannot be written (%1)").arg(device.errorString());
+            next += written;
+            left -= written;
+        }
         return std::nullopt;
     });
 }
@@ -71,7 +78,9 @@ std::optional<FileError> writeFileAtomically(const QString &path, const DeviceWr
     if (target.exists() && !target.isFile())
         return FileError { path, QStringLiteral("is not a regular file (a device or a pipe)") };
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
+    // Unbuffered, so that a write that stops short is seen by the writer: through the device's write buffer the
+    // shortfall goes unreported and commit() would put a shortened file in place of the old one.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return FileError { path, QStringLiteral("cannot be written (%1)").arg(file.errorString()) };
     if (auto reason = write(file)) {
         file.cancelWriting();
