@@ -1,15 +1,20 @@
 #!/usr/bin/env bash
 # Builds Kestova and either starts it on the shipped sample or runs every test.
 #   ./build.sh run [FILE]   build, then start the editor (default: data/sample.chr)
-#   ./build.sh test         build, then run the whole test suite
+#   ./build.sh test         build and run the whole test suite, then the same suite built with AddressSanitizer and
+#                           UndefinedBehaviorSanitizer, then every fuzz target for 60 s (KESTOVA_FUZZ_SECONDS)
+#   ./build.sh quicktest    build, then run the test suite once (no sanitizer build, no fuzzing)
 #   ./build.sh build        build only
 # Installs the Debian packages it needs when they are missing (as root, or through sudo).
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
 build_dir=${KESTOVA_BUILD_DIR:-$here/build}
+sanitize_dir=${KESTOVA_SANITIZE_BUILD_DIR:-$here/build-sanitize}
+fuzz_dir=${KESTOVA_FUZZ_BUILD_DIR:-$here/build-fuzz}
 packages=(build-essential cmake ninja-build pkg-config qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev
-          nlohmann-json3-dev libgtest-dev libgmock-dev googletest libbenchmark-dev xvfb xauth x11-utils imagemagick)
+          nlohmann-json3-dev libgtest-dev libgmock-dev googletest libbenchmark-dev xvfb xauth x11-utils imagemagick
+          clang libclang-rt-14-dev)
 
 install_missing() {
     local missing=()
@@ -31,6 +36,22 @@ build() {
     cmake --build "$build_dir"
 }
 
+# The test suite built with AddressSanitizer and UndefinedBehaviorSanitizer: any memory error, undefined behaviour or
+# leak fails its test.
+sanitizer_tests() {
+    # -O1 -g1: quicker to build than -O2 -g, and still stack traces with lines.
+    cmake -S "$here" -B "$sanitize_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+        -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -g1" -DKESTOVA_SANITIZE=ON -DKESTOVA_BUILD_BENCH=OFF >/dev/null
+    cmake --build "$sanitize_dir"
+    (
+        cd "$sanitize_dir"
+        export ASAN_OPTIONS=detect_leaks=1
+        export LSAN_OPTIONS=suppressions=$here/tests/lsan.supp:print_suppressions=0
+        export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+        ctest --output-on-failure -j"$(nproc)"
+    )
+}
+
 case "${1:-}" in
 run)
     build
@@ -40,6 +61,12 @@ run)
     ;;
 test)
     build
+    (cd "$build_dir" && ctest --output-on-failure -j"$(nproc)")
+    sanitizer_tests
+    KESTOVA_FUZZ_BUILD_DIR=$fuzz_dir "$here/fuzz/run.sh" "${KESTOVA_FUZZ_SECONDS:-60}"
+    ;;
+quicktest)
+    build
     cd "$build_dir"
     ctest --output-on-failure -j"$(nproc)"
     ;;
@@ -47,7 +74,7 @@ build)
     build
     ;;
 *)
-    sed -n '2,6p' "$0" | sed 's/^# \{0,1\}//'
+    sed -n '2,8p' "$0" | sed 's/^# \{0,1\}//'
     exit 2
     ;;
 esac

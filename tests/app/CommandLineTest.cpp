@@ -292,7 +292,7 @@ TEST(CommandLine, UnusableInputFailsWithOneLineAndLeavesNoOutput)
         QStringLiteral("15 bytes is not a whole number of 16-byte tiles"));
     make(QStringLiteral("headeronly.nes"),
         QByteArray("NES\x1A\x01\x01"
-                   "0123456789",
+                   "0123456789ABCD",
             20),
         QStringLiteral("without a single whole 16-byte tile"));
     cases.append({ temp.filePath(QStringLiteral("missing.chr")), QStringLiteral("no such file") });
