@@ -1,6 +1,7 @@
 #include "core/ConsoleDataFactory.h"
 
 #include "core/NESTileDataCollection.h"
+#include "core/NesTileCodec.h"
 
 #include <array>
 
@@ -10,14 +11,6 @@ namespace {
 constexpr size_t headerSize = 16;
 constexpr size_t bytesPerTile = 16;
 
-// bitsOfByte[b][i] is bit (7 - i) of b: the pixel columns a plane byte covers, leftmost first.
-constexpr auto bitsOfByte = [] {
-    std::array<std::array<int64_t, 8>, 256> table {};
-    for (unsigned b = 0; b < 256; ++b)
-        for (unsigned i = 0; i < 8; ++i)
-            table[b][i] = (b >> (7 - i)) & 1u;
-    return table;
-}();
 } // namespace
 
 bool ConsoleDataFactory::isRomImage(std::span<const uint8_t> data)
@@ -44,10 +37,8 @@ std::optional<ConsoleDataFactory::Classification> ConsoleDataFactory::checkType(
 std::array<int64_t, 8> ConsoleDataFactory::returnRowOfPixelValues(uint8_t channelA, uint8_t channelB)
 {
     std::array<int64_t, 8> row;
-    const auto &a = bitsOfByte[channelA];
-    const auto &b = bitsOfByte[channelB];
-    for (size_t i = 0; i < 8; ++i)
-        row[i] = a[i] + 2 * b[i];
+    for (unsigned i = 0; i < 8; ++i)
+        row[i] = int64_t((channelA >> (7 - i)) & 1u) + 2 * int64_t((channelB >> (7 - i)) & 1u);
     return row;
 }
 
@@ -56,18 +47,8 @@ std::vector<MatrixPtr> ConsoleDataFactory::nesToMatrices(std::span<const uint8_t
     std::vector<MatrixPtr> tiles;
     const size_t count = data.size() / bytesPerTile;
     tiles.reserve(count);
-    for (size_t n = 0; n < count; ++n) {
-        const uint8_t *tile = data.data() + n * bytesPerTile;
-        auto matrix = std::make_shared<Matrix>(8, 8);
-        int64_t *cells = matrix->cells().data();
-        for (size_t r = 0; r < 8; ++r) {
-            const auto &a = bitsOfByte[tile[r]];
-            const auto &b = bitsOfByte[tile[r + 8]];
-            for (size_t i = 0; i < 8; ++i)
-                cells[r * 8 + i] = a[i] + 2 * b[i];
-        }
-        tiles.push_back(std::move(matrix));
-    }
+    for (size_t n = 0; n < count; ++n)
+        tiles.push_back(nes::decodeTile(data.data() + n * bytesPerTile));
     return tiles;
 }
 
@@ -83,11 +64,13 @@ TileDataPtr ConsoleDataFactory::generate(const Bytes &data)
     } else {
         return nullptr;
     }
-    auto tiles = nesToMatrices(tileBytes);
-    if (tiles.empty())
+    const size_t count = tileBytes.size() / bytesPerTile;
+    if (count == 0)
         return nullptr;
-    const size_t whole = tiles.size() * bytesPerTile;
-    auto collection = std::make_shared<NESTileDataCollection>(std::move(tiles));
+    const size_t whole = count * bytesPerTile;
+    // Tiles are decoded when first used; the collection keeps the bytes until then.
+    auto source = std::make_shared<const Bytes>(tileBytes.begin(), tileBytes.begin() + whole);
+    auto collection = std::make_shared<NESTileDataCollection>(TileList::fromNesBytes(std::move(source), count));
     collection->setHeader(std::move(header));
     collection->setTrailingBytes(Bytes(tileBytes.begin() + whole, tileBytes.end()));
     return collection;

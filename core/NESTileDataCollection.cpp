@@ -10,6 +10,11 @@ constexpr int64_t tileSide = 8;
 } // namespace
 
 NESTileDataCollection::NESTileDataCollection(std::vector<MatrixPtr> matrices)
+    : NESTileDataCollection(TileList(std::move(matrices)))
+{
+}
+
+NESTileDataCollection::NESTileDataCollection(TileList matrices)
     : matrices_(std::move(matrices))
 {
     systemLog("Creating new TileData object");
@@ -42,20 +47,23 @@ std::optional<Bytes> NESTileDataCollection::formatTileDataAsNES(const std::optio
         std::copy(usingHeader->begin(), usingHeader->end(), out.begin());
 
     uint8_t *tileBytes = out.data() + headerSize;
-    for (const MatrixPtr &tile : matrices_) {
-        // Rows or columns a tile lacks encode as colour 0; cells past the 8 x 8 tile are not part of the format.
-        if (tile) {
-            const int64_t rows = std::min(tile->rows(), tileSide);
-            const int64_t columns = std::min(tile->columns(), tileSide);
-            for (int64_t r = 0; r < rows; ++r) {
-                auto [byte1, byte2] = translateToBytes(tile->values[r].first(size_t(columns)));
-                byte1 = uint8_t(byte1 << (tileSide - columns));
-                byte2 = uint8_t(byte2 << (tileSide - columns));
-                tileBytes[r] = byte1;
-                tileBytes[r + 8] = byte2;
-            }
+    for (size_t n = 0; n < matrices_.size(); ++n, tileBytes += bytesPerTile) {
+        // A tile never decoded is written back as it was read.
+        if (const uint8_t *source = matrices_.sourceBytes(n)) {
+            std::copy(source, source + bytesPerTile, tileBytes);
+            continue;
         }
-        tileBytes += bytesPerTile;
+        const MatrixPtr &tile = matrices_[n];
+        // Rows or columns a tile lacks encode as colour 0; cells past the 8 x 8 tile are not part of the format.
+        if (!tile)
+            continue;
+        const int64_t rows = std::min(tile->rows(), tileSide);
+        const int64_t columns = std::min(tile->columns(), tileSide);
+        for (int64_t r = 0; r < rows; ++r) {
+            auto [byte1, byte2] = translateToBytes(tile->values[r].first(size_t(columns)));
+            tileBytes[r] = uint8_t(byte1 << (tileSide - columns));
+            tileBytes[r + 8] = uint8_t(byte2 << (tileSide - columns));
+        }
     }
     std::copy(trailingBytes_.begin(), trailingBytes_.end(), tileBytes);
     return out;

@@ -13,15 +13,16 @@ class NESTileDataCollection : public TileData
 public:
     // Stores the tiles (logs "Creating new TileData object"); header absent.
     explicit NESTileDataCollection(std::vector<MatrixPtr> matrices);
+    explicit NESTileDataCollection(TileList matrices);
     // Ignores the buffer and makes an empty collection: decoding is ConsoleDataFactory's business.
     static std::shared_ptr<NESTileDataCollection> fromData(const Bytes &data);
 
     const std::optional<Bytes> &header() const override { return header_; }
     void setHeader(std::optional<Bytes> header) override { header_ = std::move(header); }
 
-    std::vector<MatrixPtr> &matrices() override { return matrices_; }
-    const std::vector<MatrixPtr> &matrices() const override { return matrices_; }
-    void setMatrices(std::vector<MatrixPtr> matrices) override { matrices_ = std::move(matrices); }
+    TileList &matrices() override { return matrices_; }
+    const TileList &matrices() const override { return matrices_; }
+    void setMatrices(std::vector<MatrixPtr> matrices) override { matrices_ = TileList(std::move(matrices)); }
 
     ConsoleType consoleType() const override { return ConsoleType::nes; }
 
@@ -45,7 +46,7 @@ public:
 
 private:
     std::optional<Bytes> header_;
-    std::vector<MatrixPtr> matrices_;
+    TileList matrices_;
     Bytes trailingBytes_;
 };
 

@@ -3,6 +3,7 @@
 #include "core/Bytes.h"
 #include "core/Enums.h"
 #include "core/Matrix.h"
+#include "core/TileList.h"
 
 #include <memory>
 #include <optional>
@@ -20,8 +21,8 @@ public:
     virtual const std::optional<Bytes> &header() const = 0;
     virtual void setHeader(std::optional<Bytes> header) = 0;
 
-    virtual std::vector<MatrixPtr> &matrices() = 0;
-    virtual const std::vector<MatrixPtr> &matrices() const = 0;
+    virtual TileList &matrices() = 0;
+    virtual const TileList &matrices() const = 0;
     virtual void setMatrices(std::vector<MatrixPtr> matrices) = 0;
 
     virtual ConsoleType consoleType() const = 0;

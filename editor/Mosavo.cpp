@@ -129,7 +129,7 @@ void Mosavo::clearBitmapCanvas()
     }
     const int64_t n = tilesPerSide(zoomSize_);
     MatrixBuilder builder(n, n, nesTileSide, nesTileSide);
-    const std::vector<MatrixPtr> &tiles = tileData_->matrices();
+    const TileList &tiles = tileData_->matrices();
     const size_t shown = std::min(tileIDs_.size(), size_t(n * n));
     for (size_t k = 0; k < shown; ++k) {
         const int64_t tileNumber = tileIDs_[k];
@@ -271,7 +271,7 @@ void Mosavo::commit()
     pixelsAtPress_.clear();
     if (!bitmapCanvasForDrawing_ || !colorPalette_ || !tileData_)
         return;
-    const std::vector<MatrixPtr> &tiles = tileData_->matrices();
+    const TileList &tiles = tileData_->matrices();
     if (tiles.empty() || !tiles.front())
         return;
     const Matrix configuration(tiles.front()->rows(), tiles.front()->columns());

@@ -157,7 +157,7 @@ TEST(NesCodec, BlankDataAndEmptyCollections)
     EXPECT_EQ(encoded->size(), 8208u);
     EXPECT_TRUE(std::equal(header.begin(), header.end(), encoded->begin()));
 
-    NESTileDataCollection empty({});
+    NESTileDataCollection empty(std::vector<MatrixPtr> {});
     EXPECT_EQ(empty.totalNumberTiles(), 0);
     EXPECT_FALSE(empty.consoleFormattedPixelData());
     EXPECT_EQ(NESTileDataCollection::fromData(Bytes(64, 1))->totalNumberTiles(), 0);
