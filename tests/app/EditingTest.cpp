@@ -6,6 +6,7 @@
 #include "DocumentFixture.h"
 
 #include <QClipboard>
+#include <QDir>
 #include <QMimeData>
 #include <QTest>
 
@@ -329,6 +330,10 @@ TEST_F(EditingTest, ViewerOptionsFollowTheSubPaletteAndTheSpriteOrder)
     EXPECT_EQ(cellColor(), nesRgb(0x30));
 
     trigger(document, "actionSprites8x16");
+    showSubPalette->trigger();
+    // A picture of the window with both options on, for a person to look at.
+    document->window()->grab().save(QDir::temp().filePath("kestova-view-options.png"));
+    showSubPalette->trigger();
     const std::vector<int64_t> sprites { 0, 2, 4, 6, 1, 3, 5, 7, 32, 34, 36, 38, 33, 35, 37, 39 };
     EXPECT_EQ(controller.mosavo->tileIDs(), sprites) << "the editor shows 8x16 sprites upright";
     trigger(document, "actionSprites8x16");
