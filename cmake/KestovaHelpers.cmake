@@ -21,6 +21,7 @@ function(kestova_add_test_folder dir)
   set(name test_${dir})
   add_executable(${name} ${srcs})
   target_link_libraries(${name} PRIVATE ${ARGN} GTest::gtest GTest::gtest_main)
+  target_include_directories(${name} PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
   target_compile_definitions(${name} PRIVATE
     KESTOVA_TEST_DATA="${CMAKE_CURRENT_SOURCE_DIR}/data"
     KESTOVA_SOURCE_DIR="${PROJECT_SOURCE_DIR}")

@@ -2,6 +2,7 @@
 
 #include "app/Alerts.h"
 #include "app/FilePanels.h"
+#include "common/QtTestEnvironment.h"
 
 #include <QApplication>
 #include <QMouseEvent>
@@ -12,19 +13,7 @@
 
 namespace app_test {
 
-// One headless QApplication for the whole test binary, made on first use.
-inline QApplication &testApplication()
-{
-    static int argc = 1;
-    static char name[] = "test_app";
-    static char *argv[] = { name, nullptr };
-    static QApplication *application = [] {
-        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-            qputenv("QT_QPA_PLATFORM", "offscreen");
-        return new QApplication(argc, argv);
-    }();
-    return *application;
-}
+using qt_test::testApplication;
 
 // Answers alerts from scripts and records what the user would have seen.
 class ScriptedAlerts : public kestova::Alerts

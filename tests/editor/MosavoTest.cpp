@@ -1,4 +1,4 @@
-#include "QtTestEnvironment.h"
+#include "common/QtTestEnvironment.h"
 
 #include "core/MatrixBuilder.h"
 #include "core/NESTileDataCollection.h"
@@ -19,8 +19,8 @@
 #include <tuple>
 
 using namespace mosavo;
-using editor_test::MosavoLogCapture;
-using editor_test::testApplication;
+using qt_test::MosavoLogCapture;
+using qt_test::testApplication;
 
 namespace {
 

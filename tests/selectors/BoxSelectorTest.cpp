@@ -1,4 +1,4 @@
-#include "QtTestEnvironment.h"
+#include "common/QtTestEnvironment.h"
 
 #include "palette/NESColors.h"
 #include "palette/NESPalette.h"
@@ -17,8 +17,8 @@
 #include <set>
 
 using namespace mosavo;
-using selectors_test::MosavoLogCapture;
-using selectors_test::testApplication;
+using qt_test::MosavoLogCapture;
+using qt_test::testApplication;
 
 namespace {
 

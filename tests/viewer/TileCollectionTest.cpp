@@ -1,4 +1,4 @@
-#include "QtTestEnvironment.h"
+#include "common/QtTestEnvironment.h"
 
 #include "core/NESTileDataCollection.h"
 #include "palette/NESColors.h"
@@ -127,7 +127,7 @@ Block blockFrom(int64_t topLeft, int64_t side)
 class TileCollectionTest : public ::testing::Test
 {
 protected:
-    void SetUp() override { viewer_test::testApplication(); }
+    void SetUp() override { qt_test::testApplication(); }
 };
 
 } // namespace
@@ -308,7 +308,7 @@ TEST_F(TileCollectionTest, ModifiedTilesRepaintOnlyTheirCells)
 
 TEST_F(TileCollectionTest, WithoutTileDataOrControllerNothingHappensButTheLog)
 {
-    viewer_test::MosavoLogCapture log;
+    qt_test::MosavoLogCapture log;
     RecordingDelegate delegate;
     TileCollection viewer;
     viewer.setTileCollectionDelegate(&delegate);
@@ -346,7 +346,7 @@ TEST_F(TileCollectionTest, WithoutTileDataOrControllerNothingHappensButTheLog)
 
 TEST_F(TileCollectionTest, TileViewDrawsTheGreyTileAndTheOverlay)
 {
-    viewer_test::testApplication();
+    qt_test::testApplication();
     const MatrixPtr tile = Matrix::make(8, 8);
     for (int64_t y = 0; y < 8; ++y)
         for (int64_t x = 0; x < 8; ++x)
@@ -750,7 +750,7 @@ TEST_F(TileCollectionTest, SelectTileScrollsTheBlockIntoViewAndReportsIt)
 
     // Tiles outside the tile data are refused.
     const size_t reports = shown.delegate.reports.size();
-    viewer_test::MosavoLogCapture log;
+    qt_test::MosavoLogCapture log;
     shown.viewer.selectTile(8192);
     shown.viewer.selectTile(-1);
     EXPECT_EQ(log.take(),

@@ -7,13 +7,13 @@
 
 #include <utility>
 
-namespace editor_test {
+namespace qt_test {
 
 // One headless QApplication for the whole test binary, made on first use.
 inline QApplication &testApplication()
 {
     static int argc = 1;
-    static char name[] = "test_editor";
+    static char name[] = "kestova_tests";
     static char *argv[] = { name, nullptr };
     static QApplication *application = [] {
         if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
@@ -55,4 +55,4 @@ private:
     QtMessageHandler previous_ = nullptr;
 };
 
-} // namespace editor_test
+} // namespace qt_test
