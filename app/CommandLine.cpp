@@ -3,9 +3,11 @@
 #include "app/EditorViewControllerSettings.h"
 #include "app/FileIO.h"
 #include "app/MosavoDocument.h"
+#include "app/PngTiles.h"
 
 #include "core/ConsoleDataFactory.h"
 #include "core/INesHeader.h"
+#include "core/NESTileDataCollection.h"
 #include "core/SystemLog.h"
 #include "palette/NESColors.h"
 #include "palette/NESPalette.h"
@@ -14,8 +16,6 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
-#include <QImage>
-#include <QImageWriter>
 #include <QTextStream>
 
 #include <nlohmann/json.hpp>
@@ -32,19 +32,16 @@ namespace {
 using mosavo::Bytes;
 
 constexpr int tileSide = 8;
-constexpr int defaultColumns = 16;
 constexpr int maximumColumns = 4096;
-// The tallest picture the PNG writer accepts (libpng's limit for a side).
-constexpr int64_t maximumPictureHeight = 1000000;
-// The viewer's grey palette: colour numbers of colour index 0, 1, 2, 3.
-constexpr std::array<int64_t, 4> greyPalette = { 0x30, 0x10, 0x00, 0x0F };
 // A document file starts with the CBOR self-describe tag 55799.
 constexpr std::array<uint8_t, 3> documentTag = { 0xD9, 0xD9, 0xF7 };
 // A palette file holds eight sub-palettes of four colour numbers.
 constexpr size_t paletteFileSubPalettes = 8;
 constexpr size_t subPaletteColors = 4;
+// The background half of a palette file: sub-palettes 0-3.
+constexpr size_t halfPaletteFileSize = 16;
 
-enum class BatchMode { none, info, exportPng, exportChr, exportPalette };
+enum class BatchMode { none, info, exportPng, importPng, exportChr, exportPalette };
 
 struct BatchOptions
 {
@@ -53,6 +50,12 @@ struct BatchOptions
     std::optional<QString> palette;
     std::optional<int> subPalette;
     std::optional<int> columns;
+    bool tall = false;
+    // --import-png: the picture read and the tile number its first tile replaces.
+    QString picture;
+    std::optional<int64_t> at;
+    // --export-palette: 32 (all eight sub-palettes) or 16 (the background half).
+    std::optional<int> paletteBytes;
     QStringList files;
 };
 
@@ -68,6 +71,8 @@ QString modeOptionName(BatchMode mode)
         return QStringLiteral("--info");
     case BatchMode::exportPng:
         return QStringLiteral("--export-png");
+    case BatchMode::importPng:
+        return QStringLiteral("--import-png");
     case BatchMode::exportChr:
         return QStringLiteral("--export-chr");
     case BatchMode::exportPalette:
@@ -78,10 +83,10 @@ QString modeOptionName(BatchMode mode)
     return {};
 }
 
-std::optional<int> parseNumber(const QString &text, int lowest, int highest)
+std::optional<int64_t> parseNumber(const QString &text, int64_t lowest, int64_t highest)
 {
     bool ok = false;
-    const int value = text.toInt(&ok, 10);
+    const qlonglong value = text.toLongLong(&ok, 10);
     if (!ok || value < lowest || value > highest)
         return std::nullopt;
     return value;
@@ -91,6 +96,7 @@ std::variant<BatchOptions, UsageError> parseArguments(const QStringList &argumen
 {
     BatchOptions options;
     bool endOfOptions = false;
+    bool outputGiven = false;
     for (qsizetype i = 0; i < arguments.size(); ++i) {
         const QString &argument = arguments[i];
         if (endOfOptions || !argument.startsWith(u'-') || argument == u"-") {
@@ -139,6 +145,44 @@ std::variant<BatchOptions, UsageError> parseArguments(const QStringList &argumen
             if (!value || value->isEmpty())
                 return UsageError { QStringLiteral("%1 needs an output file").arg(name) };
             options.output = *value;
+        } else if (name == u"--import-png") {
+            if (auto error = setMode(BatchMode::importPng))
+                return *error;
+            const auto value = takeValue();
+            if (!value || value->isEmpty())
+                return UsageError { QStringLiteral("--import-png needs a PNG picture") };
+            options.picture = *value;
+        } else if (name == u"--output") {
+            if (!options.output.isEmpty())
+                return UsageError { QStringLiteral("--output given more than once") };
+            const auto value = takeValue();
+            if (!value || value->isEmpty())
+                return UsageError { QStringLiteral("--output needs an output file") };
+            options.output = *value;
+            outputGiven = true;
+        } else if (name == u"--tall") {
+            if (inlineValue)
+                return UsageError { QStringLiteral("--tall takes no value") };
+            options.tall = true;
+        } else if (name == u"--at") {
+            if (options.at)
+                return UsageError { QStringLiteral("--at given more than once") };
+            const auto value = takeValue();
+            options.at = value ? parseNumber(*value, 0, std::numeric_limits<int32_t>::max()) : std::nullopt;
+            if (!options.at)
+                return UsageError {
+                    QStringLiteral("--at needs a tile number, not '%1'").arg(value.value_or(QString()))
+                };
+        } else if (name == u"--bytes") {
+            if (options.paletteBytes)
+                return UsageError { QStringLiteral("--bytes given more than once") };
+            const auto value = takeValue();
+            if (value == u"16" || value == u"32")
+                options.paletteBytes = value->toInt();
+            else
+                return UsageError { QStringLiteral(
+                    "--bytes must be 32 (the whole palette file) or 16 (its background half), not '%1'")
+                                        .arg(value.value_or(QString())) };
         } else if (name == u"--palette") {
             if (options.palette)
                 return UsageError { QStringLiteral("--palette given more than once") };
@@ -171,11 +215,29 @@ std::variant<BatchOptions, UsageError> parseArguments(const QStringList &argumen
         }
     }
 
-    const bool pictureOptions = options.palette || options.subPalette || options.columns;
-    if (pictureOptions && options.mode != BatchMode::exportPng)
-        return UsageError { QStringLiteral("--palette, --sub-palette and --columns go with --export-png") };
+    const bool png = options.mode == BatchMode::exportPng || options.mode == BatchMode::importPng;
+    if ((options.palette || options.subPalette || options.tall) && !png)
+        return UsageError { QStringLiteral(
+            "--palette, --sub-palette and --tall go with --export-png or --import-png") };
+    if (options.columns && options.mode != BatchMode::exportPng)
+        return UsageError { QStringLiteral("--columns goes with --export-png") };
+    if ((outputGiven || options.at) && options.mode != BatchMode::importPng)
+        return UsageError { QStringLiteral("--output and --at go with --import-png") };
+    if (options.paletteBytes && options.mode != BatchMode::exportPalette)
+        return UsageError { QStringLiteral("--bytes goes with --export-palette") };
     if (options.mode == BatchMode::none)
         return options;
+    if (options.mode == BatchMode::importPng) {
+        if (!outputGiven)
+            return UsageError { QStringLiteral("--import-png needs --output OUT") };
+        if (options.subPalette && !options.palette)
+            return UsageError { QStringLiteral("--sub-palette picks a sub-palette of --palette, and there is none") };
+        if (options.at && options.files.isEmpty())
+            return UsageError { QStringLiteral("--at places the tiles in FILE, and there is none") };
+        if (options.files.size() > 1)
+            return UsageError { QStringLiteral("extra argument '%1'").arg(options.files[1]) };
+        return options;
+    }
     if (options.files.isEmpty())
         return UsageError { QStringLiteral("%1 needs an input FILE").arg(modeOptionName(options.mode)) };
     if (options.files.size() > 1)
@@ -231,14 +293,6 @@ std::variant<Input, FileError> readInput(const QString &path, BatchMode mode)
             .arg(bytes.size()) };
 }
 
-std::array<uint32_t, 4> greyColors()
-{
-    std::array<uint32_t, 4> colors;
-    for (size_t i = 0; i < colors.size(); ++i)
-        colors[i] = mosavo::nesRgb(greyPalette[i]);
-    return colors;
-}
-
 // The colour numbers a document's sub-palette holds. A sub-palette without colours gives none: reading it would make
 // it draw random colours.
 std::vector<int64_t> storedColorNumbers(const mosavo::PalettePtr &palette)
@@ -269,7 +323,7 @@ std::variant<std::array<uint32_t, 4>, FileError> documentSubPalette(
     const auto &palettes = document.palettes();
     const size_t count = palettes ? palettes->size() : 0;
     const size_t index = size_t(asked.value_or(0));
-    std::array<uint32_t, 4> colors = greyColors();
+    std::array<uint32_t, 4> colors = viewerGreyColors();
     if (index >= count) {
         if (asked)
             return FileError { path,
@@ -316,71 +370,36 @@ std::variant<Bytes, FileError> documentPaletteFile(const QString &path, const Ed
     return FileError { path, QStringLiteral("its sub-palettes do not make a palette file") };
 }
 
-// The colours (0xRRGGBB) of colour index 0-3: sub-palette index of the palette file at path.
+// The colours (0xRRGGBB) of colour index 0-3: sub-palette index of the palette file at path, which holds all eight
+// sub-palettes (32 bytes) or the background half, sub-palettes 0-3 (16 bytes).
 std::variant<std::array<uint32_t, 4>, FileError> readSubPalette(const QString &path, int index)
 {
     const ReadResult read = readWholeFile(path);
     if (read.error)
         return *read.error;
     const Bytes &bytes = read.bytes;
-    if (bytes.size() != mosavo::PaletteFactory::paletteFileSize)
+    if (bytes.size() != mosavo::PaletteFactory::paletteFileSize && bytes.size() != halfPaletteFileSize)
         return FileError { path,
-            QStringLiteral("not a palette file (%1 bytes; a palette file holds exactly 32 colour "
-                           "numbers 0x00-0x3F)")
+            QStringLiteral("not a palette file (%1 bytes; a palette file holds 32 colour numbers 0x00-0x3F, or 16 "
+                           "for its background half)")
                 .arg(bytes.size()) };
-    const auto palettes = mosavo::PaletteFactory::generate(bytes);
-    if (!palettes) {
-        for (size_t i = 0; i < bytes.size(); ++i)
-            if (bytes[i] > 0x3F)
-                return FileError { path,
-                    QStringLiteral("not a palette file (byte %1 is 0x%2; colour numbers are "
-                                   "0x00-0x3F)")
-                        .arg(i)
-                        .arg(QString::number(bytes[i], 16).toUpper()) };
-        return FileError { path, QStringLiteral("not a palette file") };
-    }
+    for (size_t i = 0; i < bytes.size(); ++i)
+        if (bytes[i] > 0x3F)
+            return FileError { path,
+                QStringLiteral("not a palette file (byte %1 is 0x%2; colour numbers are "
+                               "0x00-0x3F)")
+                    .arg(i)
+                    .arg(QString::number(bytes[i], 16).toUpper()) };
+    const size_t first = size_t(index) * subPaletteColors;
+    if (first + subPaletteColors > bytes.size())
+        return FileError { path,
+            QStringLiteral("holds the background half of a palette (16 bytes, sub-palettes 0-3), so there is no "
+                           "sub-palette %1")
+                .arg(index) };
     std::array<uint32_t, 4> colors {};
-    const auto &entries = (*palettes)[size_t(index)]->palette();
-    for (size_t i = 0; i < colors.size() && i < entries.size(); ++i)
-        colors[i] = mosavo::nesRgb(entries[i].colorCode);
+    for (size_t i = 0; i < colors.size(); ++i)
+        colors[i] = mosavo::nesRgb(bytes[first + i]);
     return colors;
-}
-
-// Every tile, columns to a row, one image pixel per tile pixel; cells past the last tile are colour index 0.
-QImage renderTileSheet(const mosavo::TileData &tiles, const std::array<uint32_t, 4> &colors, int columns)
-{
-    const int64_t count = tiles.totalNumberTiles();
-    const int64_t rows = (count + columns - 1) / columns;
-    if (rows * tileSide > std::numeric_limits<int>::max())
-        return {};
-    QImage image(columns * tileSide, int(rows * tileSide), QImage::Format_Indexed8);
-    if (image.isNull())
-        return image;
-    QList<QRgb> table;
-    for (uint32_t rgb : colors)
-        table.append(QRgb(0xFF000000u | rgb));
-    image.setColorTable(table);
-    image.fill(0);
-
-    const auto &matrices = tiles.matrices();
-    for (int64_t n = 0; n < count; ++n) {
-        const mosavo::MatrixPtr &tile = matrices[size_t(n)];
-        if (!tile)
-            continue;
-        const int x0 = int(n % columns) * tileSide;
-        const int y0 = int(n / columns) * tileSide;
-        const int64_t tileRows = std::min<int64_t>(tile->rows(), tileSide);
-        const int64_t tileColumns = std::min<int64_t>(tile->columns(), tileSide);
-        for (int64_t r = 0; r < tileRows; ++r) {
-            uchar *line = image.scanLine(y0 + int(r)) + x0;
-            const auto values = tile->values[r];
-            for (int64_t c = 0; c < tileColumns; ++c) {
-                const int64_t value = values[size_t(c)];
-                line[c] = uchar(value >= 0 && value <= 3 ? value : 3);
-            }
-        }
-    }
-    return image;
 }
 
 std::string infoJson(const mosavo::TileData &tiles, const EditorViewControllerSettings *document)
@@ -439,9 +458,78 @@ int reportUsage(QTextStream &err, const QString &reason)
     return 2;
 }
 
+// --import-png: the picture's tiles as bare CHR data, or written over the tiles of FILE from tile --at on.
+int runImportPng(const BatchOptions &options, QTextStream &err)
+{
+    std::optional<NamedTileColors> subPalette;
+    if (options.palette) {
+        const int index = options.subPalette.value_or(0);
+        auto palette = readSubPalette(*options.palette, index);
+        if (auto *error = std::get_if<FileError>(&palette))
+            return report(err, *error);
+        subPalette = NamedTileColors { std::get<std::array<uint32_t, 4>>(palette),
+            QStringLiteral("sub-palette %1 of %2").arg(index).arg(QDir::toNativeSeparators(*options.palette)) };
+    }
+    const auto order = options.tall ? mosavo::TileSheetOrder::sprites8x16 : mosavo::TileSheetOrder::rows8x8;
+    auto read = readTilesFromPng(options.picture, order, subPalette);
+    if (auto *error = std::get_if<FileError>(&read))
+        return report(err, *error);
+    std::vector<mosavo::MatrixPtr> &picture = std::get<SheetTiles>(read).tiles;
+
+    if (options.files.isEmpty()) {
+        const auto bytes = mosavo::NESTileDataCollection(picture).consoleFormattedPixelData();
+        if (!bytes)
+            return report(err, { options.picture, QStringLiteral("holds no tiles") });
+        const auto error = writeFileAtomically(options.output, *bytes);
+        return error ? report(err, *error) : 0;
+    }
+
+    const QString &target = options.files.front();
+    const ReadResult file = readWholeFile(target);
+    if (file.error)
+        return report(err, *file.error);
+    if (isDocumentFile(target, file.bytes))
+        return report(err,
+            { target,
+                QStringLiteral("is a Kestova document; --import-png writes into an iNES ROM image or CHR data "
+                               "(open the document in the window to import a picture into it)") });
+    auto read2 = readInput(target, BatchMode::importPng);
+    if (auto *error = std::get_if<FileError>(&read2))
+        return report(err, *error);
+    mosavo::TileData &tiles = *std::get<Input>(read2).tiles;
+    const int64_t count = tiles.totalNumberTiles();
+    const int64_t at = options.at.value_or(0);
+    if (at >= count)
+        return report(err,
+            { target,
+                QStringLiteral("holds %1 tiles (0-%2), so there is no tile %3").arg(count).arg(count - 1).arg(at) });
+    // Tiles of the picture that fall past the end of FILE are dropped when blank (the padding of a sheet's last row);
+    // any other is refused, so nothing drawn is lost.
+    for (size_t i = size_t(count - at); i < picture.size(); ++i)
+        if (!isBlankTile(*picture[i]))
+            return report(err,
+                { options.picture,
+                    QStringLiteral("holds %1 tiles; placed from tile %2 they run past the last tile of %3 (tile %4), "
+                                   "and tile %5 of the picture is not blank")
+                        .arg(picture.size())
+                        .arg(at)
+                        .arg(QDir::toNativeSeparators(target))
+                        .arg(count - 1)
+                        .arg(i) });
+    for (size_t i = 0; i < picture.size() && at + int64_t(i) < count; ++i)
+        tiles.matrices()[size_t(at) + i] = picture[i];
+    const auto bytes = tiles.consoleFormattedPixelData();
+    if (!bytes)
+        return report(err, { target, QStringLiteral("holds no tiles") });
+    const auto error = writeFileAtomically(options.output, *bytes);
+    return error ? report(err, *error) : 0;
+}
+
 int runOptions(const BatchOptions &options, QTextStream &out, QTextStream &err)
 {
     const DiagnosticsSilencer silencer;
+    if (options.mode == BatchMode::importPng)
+        return runImportPng(options, err);
     const QString &input = options.files.front();
     auto read = readInput(input, options.mode);
     if (auto *error = std::get_if<FileError>(&read))
@@ -459,7 +547,10 @@ int runOptions(const BatchOptions &options, QTextStream &out, QTextStream &err)
         auto bytes = documentPaletteFile(input, *document);
         if (auto *error = std::get_if<FileError>(&bytes))
             return report(err, *error);
-        const auto error = writeFileAtomically(options.output, std::get<Bytes>(bytes));
+        Bytes &file = std::get<Bytes>(bytes);
+        if (options.paletteBytes == int(halfPaletteFileSize))
+            file.resize(halfPaletteFileSize);
+        const auto error = writeFileAtomically(options.output, file);
         return error ? report(err, *error) : 0;
     }
     case BatchMode::exportChr: {
@@ -475,7 +566,7 @@ int runOptions(const BatchOptions &options, QTextStream &out, QTextStream &err)
                 QStringLiteral("--sub-palette picks a sub-palette of --palette or of a Kestova document; "
                                "there is no --palette and %1 is not a document")
                     .arg(QDir::toNativeSeparators(input)));
-        std::array<uint32_t, 4> colors = greyColors();
+        std::array<uint32_t, 4> colors = viewerGreyColors();
         if (options.palette || document) {
             auto palette = options.palette ? readSubPalette(*options.palette, options.subPalette.value_or(0))
                                            : documentSubPalette(input, *document, options.subPalette);
@@ -483,30 +574,20 @@ int runOptions(const BatchOptions &options, QTextStream &out, QTextStream &err)
                 return report(err, *error);
             colors = std::get<std::array<uint32_t, 4>>(palette);
         }
-        const int columns = options.columns.value_or(defaultColumns);
-        const int64_t height = (tiles.totalNumberTiles() + columns - 1) / columns * tileSide;
-        if (height > maximumPictureHeight)
+        const TileSheetLayout layout { options.columns.value_or(defaultSheetColumns),
+            options.tall ? mosavo::TileSheetOrder::sprites8x16 : mosavo::TileSheetOrder::rows8x8 };
+        const int64_t height = mosavo::tileSheetRows(layout.order, layout.columns, tiles.totalNumberTiles()) * tileSide;
+        if (height > maximumSheetHeight)
             return report(err,
                 { options.output,
                     QStringLiteral("the picture would be %1 pixels tall, more than the %2 "
                                    "a PNG picture may have; give more --columns")
                         .arg(height)
-                        .arg(maximumPictureHeight) });
-        const QImage image = renderTileSheet(tiles, colors, columns);
-        if (image.isNull())
-            return report(err,
-                { options.output,
-                    QStringLiteral("the picture of %1 tiles, %2 to a row, is too large")
-                        .arg(tiles.totalNumberTiles())
-                        .arg(columns) });
-        const auto error = writeFileAtomically(options.output, [&](QIODevice &device) -> std::optional<QString> {
-            QImageWriter writer(&device, "png");
-            if (!writer.write(image))
-                return QStringLiteral("cannot be written as PNG (%1)").arg(writer.errorString());
-            return std::nullopt;
-        });
+                        .arg(maximumSheetHeight) });
+        const auto error = writeTileSheetPng(options.output, tiles.matrices(), colors, layout);
         return error ? report(err, *error) : 0;
     }
+    case BatchMode::importPng:
     case BatchMode::none:
         break;
     }
@@ -520,9 +601,10 @@ QString commandLineUsage()
     return QStringLiteral(
         "Usage:\n"
         "  kestova --info FILE\n"
-        "  kestova --export-png OUT.png [--palette PAL] [--sub-palette N] [--columns C] FILE\n"
+        "  kestova --export-png OUT.png [--palette PAL] [--sub-palette N] [--columns C] [--tall] FILE\n"
+        "  kestova --import-png IN.png --output OUT [--palette PAL] [--sub-palette N] [--tall] [--at TILE] [FILE]\n"
         "  kestova --export-chr OUT FILE\n"
-        "  kestova --export-palette OUT.pal DOCUMENT\n"
+        "  kestova --export-palette OUT.pal [--bytes 32|16] DOCUMENT\n"
         "  kestova --help\n"
         "\n"
         "FILE is an iNES ROM image, bare CHR data (a whole number of 16-byte tiles) or a Kestova document (named\n"
@@ -531,16 +613,30 @@ QString commandLineUsage()
         "  --info FILE           print the facts of FILE as one JSON object: kind (ines, chr or document), tiles;\n"
         "                        for a ROM image, or a document made from one, prgBanks, chrBanks, mapper, trainer,\n"
         "                        nes2 and chrStartTile; for a document palettes (how many sub-palettes it holds)\n"
-        "  --export-png OUT.png  draw every tile into a PNG picture, one image pixel per tile pixel\n"
-        "    --palette PAL       colours from a 32-byte palette file (eight sub-palettes of four colour numbers);\n"
-        "                        without it a document draws in its own sub-palette, anything else in the grey\n"
-        "                        palette 0x30, 0x10, 0x00, 0x0F\n"
+        "  --export-png OUT.png  draw every tile into an indexed PNG picture, one image pixel per tile pixel, whose\n"
+        "                        four palette entries are the colours of colour index 0-3\n"
+        "    --palette PAL       colours from a palette file: 32 bytes (eight sub-palettes of four colour numbers)\n"
+        "                        or 16 (the background half, sub-palettes 0-3); without it a document draws in its\n"
+        "                        own sub-palette, anything else in the grey palette 0x30, 0x10, 0x00, 0x0F\n"
         "    --sub-palette N     the sub-palette of PAL or of the document, 0-7 (default 0); colours a document's\n"
         "                        sub-palette lacks (one saved before it was ever shown has none) are taken from\n"
         "                        the grey palette\n"
         "    --columns C         tiles to a row, 1-4096 (default 16)\n"
+        "    --tall              8x16 sprite order: tiles 2k and 2k+1 one above the other\n"
+        "  --import-png IN.png   read the tiles of a PNG tile sheet (width and height multiples of 8, of 16 in\n"
+        "                        height with --tall), left to right and top to bottom, and write them to OUT: an\n"
+        "                        indexed picture gives each pixel the low two bits of its colour index; an RGB(A)\n"
+        "                        picture must use exactly the four colours of --palette's sub-palette, or the\n"
+        "                        greys 000000 555555 AAAAAA FFFFFF, or the viewer's greys ECEEEC 989698 545454\n"
+        "                        000000 (fully transparent pixels are colour 0)\n"
+        "    --output OUT        where the tiles go: bare CHR data without FILE; with a ROM image or CHR FILE, a\n"
+        "                        copy of FILE (same header and length) whose tiles from --at on are the picture's;\n"
+        "                        blank tiles past FILE's end are dropped, any other is refused\n"
+        "    --at TILE           the first tile of FILE replaced (default 0)\n"
+        "    --tall              read 8x16 sprites: in each 8x16 cell the top tile, then the bottom one\n"
         "  --export-chr OUT      write the tiles back in NES format, with the header in front for a ROM image\n"
         "  --export-palette OUT  write the eight sub-palettes of a document as a 32-byte palette file\n"
+        "    --bytes 16          write only its background half, sub-palettes 0-3 (16 bytes)\n"
         "  --help                show this text\n"
         "\n"
         "Exit status: 0 on success, 1 when a file cannot be used, 2 for wrong usage.\n");

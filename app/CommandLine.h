@@ -11,9 +11,10 @@ namespace kestova {
 
 // The batch command line: a thin face over the tile codec, the palettes and the document content, for scripts.
 //   kestova --info FILE
-//   kestova --export-png OUT.png [--palette PAL] [--sub-palette N] [--columns C] FILE
+//   kestova --export-png OUT.png [--palette PAL] [--sub-palette N] [--columns C] [--tall] FILE
+//   kestova --import-png IN.png --output OUT [--palette PAL] [--sub-palette N] [--tall] [--at TILE] [FILE]
 //   kestova --export-chr OUT FILE
-//   kestova --export-palette OUT.pal DOCUMENT
+//   kestova --export-palette OUT.pal [--bytes 32|16] DOCUMENT
 //   kestova --help
 // FILE is an iNES ROM image, bare CHR data or a Kestova document (named *.kestova or starting with the CBOR
 // self-describe tag, as the window decides). A document's PNG is drawn in its own sub-palette unless --palette is

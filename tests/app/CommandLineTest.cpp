@@ -335,14 +335,15 @@ TEST(CommandLine, UnusablePaletteOrOutputFailsWithoutTouchingExistingFiles)
     writeFile(output, "earlier work");
 
     const QString shortPalette = temp.filePath(QStringLiteral("short.pal"));
-    writeFile(shortPalette, readFile(testFile("palettes/bgd.pal")));
+    writeFile(shortPalette, readFile(testFile("palettes/bgd.pal")) + QByteArray(4, '\x0F'));
     QByteArray badBytes(32, '\x0F');
     badBytes[31] = '\x40';
     const QString badPalette = temp.filePath(QStringLiteral("bad.pal"));
     writeFile(badPalette, badBytes);
 
     const QList<QPair<QString, QString>> palettes = {
-        { shortPalette, QStringLiteral("not a palette file (16 bytes") },
+        { shortPalette, QStringLiteral("not a palette file (20 bytes; a palette file holds 32 colour numbers 0x00-0x3F, "
+                                       "or 16 for its background half)") },
         { badPalette, QStringLiteral("byte 31 is 0x40") },
         { temp.filePath(QStringLiteral("missing.pal")), QStringLiteral("no such file") },
     };

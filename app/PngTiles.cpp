@@ -1,0 +1,275 @@
+#include "app/PngTiles.h"
+
+#include "palette/NESColors.h"
+
+#include <QBuffer>
+#include <QImageReader>
+#include <QImageWriter>
+
+#include <algorithm>
+
+namespace kestova {
+
+using namespace mosavo;
+
+namespace {
+
+constexpr int tileSide = 8;
+constexpr std::array<int64_t, 4> viewerGreyNumbers = { 0x30, 0x10, 0x00, 0x0F };
+constexpr std::array<uint8_t, 8> pngSignature = { 0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n' };
+
+QString rgbText(uint32_t rgb)
+{
+    return QStringLiteral("#%1").arg(rgb & 0xFFFFFFu, 6, 16, QLatin1Char('0')).toUpper();
+}
+
+QString colorsText(const TileColors &colors)
+{
+    QStringList texts;
+    for (uint32_t rgb : colors)
+        texts << rgbText(rgb);
+    return texts.join(u' ');
+}
+
+// Colour index 0-3 of each pixel, row after row.
+using IndexPicture = std::vector<uint8_t>;
+
+IndexPicture indexPixels(const QImage &indexed)
+{
+    const int width = indexed.width();
+    IndexPicture values(size_t(width) * size_t(indexed.height()));
+    for (int y = 0; y < indexed.height(); ++y) {
+        const uchar *line = indexed.constScanLine(y);
+        for (int x = 0; x < width; ++x)
+            values[size_t(y) * size_t(width) + size_t(x)] = line[x] & 3;
+    }
+    return values;
+}
+
+struct ColorSet
+{
+    TileColors colors;
+    QString name;
+};
+
+// Where a picture first leaves a colour set: the pixel's position in reading order, or the pixel count when every
+// pixel maps.
+size_t firstUnmapped(const QImage &argb, const TileColors &colors, IndexPicture *values)
+{
+    const int width = argb.width();
+    for (int y = 0; y < argb.height(); ++y) {
+        const auto *line = reinterpret_cast<const QRgb *>(argb.constScanLine(y));
+        for (int x = 0; x < width; ++x) {
+            const QRgb pixel = line[x];
+            int index = -1;
+            if (qAlpha(pixel) == 0) {
+                index = 0;
+            } else if (qAlpha(pixel) == 255) {
+                const uint32_t rgb = pixel & 0xFFFFFFu;
+                const auto found = std::find(colors.begin(), colors.end(), rgb);
+                if (found != colors.end())
+                    index = int(found - colors.begin());
+            }
+            if (index < 0)
+                return size_t(y) * size_t(width) + size_t(x);
+            if (values)
+                (*values)[size_t(y) * size_t(width) + size_t(x)] = uint8_t(index);
+        }
+    }
+    return size_t(width) * size_t(argb.height());
+}
+
+std::variant<IndexPicture, QString> mapColors(const QImage &image, const std::optional<NamedTileColors> &subPalette)
+{
+    const QImage argb = image.convertToFormat(QImage::Format_ARGB32);
+    if (argb.isNull())
+        return QStringLiteral("the picture is too large to convert");
+    std::vector<ColorSet> sets;
+    if (subPalette)
+        sets.push_back({ subPalette->colors, subPalette->name });
+    sets.push_back({ plainGreyColors, QStringLiteral("the greys") });
+    sets.push_back({ viewerGreyColors(), QStringLiteral("the viewer's greys") });
+
+    const size_t count = size_t(argb.width()) * size_t(argb.height());
+    size_t furthest = 0;
+    for (const ColorSet &set : sets) {
+        const size_t stop = firstUnmapped(argb, set.colors, nullptr);
+        if (stop == count) {
+            IndexPicture values(count);
+            firstUnmapped(argb, set.colors, &values);
+            return values;
+        }
+        furthest = std::max(furthest, stop);
+    }
+    const int x = int(furthest % size_t(argb.width()));
+    const int y = int(furthest / size_t(argb.width()));
+    const QRgb pixel = argb.pixel(x, y);
+    QString color = rgbText(pixel);
+    if (qAlpha(pixel) != 255)
+        color += QStringLiteral(" with alpha %1").arg(qAlpha(pixel));
+    QStringList accepted;
+    for (const ColorSet &set : sets)
+        accepted << QStringLiteral("%1 (%2)").arg(set.name, colorsText(set.colors));
+    return QStringLiteral("pixel (%1, %2) is %3, which is not a colour of %4; an RGB picture may use only the four "
+                          "colours of one of these sets (an indexed picture gives each pixel the low two bits of its "
+                          "index)")
+        .arg(x)
+        .arg(y)
+        .arg(color, accepted.join(QStringLiteral(", nor of ")));
+}
+
+} // namespace
+
+TileColors viewerGreyColors()
+{
+    TileColors colors;
+    for (size_t i = 0; i < colors.size(); ++i)
+        colors[i] = nesRgb(viewerGreyNumbers[i]);
+    return colors;
+}
+
+bool isBlankTile(const Matrix &tile)
+{
+    const auto cells = tile.cells();
+    return std::all_of(cells.begin(), cells.end(), [](int64_t value) { return value == 0; });
+}
+
+std::variant<QImage, QString> tileSheetImage(const TileList &tiles, const TileColors &colors, TileSheetLayout layout)
+{
+    const int64_t columns = std::max<int64_t>(layout.columns, 1);
+    const int64_t count = int64_t(tiles.size());
+    const int64_t height = std::max<int64_t>(tileSheetRows(layout.order, columns, count), 1) * tileSide;
+    if (height > maximumSheetHeight)
+        return QStringLiteral("the picture of %1 tiles, %2 to a row, would be %3 pixels tall, more than the %4 a PNG "
+                              "picture may have")
+            .arg(count)
+            .arg(columns)
+            .arg(height)
+            .arg(maximumSheetHeight);
+    if (columns * tileSide > maximumSheetHeight)
+        return QStringLiteral("a picture %1 tiles wide is too wide").arg(columns);
+    QImage image(int(columns * tileSide), int(height), QImage::Format_Indexed8);
+    if (image.isNull())
+        return QStringLiteral("the picture of %1 tiles, %2 to a row, is too large").arg(count).arg(columns);
+    QList<QRgb> table;
+    for (uint32_t rgb : colors)
+        table.append(QRgb(0xFF000000u | rgb));
+    image.setColorTable(table);
+    image.fill(0);
+
+    for (int64_t n = 0; n < count; ++n) {
+        const MatrixPtr &tile = tiles[size_t(n)];
+        if (!tile)
+            continue;
+        const TileSheetCell cell = tileSheetCell(layout.order, columns, n);
+        const int x0 = int(cell.column * tileSide);
+        const int y0 = int(cell.row * tileSide);
+        const int64_t tileRows = std::min<int64_t>(tile->rows(), tileSide);
+        const int64_t tileColumns = std::min<int64_t>(tile->columns(), tileSide);
+        for (int64_t r = 0; r < tileRows; ++r) {
+            uchar *line = image.scanLine(y0 + int(r)) + x0;
+            const auto values = tile->values[r];
+            for (int64_t c = 0; c < tileColumns; ++c) {
+                const int64_t value = values[size_t(c)];
+                line[c] = uchar(value >= 0 && value <= 3 ? value : 3);
+            }
+        }
+    }
+    return image;
+}
+
+std::optional<FileError> writeTileSheetPng(
+    const QString &path, const TileList &tiles, const TileColors &colors, TileSheetLayout layout)
+{
+    auto made = tileSheetImage(tiles, colors, layout);
+    if (const auto *reason = std::get_if<QString>(&made))
+        return FileError { path, *reason };
+    const QImage &image = std::get<QImage>(made);
+    return writeFileAtomically(path, [&image](QIODevice &device) -> std::optional<QString> {
+        QImageWriter writer(&device, "png");
+        if (!writer.write(image))
+            return QStringLiteral("cannot be written as PNG (%1)").arg(writer.errorString());
+        return std::nullopt;
+    });
+}
+
+std::variant<SheetTiles, QString> tilesFromPng(
+    const Bytes &png, TileSheetOrder order, const std::optional<NamedTileColors> &subPalette)
+{
+    if (png.size() < pngSignature.size() || !std::equal(pngSignature.begin(), pngSignature.end(), png.begin()))
+        return QStringLiteral("not a PNG picture (%1 bytes without the PNG signature)").arg(png.size());
+    QByteArray data = QByteArray::fromRawData(reinterpret_cast<const char *>(png.data()), qsizetype(png.size()));
+    QBuffer buffer(&data);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer, "png");
+    const QSize size = reader.size();
+    if (!size.isValid() || size.isEmpty())
+        return QStringLiteral("cannot be read as PNG (%1)").arg(reader.errorString());
+    const int rowStep = order == TileSheetOrder::sprites8x16 ? 2 * tileSide : tileSide;
+    if (size.width() % tileSide != 0 || size.height() % rowStep != 0)
+        return order == TileSheetOrder::sprites8x16
+            ? QStringLiteral("the picture is %1x%2 pixels; a sheet of 8x16 sprites must be a multiple of 8 pixels "
+                             "wide and of 16 pixels high")
+                  .arg(size.width())
+                  .arg(size.height())
+            : QStringLiteral("the picture is %1x%2 pixels; a tile sheet must be a multiple of 8 pixels wide and high")
+                  .arg(size.width())
+                  .arg(size.height());
+    const int64_t columns = size.width() / tileSide;
+    const int64_t rows = size.height() / tileSide;
+    if (columns * rows > maximumSheetTiles)
+        return QStringLiteral("the picture is %1x%2 pixels, %3 tiles; a tile sheet holds at most %4")
+            .arg(size.width())
+            .arg(size.height())
+            .arg(columns * rows)
+            .arg(maximumSheetTiles);
+    QImage image;
+    if (!reader.read(&image) || image.isNull())
+        return QStringLiteral("cannot be read as PNG (%1)").arg(reader.errorString());
+    if (image.size() != size)
+        return QStringLiteral("cannot be read as PNG (its size changed while it was read)");
+
+    IndexPicture values;
+    const bool indexed = image.format() == QImage::Format_Indexed8 || image.format() == QImage::Format_Mono
+        || image.format() == QImage::Format_MonoLSB;
+    if (indexed) {
+        values = indexPixels(image.convertToFormat(QImage::Format_Indexed8));
+    } else {
+        auto mapped = mapColors(image, subPalette);
+        if (auto *reason = std::get_if<QString>(&mapped))
+            return *reason;
+        values = std::move(std::get<IndexPicture>(mapped));
+    }
+
+    SheetTiles result;
+    result.columns = columns;
+    result.rows = rows;
+    const size_t width = size_t(size.width());
+    result.tiles.reserve(size_t(columns * rows));
+    for (int64_t n = 0; n < columns * rows; ++n) {
+        const TileSheetCell cell = tileSheetCell(order, columns, n);
+        auto tile = Matrix::make(tileSide, tileSide);
+        for (int r = 0; r < tileSide; ++r) {
+            const size_t start = (size_t(cell.row * tileSide) + size_t(r)) * width + size_t(cell.column * tileSide);
+            auto line = tile->values[r];
+            for (int c = 0; c < tileSide; ++c)
+                line[size_t(c)] = values[start + size_t(c)];
+        }
+        result.tiles.push_back(std::move(tile));
+    }
+    return result;
+}
+
+std::variant<SheetTiles, FileError> readTilesFromPng(
+    const QString &path, TileSheetOrder order, const std::optional<NamedTileColors> &subPalette)
+{
+    const ReadResult read = readWholeFile(path);
+    if (read.error)
+        return *read.error;
+    auto tiles = tilesFromPng(read.bytes, order, subPalette);
+    if (auto *reason = std::get_if<QString>(&tiles))
+        return FileError { path, *reason };
+    return std::move(std::get<SheetTiles>(tiles));
+}
+
+} // namespace kestova

@@ -1,0 +1,79 @@
+#pragma once
+
+#include "app/FileIO.h"
+#include "core/Bytes.h"
+#include "core/Matrix.h"
+#include "core/TileList.h"
+#include "core/TileSheet.h"
+
+#include <QImage>
+#include <QString>
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <variant>
+#include <vector>
+
+namespace kestova {
+
+// Tiles to and from PNG tile sheets, for the command line and the window alike.
+
+// The colours (0xRRGGBB) of colour index 0-3.
+using TileColors = std::array<uint32_t, 4>;
+
+// The viewer's grey palette: colour numbers 0x30, 0x10, 0x00, 0x0F (colour 0 lightest).
+TileColors viewerGreyColors();
+// The plain greys of a four-level picture, colour 0 darkest.
+inline constexpr TileColors plainGreyColors = { 0x000000, 0x555555, 0xAAAAAA, 0xFFFFFF };
+
+inline constexpr int defaultSheetColumns = 16;
+// The most tiles one sheet holds either way (4 MiB of tile data).
+inline constexpr int64_t maximumSheetTiles = 262144;
+// The tallest picture the PNG writer accepts (libpng's limit for a side).
+inline constexpr int64_t maximumSheetHeight = 1000000;
+
+struct TileSheetLayout
+{
+    int64_t columns = defaultSheetColumns;
+    mosavo::TileSheetOrder order = mosavo::TileSheetOrder::rows8x8;
+};
+
+// The picture of tiles, one image pixel per tile pixel: an indexed image whose colour table is the four colours;
+// cells past the last tile are colour 0. The reason when it cannot be made (too tall).
+std::variant<QImage, QString> tileSheetImage(
+    const mosavo::TileList &tiles, const TileColors &colors, TileSheetLayout layout);
+// The same picture written as PNG to path, through a temporary file (nothing is left behind on failure).
+std::optional<FileError> writeTileSheetPng(
+    const QString &path, const mosavo::TileList &tiles, const TileColors &colors, TileSheetLayout layout);
+
+// Colours an RGB picture may use besides the greys: a sub-palette, with a name for messages ("sub-palette 2").
+struct NamedTileColors
+{
+    TileColors colors;
+    QString name;
+};
+
+// The tiles of a PNG tile sheet, in tile-number order, with the sheet's size in 8x8 cells.
+struct SheetTiles
+{
+    std::vector<mosavo::MatrixPtr> tiles;
+    int64_t columns = 0;
+    int64_t rows = 0;
+};
+
+// Reads the tiles of PNG bytes. An indexed picture gives each pixel the low two bits of its colour index. Any other
+// picture maps each colour exactly to the four colours of subPalette (when given), or of the plain greys, or of the
+// viewer's greys, whichever set holds every colour; fully transparent pixels are colour 0. Width and height must be
+// multiples of 8 (the height of 16 for 8x16 sprites). The reason when the bytes are not such a picture: for colours,
+// the first pixel that maps to no set and its colour.
+std::variant<SheetTiles, QString> tilesFromPng(const mosavo::Bytes &png, mosavo::TileSheetOrder order,
+    const std::optional<NamedTileColors> &subPalette = std::nullopt);
+// The same for a file.
+std::variant<SheetTiles, FileError> readTilesFromPng(
+    const QString &path, mosavo::TileSheetOrder order, const std::optional<NamedTileColors> &subPalette = std::nullopt);
+
+// Whether a tile is all colour 0.
+bool isBlankTile(const mosavo::Matrix &tile);
+
+} // namespace kestova
