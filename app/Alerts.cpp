@@ -1,5 +1,6 @@
 #include "app/Alerts.h"
 
+#include <QInputDialog>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -87,6 +88,20 @@ SaveChoice MessageBoxAlerts::askToSaveChanges(const QString &documentName, QWidg
 void MessageBoxAlerts::showError(const QString &message, QWidget *parent)
 {
     QMessageBox::warning(parent, QStringLiteral("Kestova"), message);
+}
+
+std::optional<int64_t> Alerts::askTileNumber(const QString &, int64_t suggested, int64_t, QWidget *)
+{
+    return suggested;
+}
+
+std::optional<int64_t> MessageBoxAlerts::askTileNumber(
+    const QString &question, int64_t suggested, int64_t highest, QWidget *parent)
+{
+    bool ok = false;
+    const int number = QInputDialog::getInt(parent, QStringLiteral("Kestova"), question, int(suggested), 0,
+        int(std::min<int64_t>(highest, INT32_MAX)), 1, &ok);
+    return ok ? std::optional<int64_t>(number) : std::nullopt;
 }
 
 namespace {

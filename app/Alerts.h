@@ -3,7 +3,9 @@
 #include <QString>
 #include <QVariantMap>
 
+#include <cstdint>
 #include <memory>
+#include <optional>
 
 class QMessageBox;
 class QWidget;
@@ -52,6 +54,10 @@ public:
     virtual SaveChoice askToSaveChanges(const QString &documentName, QWidget *parent) = 0;
     // One clear message: what went wrong, with the file and the reason.
     virtual void showError(const QString &message, QWidget *parent) = 0;
+    // Asks for a tile number 0-highest, offering suggested; nothing when the user cancels. Without a person to ask,
+    // the suggestion stands.
+    virtual std::optional<int64_t> askTileNumber(
+        const QString &question, int64_t suggested, int64_t highest, QWidget *parent);
 };
 
 // Modal QMessageBoxes.
@@ -61,6 +67,8 @@ public:
     int runAlert(const DocumentError &error, QWidget *parent) override;
     SaveChoice askToSaveChanges(const QString &documentName, QWidget *parent) override;
     void showError(const QString &message, QWidget *parent) override;
+    std::optional<int64_t> askTileNumber(
+        const QString &question, int64_t suggested, int64_t highest, QWidget *parent) override;
 };
 
 Alerts &alerts();

@@ -143,6 +143,11 @@ void EditorViewController::setViewerShowsSprites8x16(bool on)
         tileCollection->setArrangement(on ? TileArrangement::sprites8x16 : TileArrangement::rows8x8);
 }
 
+bool EditorViewController::viewerShowsSprites8x16() const
+{
+    return tileCollection && tileCollection->arrangement() == TileArrangement::sprites8x16;
+}
+
 QString EditorViewController::tileDataSummary()
 {
     const TileDataPtr tileData = editorViewControllerSettings()->tileData();

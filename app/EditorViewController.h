@@ -116,6 +116,18 @@ public:
     // Tile viewer options: tiles in the current sub-palette instead of grey; the 8x16 sprite arrangement.
     void setViewerShowsSubPalette(bool on);
     void setViewerShowsSprites8x16(bool on);
+    bool viewerShowsSubPalette() const { return viewerShowsSubPalette_; }
+    bool viewerShowsSprites8x16() const;
+
+    // Tiles from outside (a picture) into the document as one undoable step: tiles[i] replaces tile numbers[i];
+    // filler numbers (negative or past the last tile) and unchanged tiles are skipped.
+    void importTiles(
+        const std::vector<int64_t> &numbers, const std::vector<mosavo::MatrixPtr> &tiles, const QString &text)
+    {
+        replaceTiles(numbers, tiles, text);
+    }
+    // Tiles to a side of the block in the editor.
+    int64_t blockTilesPerSide() const { return blockSide(); }
 
     // A line for the status bar: what the tile data is (iNES ROM or CHR data), its tiles and header facts.
     QString tileDataSummary();

@@ -53,9 +53,9 @@ void DataProcessor::exportObject(Bytes object, ExportCompletion completion, cons
 
 std::optional<QString> PaletteProccessor::paletteFileProblem(const Bytes &bytes)
 {
-    if (bytes.size() != PaletteFactory::paletteFileSize)
-        return QStringLiteral("not a palette file: it must hold exactly 32 bytes (eight palettes of four colours), "
-                              "but it holds %1")
+    if (bytes.size() != PaletteFactory::paletteFileSize && bytes.size() != halfPaletteFileSize)
+        return QStringLiteral("not a palette file: it holds %1 bytes, but a palette file holds 32 bytes (eight "
+                              "palettes of four colours) or 16 bytes (the four background palettes)")
             .arg(bytes.size());
     for (size_t i = 0; i < bytes.size(); ++i)
         if (bytes[i] > 0x3F)
@@ -86,17 +86,23 @@ void PaletteProccessor::importObject(ImportCompletion completion)
                 completion(std::nullopt, FileError { file, *problem });
                 return;
             }
-            auto palettes = PaletteFactory::generate(*bytes);
+            // The background half makes the first four of eight palettes; the rest is dropped again.
+            const size_t count = bytes->size() / 4;
+            Bytes whole = *bytes;
+            whole.resize(PaletteFactory::paletteFileSize, 0x0F);
+            auto palettes = PaletteFactory::generate(whole);
             if (!palettes || palettes->empty() || rawValue(palettes->front()->type()) != rawValue(wanted)) {
                 completion(std::nullopt, FileError { file, QStringLiteral("not an NES palette file") });
                 return;
             }
+            palettes->resize(count);
             completion(std::move(palettes), std::nullopt);
         },
         { QStringLiteral("Import Palette"), paletteFilter, {} });
 }
 
-void PaletteProccessor::exportObject(const T &object, ExportCompletion completion, const QString &suggestedName)
+void PaletteProccessor::exportObject(
+    const T &object, ExportCompletion completion, const QString &suggestedName, bool backgroundHalf)
 {
     if (!paletteType) {
         log().e(QStringLiteral("Palette Type is nil"));
@@ -108,7 +114,12 @@ void PaletteProccessor::exportObject(const T &object, ExportCompletion completio
         log().e(QStringLiteral("Could not convert Palette to Data"));
         return;
     }
-    exportRaw(*bytes, std::move(completion), { QStringLiteral("Export Palette"), paletteFilter, suggestedName });
+    Bytes file = *bytes;
+    if (backgroundHalf)
+        file.resize(halfPaletteFileSize);
+    exportRaw(std::move(file), std::move(completion),
+        { backgroundHalf ? QStringLiteral("Export Background Palette") : QStringLiteral("Export Palette"),
+            paletteFilter, suggestedName });
 }
 
 } // namespace kestova

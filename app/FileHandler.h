@@ -54,20 +54,24 @@ public:
 
 enum class PaletteProccessorType { Nes };
 
-// Palettes: the 32-byte palette file turned into eight sub-palettes and back.
+// Palettes: the 32-byte palette file turned into eight sub-palettes and back; also the 16-byte background half
+// (sub-palettes 0-3).
 class PaletteProccessor : public FileHandler
 {
 public:
     using T = std::vector<mosavo::PalettePtr>;
+    static constexpr size_t halfPaletteFileSize = 16;
     std::optional<PaletteProccessorType> type;
     std::optional<mosavo::PaletteType> paletteType;
 
     using ImportCompletion = std::function<void(std::optional<T>, std::optional<FileError>)>;
-    // The completion is not called when the user cancels.
+    // The completion gets eight palettes from a 32-byte file, four from a 16-byte one; it is not called when the user
+    // cancels.
     void importObject(ImportCompletion completion);
     // Needs exactly 32 colour numbers (eight four-colour palettes); otherwise logs "Could not convert Palette to
-    // Data" and shows no panel.
-    void exportObject(const T &object, ExportCompletion completion, const QString &suggestedName = {});
+    // Data" and shows no panel. backgroundHalf writes only the first 16 bytes (palettes 0-3).
+    void exportObject(
+        const T &object, ExportCompletion completion, const QString &suggestedName = {}, bool backgroundHalf = false);
 
     // Why bytes are not a palette file, or nothing when they are one.
     static std::optional<QString> paletteFileProblem(const mosavo::Bytes &bytes);

@@ -4,6 +4,7 @@
 #include "app/FilePanels.h"
 #include "app/MainMosavoWindow.h"
 #include "app/MosavoDocument.h"
+#include "app/RecentFiles.h"
 #include "log/Log.h"
 
 #include <QApplication>
@@ -26,10 +27,24 @@ MosavoDocument *KestovaDocumentController::currentDocument() const
     return documents_.empty() ? nullptr : documents_.back();
 }
 
-bool KestovaDocumentController::confirmClosingCurrentProject()
+bool KestovaDocumentController::confirmClosingCurrentProject(QWidget *parent)
 {
-    return alerts().runAlert(errorObject(MosavoDocumentErrors::openFile), QApplication::activeWindow())
+    return alerts().runAlert(
+               errorObject(MosavoDocumentErrors::openFile), parent ? parent : QApplication::activeWindow())
         == alertFirstButtonReturn;
+}
+
+MosavoDocument *KestovaDocumentController::openFileAsking(const QString &path, QWidget *parent)
+{
+    if (path.isEmpty())
+        return nullptr;
+    if (!documents_.empty()) {
+        log().w(QStringLiteral("Cannot create another window"));
+        if (!confirmClosingCurrentProject(parent))
+            return nullptr;
+        closeDocuments();
+    }
+    return openDocumentAt(path);
 }
 
 void KestovaDocumentController::openDocument()
@@ -86,10 +101,12 @@ MosavoDocument *KestovaDocumentController::openDocumentAt(const QString &path)
     auto *document = new MosavoDocument(this);
     if (auto error = document->readFromFile(path)) {
         delete document;
+        removeRecentFile(path);
         alerts().showError(QStringLiteral("The file could not be opened. %1").arg(error->describe()),
                            QApplication::activeWindow());
         return nullptr;
     }
+    addRecentFile(path);
     addDocument(document);
     document->makeWindowControllers();
     return document;

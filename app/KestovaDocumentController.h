@@ -28,13 +28,18 @@ public:
     // File > Open... and File > New with the one-document rule.
     void openDocument();
     void newDocument();
+    // A file chosen without the open panel (Open Recent, a file dropped on a window) under the rules of Open: while a
+    // document is open, only after the close-current-project alert (over parent) answered "Close". Returns the new
+    // document, or null when nothing opened.
+    MosavoDocument *openFileAsking(const QString &path, QWidget *parent = nullptr);
     // Closes every document, in list order, without asking to save.
     static void closeDocuments();
 
     // The base behaviour: an open panel, then the chosen file opened.
     void openWithPanel();
-    // Opens a file as a new document and shows its window; on failure the user is told which file and why, and
-    // nothing opens. Not guarded by the one-document rule.
+    // Opens a file as a new document and shows its window, and remembers it among the recent files; on failure the
+    // user is told which file and why, nothing opens and the file leaves the recent files. Not guarded by the
+    // one-document rule.
     MosavoDocument *openDocumentAt(const QString &path);
     // A new untitled document with blank content, shown in its window.
     MosavoDocument *openUntitledDocument();
@@ -56,7 +61,7 @@ private:
     void addDocument(MosavoDocument *document);
     void removeDocument(MosavoDocument *document);
     // Runs the close-current-project alert; true when the user chose "Close".
-    bool confirmClosingCurrentProject();
+    bool confirmClosingCurrentProject(QWidget *parent = nullptr);
 
     std::vector<MosavoDocument *> documents_;
     QPointer<MainMosavoWindow> emptyWindow_;

@@ -4,11 +4,19 @@
 #include "app/KestovaDocumentController.h"
 #include "app/MosavoDocument.h"
 #include "app/ROMMenu.h"
+#include "app/RecentFiles.h"
+#include "app/TileSheetActions.h"
 #include "ui_MainMosavo.h"
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
 #include <QLabel>
+#include <QMimeData>
+#include <QSettings>
 #include <QStatusBar>
 
 namespace kestova {
@@ -42,6 +50,7 @@ MainMosavoWindow::MainMosavoWindow(MosavoDocument *document, QWidget *parent)
     ui_->romMenu->exportData = ui_->exportData;
     ui_->romMenu->importPalette = ui_->importPalette;
     ui_->romMenu->exportPalette = ui_->exportPalette;
+    ui_->romMenu->exportBackgroundPalette = ui_->exportBackgroundPalette;
     ui_->romMenu->connectItems();
     romMenuItem_ = new ROMMenuItem(this);
     romMenuItem_->romMenu = ui_->romMenu;
@@ -56,13 +65,18 @@ MainMosavoWindow::MainMosavoWindow(MosavoDocument *document, QWidget *parent)
         setWindowTitle(QStringLiteral("Kestova"));
         statusBar()->showMessage(QStringLiteral("Open a ROM, a CHR file or a Kestova document, or start a new one."));
         resize(520, 160);
+    } else {
+        restoreGeometry(QSettings().value(geometryKey).toByteArray());
     }
+    setAcceptDrops(true);
     connectActions();
     if (document)
         connectEditing();
 }
 
 MainMosavoWindow::~MainMosavoWindow() = default;
+
+const QString MainMosavoWindow::geometryKey = QStringLiteral("window/geometry");
 
 ROMMenu *MainMosavoWindow::romMenu() const
 {
@@ -88,6 +102,12 @@ void MainMosavoWindow::connectActions()
             document_->saveAs();
     });
     connect(ui_->actionClose, &QAction::triggered, this, &QWidget::close);
+    connect(ui_->menuOpenRecent, &QMenu::aboutToShow, this, &MainMosavoWindow::updateRecentFilesMenu);
+    updateRecentFilesMenu();
+    connect(ui_->actionExportPng, &QAction::triggered, this, [this] { exportTilesAsPng(document_); });
+    connect(ui_->actionImportPng, &QAction::triggered, this, [this] { importTilesFromPng(document_); });
+    ui_->actionExportPng->setEnabled(document_ != nullptr);
+    ui_->actionImportPng->setEnabled(document_ != nullptr);
     connect(ui_->actionQuit, &QAction::triggered, this, [&documents] {
         if (documents.closeAllAsking())
             QApplication::quit();
@@ -216,6 +236,69 @@ void MainMosavoWindow::updateTileDataFacts()
     if (tileFacts_)
         tileFacts_->setText(controller->tileDataSummary());
     ui_->actionGoToChrRom->setEnabled(controller->chrRomStartTile().has_value());
+}
+
+void MainMosavoWindow::updateRecentFilesMenu()
+{
+    QMenu *menu = ui_->menuOpenRecent;
+    menu->clear();
+    const QStringList files = recentFiles();
+    for (qsizetype i = 0; i < files.size(); ++i) {
+        const QString &path = files[i];
+        const QString number = i < 9 ? QStringLiteral("&%1").arg(i + 1) : QStringLiteral("1&0");
+        QAction *entry = menu->addAction(QStringLiteral("%1  %2").arg(number, QFileInfo(path).fileName()));
+        entry->setData(path);
+        entry->setToolTip(QDir::toNativeSeparators(path));
+        entry->setStatusTip(QDir::toNativeSeparators(path));
+        connect(entry, &QAction::triggered, this,
+            [this, path] { KestovaDocumentController::shared().openFileAsking(path, this); });
+    }
+    if (files.isEmpty())
+        menu->addAction(QStringLiteral("No Recent Files"))->setEnabled(false);
+    menu->addSeparator();
+    QAction *clear = menu->addAction(QStringLiteral("Clear Menu"));
+    clear->setObjectName(QStringLiteral("actionClearRecentFiles"));
+    clear->setEnabled(!files.isEmpty());
+    connect(clear, &QAction::triggered, this, [] { clearRecentFiles(); });
+}
+
+void MainMosavoWindow::hideEvent(QHideEvent *event)
+{
+    if (document_ && !event->spontaneous())
+        QSettings().setValue(geometryKey, saveGeometry());
+    QMainWindow::hideEvent(event);
+}
+
+namespace {
+// The first local file among dropped data.
+QString droppedFile(const QMimeData *data)
+{
+    if (!data || !data->hasUrls())
+        return {};
+    for (const QUrl &url : data->urls())
+        if (url.isLocalFile() && !url.toLocalFile().isEmpty())
+            return url.toLocalFile();
+    return {};
+}
+} // namespace
+
+void MainMosavoWindow::dragEnterEvent(QDragEnterEvent *event)
+{
+    if (!droppedFile(event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+}
+
+void MainMosavoWindow::dropEvent(QDropEvent *event)
+{
+    const QString path = droppedFile(event->mimeData());
+    if (path.isEmpty())
+        return;
+    event->acceptProposedAction();
+    // Opened after the drop has finished, so that an alert does not run inside the drag.
+    QPointer<MainMosavoWindow> window = this;
+    QMetaObject::invokeMethod(
+        &KestovaDocumentController::shared(),
+        [window, path] { KestovaDocumentController::shared().openFileAsking(path, window); }, Qt::QueuedConnection);
 }
 
 void MainMosavoWindow::closeEvent(QCloseEvent *event)

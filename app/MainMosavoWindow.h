@@ -19,7 +19,8 @@ class ROMMenu;
 class ROMMenuItem;
 
 // The main window of one document, built from the Designer form MainMosavo.ui: tile viewer, pixel editor, tools,
-// colour selectors, the File menu and the ROM import/export menu. Without a document it shows only its menus.
+// colour selectors, the File menu and the ROM import/export menu. Without a document it shows only its menus. A file
+// dropped on it opens under the rules of File > Open; a document window keeps its size and position for the next one.
 class MainMosavoWindow : public QMainWindow
 {
     Q_OBJECT
@@ -36,9 +37,17 @@ public:
 
     // Shows a short message in the status bar.
     void showStatus(const QString &message);
+    // Fills File > Open Recent from the recent files (done each time the menu opens).
+    void updateRecentFilesMenu();
+
+    // The settings key of the document windows' geometry.
+    static const QString geometryKey;
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
 
 private:
     void connectActions();

@@ -6,6 +6,7 @@
 #include "app/KestovaDocumentController.h"
 #include "app/MainMosavoWindow.h"
 #include "app/ROMMenu.h"
+#include "app/RecentFiles.h"
 #include "core/ConsoleDataFactory.h"
 #include "log/Log.h"
 #include "palette/PaletteFactory.h"
@@ -210,6 +211,7 @@ bool MosavoDocument::saveAs()
         return false;
     }
     setFilePath(chosen);
+    addRecentFile(chosen);
     setModified(false);
     if (window_)
         window_->showStatus(QStringLiteral("Saved %1").arg(chosen));

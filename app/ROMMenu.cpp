@@ -7,6 +7,7 @@
 #include "app/MosavoDocument.h"
 #include "core/ConsoleDataFactory.h"
 #include "log/Log.h"
+#include "palette/PaletteFactory.h"
 
 #include <QFileInfo>
 
@@ -76,11 +77,14 @@ void ROMMenu::connectItems()
         connect(importPalette, &QAction::triggered, this, &ROMMenu::importPaletteAction);
     if (exportPalette)
         connect(exportPalette, &QAction::triggered, this, &ROMMenu::exportPaletteAction);
+    if (exportBackgroundPalette)
+        connect(exportBackgroundPalette, &QAction::triggered, this, &ROMMenu::exportBackgroundPaletteAction);
 }
 
 void ROMMenu::setItemsEnabled(bool enabled)
 {
-    for (QAction *item : { importData.data(), exportData.data(), importPalette.data(), exportPalette.data() })
+    for (QAction *item : { importData.data(), exportData.data(), importPalette.data(), exportPalette.data(),
+             exportBackgroundPalette.data() })
         if (item)
             item->setEnabled(enabled);
 }
@@ -171,19 +175,38 @@ void ROMMenu::importPaletteAction()
                 showFailure(target, QStringLiteral("The palettes could not be imported. %1").arg(errorText(error)));
                 return;
             }
+            // A background half replaces sub-palettes 0-3 and keeps 4-7.
+            const bool half = palettes->size() < 8;
+            if (half) {
+                const auto current = settings->palettes().value_or(std::vector<PalettePtr> {});
+                const auto fresh = PaletteFactory::generate(PaletteType::nes).value_or(std::vector<PalettePtr> {});
+                for (size_t i = palettes->size(); i < 8; ++i)
+                    palettes->push_back(i < current.size() ? current[i] : fresh.at(i));
+            }
             if (menu && menu->editorViewController) {
                 menu->editorViewController->replacePalettes(*palettes);
             } else {
                 settings->setPalettes(*palettes);
             }
             if (target) {
-                report(target, QStringLiteral("Imported palettes from %1")
+                report(target, (half ? QStringLiteral("Imported sub-palettes 0-3 from %1")
+                                     : QStringLiteral("Imported palettes from %1"))
                                    .arg(menu ? menu->paletteProcessor.path.value_or(QString()) : QString()));
             }
         });
 }
 
 void ROMMenu::exportPaletteAction()
+{
+    exportPaletteFile(false);
+}
+
+void ROMMenu::exportBackgroundPaletteAction()
+{
+    exportPaletteFile(true);
+}
+
+void ROMMenu::exportPaletteFile(bool backgroundHalf)
 {
     MosavoDocument *document = currentDocument();
     const SettingsPtr settings = document ? document->editorViewControllerSettings.lock() : nullptr;
@@ -194,16 +217,18 @@ void ROMMenu::exportPaletteAction()
     QPointer<MosavoDocument> target = document;
     paletteProcessor.exportObject(
         palettes,
-        [palettes, target](std::optional<FileError> error) {
+        [palettes, target, backgroundHalf](std::optional<FileError> error) {
             if (error) {
                 log().e(QStringLiteral("Could not export palette(s): ") + errorText(error));
                 showFailure(target, QStringLiteral("The palettes could not be exported. %1").arg(error->describe()));
                 return;
             }
             log().i(QStringLiteral("Exported Palette: ") + paletteListText(palettes));
-            report(target, QStringLiteral("Exported 32 palette bytes"));
+            report(target,
+                backgroundHalf ? QStringLiteral("Exported 16 palette bytes (sub-palettes 0-3)")
+                               : QStringLiteral("Exported 32 palette bytes"));
         },
-        suggestedName(document, QStringLiteral(".pal")));
+        suggestedName(document, backgroundHalf ? QStringLiteral("-bg.pal") : QStringLiteral(".pal")), backgroundHalf);
 }
 
 ROMMenuItem::ROMMenuItem(QObject *parent)

@@ -6,14 +6,28 @@
 
 #include <QApplication>
 #include <QMouseEvent>
+#include <QSettings>
 #include <QStringList>
+#include <QTemporaryDir>
 #include <QWidget>
 
 #include <deque>
 
 namespace app_test {
 
-using qt_test::testApplication;
+// The shared headless application, with the application's settings (recent files, window geometry) kept in a
+// temporary folder for the whole run, so tests never read or change the user's own.
+inline QApplication &testApplication()
+{
+    static const bool settingsMoved = [] {
+        static QTemporaryDir settingsDir;
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settingsDir.path());
+        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settingsDir.path());
+        return true;
+    }();
+    (void)settingsMoved;
+    return qt_test::testApplication();
+}
 
 // Answers alerts from scripts and records what the user would have seen.
 class ScriptedAlerts : public kestova::Alerts
