@@ -47,34 +47,31 @@ MosavoDocument *KestovaDocumentController::openFileAsking(const QString &path, Q
     return openDocumentAt(path);
 }
 
-void KestovaDocumentController::openDocument()
+bool KestovaDocumentController::makeRoomForAnotherDocument()
 {
-    if (documents_.empty()) {
-        openWithPanel();
-        return;
-    }
+    if (documents_.empty())
+        return true;
     if (!QApplication::activeWindow())
-        return;
+        return false;
     log().w(QStringLiteral("Cannot create another window"));
     if (!confirmClosingCurrentProject())
-        return;
+        return false;
     closeDocuments();
-    openWithPanel();
+    return true;
+}
+
+void KestovaDocumentController::openDocument()
+{
+    if (makeRoomForAnotherDocument())
+        openWithPanel();
 }
 
 void KestovaDocumentController::newDocument()
 {
-    if (documents_.empty()) {
-        openUntitledDocument();
+    const bool replacing = !documents_.empty();
+    if (!makeRoomForAnotherDocument())
         return;
-    }
-    if (!QApplication::activeWindow())
-        return;
-    log().w(QStringLiteral("Cannot create another window"));
-    if (!confirmClosingCurrentProject())
-        return;
-    closeDocuments();
-    if (!openUntitledDocument())
+    if (!openUntitledDocument() && replacing)
         alerts().runAlert(errorObject(MosavoDocumentErrors::couldNotCreateNewFile), QApplication::activeWindow());
 }
 

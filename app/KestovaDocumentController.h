@@ -62,6 +62,9 @@ private:
     void removeDocument(MosavoDocument *document);
     // Runs the close-current-project alert; true when the user chose "Close".
     bool confirmClosingCurrentProject(QWidget *parent = nullptr);
+    // The one-document rule for New and Open: true when no document is open, or when the user agreed to close it
+    // (it is then closed without saving); false, doing nothing, when no window is active.
+    bool makeRoomForAnotherDocument();
 
     std::vector<MosavoDocument *> documents_;
     QPointer<MainMosavoWindow> emptyWindow_;
