@@ -1,6 +1,7 @@
 #include "app/EditorViewControllerSettings.h"
 
 #include "core/ConsoleDataFactory.h"
+#include "core/GraphicsArchive.h"
 #include "palette/NESColors.h"
 #include "palette/NESPalette.h"
 #include "palette/PaletteFactory.h"
@@ -183,6 +184,16 @@ ArchiveRecord EditorViewControllerSettings::encode() const
         record["Palettes"] = nullptr;
     }
     record["SelectedPalette"] = 0;
+    if (!screens_.empty())
+        record["Screens"] = encodeScreens(screens_);
+    if (!metasprites_.empty())
+        record["Metasprites"] = encodeMetasprites(metasprites_);
+    if (!animations_.empty())
+        record["Animations"] = encodeAnimations(animations_);
+    if (spritePatternTable_ != 1)
+        record["SpritePatternTable"] = spritePatternTable_;
+    if (tallSprites_)
+        record["SpriteSize"] = 16;
     return record;
 }
 
@@ -233,6 +244,56 @@ SettingsPtr EditorViewControllerSettings::decode(const ArchiveRecord &record, st
         palettes.push_back(std::move(palette));
     }
 
+    std::string reason;
+    std::vector<Screen> screens;
+    if (const auto field = record.find("Screens"); field != record.end()) {
+        auto decoded = decodeScreens(*field, &reason);
+        if (!decoded) {
+            setReason(whyNot, ("its screens are damaged (" + reason + ")").c_str());
+            return settings;
+        }
+        screens = std::move(*decoded);
+    }
+    std::vector<Metasprite> metasprites;
+    if (const auto field = record.find("Metasprites"); field != record.end()) {
+        auto decoded = decodeMetasprites(*field, &reason);
+        if (!decoded) {
+            setReason(whyNot, ("its metasprites are damaged (" + reason + ")").c_str());
+            return settings;
+        }
+        metasprites = std::move(*decoded);
+    }
+    std::vector<Animation> animations;
+    if (const auto field = record.find("Animations"); field != record.end()) {
+        auto decoded = decodeAnimations(*field, metasprites.size(), &reason);
+        if (!decoded) {
+            setReason(whyNot, ("its animations are damaged (" + reason + ")").c_str());
+            return settings;
+        }
+        animations = std::move(*decoded);
+    }
+    int spriteTable = 1;
+    if (const auto field = record.find("SpritePatternTable"); field != record.end()) {
+        if (!field->is_number_integer() || (field->get<int64_t>() != 0 && field->get<int64_t>() != 1)) {
+            setReason(whyNot, "its sprite pattern table is not 0 or 1");
+            return settings;
+        }
+        spriteTable = int(field->get<int64_t>());
+    }
+    bool tall = false;
+    if (const auto field = record.find("SpriteSize"); field != record.end()) {
+        if (!field->is_number_integer() || (field->get<int64_t>() != 8 && field->get<int64_t>() != 16)) {
+            setReason(whyNot, "its sprite size is not 8 or 16");
+            return settings;
+        }
+        tall = field->get<int64_t>() == 16;
+    }
+
+    settings->screens_ = std::move(screens);
+    settings->metasprites_ = std::move(metasprites);
+    settings->animations_ = std::move(animations);
+    settings->spritePatternTable_ = spriteTable;
+    settings->tallSprites_ = tall;
     settings->setVersion(version);
     settings->setZoomSize(*zoom);
     settings->setTileData(std::move(tileData));

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "core/Bytes.h"
+#include "core/Metasprite.h"
+#include "core/Screen.h"
 #include "core/TileData.h"
 #include "editor/ZoomSize.h"
 #include "palette/Archive.h"
@@ -55,11 +57,27 @@ public:
     int64_t selectedPalette() const { return selectedPalette_; }
     void setSelectedPalette(int64_t index) { selectedPalette_ = index; }
 
+    // The document's screens, metasprites and animations, and how its sprites read their tiles.
+    std::vector<mosavo::Screen> &screens() { return screens_; }
+    const std::vector<mosavo::Screen> &screens() const { return screens_; }
+    std::vector<mosavo::Metasprite> &metasprites() { return metasprites_; }
+    const std::vector<mosavo::Metasprite> &metasprites() const { return metasprites_; }
+    std::vector<mosavo::Animation> &animations() { return animations_; }
+    const std::vector<mosavo::Animation> &animations() const { return animations_; }
+    // The pattern table (0 or 1) of 8x8 sprites; 1 unless the document says otherwise.
+    int spritePatternTable() const { return spritePatternTable_; }
+    void setSpritePatternTable(int table) { spritePatternTable_ = table & 1; }
+    // 8x16 sprites for the whole document.
+    bool tallSprites() const { return tallSprites_; }
+    void setTallSprites(bool tall) { tallSprites_ = tall; }
+
     // A new document: 512 blank tiles, eight sub-palettes that draw their colours on first display.
     static std::shared_ptr<EditorViewControllerSettings> emptyConsoleObject(mosavo::ConsoleType consoleType);
 
     // The archive record: "Version", "ZoomSize", "TileData" (the tiles as NES bytes, header in front for a ROM),
-    // "Palettes", "SelectedPalette" (always 0). Without tile data the record holds no keys but its class.
+    // "Palettes", "SelectedPalette" (always 0); then, only when the document has them, "Screens", "Metasprites",
+    // "Animations" (core/GraphicsArchive), "SpritePatternTable" (0 or 1, when not 1) and "SpriteSize" (16, when
+    // sprites are 8x16). Without tile data the record holds no keys but its class.
     mosavo::ArchiveRecord encode() const;
     // Never fails: a damaged or incomplete record gives the defaults and no tile data. When whyNot is given, it
     // receives a short reason in that case.
@@ -82,6 +100,11 @@ private:
     bool isCHRData_ = false;
     std::optional<std::vector<mosavo::PalettePtr>> palettes_;
     int64_t selectedPalette_ = 0;
+    std::vector<mosavo::Screen> screens_;
+    std::vector<mosavo::Metasprite> metasprites_;
+    std::vector<mosavo::Animation> animations_;
+    int spritePatternTable_ = 1;
+    bool tallSprites_ = false;
 };
 
 using SettingsPtr = std::shared_ptr<EditorViewControllerSettings>;

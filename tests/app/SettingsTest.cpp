@@ -139,3 +139,40 @@ TEST(EditorViewControllerSettings, ForeignOrBrokenFilesAreNotDocuments)
     deep.push_back(0x00);
     EXPECT_FALSE(EditorViewControllerSettings::fromDocumentBytes(deep, &why));
 }
+
+TEST(EditorViewControllerSettings, ScreensAndSpritesSurviveAndDamageRefuses)
+{
+    auto settings = EditorViewControllerSettings::emptyConsoleObject(ConsoleType::nes);
+    // Without them the record keeps the keys of before.
+    const ArchiveRecord plain = settings->encode();
+    EXPECT_FALSE(plain.contains("Screens") || plain.contains("Metasprites") || plain.contains("SpriteSize"));
+
+    Screen screen;
+    screen.name = "level";
+    screen.setTile(5, 5, 9);
+    settings->screens().push_back(screen);
+    settings->metasprites().push_back({ "hero", { { -4, -8, 3, 6, true, false, true } } });
+    settings->animations().push_back({ "idle", { { 0, 30 } } });
+    settings->setSpritePatternTable(0);
+    settings->setTallSprites(true);
+    auto restored = reopened(*settings);
+    ASSERT_TRUE(restored);
+    EXPECT_EQ(restored->screens(), settings->screens());
+    EXPECT_EQ(restored->metasprites(), settings->metasprites());
+    EXPECT_EQ(restored->animations(), settings->animations());
+    EXPECT_EQ(restored->spritePatternTable(), 0);
+    EXPECT_TRUE(restored->tallSprites());
+
+    // A damaged entry refuses the whole document, naming what is wrong.
+    ArchiveRecord record = settings->encode();
+    record["Screens"][0]["Attributes"] = "none";
+    std::string why;
+    EXPECT_FALSE(EditorViewControllerSettings::decode(record, &why)->tileData());
+    EXPECT_NE(why.find("screens"), std::string::npos) << why;
+    record = settings->encode();
+    record["SpriteSize"] = 12;
+    EXPECT_FALSE(EditorViewControllerSettings::decode(record, &why)->tileData());
+    record = settings->encode();
+    record["Animations"][0]["Frames"][0]["Metasprite"] = 1; // there is only metasprite 0
+    EXPECT_FALSE(EditorViewControllerSettings::decode(record, &why)->tileData());
+}

@@ -1,0 +1,194 @@
+#include "core/FrameRenderer.h"
+
+#include <algorithm>
+
+namespace mosavo {
+
+namespace {
+constexpr int maxSpritesOnRow = 8;
+constexpr uint8_t colorMask = 0x3F;
+
+bool covers(const PlacedSprite &sprite, int row, int height)
+{
+    return row >= sprite.y && row < sprite.y + height;
+}
+
+// Colour index 0-3 of a sprite's pixel (column, line) counted from its top left as drawn, flips applied.
+uint8_t spritePixel(const PatternTables &patterns, const PlacedSprite &sprite, const SpriteSettings &settings,
+                    int column, int line)
+{
+    const int height = settings.height();
+    if (sprite.attributes & 0x40)
+        column = 7 - column;
+    if (sprite.attributes & 0x80)
+        line = height - 1 - line;
+    int tile;
+    if (settings.tall) {
+        // The tile byte's bit 0 picks the table; the top half is the even tile, the bottom half the next one.
+        tile = (sprite.tile & 1) * PatternTables::tilesPerTable + (sprite.tile & 0xFE) + (line >= 8 ? 1 : 0);
+        line &= 7;
+    } else {
+        tile = (settings.patternTable & 1) * PatternTables::tilesPerTable + sprite.tile;
+    }
+    return patterns.pixel(tile, column, line);
+}
+} // namespace
+
+FramePicture FramePicture::filled(int width, int height, uint8_t color)
+{
+    FramePicture picture;
+    picture.width = std::max(width, 0);
+    picture.height = std::max(height, 0);
+    picture.colors.assign(size_t(picture.width) * size_t(picture.height), color);
+    picture.backgroundIndices.assign(picture.colors.size(), 0);
+    return picture;
+}
+
+FramePicture renderBackground(const PatternTables &patterns, const Screen &screen, const PaletteBytes &palette)
+{
+    FramePicture picture = FramePicture::filled(FramePicture::frameWidth, FramePicture::frameHeight, 0);
+    const uint8_t backdrop = palette[0] & colorMask;
+    const int tableBase = (screen.patternTable & 1) * PatternTables::tilesPerTable;
+    for (int row = 0; row < Screen::rows; ++row)
+        for (int column = 0; column < Screen::columns; ++column) {
+            const int tile = tableBase + screen.tileAt(column, row);
+            const int subPalette = screen.subPaletteAt(column, row);
+            const uint8_t colors[4] = { backdrop, uint8_t(palette[size_t(subPalette * 4 + 1)] & colorMask),
+                                        uint8_t(palette[size_t(subPalette * 4 + 2)] & colorMask),
+                                        uint8_t(palette[size_t(subPalette * 4 + 3)] & colorMask) };
+            for (int y = 0; y < 8; ++y) {
+                const size_t at = size_t((row * 8 + y) * FramePicture::frameWidth + column * 8);
+                for (int x = 0; x < 8; ++x) {
+                    const uint8_t index = patterns.pixel(tile, x, y);
+                    picture.colors[at + size_t(x)] = colors[index];
+                    picture.backgroundIndices[at + size_t(x)] = index;
+                }
+            }
+        }
+    return picture;
+}
+
+void drawSprites(FramePicture &picture, const PatternTables &patterns, std::span<const PlacedSprite> sprites,
+                 const SpriteSettings &settings, const PaletteBytes &palette)
+{
+    const int height = settings.height();
+    std::vector<uint8_t> lineColor(size_t(picture.width));
+    std::vector<uint8_t> lineBehind(size_t(picture.width));
+    std::vector<uint8_t> lineFilled(size_t(picture.width));
+    std::vector<size_t> onRow;
+    onRow.reserve(maxSpritesOnRow);
+    for (int row = 0; row < picture.height; ++row) {
+        onRow.clear();
+        for (size_t i = 0; i < sprites.size() && onRow.size() < maxSpritesOnRow; ++i)
+            if (covers(sprites[i], row, height))
+                onRow.push_back(i);
+        if (onRow.empty())
+            continue;
+        std::fill(lineFilled.begin(), lineFilled.end(), 0);
+        // The first opaque pixel in list order is the sprite pixel, whatever its priority.
+        for (size_t i : onRow) {
+            const PlacedSprite &sprite = sprites[i];
+            const int line = row - sprite.y;
+            const int subPalette = sprite.attributes & 3;
+            for (int column = 0; column < 8; ++column) {
+                const int x = sprite.x + column;
+                if (x < 0 || x >= picture.width || lineFilled[size_t(x)])
+                    continue;
+                const uint8_t index = spritePixel(patterns, sprite, settings, column, line);
+                if (index == 0)
+                    continue;
+                lineFilled[size_t(x)] = 1;
+                lineColor[size_t(x)] = palette[size_t(16 + subPalette * 4 + index)] & colorMask;
+                lineBehind[size_t(x)] = (sprite.attributes & 0x20) ? 1 : 0;
+            }
+        }
+        const size_t at = size_t(row) * size_t(picture.width);
+        for (int x = 0; x < picture.width; ++x) {
+            if (!lineFilled[size_t(x)])
+                continue;
+            if (lineBehind[size_t(x)] && picture.backgroundIndices[at + size_t(x)] != 0)
+                continue;
+            picture.colors[at + size_t(x)] = lineColor[size_t(x)];
+        }
+    }
+}
+
+std::vector<PlacedSprite> spritesFromOam(std::span<const uint8_t, 256> oam)
+{
+    std::vector<PlacedSprite> sprites(64);
+    for (size_t i = 0; i < 64; ++i) {
+        sprites[i].y = oam[i * 4] + 1;
+        sprites[i].tile = oam[i * 4 + 1];
+        sprites[i].attributes = oam[i * 4 + 2];
+        sprites[i].x = oam[i * 4 + 3];
+    }
+    return sprites;
+}
+
+std::vector<PlacedSprite> placeMetasprite(const Metasprite &metasprite, int originX, int originY)
+{
+    std::vector<PlacedSprite> sprites;
+    sprites.reserve(metasprite.sprites.size());
+    for (const MetaspriteSprite &sprite : metasprite.sprites)
+        sprites.push_back({ originX + sprite.x, originY + sprite.y, sprite.tile, sprite.attributes() });
+    return sprites;
+}
+
+FramePicture renderFrame(const PatternTables &patterns, const Screen *screen, const std::array<uint8_t, 256> *oam,
+                         const SpriteSettings &settings, const PaletteBytes &palette)
+{
+    FramePicture picture = screen ? renderBackground(patterns, *screen, palette)
+                                  : FramePicture::filled(FramePicture::frameWidth, FramePicture::frameHeight,
+                                                         palette[0] & colorMask);
+    if (oam) {
+        const std::vector<PlacedSprite> sprites = spritesFromOam(*oam);
+        drawSprites(picture, patterns, sprites, settings, palette);
+    }
+    return picture;
+}
+
+std::vector<ScanlineOverflow> scanlineOverflows(std::span<const PlacedSprite> sprites, int spriteHeight, int firstRow,
+                                                int lastRow)
+{
+    std::vector<ScanlineOverflow> overflows;
+    if (sprites.empty())
+        return overflows;
+    int top = lastRow, bottom = firstRow;
+    for (const PlacedSprite &sprite : sprites) {
+        top = std::min(top, sprite.y);
+        bottom = std::max(bottom, sprite.y + spriteHeight - 1);
+    }
+    for (int row = std::max(firstRow, top); row <= std::min(lastRow, bottom); ++row) {
+        ScanlineOverflow line;
+        line.row = row;
+        for (size_t i = 0; i < sprites.size(); ++i)
+            if (covers(sprites[i], row, spriteHeight))
+                line.sprites.push_back(int(i));
+        if (line.sprites.size() <= size_t(maxSpritesOnRow))
+            continue;
+        line.dropped.assign(line.sprites.begin() + maxSpritesOnRow, line.sprites.end());
+        overflows.push_back(std::move(line));
+    }
+    return overflows;
+}
+
+int mostSpritesOnOneRow(std::span<const PlacedSprite> sprites, int spriteHeight)
+{
+    if (sprites.empty())
+        return 0;
+    int top = sprites.front().y, bottom = sprites.front().y;
+    for (const PlacedSprite &sprite : sprites) {
+        top = std::min(top, sprite.y);
+        bottom = std::max(bottom, sprite.y + spriteHeight - 1);
+    }
+    int most = 0;
+    for (int row = top; row <= bottom; ++row) {
+        int count = 0;
+        for (const PlacedSprite &sprite : sprites)
+            count += covers(sprite, row, spriteHeight) ? 1 : 0;
+        most = std::max(most, count);
+    }
+    return most;
+}
+
+} // namespace mosavo
