@@ -1,4 +1,4 @@
-#include "app/CommandLine.h"
+#include "app/cli/CommandLine.h"
 #include "app/EditorViewControllerSettings.h"
 #include "core/ConsoleDataFactory.h"
 #include "palette/NESColors.h"
@@ -867,7 +867,7 @@ TEST(CommandLine, ImportPngRefusalsLeaveNoOutput)
         { { importPng, fifth, QStringLiteral("--output"), out, QStringLiteral("--columns"), QStringLiteral("2") },
             QStringLiteral("--columns goes with --export-png") },
         { { QStringLiteral("--export-chr"), out, QStringLiteral("--at"), QStringLiteral("2"), sprite },
-            QStringLiteral("--output and --at go with --import-png") },
+            QStringLiteral("--at goes with --import-png") },
         { { QStringLiteral("--export-palette"), out, QStringLiteral("--bytes"), QStringLiteral("20"), document },
             QStringLiteral("--bytes must be 32 (the whole palette file) or 16 (its background half), not '20'") },
     };

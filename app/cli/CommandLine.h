@@ -21,6 +21,9 @@ namespace kestova {
 // given; colours the sub-palette lacks come from the viewer's grey palette.
 // Exit status: 0 on success; 1 for input that cannot be used (one line on the error stream naming the file and the
 // reason, no output file left behind); 2 for wrong usage (the reason and the usage text on the error stream).
+// The commands live in app/cli/, one file per family of options (TileCommands.cpp, PaletteCommands.cpp), sharing
+// one argument parser (ArgumentParser.h) and one error and exit convention (BatchIO.h); this file's dispatcher
+// collects their tables.
 
 // The usage text, one option a line, ending with a line feed.
 QString commandLineUsage();
