@@ -1,9 +1,9 @@
 #include "app/cli/BatchIO.h"
 
 #include "app/MosavoDocument.h"
-#include "app/cli/CommandLine.h"
 #include "core/ConsoleDataFactory.h"
 #include "core/SystemLog.h"
+#include "editor/MosavoLogging.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -28,7 +28,7 @@ int reportFailure(QTextStream &err, const FileError &error)
 
 int reportUsage(QTextStream &err, const QString &reason)
 {
-    err << "kestova: " << reason << '\n' << commandLineUsage();
+    err << "kestova: " << reason << "; see 'kestova --help'\n";
     err.flush();
     return exitUsage;
 }
@@ -75,14 +75,31 @@ std::variant<Input, FileError> readInput(const QString &path, const std::optiona
             .arg(bytes.size()) };
 }
 
-DiagnosticsSilencer::DiagnosticsSilencer()
-    : previousSink_(mosavo::setSystemLogSink([](std::string_view) {}))
-    , previousHandler_(qInstallMessageHandler([](QtMsgType, const QMessageLogContext &, const QString &) {}))
-{ }
+namespace {
+QtMessageHandler forwardTo = nullptr;
 
-DiagnosticsSilencer::~DiagnosticsSilencer()
+// Passes on the lines of the program's own log categories, which reach here only when the logging rules enable them;
+// drops Qt's.
+void passOwnLines(QtMsgType type, const QMessageLogContext &context, const QString &message)
+{
+    const QByteArrayView category(context.category ? context.category : "");
+    if (forwardTo && (category == "mosavo" || category == "Kestova"))
+        forwardTo(type, context, message);
+}
+} // namespace
+
+BatchDiagnostics::BatchDiagnostics()
+    : previousSink_(mosavo::setSystemLogSink(nullptr))
+    , previousHandler_(qInstallMessageHandler(passOwnLines))
+{
+    forwardTo = previousHandler_;
+    mosavo::routeSystemLogToQt();
+}
+
+BatchDiagnostics::~BatchDiagnostics()
 {
     qInstallMessageHandler(previousHandler_);
+    forwardTo = nullptr;
     mosavo::setSystemLogSink(std::move(previousSink_));
 }
 

@@ -28,7 +28,7 @@ enum ExitStatus : int {
 
 // Writes "kestova: PATH: reason" and returns exitUnusableInput.
 int reportFailure(QTextStream &err, const FileError &error);
-// Writes "kestova: reason" with the hint to --help and returns exitUsage.
+// Writes "kestova: reason; see 'kestova --help'" and returns exitUsage.
 int reportUsage(QTextStream &err, const QString &reason);
 // Writes bytes to path through a temporary file: exitSuccess, or the failure reported.
 int writeOutput(QTextStream &err, const QString &path, const mosavo::Bytes &bytes);
@@ -49,15 +49,17 @@ bool isDocumentFile(const QString &path, const mosavo::Bytes &bytes);
 std::variant<Input, FileError> readInput(
     const QString &path, const std::optional<QString> &documentsOnlyBecause = std::nullopt);
 
-// Diagnostic lines of the library and of Qt (such as the PNG writer's warnings) are not part of the batch output:
-// standard error is kept for the one line that explains a failure.
-class DiagnosticsSilencer
+// Diagnostic lines during a batch run. Qt's own (such as the PNG writer's warnings) are not part of the batch
+// output: standard error is kept for the one line that explains a failure. The library's and the application's log
+// lines go through their categories ("mosavo", "Kestova") and show as the logging rules say (by default debug and
+// info are off; QT_LOGGING_RULES may ask for them).
+class BatchDiagnostics
 {
 public:
-    DiagnosticsSilencer();
-    ~DiagnosticsSilencer();
-    DiagnosticsSilencer(const DiagnosticsSilencer &) = delete;
-    DiagnosticsSilencer &operator=(const DiagnosticsSilencer &) = delete;
+    BatchDiagnostics();
+    ~BatchDiagnostics();
+    BatchDiagnostics(const BatchDiagnostics &) = delete;
+    BatchDiagnostics &operator=(const BatchDiagnostics &) = delete;
 
 private:
     std::function<void(std::string_view)> previousSink_;

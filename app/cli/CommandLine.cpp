@@ -81,15 +81,19 @@ QString commandLineUsage()
         help += command.help;
     }
     usage += QStringLiteral(
+        "  kestova --version\n"
         "  kestova --help\n"
         "\n"
         "FILE is an iNES ROM image, bare CHR data (a whole number of 16-byte tiles) or a Kestova document (named\n"
         "*.kestova or starting with the CBOR self-describe tag), at most 64 MiB.\n"
         "\n");
     return usage + help
-        + QStringLiteral("  --help                show this text\n"
+        + QStringLiteral("  --version             print the program's name and version\n"
+                         "  --help                show this text\n"
                          "\n"
-                         "Exit status: 0 on success, 1 when a file cannot be used, 2 for wrong usage.\n");
+                         "Exit status: 0 on success; 1 when a file cannot be used (one line on standard error naming\n"
+                         "the file and the reason; no output file is left behind); 2 for wrong usage (one line naming\n"
+                         "the argument at fault).\n");
 }
 
 std::optional<int> runBatch(const QStringList &arguments, QTextStream &out, QTextStream &err)
@@ -98,6 +102,11 @@ std::optional<int> runBatch(const QStringList &arguments, QTextStream &out, QTex
     const QStringList options = endOfOptions < 0 ? arguments : arguments.first(endOfOptions);
     if (options.contains(QStringLiteral("--help"))) {
         out << commandLineUsage();
+        out.flush();
+        return exitSuccess;
+    }
+    if (options.contains(QStringLiteral("--version"))) {
+        out << "kestova " << KESTOVA_VERSION << '\n';
         out.flush();
         return exitSuccess;
     }
@@ -112,7 +121,7 @@ std::optional<int> runBatch(const QStringList &arguments, QTextStream &out, QTex
     const BatchCommand *command = std::get<const BatchCommand *>(chosen);
     if (!command)
         return std::nullopt;
-    const DiagnosticsSilencer silencer;
+    const BatchDiagnostics diagnostics;
     BatchStreams streams { out, err };
     return command->run(checked, streams);
 }

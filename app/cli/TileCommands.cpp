@@ -30,8 +30,34 @@ mosavo::TileSheetOrder sheetOrder(const ParsedArguments &arguments)
     return arguments.has(tallOption) ? mosavo::TileSheetOrder::sprites8x16 : mosavo::TileSheetOrder::rows8x8;
 }
 
+// The warning for a ROM image whose size is not what its header says (16-byte header, 512-byte trainer when flagged,
+// PRG-ROM, CHR-ROM); nothing when it is.
+std::optional<QString> romSizeWarning(const mosavo::INesHeader &header, uint64_t fileBytes)
+{
+    constexpr uint64_t headerBytes = 16;
+    constexpr uint64_t trainerBytes = 512;
+    const uint64_t parts[] = { headerBytes, header.trainer ? trainerBytes : 0, header.prgBytes, header.chrBytes };
+    uint64_t expected = 0;
+    for (const uint64_t part : parts)
+        expected = part > UINT64_MAX - expected ? UINT64_MAX : expected + part;
+    if (expected == fileBytes)
+        return std::nullopt;
+    QString sizes = QStringLiteral("16-byte header");
+    if (header.trainer)
+        sizes += QStringLiteral(", 512-byte trainer");
+    sizes += QStringLiteral(", %1 bytes of PRG-ROM, %2 bytes of CHR-ROM").arg(header.prgBytes).arg(header.chrBytes);
+    const bool shorter = fileBytes < expected;
+    return QStringLiteral("the ROM image is %1 bytes, %2 %3 than its header says (%4: %5)")
+        .arg(fileBytes)
+        .arg(shorter ? expected - fileBytes : fileBytes - expected)
+        .arg(shorter ? QStringLiteral("fewer") : QStringLiteral("more"))
+        .arg(expected)
+        .arg(sizes);
+}
+
 std::string infoJson(const mosavo::TileData &tiles, const EditorViewControllerSettings *document)
 {
+    auto warnings = nlohmann::ordered_json::array();
     nlohmann::ordered_json info;
     const auto &header = tiles.header();
     info["kind"] = document ? "document" : header ? "ines" : "chr";
@@ -44,9 +70,14 @@ std::string infoJson(const mosavo::TileData &tiles, const EditorViewControllerSe
         info["trainer"] = facts.trainer;
         info["nes2"] = facts.nes2;
         info["chrStartTile"] = facts.chrOffsetAfterHeader() / 16;
+        // The ROM image as the tiles give it back: the file read, or the one a document was made from.
+        if (const auto bytes = tiles.consoleFormattedPixelData())
+            if (const auto warning = romSizeWarning(facts, bytes->size()))
+                warnings.push_back(warning->toStdString());
     }
     if (document)
         info["palettes"] = document->palettes() ? document->palettes()->size() : 0;
+    info["warnings"] = std::move(warnings);
     return info.dump();
 }
 
@@ -213,7 +244,9 @@ CommandFamily tileCommands()
     info.help = QStringLiteral(
         "  --info FILE           print the facts of FILE as one JSON object: kind (ines, chr or document), tiles;\n"
         "                        for a ROM image, or a document made from one, prgBanks, chrBanks, mapper, trainer,\n"
-        "                        nes2 and chrStartTile; for a document palettes (how many sub-palettes it holds)\n");
+        "                        nes2 and chrStartTile; for a document palettes (how many sub-palettes it holds);\n"
+        "                        warnings, a list of texts (empty when all is well): a ROM image whose size is not\n"
+        "                        what its header says gets one naming both sizes\n");
 
     BatchCommand &exportPng = family.add(textOption(QStringLiteral("--export-png"), anOutputFile), runExportPng);
     exportPng.accepts = { paletteOption, subPaletteOption, columnsOption, tallOption };
