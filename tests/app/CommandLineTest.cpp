@@ -1,4 +1,4 @@
-#include "app/CommandLine.h"
+#include "app/cli/CommandLine.h"
 #include "app/EditorViewControllerSettings.h"
 #include "core/ConsoleDataFactory.h"
 #include "palette/NESColors.h"
@@ -10,7 +10,11 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTextStream>
 
@@ -18,6 +22,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 
 namespace {
 
@@ -35,14 +40,18 @@ struct ProcessResult
     QByteArray err;
 };
 
-// Runs the program as scripts do: a separate process without any display.
-ProcessResult runKestova(const QStringList &arguments)
+// Runs the program as scripts do: a separate process without any display, and without logging rules unless
+// logRules gives them.
+ProcessResult runKestova(const QStringList &arguments, const std::optional<QString> &logRules = std::nullopt)
 {
     QProcess process;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.remove(QStringLiteral("DISPLAY"));
     environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
     environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    environment.remove(QStringLiteral("QT_LOGGING_RULES"));
+    if (logRules)
+        environment.insert(QStringLiteral("QT_LOGGING_RULES"), *logRules);
     process.setProcessEnvironment(environment);
     process.start(QStringLiteral(KESTOVA_BINARY), arguments);
     if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit)
@@ -179,8 +188,10 @@ TEST(CommandLine, InfoReportsTheHeaderFacts)
         int tiles, prgBanks, chrBanks, mapper;
         bool trainer, nes2;
         int chrStartTile;
+        const char *warnings = "";
     };
     // Header facts of the test ROMs; tiles = (file size - 16) / 16, chrStartTile = (CHR-ROM start - 16) / 16.
+    // nes15-NTSC.nes carries 4 KiB past the PRG-ROM and CHR-ROM its header declares.
     const Row rows[] = {
         { "clip_vrc7.nes", 1024, 1, 0, 85, false, true, 1024 },
         { "dpcmletterbox.nes", 1536, 1, 1, 0, false, false, 1024 },
@@ -189,7 +200,9 @@ TEST(CommandLine, InfoReportsTheHeaderFacts)
         { "hello_mmc1.nes", 16384, 8, 16, 1, false, false, 8192 },
         { "hello_mmc3.nes", 16384, 8, 16, 4, false, false, 8192 },
         { "mappers.nes", 4096, 2, 4, 3, false, false, 2048 },
-        { "nes15-NTSC.nes", 1792, 1, 1, 0, false, false, 1024 },
+        { "nes15-NTSC.nes", 1792, 1, 1, 0, false, false, 1024,
+            "\"the ROM image is 28688 bytes, 4096 more than its header says (24592: 16-byte header, 16384 bytes of "
+            "PRG-ROM, 8192 bytes of CHR-ROM)\"" },
         { "scaling.nes", 1024, 1, 0, 0, false, false, 1024 },
         { "vaus-test.nes", 1536, 1, 1, 0, false, false, 1024 },
     };
@@ -199,13 +212,15 @@ TEST(CommandLine, InfoReportsTheHeaderFacts)
         const ProcessResult run
             = runKestova({ QStringLiteral("--info"), dataDir + QStringLiteral("/roms/") + QLatin1String(row.file) });
         const QString expected = QStringLiteral("{\"kind\":\"ines\",\"tiles\":%1,\"prgBanks\":%2,\"chrBanks\":%3,"
-                                                "\"mapper\":%4,\"trainer\":%5,\"nes2\":%6,\"chrStartTile\":%7}\n")
+                                                "\"mapper\":%4,\"trainer\":%5,\"nes2\":%6,\"chrStartTile\":%7,"
+                                                "\"warnings\":[%8]}\n")
                                      .arg(row.tiles)
                                      .arg(row.prgBanks)
                                      .arg(row.chrBanks)
                                      .arg(row.mapper)
                                      .arg(flag(row.trainer), flag(row.nes2))
-                                     .arg(row.chrStartTile);
+                                     .arg(row.chrStartTile)
+                                     .arg(QLatin1String(row.warnings));
         EXPECT_EQ(run.exitCode, 0);
         EXPECT_EQ(QString::fromUtf8(run.out).toStdString(), expected.toStdString());
         EXPECT_TRUE(run.err.isEmpty());
@@ -216,7 +231,9 @@ TEST(CommandLine, InfoReportsTheHeaderFacts)
         const ProcessResult run = runKestova({ QStringLiteral("--info"), input });
         EXPECT_EQ(run.exitCode, 0);
         EXPECT_EQ(run.out.toStdString(),
-            QStringLiteral("{\"kind\":\"chr\",\"tiles\":%1}\n").arg(QFileInfo(input).size() / 16).toStdString());
+            QStringLiteral("{\"kind\":\"chr\",\"tiles\":%1,\"warnings\":[]}\n")
+                .arg(QFileInfo(input).size() / 16)
+                .toStdString());
     }
 }
 
@@ -238,7 +255,7 @@ TEST(CommandLine, TrainerMovesTheCharacterDataAndRoundTrips)
     EXPECT_EQ(info.exitCode, 0);
     EXPECT_EQ(info.out.toStdString(),
         QStringLiteral("{\"kind\":\"ines\",\"tiles\":%1,\"prgBanks\":2,\"chrBanks\":1,\"mapper\":0,"
-                       "\"trainer\":true,\"nes2\":false,\"chrStartTile\":%2}\n")
+                       "\"trainer\":true,\"nes2\":false,\"chrStartTile\":%2,\"warnings\":[]}\n")
             .arg((40976 + 512 - 16) / 16)
             .arg((512 + 32768) / 16)
             .toStdString());
@@ -246,6 +263,54 @@ TEST(CommandLine, TrainerMovesTheCharacterDataAndRoundTrips)
     const QString output = temp.filePath(QStringLiteral("out.nes"));
     EXPECT_EQ(runKestova({ QStringLiteral("--export-chr"), output, input }).exitCode, 0);
     EXPECT_EQ(readFile(output), rom);
+}
+
+// A ROM image whose file is shorter or longer than its header says gets one warning naming both sizes; so does a
+// document made from one.
+TEST(CommandLine, InfoWarnsOfARomWhoseSizeIsNotWhatItsHeaderSays)
+{
+    QTemporaryDir temp;
+    ASSERT_TRUE(temp.isValid());
+    const QByteArray rom = readFile(testFile("roms/example.nes")); // 16 + 2 x 16 KiB + 1 x 8 KiB
+    ASSERT_EQ(rom.size(), 40976);
+    QByteArray noTrainer = rom;
+    noTrainer[6] = char(uint8_t(noTrainer[6]) | 0x04); // flagged, but the 512 bytes are missing
+    const QByteArray mmc1 = readFile(testFile("roms/hello_mmc1.nes")); // 16 + 8 x 16 KiB + 16 x 8 KiB
+    struct Case
+    {
+        QString name;
+        QByteArray bytes;
+        QString warning;
+    };
+    const QList<Case> cases = {
+        { QStringLiteral("cut.nes"), rom.left(40000),
+            QStringLiteral("the ROM image is 40000 bytes, 976 fewer than its header says (40976: 16-byte header, "
+                           "32768 bytes of PRG-ROM, 8192 bytes of CHR-ROM)") },
+        { QStringLiteral("padded.nes"), rom + QByteArray(8192, '\xFF'),
+            QStringLiteral("the ROM image is 49168 bytes, 8192 more than its header says (40976: 16-byte header, "
+                           "32768 bytes of PRG-ROM, 8192 bytes of CHR-ROM)") },
+        { QStringLiteral("notrainer.nes"), noTrainer,
+            QStringLiteral("the ROM image is 40976 bytes, 512 fewer than its header says (41488: 16-byte header, "
+                           "512-byte trainer, 32768 bytes of PRG-ROM, 8192 bytes of CHR-ROM)") },
+        { QStringLiteral("halfchr.nes"), mmc1.left(16 + 131072 + 65536),
+            QStringLiteral("the ROM image is 196624 bytes, 65536 fewer than its header says (262160: 16-byte header, "
+                           "131072 bytes of PRG-ROM, 131072 bytes of CHR-ROM)") },
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name.toStdString());
+        const QString input = temp.filePath(c.name);
+        writeFile(input, c.bytes);
+        const QString document = temp.filePath(c.name + QStringLiteral(".kestova"));
+        writeFile(document, documentFile(c.bytes, palettesOf(distinctPaletteFile())));
+        for (const QString &file : { input, document }) {
+            const ProcessResult run = runKestova({ QStringLiteral("--info"), file });
+            EXPECT_EQ(run.exitCode, 0);
+            EXPECT_TRUE(run.err.isEmpty()) << run.err.toStdString();
+            const QJsonObject info = QJsonDocument::fromJson(run.out).object();
+            EXPECT_EQ(info[QStringLiteral("tiles")].toInt(), (c.bytes.size() - 16) / 16);
+            EXPECT_EQ(info[QStringLiteral("warnings")].toArray(), QJsonArray { c.warning }) << run.out.toStdString();
+        }
+    }
 }
 
 TEST(CommandLine, PartialTrailingTileOfARomIsKept)
@@ -342,8 +407,9 @@ TEST(CommandLine, UnusablePaletteOrOutputFailsWithoutTouchingExistingFiles)
     writeFile(badPalette, badBytes);
 
     const QList<QPair<QString, QString>> palettes = {
-        { shortPalette, QStringLiteral("not a palette file (20 bytes; a palette file holds 32 colour numbers 0x00-0x3F, "
-                                       "or 16 for its background half)") },
+        { shortPalette,
+            QStringLiteral("not a palette file (20 bytes; a palette file holds 32 colour numbers 0x00-0x3F, "
+                           "or 16 for its background half)") },
         { badPalette, QStringLiteral("byte 31 is 0x40") },
         { temp.filePath(QStringLiteral("missing.pal")), QStringLiteral("no such file") },
     };
@@ -389,7 +455,8 @@ TEST(CommandLine, UnusablePaletteOrOutputFailsWithoutTouchingExistingFiles)
     EXPECT_EQ(QDir(temp.path()).entryList(QDir::Files | QDir::NoDotAndDotDot).size(), 3); // keep.png, both palettes
 }
 
-TEST(CommandLine, WrongUsageExitsTwoWithTheUsage)
+// Wrong usage gets one line naming the argument at fault and the hint to --help, not the whole usage text.
+TEST(CommandLine, WrongUsageExitsTwoWithOneLineNamingTheArgument)
 {
     QTemporaryDir temp;
     ASSERT_TRUE(temp.isValid());
@@ -398,55 +465,140 @@ TEST(CommandLine, WrongUsageExitsTwoWithTheUsage)
     writeFile(palette, readFile(testFile("palettes/bgd.pal")) + readFile(testFile("palettes/spr.pal")));
     const QString output = temp.filePath(QStringLiteral("out.png"));
     const QString png = QStringLiteral("--export-png");
+    const QString info = QStringLiteral("--info");
+    const QString sub = QStringLiteral("--sub-palette");
+    const QString pal = QStringLiteral("--palette");
+    const QString columns = QStringLiteral("--columns");
 
-    const QList<QStringList> wrong = {
-        { QStringLiteral("--bogus"), input },
-        { QStringLiteral("-x"), input },
-        { QStringLiteral("--info") },
-        { QStringLiteral("--info"), input, input },
-        { QStringLiteral("--info=") + input },
-        { png },
-        { png, output },
-        { QStringLiteral("--export-chr"), QStringLiteral("--info"), input },
-        { QStringLiteral("--info"), QStringLiteral("--export-chr"), output, input },
-        { png, output, QStringLiteral("--palette"), palette, QStringLiteral("--sub-palette"), QStringLiteral("8"),
-            input },
-        { png, output, QStringLiteral("--palette"), palette, QStringLiteral("--sub-palette"), QStringLiteral("-1"),
-            input },
-        { png, output, QStringLiteral("--palette"), palette, QStringLiteral("--sub-palette"), QStringLiteral("one"),
-            input },
-        { png, output, QStringLiteral("--sub-palette"), QStringLiteral("1"), input },
-        { png, output, QStringLiteral("--columns"), QStringLiteral("0"), input },
-        { png, output, QStringLiteral("--columns"), QStringLiteral("-3"), input },
-        { png, output, QStringLiteral("--columns"), input },
-        { png, output, QStringLiteral("--columns"), QStringLiteral("4"), QStringLiteral("--columns=5"), input },
-        { png, output, QStringLiteral("--palette"), input },
-        { QStringLiteral("--info"), QStringLiteral("--columns"), QStringLiteral("4"), input },
-        { QStringLiteral("--export-chr"), output, QStringLiteral("--palette"), palette, input },
-        { QStringLiteral("--export-palette") },
-        { QStringLiteral("--export-palette"), output },
-        { QStringLiteral("--export-palette"), output, QStringLiteral("--sub-palette"), QStringLiteral("1"), input },
-        { QStringLiteral("--export-palette"), output, QStringLiteral("--export-chr"), output, input },
+    const QList<QPair<QStringList, QString>> wrong = {
+        { { QStringLiteral("--frob"), input }, QStringLiteral("unknown option '--frob'") },
+        { { QStringLiteral("-x"), input }, QStringLiteral("unknown option '-x'") },
+        { { info }, QStringLiteral("--info needs an input FILE") },
+        { { info, input, input }, QStringLiteral("extra argument '%1'").arg(input) },
+        { { QStringLiteral("--info=") + input }, QStringLiteral("--info takes no value; give the file after it") },
+        { { png }, QStringLiteral("--export-png needs an output file") },
+        { { png, output }, QStringLiteral("--export-png needs an input FILE") },
+        { { QStringLiteral("--export-chr"), info, input }, QStringLiteral("--export-chr needs an output file") },
+        { { info, QStringLiteral("--export-chr"), output, input },
+            QStringLiteral("--info and --export-chr cannot be combined") },
+        { { png, output, pal, palette, sub, QStringLiteral("8"), input },
+            QStringLiteral("--sub-palette must be a number 0-7, not '8'") },
+        { { png, output, pal, palette, sub, QStringLiteral("-1"), input },
+            QStringLiteral("--sub-palette must be a number 0-7, not '-1'") },
+        { { png, output, pal, palette, sub, QStringLiteral("one"), input },
+            QStringLiteral("--sub-palette must be a number 0-7, not 'one'") },
+        { { png, output, sub, QStringLiteral("1"), input },
+            QStringLiteral("--sub-palette picks a sub-palette of --palette or of a Kestova document; there is no "
+                           "--palette and %1 is not a document")
+                .arg(input) },
+        { { png, output, columns, QStringLiteral("0"), input },
+            QStringLiteral("--columns must be a number 1-4096, not '0'") },
+        { { png, output, columns, QStringLiteral("-3"), input },
+            QStringLiteral("--columns must be a number 1-4096, not '-3'") },
+        { { png, output, columns, input }, QStringLiteral("--columns must be a number 1-4096, not '%1'").arg(input) },
+        { { png, output, columns, QStringLiteral("4"), QStringLiteral("--columns=5"), input },
+            QStringLiteral("--columns given more than once") },
+        { { png, output, columns }, QStringLiteral("--columns needs a number 1-4096") },
+        { { png, output, pal, input }, QStringLiteral("--export-png needs an input FILE") },
+        { { info, columns, QStringLiteral("4"), input }, QStringLiteral("--columns goes with --export-png") },
+        { { QStringLiteral("--export-chr"), output, pal, palette, input },
+            QStringLiteral("--palette goes with --export-png or --import-png") },
+        { { QStringLiteral("--tall"), input }, QStringLiteral("--tall goes with --export-png or --import-png") },
+        { { QStringLiteral("--export-palette") }, QStringLiteral("--export-palette needs an output file") },
+        { { QStringLiteral("--export-palette"), output }, QStringLiteral("--export-palette needs an input FILE") },
+        { { QStringLiteral("--export-palette"), output, sub, QStringLiteral("1"), input },
+            QStringLiteral("--sub-palette goes with --export-png or --import-png") },
+        { { QStringLiteral("--export-palette"), output, QStringLiteral("--export-chr"), output, input },
+            QStringLiteral("--export-palette and --export-chr cannot be combined") },
     };
-    for (const QStringList &arguments : wrong) {
+    for (const auto &[arguments, reason] : wrong) {
         SCOPED_TRACE(arguments.join(u' ').toStdString());
         const ProcessResult run = runKestova(arguments);
         EXPECT_EQ(run.exitCode, 2);
         EXPECT_TRUE(run.out.isEmpty());
-        EXPECT_TRUE(run.err.contains("Usage:")) << run.err.toStdString();
+        EXPECT_EQ(QString::fromUtf8(run.err).toStdString(),
+            (QStringLiteral("kestova: ") + reason + QStringLiteral("; see 'kestova --help'\n")).toStdString());
         EXPECT_FALSE(QFileInfo::exists(output));
     }
 
     const ProcessResult help = runKestova({ QStringLiteral("--help") });
     EXPECT_EQ(help.exitCode, 0);
     EXPECT_EQ(QString::fromUtf8(help.out), kestova::commandLineUsage());
+    EXPECT_TRUE(help.out.startsWith("Usage:\n"));
+    EXPECT_TRUE(help.out.contains("  kestova --version\n"));
     EXPECT_TRUE(help.err.isEmpty());
+
+    // --version prints the program's name and version and nothing else, whatever else is given.
+    for (const QStringList &arguments : { QStringList { QStringLiteral("--version") },
+             QStringList { QStringLiteral("--version"), QStringLiteral("--info"), input } }) {
+        const ProcessResult version = runKestova(arguments);
+        EXPECT_EQ(version.exitCode, 0);
+        EXPECT_EQ(version.out.toStdString(), "kestova " KESTOVA_VERSION "\n");
+        EXPECT_TRUE(version.err.isEmpty());
+    }
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("^[0-9]+\\.[0-9]+\\.[0-9]+$"))
+                    .match(QStringLiteral(KESTOVA_VERSION))
+                    .hasMatch());
 
     // Options in their '=' form and a file name after "--" are accepted.
     const ProcessResult equals = runKestova(
         { QStringLiteral("--export-png=") + output, QStringLiteral("--columns=8"), QStringLiteral("--"), input });
     EXPECT_EQ(equals.exitCode, 0) << equals.err.toStdString();
     EXPECT_EQ(QImage(output).size(), QSize(64, 64));
+}
+
+// Debug and info lines of the library ("mosavo") and of the application ("Kestova") stay off standard error unless
+// QT_LOGGING_RULES asks for them.
+TEST(CommandLine, LogLinesStayOffStandardErrorUnlessAskedFor)
+{
+    const QString rom = testFile("roms/example.nes");
+    const ProcessResult quiet = runKestova({ QStringLiteral("--info"), rom });
+    EXPECT_EQ(quiet.exitCode, 0);
+    EXPECT_TRUE(quiet.err.isEmpty()) << quiet.err.toStdString();
+    // Reading a ROM logs one info line of the library.
+    const ProcessResult asked = runKestova({ QStringLiteral("--info"), rom }, QStringLiteral("mosavo.info=true"));
+    EXPECT_EQ(asked.exitCode, 0);
+    EXPECT_EQ(asked.out, quiet.out);
+    EXPECT_EQ(asked.err.toStdString(), "mosavo: Creating new TileData object\n");
+}
+
+// The same in the window: opening a file logs info lines of the library and of the application.
+TEST(CommandLine, WindowKeepsLogLinesOffStandardErrorUnlessAskedFor)
+{
+    QTemporaryDir temp;
+    ASSERT_TRUE(temp.isValid());
+    auto start = [&](QProcess &process, const std::optional<QString> &rules) {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        environment.insert(QStringLiteral("XDG_CONFIG_HOME"), temp.path());
+        environment.remove(QStringLiteral("QT_LOGGING_RULES"));
+        if (rules)
+            environment.insert(QStringLiteral("QT_LOGGING_RULES"), *rules);
+        process.setProcessEnvironment(environment);
+        process.start(QStringLiteral(KESTOVA_BINARY), { testFile("chr/sprite.chr") });
+        ASSERT_TRUE(process.waitForStarted());
+    };
+    QProcess quiet;
+    QProcess asked;
+    start(quiet, std::nullopt);
+    start(asked, QStringLiteral("mosavo.info=true;Kestova.info=true"));
+    QByteArray askedErr;
+    for (int i = 0; i < 60 && !askedErr.contains("Kestova: Request to update views"); ++i) {
+        asked.waitForReadyRead(500);
+        askedErr += asked.readAllStandardError();
+    }
+    EXPECT_TRUE(askedErr.contains("mosavo: Creating new TileData object")) << askedErr.toStdString();
+    EXPECT_TRUE(askedErr.contains("Kestova: Request to update views")) << askedErr.toStdString();
+    // The quiet one has had as long, and a second more, to open the same file.
+    quiet.waitForFinished(1000);
+    const QByteArray quietErr = quiet.readAllStandardError();
+    EXPECT_FALSE(quietErr.contains("mosavo: ")) << quietErr.toStdString();
+    EXPECT_FALSE(quietErr.contains("Kestova: ")) << quietErr.toStdString();
+    EXPECT_EQ(quiet.state(), QProcess::Running) << "the window stays open";
+    for (QProcess *process : { &quiet, &asked }) {
+        process->kill();
+        process->waitForFinished();
+    }
 }
 
 TEST(CommandLine, BatchIsOnlyRunWhenABatchOptionIsGiven)
@@ -461,7 +613,7 @@ TEST(CommandLine, BatchIsOnlyRunWhenABatchOptionIsGiven)
     EXPECT_TRUE(err.isEmpty());
 
     EXPECT_EQ(kestova::runBatch({ QStringLiteral("--info"), testFile("chr/sprite.chr") }, outStream, errStream), 0);
-    EXPECT_EQ(out, QStringLiteral("{\"kind\":\"chr\",\"tiles\":256}\n"));
+    EXPECT_EQ(out, QStringLiteral("{\"kind\":\"chr\",\"tiles\":256,\"warnings\":[]}\n"));
     EXPECT_TRUE(err.isEmpty());
 }
 
@@ -525,7 +677,7 @@ TEST(CommandLine, ShippedSampleDecodesAndDrawsWithItsPalette)
     const QString palette = QStringLiteral(KESTOVA_SOURCE_DIR "/data/sample.pal");
     const ProcessResult info = runKestova({ QStringLiteral("--info"), sample });
     EXPECT_EQ(info.exitCode, 0);
-    EXPECT_EQ(info.out.toStdString(), "{\"kind\":\"chr\",\"tiles\":512}\n");
+    EXPECT_EQ(info.out.toStdString(), "{\"kind\":\"chr\",\"tiles\":512,\"warnings\":[]}\n");
 
     const QByteArray paletteBytes = readFile(palette);
     ASSERT_EQ(paletteBytes.size(), 32);
@@ -556,11 +708,11 @@ TEST(CommandLine, DocumentsGiveTheirFactsAndTheirTileBytes)
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_EQ(run.out.toStdString(),
         "{\"kind\":\"document\",\"tiles\":2560,\"prgBanks\":2,\"chrBanks\":1,\"mapper\":0,\"trainer\":false,"
-        "\"nes2\":false,\"chrStartTile\":2048,\"palettes\":8}\n");
+        "\"nes2\":false,\"chrStartTile\":2048,\"palettes\":8,\"warnings\":[]}\n");
     EXPECT_TRUE(run.err.isEmpty()) << run.err.toStdString();
     run = runKestova({ QStringLiteral("--info"), chrDocument });
     EXPECT_EQ(run.exitCode, 0);
-    EXPECT_EQ(run.out.toStdString(), "{\"kind\":\"document\",\"tiles\":256,\"palettes\":8}\n");
+    EXPECT_EQ(run.out.toStdString(), "{\"kind\":\"document\",\"tiles\":256,\"palettes\":8,\"warnings\":[]}\n");
 
     const QList<QPair<QString, QByteArray>> exports = { { romDocument, rom }, { chrDocument, chr } };
     for (const auto &[document, original] : exports) {
@@ -739,8 +891,8 @@ TEST(CommandLine, ImportPngReplacesOnlyTheTargetTilesAndRoundTrips)
     const QByteArray vaus = readFile(testFile("roms/vaus-test.nes"));
     const QByteArray background = vaus.mid(16400, 4096); // CHR-ROM's first half: what vaus-test_bggfx.png holds
 
-    ProcessResult run = runKestova({ importPng, testFile("png/vaus-test_bggfx.png"), QStringLiteral("--output"),
-        output, QStringLiteral("--at"), QStringLiteral("1030"), testFile("roms/example.nes") });
+    ProcessResult run = runKestova({ importPng, testFile("png/vaus-test_bggfx.png"), QStringLiteral("--output"), output,
+        QStringLiteral("--at"), QStringLiteral("1030"), testFile("roms/example.nes") });
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
     EXPECT_TRUE(run.out.isEmpty() && run.err.isEmpty());
     const QByteArray changed = readFile(output);
@@ -845,13 +997,13 @@ TEST(CommandLine, ImportPngRefusalsLeaveNoOutput)
     for (const Case &c : cases) {
         SCOPED_TRACE(c.arguments.join(u' ').toStdString());
         const QString fresh = temp.filePath(QStringLiteral("fresh.chr"));
-        expectOneLineFailure(runKestova(c.arguments + QStringList { QStringLiteral("--output"), fresh }), c.path,
-            c.reason);
+        expectOneLineFailure(
+            runKestova(c.arguments + QStringList { QStringLiteral("--output"), fresh }), c.path, c.reason);
         EXPECT_FALSE(QFileInfo::exists(fresh));
         const QString kept = temp.filePath(QStringLiteral("kept.chr"));
         writeFile(kept, "earlier work");
-        expectOneLineFailure(runKestova(c.arguments + QStringList { QStringLiteral("--output"), kept }), c.path,
-            c.reason);
+        expectOneLineFailure(
+            runKestova(c.arguments + QStringList { QStringLiteral("--output"), kept }), c.path, c.reason);
         EXPECT_EQ(readFile(kept), QByteArray("earlier work"));
     }
     EXPECT_EQ(QDir(temp.path()).entryList(QDir::Files).size(), 6) << "no temporary file is left behind";
@@ -867,7 +1019,7 @@ TEST(CommandLine, ImportPngRefusalsLeaveNoOutput)
         { { importPng, fifth, QStringLiteral("--output"), out, QStringLiteral("--columns"), QStringLiteral("2") },
             QStringLiteral("--columns goes with --export-png") },
         { { QStringLiteral("--export-chr"), out, QStringLiteral("--at"), QStringLiteral("2"), sprite },
-            QStringLiteral("--output and --at go with --import-png") },
+            QStringLiteral("--at goes with --import-png") },
         { { QStringLiteral("--export-palette"), out, QStringLiteral("--bytes"), QStringLiteral("20"), document },
             QStringLiteral("--bytes must be 32 (the whole palette file) or 16 (its background half), not '20'") },
     };
@@ -889,8 +1041,8 @@ TEST(CommandLine, SixteenBytePaletteFilesRoundTrip)
     const QString document = temp.filePath(QStringLiteral("work.kestova"));
     writeFile(document, documentFile(readFile(testFile("chr/nesert_sprite.chr")), palettesOf(palette)));
     const QString half = temp.filePath(QStringLiteral("half.pal"));
-    ProcessResult run
-        = runKestova({ QStringLiteral("--export-palette"), half, QStringLiteral("--bytes"), QStringLiteral("16"), document });
+    ProcessResult run = runKestova(
+        { QStringLiteral("--export-palette"), half, QStringLiteral("--bytes"), QStringLiteral("16"), document });
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
     EXPECT_EQ(readFile(half), palette.left(16));
 

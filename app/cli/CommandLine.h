@@ -15,12 +15,17 @@ namespace kestova {
 //   kestova --import-png IN.png --output OUT [--palette PAL] [--sub-palette N] [--tall] [--at TILE] [FILE]
 //   kestova --export-chr OUT FILE
 //   kestova --export-palette OUT.pal [--bytes 32|16] DOCUMENT
+//   kestova --version
 //   kestova --help
 // FILE is an iNES ROM image, bare CHR data or a Kestova document (named *.kestova or starting with the CBOR
 // self-describe tag, as the window decides). A document's PNG is drawn in its own sub-palette unless --palette is
 // given; colours the sub-palette lacks come from the viewer's grey palette.
 // Exit status: 0 on success; 1 for input that cannot be used (one line on the error stream naming the file and the
-// reason, no output file left behind); 2 for wrong usage (the reason and the usage text on the error stream).
+// reason, no output file left behind); 2 for wrong usage (one line naming the argument at fault and the hint
+// "see 'kestova --help'").
+// The commands live in app/cli/, one file per family of options (TileCommands.cpp, PaletteCommands.cpp), sharing
+// one argument parser (ArgumentParser.h) and one error and exit convention (BatchIO.h); this file's dispatcher
+// collects their tables.
 
 // The usage text, one option a line, ending with a line feed.
 QString commandLineUsage();

@@ -1,0 +1,106 @@
+#include "app/cli/BatchIO.h"
+
+#include "app/MosavoDocument.h"
+#include "core/ConsoleDataFactory.h"
+#include "core/SystemLog.h"
+#include "editor/MosavoLogging.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QTextStream>
+
+#include <algorithm>
+#include <array>
+
+namespace kestova::cli {
+
+namespace {
+// A document file starts with the CBOR self-describe tag 55799.
+constexpr std::array<uint8_t, 3> documentTag = { 0xD9, 0xD9, 0xF7 };
+} // namespace
+
+int reportFailure(QTextStream &err, const FileError &error)
+{
+    err << "kestova: " << QDir::toNativeSeparators(error.path) << ": " << error.reason << '\n';
+    err.flush();
+    return exitUnusableInput;
+}
+
+int reportUsage(QTextStream &err, const QString &reason)
+{
+    err << "kestova: " << reason << "; see 'kestova --help'\n";
+    err.flush();
+    return exitUsage;
+}
+
+int writeOutput(QTextStream &err, const QString &path, const mosavo::Bytes &bytes)
+{
+    const auto error = writeFileAtomically(path, bytes);
+    return error ? reportFailure(err, *error) : exitSuccess;
+}
+
+bool isDocumentFile(const QString &path, const mosavo::Bytes &bytes)
+{
+    const bool named
+        = QFileInfo(path).suffix().compare(QLatin1String(MosavoDocument::fileExtension), Qt::CaseInsensitive) == 0;
+    return named
+        || (bytes.size() >= documentTag.size() && std::equal(documentTag.begin(), documentTag.end(), bytes.begin()));
+}
+
+std::variant<Input, FileError> readInput(const QString &path, const std::optional<QString> &documentsOnlyBecause)
+{
+    const ReadResult read = readWholeFile(path);
+    if (read.error)
+        return *read.error;
+    const mosavo::Bytes &bytes = read.bytes;
+    if (isDocumentFile(path, bytes)) {
+        std::string why;
+        SettingsPtr document = EditorViewControllerSettings::fromDocumentBytes(bytes, &why);
+        if (!document)
+            return FileError { path, QStringLiteral("cannot be opened: %1").arg(QString::fromStdString(why)) };
+        return Input { document->tileData(), document, bytes.size() };
+    }
+    if (documentsOnlyBecause)
+        return FileError { path, *documentsOnlyBecause };
+    if (bytes.empty())
+        return FileError { path, QStringLiteral("empty file (no tiles)") };
+    if (auto tiles = mosavo::ConsoleDataFactory::generate(bytes))
+        return Input { std::move(tiles), nullptr, bytes.size() };
+    if (mosavo::ConsoleDataFactory::isRomImage(bytes))
+        return FileError { path,
+            QStringLiteral("iNES ROM image without a single whole 16-byte tile after its header (%1 bytes)")
+                .arg(bytes.size()) };
+    return FileError { path,
+        QStringLiteral("not an iNES ROM image or CHR data (%1 bytes is not a whole number of 16-byte tiles)")
+            .arg(bytes.size()) };
+}
+
+namespace {
+QtMessageHandler forwardTo = nullptr;
+
+// Passes on the lines of the program's own log categories, which reach here only when the logging rules enable them;
+// drops Qt's.
+void passOwnLines(QtMsgType type, const QMessageLogContext &context, const QString &message)
+{
+    const QByteArrayView category(context.category ? context.category : "");
+    if (forwardTo && (category == "mosavo" || category == "Kestova"))
+        forwardTo(type, context, message);
+}
+} // namespace
+
+BatchDiagnostics::BatchDiagnostics()
+    : previousSink_(mosavo::setSystemLogSink(nullptr))
+    , previousHandler_(qInstallMessageHandler(passOwnLines))
+{
+    forwardTo = previousHandler_;
+    mosavo::routeSystemLogToQt();
+}
+
+BatchDiagnostics::~BatchDiagnostics()
+{
+    qInstallMessageHandler(previousHandler_);
+    forwardTo = nullptr;
+    mosavo::setSystemLogSink(std::move(previousSink_));
+}
+
+} // namespace kestova::cli

@@ -1,0 +1,69 @@
+#pragma once
+
+#include "app/EditorViewControllerSettings.h"
+#include "app/FileIO.h"
+#include "core/Bytes.h"
+#include "core/TileData.h"
+
+#include <QString>
+#include <QtGlobal>
+
+#include <functional>
+#include <optional>
+#include <string_view>
+#include <variant>
+
+class QTextStream;
+
+namespace kestova::cli {
+
+// The exit status of every batch command.
+enum ExitStatus : int {
+    exitSuccess = 0,
+    // Input that cannot be used: one line on the error stream naming the file and the reason, no output file left.
+    exitUnusableInput = 1,
+    // Wrong usage: one line naming the argument at fault and where to find the usage.
+    exitUsage = 2,
+};
+
+// Writes "kestova: PATH: reason" and returns exitUnusableInput.
+int reportFailure(QTextStream &err, const FileError &error);
+// Writes "kestova: reason; see 'kestova --help'" and returns exitUsage.
+int reportUsage(QTextStream &err, const QString &reason);
+// Writes bytes to path through a temporary file: exitSuccess, or the failure reported.
+int writeOutput(QTextStream &err, const QString &path, const mosavo::Bytes &bytes);
+
+// What an input FILE holds: its tiles, for a Kestova document also the document's content, and the file's size.
+struct Input
+{
+    mosavo::TileDataPtr tiles;
+    SettingsPtr document;
+    size_t fileBytes = 0;
+};
+
+// A document is what the window opens as one: a file named *.kestova or starting with the CBOR self-describe tag.
+bool isDocumentFile(const QString &path, const mosavo::Bytes &bytes);
+
+// Reads FILE: an iNES ROM image, bare CHR data or a Kestova document. With documentsOnlyBecause, anything but a
+// document is refused with that reason.
+std::variant<Input, FileError> readInput(
+    const QString &path, const std::optional<QString> &documentsOnlyBecause = std::nullopt);
+
+// Diagnostic lines during a batch run. Qt's own (such as the PNG writer's warnings) are not part of the batch
+// output: standard error is kept for the one line that explains a failure. The library's and the application's log
+// lines go through their categories ("mosavo", "Kestova") and show as the logging rules say (by default debug and
+// info are off; QT_LOGGING_RULES may ask for them).
+class BatchDiagnostics
+{
+public:
+    BatchDiagnostics();
+    ~BatchDiagnostics();
+    BatchDiagnostics(const BatchDiagnostics &) = delete;
+    BatchDiagnostics &operator=(const BatchDiagnostics &) = delete;
+
+private:
+    std::function<void(std::string_view)> previousSink_;
+    QtMessageHandler previousHandler_;
+};
+
+} // namespace kestova::cli

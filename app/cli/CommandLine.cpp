@@ -1,0 +1,136 @@
+#include "app/cli/CommandLine.h"
+
+#include "app/cli/ArgumentParser.h"
+#include "app/cli/BatchCommand.h"
+#include "app/cli/BatchIO.h"
+
+#include <QTextStream>
+
+#include <algorithm>
+
+namespace kestova {
+
+namespace {
+
+using namespace cli;
+
+// Every command of every family, and every option the parser knows (the commands' own included).
+struct CommandTable
+{
+    std::vector<OptionSpec> options;
+    std::vector<BatchCommand> commands;
+};
+
+const CommandTable &commandTable()
+{
+    static const CommandTable table = [] {
+        CommandTable collected;
+        for (CommandFamily (*family)() : { tileCommands, paletteCommands }) {
+            CommandFamily commands = family();
+            collected.options.insert(collected.options.end(), commands.options.begin(), commands.options.end());
+            for (BatchCommand &command : commands.commands) {
+                collected.options.push_back(command.option);
+                collected.commands.push_back(std::move(command));
+            }
+        }
+        return collected;
+    }();
+    return table;
+}
+
+// "--palette goes with --export-png or --import-png"
+QString goesWith(const QString &option)
+{
+    QStringList commands;
+    for (const BatchCommand &command : commandTable().commands)
+        if (command.accepts.contains(option))
+            commands.append(command.option.name);
+    return QStringLiteral("%1 goes with %2").arg(option, commands.join(QStringLiteral(" or ")));
+}
+
+// The command the arguments name, checked; nothing when they name none (no option at all).
+std::variant<const BatchCommand *, UsageError> chooseCommand(const ParsedArguments &arguments)
+{
+    const auto &commands = commandTable().commands;
+    const auto found = std::find_if(commands.begin(), commands.end(),
+        [&](const BatchCommand &command) { return arguments.command == command.option.name; });
+    const BatchCommand *command = found == commands.end() ? nullptr : &*found;
+    for (const auto &[option, value] : arguments.options)
+        if (!command || !command->accepts.contains(option))
+            return UsageError { goesWith(option) };
+    if (!command)
+        return nullptr;
+    if (command->check)
+        if (auto reason = command->check(arguments))
+            return UsageError { *reason };
+    if (command->file == FileArgument::required && arguments.files.isEmpty())
+        return UsageError { QStringLiteral("%1 needs an input FILE").arg(command->option.name) };
+    if (arguments.files.size() > 1)
+        return UsageError { QStringLiteral("extra argument '%1'").arg(arguments.files[1]) };
+    return command;
+}
+
+} // namespace
+
+QString commandLineUsage()
+{
+    QString usage = QStringLiteral("Usage:\n");
+    QString help;
+    for (const BatchCommand &command : commandTable().commands) {
+        usage += QStringLiteral("  kestova ") + command.synopsis + u'\n';
+        help += command.help;
+    }
+    usage += QStringLiteral(
+        "  kestova --version\n"
+        "  kestova --help\n"
+        "\n"
+        "FILE is an iNES ROM image, bare CHR data (a whole number of 16-byte tiles) or a Kestova document (named\n"
+        "*.kestova or starting with the CBOR self-describe tag), at most 64 MiB.\n"
+        "\n");
+    return usage + help
+        + QStringLiteral("  --version             print the program's name and version\n"
+                         "  --help                show this text\n"
+                         "\n"
+                         "Exit status: 0 on success; 1 when a file cannot be used (one line on standard error naming\n"
+                         "the file and the reason; no output file is left behind); 2 for wrong usage (one line naming\n"
+                         "the argument at fault).\n");
+}
+
+std::optional<int> runBatch(const QStringList &arguments, QTextStream &out, QTextStream &err)
+{
+    const qsizetype endOfOptions = arguments.indexOf(QStringLiteral("--"));
+    const QStringList options = endOfOptions < 0 ? arguments : arguments.first(endOfOptions);
+    if (options.contains(QStringLiteral("--help"))) {
+        out << commandLineUsage();
+        out.flush();
+        return exitSuccess;
+    }
+    if (options.contains(QStringLiteral("--version"))) {
+        out << "kestova " << KESTOVA_VERSION << '\n';
+        out.flush();
+        return exitSuccess;
+    }
+
+    const auto parsed = parseArguments(arguments, commandTable().options);
+    if (const auto *error = std::get_if<UsageError>(&parsed))
+        return reportUsage(err, error->reason);
+    const auto &checked = std::get<ParsedArguments>(parsed);
+    const auto chosen = chooseCommand(checked);
+    if (const auto *error = std::get_if<UsageError>(&chosen))
+        return reportUsage(err, error->reason);
+    const BatchCommand *command = std::get<const BatchCommand *>(chosen);
+    if (!command)
+        return std::nullopt;
+    const BatchDiagnostics diagnostics;
+    BatchStreams streams { out, err };
+    return command->run(checked, streams);
+}
+
+std::optional<int> runBatch(const QStringList &arguments)
+{
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    return runBatch(arguments, out, err);
+}
+
+} // namespace kestova

@@ -1,0 +1,164 @@
+#include "app/cli/PaletteCommands.h"
+
+#include "app/cli/BatchCommand.h"
+#include "app/cli/BatchIO.h"
+
+#include "palette/NESColors.h"
+#include "palette/NESPalette.h"
+#include "palette/PaletteFactory.h"
+
+namespace kestova::cli {
+
+namespace {
+
+using mosavo::Bytes;
+
+// A palette file holds eight sub-palettes of four colour numbers.
+constexpr size_t paletteFileSubPalettes = 8;
+constexpr size_t subPaletteColors = 4;
+// The background half of a palette file: sub-palettes 0-3.
+constexpr size_t halfPaletteFileSize = 16;
+
+const QString bytesOption = QStringLiteral("--bytes");
+
+// The colour numbers a document's sub-palette holds. A sub-palette without colours gives none: reading it would make
+// it draw random colours.
+std::vector<int64_t> storedColorNumbers(const mosavo::PalettePtr &palette)
+{
+    if (!palette)
+        return {};
+    if (const auto nes = std::dynamic_pointer_cast<mosavo::NESPalette>(palette); nes && !nes->hasColors())
+        return {};
+    std::vector<int64_t> numbers;
+    for (const mosavo::ColorEntry &entry : palette->palette())
+        numbers.push_back(entry.colorCode);
+    return numbers;
+}
+
+QString subPaletteCount(size_t count)
+{
+    return count == 1 ? QStringLiteral("1 sub-palette") : QStringLiteral("%1 sub-palettes").arg(count);
+}
+
+// The 32-byte palette file of a document's sub-palettes: exactly eight of four master colour numbers each.
+std::variant<Bytes, FileError> documentPaletteFile(const QString &path, const EditorViewControllerSettings &document)
+{
+    const auto &palettes = document.palettes();
+    std::vector<int64_t> numbers;
+    bool fourEach = true;
+    for (const mosavo::PalettePtr &palette : palettes.value_or(std::vector<mosavo::PalettePtr> {})) {
+        const std::vector<int64_t> own = storedColorNumbers(palette);
+        fourEach = fourEach && own.size() == subPaletteColors;
+        numbers.insert(numbers.end(), own.begin(), own.end());
+    }
+    const size_t count = palettes ? palettes->size() : 0;
+    if (count != paletteFileSubPalettes || !fourEach || numbers.size() != mosavo::PaletteFactory::paletteFileSize)
+        return FileError { path,
+            QStringLiteral("its sub-palettes do not make a palette file: it holds %1 with %2 colour numbers in all, "
+                           "a palette file takes eight of four (32); a sub-palette saved before it was ever shown "
+                           "holds none")
+                .arg(subPaletteCount(count))
+                .arg(numbers.size()) };
+    for (size_t k = 0; k < numbers.size(); ++k)
+        if (!mosavo::nesColor(numbers[k]))
+            return FileError { path,
+                QStringLiteral("colour %1 of sub-palette %2 is %3, not a master colour number 0x00-0x3F")
+                    .arg(k % subPaletteColors)
+                    .arg(k / subPaletteColors)
+                    .arg(numbers[k]) };
+    if (auto bytes = mosavo::PaletteFactory::convert(numbers, mosavo::PaletteType::nes))
+        return *bytes;
+    return FileError { path, QStringLiteral("its sub-palettes do not make a palette file") };
+}
+
+// --export-palette OUT.pal [--bytes 32|16] DOCUMENT
+int runExportPalette(const ParsedArguments &arguments, BatchStreams &streams)
+{
+    const QString &input = arguments.files.front();
+    auto read = readInput(input,
+        QStringLiteral("is not a Kestova document (only a document carries sub-palettes; an iNES ROM image or CHR "
+                       "data has none)"));
+    if (auto *error = std::get_if<FileError>(&read))
+        return reportFailure(streams.err, *error);
+    auto bytes = documentPaletteFile(input, *std::get<Input>(read).document);
+    if (auto *error = std::get_if<FileError>(&bytes))
+        return reportFailure(streams.err, *error);
+    Bytes &file = std::get<Bytes>(bytes);
+    if (arguments.text(bytesOption) == u"16")
+        file.resize(halfPaletteFileSize);
+    return writeOutput(streams.err, arguments.commandValue, file);
+}
+
+} // namespace
+
+std::variant<TileColors, FileError> readSubPalette(const QString &path, int index)
+{
+    const ReadResult read = readWholeFile(path);
+    if (read.error)
+        return *read.error;
+    const Bytes &bytes = read.bytes;
+    if (bytes.size() != mosavo::PaletteFactory::paletteFileSize && bytes.size() != halfPaletteFileSize)
+        return FileError { path,
+            QStringLiteral("not a palette file (%1 bytes; a palette file holds 32 colour numbers 0x00-0x3F, or 16 "
+                           "for its background half)")
+                .arg(bytes.size()) };
+    for (size_t i = 0; i < bytes.size(); ++i)
+        if (bytes[i] > 0x3F)
+            return FileError { path,
+                QStringLiteral("not a palette file (byte %1 is 0x%2; colour numbers are 0x00-0x3F)")
+                    .arg(i)
+                    .arg(QString::number(bytes[i], 16).toUpper()) };
+    const size_t first = size_t(index) * subPaletteColors;
+    if (first + subPaletteColors > bytes.size())
+        return FileError { path,
+            QStringLiteral("holds the background half of a palette (16 bytes, sub-palettes 0-3), so there is no "
+                           "sub-palette %1")
+                .arg(index) };
+    TileColors colors {};
+    for (size_t i = 0; i < colors.size(); ++i)
+        colors[i] = mosavo::nesRgb(bytes[first + i]);
+    return colors;
+}
+
+std::variant<TileColors, FileError> documentSubPalette(
+    const QString &path, const EditorViewControllerSettings &document, std::optional<int> asked)
+{
+    const auto &palettes = document.palettes();
+    const size_t count = palettes ? palettes->size() : 0;
+    const size_t index = size_t(asked.value_or(0));
+    TileColors colors = viewerGreyColors();
+    if (index >= count) {
+        if (asked)
+            return FileError { path,
+                QStringLiteral("the document holds %1, so there is no sub-palette %2")
+                    .arg(subPaletteCount(count))
+                    .arg(index) };
+        return colors;
+    }
+    const std::vector<int64_t> numbers = storedColorNumbers((*palettes)[index]);
+    for (size_t i = 0; i < colors.size() && i < numbers.size(); ++i)
+        if (mosavo::nesColor(numbers[i]))
+            colors[i] = mosavo::nesRgb(numbers[i]);
+    return colors;
+}
+
+CommandFamily paletteCommands()
+{
+    CommandFamily family;
+    family.options = {
+        textOption(paletteOption, QStringLiteral("a palette file")),
+        numberOption(subPaletteOption, QStringLiteral("a number 0-7"), 0, 7),
+        choiceOption(bytesOption, QStringLiteral("32 (the whole palette file) or 16 (its background half)"),
+            { QStringLiteral("32"), QStringLiteral("16") }),
+    };
+    BatchCommand &exportPalette = family.add(
+        textOption(QStringLiteral("--export-palette"), QStringLiteral("an output file")), runExportPalette);
+    exportPalette.accepts = { bytesOption };
+    exportPalette.synopsis = QStringLiteral("--export-palette OUT.pal [--bytes 32|16] DOCUMENT");
+    exportPalette.help = QStringLiteral(
+        "  --export-palette OUT  write the eight sub-palettes of a document as a 32-byte palette file\n"
+        "    --bytes 16          write only its background half, sub-palettes 0-3 (16 bytes)\n");
+    return family;
+}
+
+} // namespace kestova::cli
