@@ -23,16 +23,41 @@ uint8_t attenuated(uint8_t channel, int times)
 {
     return uint8_t(std::lround(channel * std::pow(DisplayColors::emphasisAttenuation, times)));
 }
+
+// The colour under emphasis bits, approximated: each set bit darkens the two channels it does not name; column
+// $xE/$xF (blacks the PPU outputs without emphasis) is left alone.
+Rgb8 emphasized(Rgb8 color, size_t number, int bits)
+{
+    if (bits == emphasisNone || (number & 0x0F) >= 0x0E)
+        return color;
+    const auto timesDarkened = [bits](int channelBit) {
+        int times = 0;
+        for (int bit : { int(emphasisRed), int(emphasisGreen), int(emphasisBlue) })
+            if ((bits & bit) && bit != channelBit)
+                ++times;
+        return times;
+    };
+    return { attenuated(color.red, timesDarkened(emphasisRed)), attenuated(color.green, timesDarkened(emphasisGreen)),
+        attenuated(color.blue, timesDarkened(emphasisBlue)) };
+}
 } // namespace
 
 DisplayColors::DisplayColors()
-    : table_(masterTable())
+    : DisplayColors(masterTable(), true)
 { }
 
-DisplayColors::DisplayColors(std::vector<Rgb8> table)
+DisplayColors::DisplayColors(std::vector<Rgb8> table, bool masterTable)
     : table_(std::move(table))
-    , masterTable_(false)
-{ }
+    , masterTable_(masterTable)
+    , storedSets_(table_.size() == colorCount * 8)
+{
+    if (storedSets_)
+        return;
+    table_.resize(colorCount * 8);
+    for (int bits = 1; bits < 8; ++bits)
+        for (size_t number = 0; number < colorCount; ++number)
+            table_[size_t(bits) * colorCount + number] = emphasized(table_[number], number, bits);
+}
 
 DisplayColorsFile DisplayColors::fromFile(const Bytes &bytes)
 {
@@ -43,30 +68,12 @@ DisplayColorsFile DisplayColors::fromFile(const Bytes &bytes)
     std::vector<Rgb8> table(bytes.size() / 3);
     for (size_t i = 0; i < table.size(); ++i)
         table[i] = { bytes[3 * i], bytes[3 * i + 1], bytes[3 * i + 2] };
-    return { DisplayColors(std::move(table)), {} };
+    return { DisplayColors(std::move(table), false), {} };
 }
 
 Rgb8 DisplayColors::rgb(int colorNumber, int emphasis) const
 {
-    const size_t number = size_t(colorNumber & 0x3F);
-    const int bits = emphasis & emphasisAll;
-    if (hasEmphasisSets())
-        return table_[size_t(bits) * colorCount + number];
-    Rgb8 color = table_[number];
-    if (bits == emphasisNone || (number & 0x0F) >= 0x0E)
-        return color;
-    // Each set bit darkens the channels it does not name.
-    const auto timesDarkened = [bits](int channelBit) {
-        int times = 0;
-        for (int bit : { int(emphasisRed), int(emphasisGreen), int(emphasisBlue) })
-            if ((bits & bit) && bit != channelBit)
-                ++times;
-        return times;
-    };
-    color.red = attenuated(color.red, timesDarkened(emphasisRed));
-    color.green = attenuated(color.green, timesDarkened(emphasisGreen));
-    color.blue = attenuated(color.blue, timesDarkened(emphasisBlue));
-    return color;
+    return table_[size_t(emphasis & emphasisAll) * colorCount + size_t(colorNumber & 0x3F)];
 }
 
 uint32_t DisplayColors::rgb24(int colorNumber, int emphasis) const

@@ -63,15 +63,19 @@ public:
     std::optional<uint8_t> colorNumberOf(Rgb8 rgb, int emphasis = emphasisNone) const;
 
     bool isMasterTable() const { return masterTable_; }
-    bool hasEmphasisSets() const { return table_.size() == colorCount * 8; }
+    // Whether the eight emphasis sets were read from a file rather than approximated.
+    bool hasEmphasisSets() const { return storedSets_; }
 
     bool operator==(const DisplayColors &) const = default;
 
 private:
-    explicit DisplayColors(std::vector<Rgb8> table);
+    // From 64 colours (the emphasis sets approximated) or 512 (the eight sets as given).
+    explicit DisplayColors(std::vector<Rgb8> table, bool masterTable);
 
+    // All eight emphasis sets, set e at 64 * e.
     std::vector<Rgb8> table_;
     bool masterTable_ = true;
+    bool storedSets_ = false;
 };
 
 // The colours read from a display palette file, or a text saying why there are none.
