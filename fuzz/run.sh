@@ -9,7 +9,7 @@ here=$(cd "$(dirname "$0")/.." && pwd)
 seconds=${1:-60}
 build_dir=${KESTOVA_FUZZ_BUILD_DIR:-$here/build-fuzz}
 jobs=${KESTOVA_FUZZ_JOBS:-2}
-targets=(fuzz_tile_data fuzz_palette_file fuzz_ines_header fuzz_document fuzz_document_records)
+targets=(fuzz_tile_data fuzz_palette_file fuzz_ines_header fuzz_document fuzz_document_records fuzz_rle)
 
 cmake -S "$here" -B "$build_dir" -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DKESTOVA_FUZZ=ON >/dev/null
@@ -20,7 +20,7 @@ ctest --test-dir "$build_dir" --output-on-failure
 # Seed corpora, made afresh for every run.
 work="$build_dir/fuzz-run"
 rm -rf "$work"
-mkdir -p "$work"/corpus/{fuzz_tile_data,fuzz_palette_file,fuzz_ines_header,fuzz_document,fuzz_document_records}
+mkdir -p "$work"/corpus/{fuzz_tile_data,fuzz_palette_file,fuzz_ines_header,fuzz_document,fuzz_document_records,fuzz_rle}
 data="$here/tests/data"
 for f in "$data"/chr/* "$data"/roms/* "$here"/data/sample.chr; do
     if [ "$(stat -c %s "$f")" -le 65552 ]; then cp "$f" "$work/corpus/fuzz_tile_data/"; fi
@@ -30,6 +30,13 @@ for f in "$data"/roms/*; do
 done
 cp "$here"/data/sample.pal "$work/corpus/fuzz_palette_file/"
 cat "$data"/palettes/bgd.pal "$data"/palettes/spr.pal >"$work/corpus/fuzz_palette_file/bgd_spr.pal"
+# RLE: the empty packing, literals and repeats, a blank nametable; display palettes of both sizes.
+rle="$work/corpus/fuzz_rle"
+printf '\x00\x00\x00' >"$rle/empty.rle"
+printf '\x02\x00\x01\x03\x02\x05\x01\x02\x00' >"$rle/runs.rle"
+printf '\x00\x20\x00\xff\x00\xff\x00\xff\x00\xff\x00\x03\x00\x00' >"$rle/blank-nametable.rle"
+head -c 192 "$here/data/sample.chr" >"$rle/display-64.pal"
+head -c 1536 "$here/data/sample.chr" >"$rle/display-512.pal"
 "$build_dir/fuzz/fuzz_make_seeds" "$work/corpus/fuzz_document" "$here/data/sample.pal" \
     "$data"/chr/* "$data"/roms/* >/dev/null
 for t in "${targets[@]}"; do
@@ -44,6 +51,7 @@ run_target() {
     fuzz_document) extra=(-dict="$here/fuzz/document.dict" -max_len=16384) ;;
     fuzz_document_records) extra=(-max_len=4096) ;;
     fuzz_tile_data) extra=(-max_len=16400) ;;
+    fuzz_rle) extra=(-max_len=2048) ;;
     *) extra=(-max_len=256) ;;
     esac
     mkdir -p "$work/artifacts/$t"
