@@ -183,6 +183,8 @@ ArchiveRecord EditorViewControllerSettings::encode() const
         record["Palettes"] = nullptr;
     }
     record["SelectedPalette"] = 0;
+    if (sourceFile_)
+        record["SourceFile"] = *sourceFile_;
     return record;
 }
 
@@ -233,8 +235,18 @@ SettingsPtr EditorViewControllerSettings::decode(const ArchiveRecord &record, st
         palettes.push_back(std::move(palette));
     }
 
+    std::optional<std::string> sourceFile;
+    if (const auto source = record.find("SourceFile"); source != record.end()) {
+        if (!source->is_string()) {
+            setReason(whyNot, "its source file (\"SourceFile\") is not a text");
+            return settings;
+        }
+        sourceFile = source->get<std::string>();
+    }
+
     settings->setVersion(version);
     settings->setZoomSize(*zoom);
+    settings->setSourceFile(std::move(sourceFile));
     settings->setTileData(std::move(tileData));
     settings->setPalettes(std::move(palettes));
     return settings;

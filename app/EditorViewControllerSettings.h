@@ -54,12 +54,16 @@ public:
     }
     int64_t selectedPalette() const { return selectedPalette_; }
     void setSelectedPalette(int64_t index) { selectedPalette_ = index; }
+    // The .nes or .chr file the tiles came from (an absolute path, UTF-8), absent for tiles made here.
+    const std::optional<std::string> &sourceFile() const { return sourceFile_; }
+    void setSourceFile(std::optional<std::string> path) { sourceFile_ = std::move(path); }
 
     // A new document: 512 blank tiles, eight sub-palettes that draw their colours on first display.
     static std::shared_ptr<EditorViewControllerSettings> emptyConsoleObject(mosavo::ConsoleType consoleType);
 
     // The archive record: "Version", "ZoomSize", "TileData" (the tiles as NES bytes, header in front for a ROM),
-    // "Palettes", "SelectedPalette" (always 0). Without tile data the record holds no keys but its class.
+    // "Palettes", "SelectedPalette" (always 0), and "SourceFile" (text) when the tiles came from a file. Without tile
+    // data the record holds no keys but its class.
     mosavo::ArchiveRecord encode() const;
     // Never fails: a damaged or incomplete record gives the defaults and no tile data. When whyNot is given, it
     // receives a short reason in that case.
@@ -82,6 +86,7 @@ private:
     bool isCHRData_ = false;
     std::optional<std::vector<mosavo::PalettePtr>> palettes_;
     int64_t selectedPalette_ = 0;
+    std::optional<std::string> sourceFile_;
 };
 
 using SettingsPtr = std::shared_ptr<EditorViewControllerSettings>;
