@@ -104,6 +104,45 @@ std::optional<int64_t> MessageBoxAlerts::askTileNumber(
     return ok ? std::optional<int64_t>(number) : std::nullopt;
 }
 
+std::optional<PaletteHalfChoice> Alerts::askPaletteHalf(const QString &, QWidget *)
+{
+    return PaletteHalfChoice::background;
+}
+
+bool Alerts::confirm(const QString &, const QString &, const QString &, QWidget *)
+{
+    return true;
+}
+
+std::optional<PaletteHalfChoice> MessageBoxAlerts::askPaletteHalf(const QString &file, QWidget *parent)
+{
+    QMessageBox box(QMessageBox::Question, QStringLiteral("Kestova"),
+                    QStringLiteral("%1 holds four sub-palettes (16 bytes). Where do they go?").arg(file),
+                    QMessageBox::NoButton, parent);
+    QPushButton *background = box.addButton(QStringLiteral("Background (0-3)"), QMessageBox::AcceptRole);
+    QPushButton *sprites = box.addButton(QStringLiteral("Sprites (4-7)"), QMessageBox::AcceptRole);
+    box.addButton(QMessageBox::Cancel);
+    box.setDefaultButton(background);
+    box.exec();
+    if (box.clickedButton() == background)
+        return PaletteHalfChoice::background;
+    if (box.clickedButton() == sprites)
+        return PaletteHalfChoice::sprites;
+    return std::nullopt;
+}
+
+bool MessageBoxAlerts::confirm(const QString &question, const QString &informative, const QString &action,
+                               QWidget *parent)
+{
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("Kestova"), question, QMessageBox::NoButton, parent);
+    box.setInformativeText(informative);
+    QPushButton *go = box.addButton(action, QMessageBox::AcceptRole);
+    QPushButton *cancel = box.addButton(QMessageBox::Cancel);
+    box.setDefaultButton(cancel);
+    box.exec();
+    return box.clickedButton() == go;
+}
+
 namespace {
 std::shared_ptr<Alerts> &currentAlerts()
 {

@@ -42,6 +42,8 @@ constexpr int alertFirstButtonReturn = 1000;
 std::unique_ptr<QMessageBox> makeAlert(const DocumentError &error, QWidget *parent);
 
 enum class SaveChoice { save, discard, cancel };
+// Where the four sub-palettes of a 16-byte palette file go.
+enum class PaletteHalfChoice { background, sprites };
 
 // The questions and messages the application puts to the user. Replaced by tests.
 class Alerts
@@ -58,6 +60,12 @@ public:
     // the suggestion stands.
     virtual std::optional<int64_t> askTileNumber(
         const QString &question, int64_t suggested, int64_t highest, QWidget *parent);
+    // Asks whether a 16-byte palette file goes into sub-palettes 0-3 (background) or 4-7 (sprites); nothing when the
+    // user cancels. Without a person to ask, the background half.
+    virtual std::optional<PaletteHalfChoice> askPaletteHalf(const QString &file, QWidget *parent);
+    // Asks to go ahead with an action that changes a file outside the document (its button titled action); false
+    // when the user cancels. Without a person to ask, yes.
+    virtual bool confirm(const QString &question, const QString &informative, const QString &action, QWidget *parent);
 };
 
 // Modal QMessageBoxes.
@@ -69,6 +77,8 @@ public:
     void showError(const QString &message, QWidget *parent) override;
     std::optional<int64_t> askTileNumber(
         const QString &question, int64_t suggested, int64_t highest, QWidget *parent) override;
+    std::optional<PaletteHalfChoice> askPaletteHalf(const QString &file, QWidget *parent) override;
+    bool confirm(const QString &question, const QString &informative, const QString &action, QWidget *parent) override;
 };
 
 Alerts &alerts();

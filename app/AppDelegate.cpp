@@ -1,9 +1,9 @@
 #include "app/AppDelegate.h"
 
-#include "app/Alerts.h"
 #include "app/KestovaDocumentController.h"
 
 #include <QApplication>
+#include <QGuiApplication>
 #include <QUrl>
 
 namespace kestova {
@@ -17,6 +17,8 @@ AppDelegate::AppDelegate(QObject *parent)
     , documentController_(&KestovaDocumentController::shared())
 {
     current = this;
+    if (auto *application = qobject_cast<QGuiApplication *>(QCoreApplication::instance()))
+        connect(application, &QGuiApplication::applicationStateChanged, this, &AppDelegate::applicationStateChanged);
 }
 
 AppDelegate::~AppDelegate()
@@ -34,17 +36,22 @@ bool AppDelegate::openFile(const QString &path)
 {
     if (documentController_->documents().empty())
         return documentController_->openDocumentAt(path) != nullptr;
-    if (!QApplication::activeWindow())
+    if (!QApplication::activeWindow() || path.isEmpty() || !QUrl::fromLocalFile(path).isValid())
         return true;
-    if (alerts().runAlert(errorObject(MosavoDocumentErrors::openFile), QApplication::activeWindow())
-        != alertFirstButtonReturn)
-        return true;
-    const QUrl url = QUrl::fromLocalFile(path);
-    if (!url.isValid() || path.isEmpty())
-        return true;
-    KestovaDocumentController::closeDocuments();
-    documentController_->openDocumentAt(url.toLocalFile());
+    documentController_->openFileAsking(path, QApplication::activeWindow());
     return true;
+}
+
+void AppDelegate::applicationStateChanged(Qt::ApplicationState state)
+{
+    const bool active = state == Qt::ApplicationActive;
+    if (active && !active_) {
+        applicationWillBecomeActive();
+        active_ = true;
+        applicationDidBecomeActive();
+    } else if (!active) {
+        active_ = false;
+    }
 }
 
 } // namespace kestova

@@ -25,15 +25,22 @@ public:
     KestovaDocumentController &documentController() const { return *documentController_; }
 
     void applicationDidFinishLaunching() { }
+    // Called, in this order, each time the application becomes the active one (its state changes to active).
+    virtual void applicationWillBecomeActive() { }
+    virtual void applicationDidBecomeActive() { }
     bool applicationShouldOpenUntitledFile() const { return false; }
     bool applicationShouldHandleReopen(bool) const { return false; }
     bool applicationOpenUntitledFile() const { return false; }
-    // A file handed in from outside: opened at once when no document is open; otherwise after the
-    // close-current-project alert answered "Close". Returns whether the request was taken.
+    // A file handed in from outside: opened at once when no document is open; otherwise under the rules of Open
+    // (read first, then the open document closes as the user agrees). Returns whether the request was taken.
     bool openFile(const QString &path);
+
+    // The application's state changed: becoming active runs the two callbacks above.
+    void applicationStateChanged(Qt::ApplicationState state);
 
 private:
     KestovaDocumentController *documentController_;
+    bool active_ = false;
 };
 
 } // namespace kestova

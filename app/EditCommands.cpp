@@ -86,36 +86,40 @@ void SetPaletteEntryCommand::redo()
 }
 
 ReplaceTileDataCommand::ReplaceTileDataCommand(EditorViewController *controller, SettingsPtr settings,
-                                               TileDataPtr after)
+                                               TileDataPtr after, std::optional<std::string> afterSource)
     : QUndoCommand(QStringLiteral("Import Data"))
     , controller_(controller)
     , settings_(settings)
     , before_(settings->tileData())
     , after_(std::move(after))
+    , beforeSource_(settings->sourceFile())
+    , afterSource_(std::move(afterSource))
 {
 }
 
-void ReplaceTileDataCommand::apply(const TileDataPtr &tileData)
+void ReplaceTileDataCommand::apply(const TileDataPtr &tileData, const std::optional<std::string> &source)
 {
     const SettingsPtr settings = settings_.lock();
     if (!settings || !tileData)
         return;
     settings->setTileData(tileData);
+    settings->setSourceFile(source);
     if (controller_) {
         if (controller_->mosavo)
             controller_->mosavo->setTileData(tileData);
         controller_->setup();
+        emit controller_->sourceFileChanged();
     }
 }
 
 void ReplaceTileDataCommand::undo()
 {
-    apply(before_);
+    apply(before_, beforeSource_);
 }
 
 void ReplaceTileDataCommand::redo()
 {
-    apply(after_);
+    apply(after_, afterSource_);
 }
 
 ReplacePalettesCommand::ReplacePalettesCommand(EditorViewController *controller, SettingsPtr settings,

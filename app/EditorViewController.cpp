@@ -78,19 +78,30 @@ void EditorViewController::setup()
     }
     tileDataType = tileData->consoleType();
 
-    PalettePtr palette = selectedPalette();
-    if (!palette)
-        palette = std::make_shared<NESPalette>();
     std::vector<PalettePtr> palettes;
     if (selectablePalettes) {
         palettes = *selectablePalettes;
     } else {
-        palettes.push_back(palette);
+        PalettePtr first = selectedPalette();
+        palettes.push_back(first ? first : std::make_shared<NESPalette>());
         for (int i = 1; i < 8; ++i)
             palettes.push_back(std::make_shared<NESPalette>());
     }
-    setupPaletteSelectorsForControllersOutlets(palette, palettes, std::make_shared<GeneralNESColorPalette>());
+    // The sub-palette and the paint slot chosen before stay chosen when they still exist; every selector, the
+    // editor and this controller then agree on them.
+    const int64_t current = previouslySetSelectablePalette >= 0 && size_t(previouslySetSelectablePalette) < palettes.size()
+        ? previouslySetSelectablePalette
+        : 0;
+    const int slot = mosavo ? int(std::clamp<int64_t>(mosavo->colorFromPalette(), 0, 3))
+        : selectableColorsOutlet ? std::clamp(selectableColorsOutlet->currentBoxSelected(), 0, 3)
+                                 : 0;
+    previouslySetSelectablePalette = current;
+    const PalettePtr palette = palettes.empty() ? std::make_shared<NESPalette>() : palettes[size_t(current)];
+    if (setupPaletteSelectorsForControllersOutlets(palette, palettes, std::make_shared<GeneralNESColorPalette>()))
+        showCurrentSubPalette(int(current), slot);
     setupMosavo(palette);
+    if (mosavo && selectableColorsOutlet)
+        mosavo->setColorFromPalette(selectableColorsOutlet->currentBoxSelected());
     setupEditorViewControllerSettings();
     pixelsPerTile = 8;
 
@@ -99,6 +110,7 @@ void EditorViewController::setup()
         if (auto data = pending.lock(); data && tileCollection)
             tileCollection->configure(data);
     });
+    emit colorsChanged();
     emit contentReloaded();
 }
 
@@ -128,6 +140,37 @@ void EditorViewController::stepSubPalette(int delta)
     const int count = selectablePalettesOutlet ? int(selectablePalettesOutlet->palettes().size()) : 0;
     if (count > 0)
         chooseSubPalette(((currentSubPalette() + delta) % count + count) % count);
+}
+
+void EditorViewController::showCurrentSubPalette(int number, int slot)
+{
+    const auto &palettes = selectablePalettesOutlet->palettes();
+    if (number < 0 || size_t(number) >= palettes.size())
+        return;
+    const int perRow = std::max(1, selectablePalettesOutlet->palettesPerRow());
+    const int size = std::max(1, selectablePalettesOutlet->boxesPerRow() / perRow);
+    selectablePalettesOutlet->selectPalette(number);
+    selectablePalettesOutlet->showPick({ (number % perRow) * size + slot, number / perRow });
+    selectableColorsOutlet->setPalettes({ palettes[size_t(number)] });
+    selectableColorsOutlet->showPick({ slot, 0 });
+    selectablePalettesOutlet->selectBox(slot);
+    selectableColorsOutlet->selectBox(slot);
+    previouslySetSelectablePalette = number;
+    preselectMasterColor();
+}
+
+void EditorViewController::preselectMasterColor()
+{
+    if (!generalSelectableColorsOutlet || !selectableColorsOutlet)
+        return;
+    const PalettePtr shown = selectableColorsOutlet->paletteSelected();
+    const int slot = selectableColorsOutlet->currentBoxSelected();
+    const int boxesPerRow = generalSelectableColorsOutlet->boxesPerRow();
+    if (!shown || boxesPerRow <= 0 || slot < 0 || size_t(slot) >= shown->palette().size())
+        return;
+    const int64_t position = GeneralNESColorPalette::colorNumber(shown->palette()[size_t(slot)].colorCode);
+    generalSelectableColorsOutlet->setSelectedColor(int(position % boxesPerRow), int(position / boxesPerRow));
+    generalSelectableColorsOutlet->redraw();
 }
 
 void EditorViewController::setViewerShowsSubPalette(bool on)
@@ -201,14 +244,15 @@ bool EditorViewController::setupPaletteSelectorsForControllersOutlets(PalettePtr
 {
     if (!selectableColorsOutlet || !selectablePalettesOutlet || !generalSelectableColorsOutlet)
         return false;
-    selectableColorsOutlet->setPalettes({ std::move(colorSelector) });
+    selectableColorsOutlet->setPalettes({ colorSelector });
     selectablePalettesOutlet->setPalettes(paletteSelector);
     generalSelectableColorsOutlet->setPalettes({ std::move(generalColorSelector) });
     selectableColorsOutlet->resetToOriginallySelectedItem();
     selectablePalettesOutlet->resetToOriginallySelectedItem();
     generalSelectableColorsOutlet->redraw();
 
-    const PalettePtr first = paletteSelector.empty() ? nullptr : paletteSelector.front();
+    // The master colour in slot 0 of the sub-palette shown (the first one unless another is current).
+    const PalettePtr first = colorSelector ? colorSelector : paletteSelector.empty() ? nullptr : paletteSelector.front();
     if (first && !first->palette().empty()) {
         const int boxesPerRow = generalSelectableColorsOutlet->boxesPerRow();
         const int64_t position = GeneralNESColorPalette::colorNumber(first->palette().front().colorCode);
@@ -219,9 +263,9 @@ bool EditorViewController::setupPaletteSelectorsForControllersOutlets(PalettePtr
     }
     selectablePalettes = std::move(paletteSelector);
     generalSelectableColorsOutlet->redraw();
-    // The paint slot follows the reset colour selector.
-    if (mosavo && selectableColorsOutlet)
-        mosavo->setColorFromPalette(selectableColorsOutlet->currentBoxSelected());
+    // The swatches show the new colours at once.
+    selectableColorsOutlet->redraw();
+    selectablePalettesOutlet->redraw();
     return true;
 }
 
@@ -363,10 +407,11 @@ void EditorViewController::palettesChanged()
     emit colorsChanged();
 }
 
-void EditorViewController::replaceTileData(TileDataPtr tileData)
+void EditorViewController::replaceTileData(TileDataPtr tileData, std::optional<std::string> sourceFile)
 {
     if (tileData)
-        undoStack_.push(new ReplaceTileDataCommand(this, editorViewControllerSettings(), std::move(tileData)));
+        undoStack_.push(new ReplaceTileDataCommand(this, editorViewControllerSettings(), std::move(tileData),
+                                                   std::move(sourceFile)));
 }
 
 void EditorViewController::replacePalettes(std::vector<PalettePtr> palettes)
@@ -532,10 +577,9 @@ void EditorViewController::paletteSelectorPicked(PalettePick palette)
     if (palette.number < 0 || size_t(palette.number) >= palettes.size())
         return;
     const PalettePtr chosen = palettes[size_t(palette.number)];
-    if (palette.number != previouslySetSelectablePalette) {
-        selectableColorsOutlet->setPalettes({ chosen });
-        previouslySetSelectablePalette = palette.number;
-    }
+    // The colour selector always shows the chosen sub-palette, also when the number is the one chosen before.
+    selectableColorsOutlet->setPalettes({ chosen });
+    previouslySetSelectablePalette = palette.number;
     selectablePalettesOutlet->selectPalette(palette.number);
     selectablePalettesOutlet->redraw();
     if (mosavo) {
@@ -554,24 +598,20 @@ void EditorViewController::generalColorSelectorPicked(BoxSelectorProtocol &proto
     log().i(QStringLiteral("Updated General Color Selector"));
     const int64_t index = int64_t(protocol.boxesPerRow()) * boxSelected.y + boxSelected.x;
     const PalettePtr master = generalSelectableColorsOutlet->paletteSelected();
+    // The one current sub-palette: the palette selector's choice, which the colour selector and the editor show.
     const PalettePtr target = selectablePalettesOutlet->paletteSelected();
-    const PalettePtr shown = selectableColorsOutlet->paletteSelected();
     const int slot = selectableColorsOutlet->currentBoxSelected();
-    if (!master || index < 0 || size_t(index) >= master->palette().size() || !target || !shown || slot < 0
-        || size_t(slot) >= target->palette().size() || size_t(slot) >= shown->palette().size()) {
+    if (!master || index < 0 || size_t(index) >= master->palette().size() || !target || slot < 0
+        || size_t(slot) >= target->palette().size()) {
         log().w(QStringLiteral("Failed: selectedBoxSelectablePalette"));
         return;
     }
     const ColorEntry entry = master->palette()[size_t(index)];
-    std::vector<SetPaletteEntryCommand::Slot> changes;
     if (target->palette()[size_t(slot)] != entry)
-        changes.push_back({ target, size_t(slot), target->palette()[size_t(slot)] });
-    if (shown != target && shown->palette()[size_t(slot)] != entry)
-        changes.push_back({ shown, size_t(slot), shown->palette()[size_t(slot)] });
-    if (!changes.empty())
-        undoStack_.push(new SetPaletteEntryCommand(this, std::move(changes), entry));
+        undoStack_.push(new SetPaletteEntryCommand(
+            this, { { target, size_t(slot), target->palette()[size_t(slot)] } }, entry));
     selectablePalettesOutlet->update(selectablePalettesOutlet->currentPaletteSelected(), target);
-    selectableColorsOutlet->update(0, shown);
+    selectableColorsOutlet->update(0, target);
     palettesChanged();
 }
 

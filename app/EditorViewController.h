@@ -90,8 +90,8 @@ public:
     // Every change to the document goes through this stack, so it can be undone.
     QUndoStack &undoStack() { return undoStack_; }
 
-    // Replaces the tile data or the sub-palettes (imports), undoably.
-    void replaceTileData(mosavo::TileDataPtr tileData);
+    // Replaces the tile data (and the file it came from) or the sub-palettes (imports), undoably.
+    void replaceTileData(mosavo::TileDataPtr tileData, std::optional<std::string> sourceFile = std::nullopt);
     void replacePalettes(std::vector<mosavo::PalettePtr> palettes);
 
     // Operations on the block shown in the editor, each one undoable step.
@@ -153,8 +153,14 @@ signals:
     void colorsChanged();
     // setup() ran: the tile data may be new.
     void contentReloaded();
+    // The file the tiles came from changed (an import or its undo).
+    void sourceFileChanged();
 
 private:
+    // Makes sub-palette `number` and paint slot `slot` current in the three selectors and this controller.
+    void showCurrentSubPalette(int number, int slot);
+    // The master grid's pick follows the colour in the current slot of the current sub-palette.
+    void preselectMasterColor();
     void colorSelectorPicked(mosavo::PalettePick palette);
     void paletteSelectorPicked(mosavo::PalettePick palette);
     void generalColorSelectorPicked(mosavo::BoxSelectorProtocol &protocol, mosavo::BoxPosition boxSelected);

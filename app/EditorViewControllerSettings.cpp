@@ -194,6 +194,8 @@ ArchiveRecord EditorViewControllerSettings::encode() const
         record["SpritePatternTable"] = spritePatternTable_;
     if (tallSprites_)
         record["SpriteSize"] = 16;
+    if (sourceFile_)
+        record["SourceFile"] = *sourceFile_;
     return record;
 }
 
@@ -294,8 +296,18 @@ SettingsPtr EditorViewControllerSettings::decode(const ArchiveRecord &record, st
     settings->animations_ = std::move(animations);
     settings->spritePatternTable_ = spriteTable;
     settings->tallSprites_ = tall;
+    std::optional<std::string> sourceFile;
+    if (const auto source = record.find("SourceFile"); source != record.end()) {
+        if (!source->is_string()) {
+            setReason(whyNot, "its source file (\"SourceFile\") is not a text");
+            return settings;
+        }
+        sourceFile = source->get<std::string>();
+    }
+
     settings->setVersion(version);
     settings->setZoomSize(*zoom);
+    settings->setSourceFile(std::move(sourceFile));
     settings->setTileData(std::move(tileData));
     settings->setPalettes(std::move(palettes));
     return settings;

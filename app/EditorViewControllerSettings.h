@@ -56,6 +56,9 @@ public:
     }
     int64_t selectedPalette() const { return selectedPalette_; }
     void setSelectedPalette(int64_t index) { selectedPalette_ = index; }
+    // The .nes or .chr file the tiles came from (an absolute path, UTF-8), absent for tiles made here.
+    const std::optional<std::string> &sourceFile() const { return sourceFile_; }
+    void setSourceFile(std::optional<std::string> path) { sourceFile_ = std::move(path); }
 
     // The document's screens, metasprites and animations, and how its sprites read their tiles.
     std::vector<mosavo::Screen> &screens() { return screens_; }
@@ -75,9 +78,10 @@ public:
     static std::shared_ptr<EditorViewControllerSettings> emptyConsoleObject(mosavo::ConsoleType consoleType);
 
     // The archive record: "Version", "ZoomSize", "TileData" (the tiles as NES bytes, header in front for a ROM),
-    // "Palettes", "SelectedPalette" (always 0); then, only when the document has them, "Screens", "Metasprites",
-    // "Animations" (core/GraphicsArchive), "SpritePatternTable" (0 or 1, when not 1) and "SpriteSize" (16, when
-    // sprites are 8x16). Without tile data the record holds no keys but its class.
+    // "Palettes", "SelectedPalette" (always 0), "SourceFile" (text) when the tiles came from a file; then, only
+    // when the document has them, "Screens", "Metasprites", "Animations" (core/GraphicsArchive),
+    // "SpritePatternTable" (0 or 1, when not 1) and "SpriteSize" (16, when sprites are 8x16). Without tile data the
+    // record holds no keys but its class.
     mosavo::ArchiveRecord encode() const;
     // Never fails: a damaged or incomplete record gives the defaults and no tile data. When whyNot is given, it
     // receives a short reason in that case.
@@ -105,6 +109,7 @@ private:
     std::vector<mosavo::Animation> animations_;
     int spritePatternTable_ = 1;
     bool tallSprites_ = false;
+    std::optional<std::string> sourceFile_;
 };
 
 using SettingsPtr = std::shared_ptr<EditorViewControllerSettings>;

@@ -41,14 +41,14 @@ void FileHandler::exportRaw(Bytes data, ExportCompletion completion, const Panel
     });
 }
 
-void DataProcessor::importObject(ImportRawCompletion completion)
+void DataProcessor::importObject(ImportCompletion completion)
 {
     importRaw(std::move(completion), { QStringLiteral("Import Data"), tileFilter, {} });
 }
 
-void DataProcessor::exportObject(Bytes object, ExportCompletion completion, const QString &suggestedName)
+void DataProcessor::exportObject(const Bytes &object, ExportCompletion completion, const QString &suggestedName)
 {
-    exportRaw(std::move(object), std::move(completion), { QStringLiteral("Export Data"), tileFilter, suggestedName });
+    exportRaw(object, std::move(completion), { QStringLiteral("Export Data"), tileFilter, suggestedName });
 }
 
 std::optional<QString> PaletteProccessor::paletteFileProblem(const Bytes &bytes)
@@ -102,7 +102,7 @@ void PaletteProccessor::importObject(ImportCompletion completion)
 }
 
 void PaletteProccessor::exportObject(
-    const T &object, ExportCompletion completion, const QString &suggestedName, bool backgroundHalf)
+    const T &object, ExportCompletion completion, const QString &suggestedName, Half half)
 {
     if (!paletteType) {
         log().e(QStringLiteral("Palette Type is nil"));
@@ -115,11 +115,15 @@ void PaletteProccessor::exportObject(
         return;
     }
     Bytes file = *bytes;
-    if (backgroundHalf)
+    QString title = QStringLiteral("Export Palette");
+    if (half == Half::background) {
         file.resize(halfPaletteFileSize);
-    exportRaw(std::move(file), std::move(completion),
-        { backgroundHalf ? QStringLiteral("Export Background Palette") : QStringLiteral("Export Palette"),
-            paletteFilter, suggestedName });
+        title = QStringLiteral("Export Background Palette");
+    } else if (half == Half::sprites) {
+        file.erase(file.begin(), file.begin() + halfPaletteFileSize);
+        title = QStringLiteral("Export Sprite Palette");
+    }
+    exportRaw(std::move(file), std::move(completion), { title, paletteFilter, suggestedName });
 }
 
 } // namespace kestova

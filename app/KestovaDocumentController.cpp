@@ -10,6 +10,8 @@
 #include <QApplication>
 #include <QFileInfo>
 
+#include <algorithm>
+
 namespace kestova {
 
 KestovaDocumentController &KestovaDocumentController::shared()
@@ -34,42 +36,59 @@ bool KestovaDocumentController::confirmClosingCurrentProject(QWidget *parent)
         == alertFirstButtonReturn;
 }
 
-MosavoDocument *KestovaDocumentController::openFileAsking(const QString &path, QWidget *parent)
-{
-    if (path.isEmpty())
-        return nullptr;
-    if (!documents_.empty()) {
-        log().w(QStringLiteral("Cannot create another window"));
-        if (!confirmClosingCurrentProject(parent))
-            return nullptr;
-        closeDocuments();
-    }
-    return openDocumentAt(path);
-}
-
-bool KestovaDocumentController::makeRoomForAnotherDocument()
+bool KestovaDocumentController::closeCurrentProjectAsking(QWidget *parent)
 {
     if (documents_.empty())
         return true;
-    if (!QApplication::activeWindow())
-        return false;
     log().w(QStringLiteral("Cannot create another window"));
-    if (!confirmClosingCurrentProject())
+    const auto documents = documents_;
+    const bool workAtRisk
+        = std::any_of(documents.begin(), documents.end(), [](MosavoDocument *document) { return document->isModified(); });
+    if (workAtRisk) {
+        // Save / Discard / Cancel, as closing the window asks.
+        for (MosavoDocument *document : documents)
+            if (!document->canClose())
+                return false;
+    } else if (!confirmClosingCurrentProject(parent)) {
         return false;
+    }
     closeDocuments();
     return true;
 }
 
+MosavoDocument *KestovaDocumentController::openFileAsking(const QString &path, QWidget *parent)
+{
+    if (path.isEmpty())
+        return nullptr;
+    // The file is read before anything is closed: a file that cannot be opened leaves the open document as it is.
+    MosavoDocument *document = readDocument(path);
+    if (!document)
+        return nullptr;
+    if (!closeCurrentProjectAsking(parent)) {
+        delete document;
+        return nullptr;
+    }
+    presentDocument(document, path);
+    return document;
+}
+
 void KestovaDocumentController::openDocument()
 {
-    if (makeRoomForAnotherDocument())
-        openWithPanel();
+    if (!documents_.empty() && !QApplication::activeWindow())
+        return;
+    // The file first; Cancel in the panel leaves everything as it is.
+    QWidget *parent = QApplication::activeWindow();
+    const QString chosen = chooseFileToOpen();
+    if (!chosen.isEmpty())
+        openFileAsking(chosen, parent);
 }
 
 void KestovaDocumentController::newDocument()
 {
     const bool replacing = !documents_.empty();
-    if (!makeRoomForAnotherDocument())
+    if (replacing && !QApplication::activeWindow())
+        return;
+    if (!closeCurrentProjectAsking())
         return;
     if (!openUntitledDocument() && replacing)
         alerts().runAlert(errorObject(MosavoDocumentErrors::couldNotCreateNewFile), QApplication::activeWindow());
@@ -82,18 +101,24 @@ void KestovaDocumentController::closeDocuments()
         document->close();
 }
 
-void KestovaDocumentController::openWithPanel()
+QString KestovaDocumentController::chooseFileToOpen()
 {
     QString chosen;
     filePanels().chooseFileToOpen(
         { QStringLiteral("Open"),
           QStringLiteral("Kestova documents and NES tile data (*.kestova *.nes *.chr);;All files (*)"), {} },
         [&chosen](const QString &path) { chosen = path; });
+    return chosen;
+}
+
+void KestovaDocumentController::openWithPanel()
+{
+    const QString chosen = chooseFileToOpen();
     if (!chosen.isEmpty())
         openDocumentAt(chosen);
 }
 
-MosavoDocument *KestovaDocumentController::openDocumentAt(const QString &path)
+MosavoDocument *KestovaDocumentController::readDocument(const QString &path)
 {
     auto *document = new MosavoDocument(this);
     if (auto error = document->readFromFile(path)) {
@@ -103,9 +128,21 @@ MosavoDocument *KestovaDocumentController::openDocumentAt(const QString &path)
                            QApplication::activeWindow());
         return nullptr;
     }
+    return document;
+}
+
+void KestovaDocumentController::presentDocument(MosavoDocument *document, const QString &path)
+{
     addRecentFile(path);
     addDocument(document);
     document->makeWindowControllers();
+}
+
+MosavoDocument *KestovaDocumentController::openDocumentAt(const QString &path)
+{
+    MosavoDocument *document = readDocument(path);
+    if (document)
+        presentDocument(document, path);
     return document;
 }
 

@@ -12,6 +12,7 @@
 #include "palette/PaletteFactory.h"
 
 #include <QFileInfo>
+#include <QTimer>
 
 namespace kestova {
 
@@ -78,10 +79,14 @@ std::optional<FileError> MosavoDocument::readFromFile(const QString &path)
     settings->setTileData(std::move(tiles));
     settings->setIsRomData(bool(settings->tileData()->header()));
     settings->setIsCHRData(!settings->tileData()->header());
-    settings->setPalettes(PaletteFactory::generate(PaletteType::nes));
+    // Tiles from a file start in readable colours: the viewer's greys first, then fixed common choices.
+    settings->setPalettes(PaletteFactory::readable());
+    // The document remembers the file, to write the tiles back into it.
+    settings->setSourceFile(QFileInfo(path).absoluteFilePath().toStdString());
     pendingSettings_ = settings;
     editorViewControllerSettings = settings;
     importedFrom_ = QFileInfo(path).fileName();
+    opensAtChrRom_ = true;
     return std::nullopt;
 }
 
@@ -113,8 +118,20 @@ void MosavoDocument::makeWindowControllers()
         controller->selectablePalettes = settings->palettes();
     editorViewController = controller;
     controller->setup();
+    if (opensAtChrRom_) {
+        // A ROM opens at its first CHR-ROM tile, once the viewer is configured.
+        QPointer<EditorViewController> target = controller;
+        QTimer::singleShot(0, controller, [target] {
+            if (const auto tile = target && target->tileCollection ? target->chrRomStartTile() : std::nullopt)
+                target->tileCollection->selectTile(*tile);
+        });
+    }
     setupMenuItems();
     connect(&controller->undoStack(), &QUndoStack::cleanChanged, this, [this](bool clean) { setModified(!clean); });
+    connect(controller, &EditorViewController::sourceFileChanged, this, [this] {
+        updateWindowTitle();
+        setupMenuItems();
+    });
     updateWindowTitle();
     window->show();
 }
@@ -131,8 +148,12 @@ void MosavoDocument::setupMenuItems()
         return;
     if (window_ && window_->romMenuItem())
         delegate->romMenuItem = window_->romMenuItem();
-    if (delegate->romMenuItem && delegate->romMenuItem->romMenu)
+    if (delegate->romMenuItem && delegate->romMenuItem->romMenu) {
         delegate->romMenuItem->romMenu->editorViewController = editorViewController;
+        delegate->romMenuItem->romMenu->updateWriteBackItem();
+    }
+    if (window_ && window_->romMenu())
+        window_->romMenu()->updateWriteBackItem();
 }
 
 void MosavoDocument::setFilePath(const QString &path)
@@ -151,6 +172,12 @@ QString MosavoDocument::displayName() const
     return QStringLiteral("Untitled");
 }
 
+QString MosavoDocument::sourceFile() const
+{
+    const auto settings = editorViewControllerSettings.lock();
+    return settings && settings->sourceFile() ? QString::fromStdString(*settings->sourceFile()) : QString();
+}
+
 void MosavoDocument::setModified(bool modified)
 {
     if (!modified && editorViewController)
@@ -166,7 +193,12 @@ void MosavoDocument::updateWindowTitle()
 {
     if (!window_)
         return;
-    window_->setWindowTitle(displayName() + QStringLiteral("[*] \u2014 Kestova"));
+    // The file the tiles came from, unless the name already says it.
+    const QString source = QFileInfo(sourceFile()).fileName();
+    QString title = displayName() + QStringLiteral("[*]");
+    if (!source.isEmpty() && (filePath_.isEmpty() ? importedFrom_ != source : true))
+        title += QStringLiteral(" \u2014 tiles from %1").arg(source);
+    window_->setWindowTitle(title + QStringLiteral(" \u2014 Kestova"));
     window_->setWindowModified(modified_);
 }
 

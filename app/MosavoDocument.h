@@ -36,7 +36,7 @@ public:
     std::weak_ptr<EditorViewControllerSettings> editorViewControllerSettings;
 
     // Opens a file: a Kestova document, or an iNES ROM image or CHR file, which becomes a new untitled document
-    // holding its tiles with eight new sub-palettes. On failure the document stays empty and the error names the file
+    // holding its tiles with eight readable sub-palettes (PaletteFactory::readable) and remembering the file. On failure the document stays empty and the error names the file
     // and the reason.
     std::optional<FileError> readFromFile(const QString &path);
     // Reads document bytes; nothing on success, else the reason.
@@ -55,6 +55,8 @@ public:
     void setFilePath(const QString &path);
     // The name shown in the title: the file name, or "Untitled" (with the imported file's name).
     QString displayName() const;
+    // The .nes or .chr file the tiles came from (absolute path), empty when none; the title names it.
+    QString sourceFile() const;
 
     bool isModified() const { return modified_; }
     void setModified(bool modified);
@@ -84,6 +86,8 @@ private:
     QString importedFrom_;
     bool modified_ = false;
     bool closing_ = false;
+    // Opened from a ROM or CHR file: the viewer starts at the first CHR-ROM tile.
+    bool opensAtChrRom_ = false;
 };
 
 } // namespace kestova

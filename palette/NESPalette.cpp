@@ -104,6 +104,10 @@ std::shared_ptr<NESPalette> NESPalette::decode(const ArchiveRecord &record)
         systemLog("Failed to decode the array of palettes for the NES");
         return palette;
     }
+    // A sub-palette saved before its colours were ever drawn stays without colours: it draws them at first display,
+    // as a new one does.
+    if (field->empty())
+        return palette;
     std::vector<ColorEntry> entries;
     for (const auto &boxRecord : *field) {
         const PaletteBox box = PaletteBox::decode(boxRecord);

@@ -50,7 +50,8 @@ public:
     // {"$class": "NESPalette", "Palette": [PaletteBox...]}; a palette without colours writes an empty list and draws
     // none.
     ArchiveRecord encode() const;
-    // Never fails; without a readable "Palette" list it logs and stays without colours.
+    // Never fails; without a readable "Palette" list it logs and stays without colours; an empty list also leaves it
+    // without colours (they are drawn at first read).
     static std::shared_ptr<NESPalette> decode(const ArchiveRecord &record);
 
 private:

@@ -43,4 +43,24 @@ std::vector<int64_t> PaletteFactory::colorNumbers(const std::vector<PalettePtr> 
     return numbers;
 }
 
+const Bytes &PaletteFactory::readableColorNumbers()
+{
+    static const Bytes numbers {
+        0x30, 0x10, 0x00, 0x0F, // the viewer's greys, light to dark
+        0x0F, 0x06, 0x16, 0x26, // reds
+        0x0F, 0x09, 0x19, 0x29, // greens
+        0x0F, 0x01, 0x11, 0x21, // blues
+        0x0F, 0x16, 0x27, 0x18, // red, orange, brown
+        0x0F, 0x1A, 0x30, 0x27, // green, white, orange
+        0x0F, 0x17, 0x28, 0x38, // browns and yellows
+        0x0F, 0x14, 0x24, 0x34, // purples and pinks
+    };
+    return numbers;
+}
+
+std::vector<PalettePtr> PaletteFactory::readable()
+{
+    return *generate(readableColorNumbers());
+}
+
 } // namespace mosavo

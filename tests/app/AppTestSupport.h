@@ -12,6 +12,7 @@
 #include <QWidget>
 
 #include <deque>
+#include <optional>
 
 namespace app_test {
 
@@ -56,6 +57,42 @@ public:
         return answer;
     }
     void showError(const QString &message, QWidget *) override { errors << message; }
+
+    // The tile-number question (suggestion recorded in brackets); an empty script takes the suggestion.
+    std::deque<std::optional<int64_t>> tileNumberAnswers;
+    QStringList tileNumberQuestions;
+    std::optional<int64_t> askTileNumber(const QString &question, int64_t suggested, int64_t, QWidget *) override
+    {
+        tileNumberQuestions << question + QStringLiteral(" [%1]").arg(suggested);
+        if (tileNumberAnswers.empty())
+            return suggested;
+        const auto answer = tileNumberAnswers.front();
+        tileNumberAnswers.pop_front();
+        return answer;
+    }
+    // Where a 16-byte palette file goes; an empty script says the background half.
+    std::deque<std::optional<kestova::PaletteHalfChoice>> halfAnswers;
+    QStringList halfQuestions;
+    std::optional<kestova::PaletteHalfChoice> askPaletteHalf(const QString &file, QWidget *) override
+    {
+        halfQuestions << file;
+        if (halfAnswers.empty())
+            return kestova::PaletteHalfChoice::background;
+        const auto answer = halfAnswers.front();
+        halfAnswers.pop_front();
+        return answer;
+    }
+    // Confirmations; an empty script cancels.
+    std::deque<bool> confirmAnswers;
+    QStringList confirmQuestions;
+    bool confirm(const QString &question, const QString &informative, const QString &, QWidget *) override
+    {
+        confirmQuestions << question + QLatin1Char(' ') + informative;
+        const bool answer = !confirmAnswers.empty() && confirmAnswers.front();
+        if (!confirmAnswers.empty())
+            confirmAnswers.pop_front();
+        return answer;
+    }
 };
 
 // A press, moves with the left button held, and a release, as real mouse events.

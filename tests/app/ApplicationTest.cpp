@@ -185,22 +185,26 @@ TEST_F(ApplicationTest, OneDocumentAtATime)
     EXPECT_EQ(alerts->alertTexts, QStringList { "Would you like to close current project?" });
     EXPECT_TRUE(log.contains("Cannot create another window"));
 
+    // Unsaved work: Save / Discard / Cancel instead; Discard closes it without saving.
     first->setModified(true);
-    alerts->alertAnswers = { alertFirstButtonReturn }; // Close: no save prompt
+    alerts->saveAnswers = { SaveChoice::discard };
     documents().newDocument();
     settle();
     ASSERT_EQ(documents().documents().size(), 1u);
     MosavoDocument *second = documents().documents().front();
     EXPECT_NE(second, first);
-    EXPECT_TRUE(alerts->saveQuestions.isEmpty());
+    EXPECT_EQ(alerts->saveQuestions, QStringList { "Untitled" });
+    EXPECT_EQ(alerts->alertTexts.size(), 1);
     activate(second);
 
-    // Open: Close, then the open panel is cancelled: nothing is left open.
-    alerts->alertAnswers = { alertFirstButtonReturn };
+    // Open: the panel comes first, and cancelling it leaves the document open.
     panels->answers = { QString() };
     documents().openDocument();
     settle();
-    EXPECT_TRUE(documents().documents().empty());
+    EXPECT_EQ(documents().documents(), std::vector<MosavoDocument *> { second });
+    EXPECT_EQ(alerts->alertTexts.size(), 1);
+    KestovaDocumentController::closeDocuments();
+    settle();
 
     // A file handed in while nothing is open is opened; while a document is open, only after "Close".
     EXPECT_TRUE(delegate->openFile(testFile("chr/Alpha.chr")));

@@ -82,6 +82,8 @@ TEST_F(DesktopTest, TilesGoOutAsPngAndComeBackAsOneUndoableStep)
     MosavoDocument *document = open(testFile("roms/hello.nes"));
     ASSERT_TRUE(document);
     EditorViewController &controller = controllerOf(document);
+    controller.tileCollection->selectTile(0); // the ROM opens at its CHR-ROM
+    settle();
     const SettingsPtr settings = document->editorViewControllerSettings.lock();
     const Bytes original = tileBytes(settings);
     const int64_t count = settings->tileData()->totalNumberTiles();

@@ -196,6 +196,8 @@ TEST_F(EditingTest, BlockOperationsOnKnownTiles)
 {
     MosavoDocument *document = openRom();
     EditorViewController &controller = controllerOf(document);
+    controller.tileCollection->selectTile(0); // the ROM opens at its CHR-ROM
+    settle();
     const Bytes original = tileBytes(document);
     const MatrixPtr block = controller.blockPicture();
     const auto numbers = controller.blockTileNumbers();

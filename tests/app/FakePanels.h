@@ -12,6 +12,7 @@ class FakePanels : public kestova::FilePanels
 public:
     std::deque<QString> answers;
     QStringList shownTitles;
+    QStringList shownSuggestions;
 
     void chooseFileToOpen(const kestova::PanelOptions &options, std::function<void(const QString &)> chosen) override
     {
@@ -26,6 +27,7 @@ private:
     void answer(const kestova::PanelOptions &options, std::function<void(const QString &)> chosen)
     {
         shownTitles << options.title;
+        shownSuggestions << options.suggestedName;
         QString path;
         if (!answers.empty()) {
             path = answers.front();

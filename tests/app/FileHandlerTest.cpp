@@ -178,3 +178,42 @@ TEST_F(FileHandlerTest, PaletteExportWritesThirtyTwoBytes)
     EXPECT_TRUE(log.contains("Could not convert Palette to Data"));
     EXPECT_TRUE(panels->shownTitles.isEmpty()) << "no panel for seven palettes";
 }
+
+namespace {
+// Brings an object in through any handler's ImportObject side and sends it out again through its ExportObject side.
+template<class Handler>
+std::optional<typename Handler::T> roundTrip(Handler &handler)
+{
+    ImportObject<typename Handler::T> &importer = handler;
+    ExportObject<typename Handler::T> &exporter = handler;
+    std::optional<typename Handler::T> imported;
+    importer.importObject([&](std::optional<typename Handler::T> object, std::optional<FileError>) {
+        imported = std::move(object);
+    });
+    if (imported)
+        exporter.exportObject(*imported, [](std::optional<FileError>) {});
+    return imported;
+}
+} // namespace
+
+// DataProcessor and PaletteProccessor both serve as ImportObject and ExportObject of their object type: bytes, and
+// eight sub-palettes.
+TEST_F(FileHandlerTest, HandlersWorkThroughTheirImportAndExportProtocols)
+{
+    DataProcessor data;
+    const QString chr = write("in.chr", Bytes(64, 0x3C));
+    panels->answers = { chr, dir.filePath("out.chr") };
+    const auto bytes = roundTrip(data);
+    ASSERT_TRUE(bytes);
+    EXPECT_EQ(*bytes, Bytes(64, 0x3C));
+    EXPECT_EQ(read(dir.filePath("out.chr")), Bytes(64, 0x3C));
+
+    PaletteProccessor palettes;
+    palettes.paletteType = PaletteType::nes;
+    const QString pal = write("in.pal", paletteFile());
+    panels->answers = { pal, dir.filePath("out.pal") };
+    const auto list = roundTrip(palettes);
+    ASSERT_TRUE(list);
+    EXPECT_EQ(list->size(), 8u);
+    EXPECT_EQ(read(dir.filePath("out.pal")), paletteFile());
+}

@@ -127,15 +127,20 @@ TEST(NESPalette, ArchiveKeepsColourNumbersAndForcesOpaque)
     EXPECT_EQ(restored->palette()[1].color, rgb(152, 34, 32));
 }
 
-TEST(NESPalette, ArchiveOfAnUnreadPaletteStaysEmpty)
+// A palette archived before its colours were drawn restores without colours and draws its four at first read, so it
+// can be edited and exported like a new one.
+TEST(NESPalette, ArchiveOfAnUnreadPaletteDrawsFourColoursWhenRestored)
 {
     NESPalette unread;
     const ArchiveRecord record = unread.encode();
     EXPECT_FALSE(unread.hasColors()) << "archiving draws no colours";
     EXPECT_TRUE(record["Palette"].empty());
     auto restored = NESPalette::decode(record);
-    EXPECT_TRUE(restored->hasColors());
-    EXPECT_TRUE(restored->palette().empty());
+    EXPECT_FALSE(restored->hasColors());
+    ASSERT_EQ(restored->palette().size(), 4u);
+    for (const ColorEntry &entry : restored->palette())
+        EXPECT_TRUE(nesColor(entry.colorCode).has_value());
+    EXPECT_EQ(restored->encode()["Palette"].size(), 4u) << "the drawn colours are kept and archived";
 }
 
 TEST(NESPalette, DamagedArchivesFallBack)
