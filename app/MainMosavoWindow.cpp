@@ -154,7 +154,7 @@ void MainMosavoWindow::connectEditing()
     connect(ui_->actionCut, &QAction::triggered, controller, &EditorViewController::cutBlock);
     connect(ui_->actionCopy, &QAction::triggered, controller, &EditorViewController::copyBlock);
     connect(ui_->actionPaste, &QAction::triggered, controller, [this, controller] {
-        if (!controller->pasteBlock())
+        if (!controller->pasteBlock() && !pasteClipboardImage(document_))
             showStatus(QStringLiteral("The clipboard holds no tiles"));
     });
     connect(ui_->actionClear, &QAction::triggered, controller, &EditorViewController::clearBlock);
@@ -221,6 +221,7 @@ void MainMosavoWindow::connectEditing()
             &EditorViewController::setViewerShowsSubPalette);
     connect(ui_->actionSprites8x16, &QAction::toggled, controller, &EditorViewController::setViewerShowsSprites8x16);
     updateTileDataFacts();
+    installReadout();
 }
 
 void MainMosavoWindow::stepZoom(int delta)

@@ -55,11 +55,16 @@ private:
     // Steps the editor's block size through x1, x2, x4.
     void stepZoom(int delta);
     void updateTileDataFacts();
+    // The numbers of the tile under the pointer in the status bar, the chosen slot's colour outlined in the master
+    // grid, and View > Go to Tile (MainMosavoWindowNumbers.cpp).
+    void installReadout();
+    void goToTile();
 
     std::unique_ptr<Ui::MainMosavo> ui_;
     QPointer<MosavoDocument> document_;
     ROMMenuItem *romMenuItem_ = nullptr;
     QLabel *tileFacts_ = nullptr;
+    QLabel *pointerReadout_ = nullptr;
 };
 
 } // namespace kestova

@@ -79,7 +79,94 @@ size_t firstUnmapped(const QImage &argb, const TileColors &colors, IndexPicture 
     return size_t(width) * size_t(argb.height());
 }
 
-std::variant<IndexPicture, QString> mapColors(const QImage &image, const std::optional<NamedTileColors> &subPalette)
+// The distinct colours of a picture under the nearest-colour rule, in the order of their first pixels; a pixel with
+// alpha below 128 stands for colour 0 of the palette.
+struct SeenColors
+{
+    std::vector<uint32_t> colors;
+    std::vector<size_t> firstPixels;
+    std::vector<bool> transparent;
+};
+
+constexpr int opaqueAlpha = 128;
+
+uint32_t nearestRuleColor(QRgb pixel, const TileColors &palette)
+{
+    return qAlpha(pixel) < opaqueAlpha ? palette[0] : uint32_t(pixel & 0xFFFFFFu);
+}
+
+// Stops after the fifth colour: a fifth refuses the picture anyway.
+SeenColors seenColors(const QImage &argb, const TileColors &palette)
+{
+    SeenColors seen;
+    const int width = argb.width();
+    for (int y = 0; y < argb.height() && seen.colors.size() <= 4; ++y) {
+        const auto *line = reinterpret_cast<const QRgb *>(argb.constScanLine(y));
+        for (int x = 0; x < width && seen.colors.size() <= 4; ++x) {
+            const uint32_t rgb = nearestRuleColor(line[x], palette);
+            if (std::find(seen.colors.begin(), seen.colors.end(), rgb) != seen.colors.end())
+                continue;
+            seen.colors.push_back(rgb);
+            seen.firstPixels.push_back(size_t(y) * size_t(width) + size_t(x));
+            seen.transparent.push_back(qAlpha(line[x]) < opaqueAlpha);
+        }
+    }
+    return seen;
+}
+
+QString pixelText(const SeenColors &seen, size_t color, int width)
+{
+    const size_t at = seen.firstPixels[color];
+    const QString where = QStringLiteral("pixel (%1, %2)").arg(at % size_t(width)).arg(at / size_t(width));
+    return seen.transparent[color] ? where + QStringLiteral(" is transparent")
+                                   : where + QStringLiteral(" is ") + rgbText(seen.colors[color]);
+}
+
+struct MappedPicture
+{
+    IndexPicture values;
+    QString mapping;
+};
+
+// The nearest-colour rule: the picture's colours onto the four of the palette, one to one. The reason when they
+// cannot be.
+std::variant<MappedPicture, QString> mapNearest(const QImage &argb, const NamedTileColors &palette)
+{
+    const SeenColors seen = seenColors(argb, palette.colors);
+    const auto matched = nearestColorMapping(seen.colors, palette.colors);
+    if (const auto *refusal = std::get_if<NearestColorRefusal>(&matched)) {
+        if (refusal->reason == NearestColorRefusal::Reason::tooManyColors)
+            return QStringLiteral("it has more than four colours (%1, a fifth)")
+                .arg(pixelText(seen, refusal->color, argb.width()));
+        return QStringLiteral("%1 and %2, and both are nearest to %3 (colour %4)")
+            .arg(pixelText(seen, refusal->other, argb.width()), pixelText(seen, refusal->color, argb.width()),
+                rgbText(palette.colors[size_t(refusal->slot)]))
+            .arg(refusal->slot);
+    }
+    const std::vector<int> &indices = std::get<NearestColorMapping>(matched).colorIndices;
+    MappedPicture mapped;
+    mapped.values.resize(size_t(argb.width()) * size_t(argb.height()));
+    const int width = argb.width();
+    for (int y = 0; y < argb.height(); ++y) {
+        const auto *line = reinterpret_cast<const QRgb *>(argb.constScanLine(y));
+        for (int x = 0; x < width; ++x) {
+            const uint32_t rgb = nearestRuleColor(line[x], palette.colors);
+            const size_t k = size_t(std::find(seen.colors.begin(), seen.colors.end(), rgb) - seen.colors.begin());
+            mapped.values[size_t(y) * size_t(width) + size_t(x)] = uint8_t(indices[k]);
+        }
+    }
+    QStringList pairs;
+    for (size_t k = 0; k < seen.colors.size(); ++k)
+        pairs << QStringLiteral("%1 as %2 (colour %3)")
+                     .arg(seen.transparent[k] ? QStringLiteral("transparent") : rgbText(seen.colors[k]),
+                         rgbText(palette.colors[size_t(indices[k])]))
+                     .arg(indices[k]);
+    mapped.mapping
+        = QStringLiteral("the nearest colours of %1: %2").arg(palette.name, pairs.join(QStringLiteral(", ")));
+    return mapped;
+}
+
+std::variant<MappedPicture, QString> mapColors(const QImage &image, const std::optional<NamedTileColors> &subPalette)
 {
     const QImage argb = image.convertToFormat(QImage::Format_ARGB32);
     if (argb.isNull())
@@ -90,17 +177,26 @@ std::variant<IndexPicture, QString> mapColors(const QImage &image, const std::op
     sets.push_back({ plainGreyColors, QStringLiteral("the greys") });
     sets.push_back({ viewerGreyColors(), QStringLiteral("the viewer's greys") });
 
+    // Exactly the colours of one set first, so that such a picture reads as it always has.
     const size_t count = size_t(argb.width()) * size_t(argb.height());
     size_t furthest = 0;
     for (const ColorSet &set : sets) {
         const size_t stop = firstUnmapped(argb, set.colors, nullptr);
         if (stop == count) {
-            IndexPicture values(count);
-            firstUnmapped(argb, set.colors, &values);
-            return values;
+            MappedPicture mapped { IndexPicture(count), QStringLiteral("the colours of ") + set.name };
+            firstUnmapped(argb, set.colors, &mapped.values);
+            return mapped;
         }
         furthest = std::max(furthest, stop);
     }
+    QString nearestReason;
+    if (subPalette) {
+        auto nearest = mapNearest(argb, *subPalette);
+        if (auto *mapped = std::get_if<MappedPicture>(&nearest))
+            return std::move(*mapped);
+        nearestReason = std::get<QString>(nearest);
+    }
+
     const int x = int(furthest % size_t(argb.width()));
     const int y = int(furthest / size_t(argb.width()));
     const QRgb pixel = argb.pixel(x, y);
@@ -110,12 +206,20 @@ std::variant<IndexPicture, QString> mapColors(const QImage &image, const std::op
     QStringList accepted;
     for (const ColorSet &set : sets)
         accepted << QStringLiteral("%1 (%2)").arg(set.name, colorsText(set.colors));
-    return QStringLiteral("pixel (%1, %2) is %3, which is not a colour of %4; an RGB picture may use only the four "
-                          "colours of one of these sets (an indexed picture gives each pixel the low two bits of its "
-                          "index)")
-        .arg(x)
-        .arg(y)
-        .arg(color, accepted.join(QStringLiteral(", nor of ")));
+    const QString notOfSets = QStringLiteral("pixel (%1, %2) is %3, which is not a colour of %4")
+                                  .arg(x)
+                                  .arg(y)
+                                  .arg(color, accepted.join(QStringLiteral(", nor of ")));
+    if (subPalette)
+        return notOfSets
+            + QStringLiteral("; nor do the picture's colours map one to one to the nearest colours of %1: %2 (an RGB "
+                             "picture may use the four colours of one of these sets, or up to four colours each "
+                             "nearest to a different colour of %1; an indexed picture gives each pixel the low two "
+                             "bits of its index)")
+                  .arg(subPalette->name, nearestReason);
+    return notOfSets
+        + QStringLiteral("; an RGB picture may use only the four colours of one of these sets (an indexed picture "
+                         "gives each pixel the low two bits of its index)");
 }
 
 } // namespace
@@ -193,6 +297,27 @@ std::optional<FileError> writeTileSheetPng(
     });
 }
 
+std::variant<PictureIndices, QString> pictureColorIndices(
+    const QImage &image, const std::optional<NamedTileColors> &subPalette)
+{
+    PictureIndices result;
+    result.width = image.width();
+    result.height = image.height();
+    const bool indexed = image.format() == QImage::Format_Indexed8 || image.format() == QImage::Format_Mono
+        || image.format() == QImage::Format_MonoLSB;
+    if (indexed) {
+        result.values = indexPixels(image.convertToFormat(QImage::Format_Indexed8));
+        result.colorMapping = QStringLiteral("the low two bits of its colour indices");
+        return result;
+    }
+    auto mapped = mapColors(image, subPalette);
+    if (auto *reason = std::get_if<QString>(&mapped))
+        return *reason;
+    result.values = std::move(std::get<MappedPicture>(mapped).values);
+    result.colorMapping = std::move(std::get<MappedPicture>(mapped).mapping);
+    return result;
+}
+
 std::variant<SheetTiles, QString> tilesFromPng(
     const Bytes &png, TileSheetOrder order, const std::optional<NamedTileColors> &subPalette)
 {
@@ -229,21 +354,15 @@ std::variant<SheetTiles, QString> tilesFromPng(
     if (image.size() != size)
         return QStringLiteral("cannot be read as PNG (its size changed while it was read)");
 
-    IndexPicture values;
-    const bool indexed = image.format() == QImage::Format_Indexed8 || image.format() == QImage::Format_Mono
-        || image.format() == QImage::Format_MonoLSB;
-    if (indexed) {
-        values = indexPixels(image.convertToFormat(QImage::Format_Indexed8));
-    } else {
-        auto mapped = mapColors(image, subPalette);
-        if (auto *reason = std::get_if<QString>(&mapped))
-            return *reason;
-        values = std::move(std::get<IndexPicture>(mapped));
-    }
+    auto mapped = pictureColorIndices(image, subPalette);
+    if (auto *reason = std::get_if<QString>(&mapped))
+        return *reason;
+    const IndexPicture &values = std::get<PictureIndices>(mapped).values;
 
     SheetTiles result;
     result.columns = columns;
     result.rows = rows;
+    result.colorMapping = std::get<PictureIndices>(mapped).colorMapping;
     const size_t width = size_t(size.width());
     result.tiles.reserve(size_t(columns * rows));
     for (int64_t n = 0; n < columns * rows; ++n) {

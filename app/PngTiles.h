@@ -60,13 +60,31 @@ struct SheetTiles
     std::vector<mosavo::MatrixPtr> tiles;
     int64_t columns = 0;
     int64_t rows = 0;
+    // How the colours were read, for messages: "the colours of the greys", "the nearest colours of sub-palette 2:
+    // #FE0000 as #F83800 (colour 1), ...".
+    QString colorMapping;
 };
+
+// The colour index 0-3 of every pixel of a picture, row after row, and how the colours were read.
+struct PictureIndices
+{
+    std::vector<uint8_t> values;
+    int width = 0;
+    int height = 0;
+    QString colorMapping;
+};
+
+// The colour indices of a picture of any size, by the rules of tilesFromPng.
+std::variant<PictureIndices, QString> pictureColorIndices(
+    const QImage &image, const std::optional<NamedTileColors> &subPalette);
 
 // Reads the tiles of PNG bytes. An indexed picture gives each pixel the low two bits of its colour index. Any other
 // picture maps each colour exactly to the four colours of subPalette (when given), or of the plain greys, or of the
-// viewer's greys, whichever set holds every colour; fully transparent pixels are colour 0. Width and height must be
-// multiples of 8 (the height of 16 for 8x16 sprites). The reason when the bytes are not such a picture: for colours,
-// the first pixel that maps to no set and its colour.
+// viewer's greys, whichever set holds every colour; fully transparent pixels are colour 0. Failing that, with a
+// subPalette, each colour goes to the colour of subPalette nearest to it when no two colours share one (pixels with
+// alpha below 128 count as its colour 0; nearestColorMapping). Width and height must be multiples of 8 (the height of
+// 16 for 8x16 sprites). The reason when the bytes are not such a picture: for colours, the first pixel that maps to no
+// set and its colour, and why the nearest colours do not serve (a fifth colour, or two colours nearest to one).
 std::variant<SheetTiles, QString> tilesFromPng(const mosavo::Bytes &png, mosavo::TileSheetOrder order,
     const std::optional<NamedTileColors> &subPalette = std::nullopt);
 // The same for a file.

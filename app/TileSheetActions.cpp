@@ -6,10 +6,14 @@
 #include "app/MainMosavoWindow.h"
 #include "app/MosavoDocument.h"
 #include "app/PngTiles.h"
+#include "core/MatrixBuilder.h"
 #include "log/Log.h"
 #include "palette/NESColors.h"
 
+#include <QApplication>
+#include <QClipboard>
 #include <QFileInfo>
+#include <QMimeData>
 
 namespace kestova {
 
@@ -35,6 +39,15 @@ std::optional<TileColors> currentSubPaletteColors(EditorViewController &controll
     for (size_t i = 0; i < colors.size(); ++i)
         colors[i] = nesRgb(palette->palette()[i].colorCode);
     return colors;
+}
+
+// The current sub-palette with its name for messages, when it has four colours.
+std::optional<NamedTileColors> namedSubPalette(EditorViewController &controller)
+{
+    if (const auto colors = currentSubPaletteColors(controller))
+        return NamedTileColors { *colors,
+            QStringLiteral("the current sub-palette %1").arg(controller.currentSubPalette()) };
+    return std::nullopt;
 }
 
 TileSheetOrder viewerOrder(const EditorViewController &controller)
@@ -93,10 +106,7 @@ void importTilesFromPng(MosavoDocument *document)
         alerts().showError(QStringLiteral("The tiles could not be imported. %1").arg(reason), document->window());
     };
 
-    std::optional<NamedTileColors> subPalette;
-    if (const auto colors = currentSubPaletteColors(*controller))
-        subPalette = NamedTileColors { *colors,
-            QStringLiteral("the current sub-palette %1").arg(controller->currentSubPalette()) };
+    const std::optional<NamedTileColors> subPalette = namedSubPalette(*controller);
     // First as a grid of tiles, to see whether it fits the block.
     auto read = readTilesFromPng(chosen, TileSheetOrder::rows8x8, subPalette);
     if (auto *error = std::get_if<FileError>(&read)) {
@@ -114,8 +124,10 @@ void importTilesFromPng(MosavoDocument *document)
             for (int64_t c = 0; c < sheet.columns; ++c)
                 numbers.push_back(block[size_t(r * side + c)]);
         controller->importTiles(numbers, sheet.tiles, QStringLiteral("Import PNG"));
-        showStatus(
-            document, QStringLiteral("Imported %1 tiles from %2 into the block").arg(sheet.tiles.size()).arg(chosen));
+        showStatus(document,
+            QStringLiteral("Imported %1 tiles from %2 into the block, reading %3")
+                .arg(sheet.tiles.size())
+                .arg(chosen, sheet.colorMapping));
         return;
     }
 
@@ -155,10 +167,55 @@ void importTilesFromPng(MosavoDocument *document)
         numbers.push_back(*first + int64_t(i));
     controller->importTiles(numbers, sheet.tiles, QStringLiteral("Import PNG"));
     showStatus(document,
-        QStringLiteral("Imported %1 tiles from %2 at tile %3")
+        QStringLiteral("Imported %1 tiles from %2 at tile %3, reading %4")
             .arg(std::min<int64_t>(int64_t(sheet.tiles.size()), count - *first))
             .arg(chosen)
-            .arg(*first));
+            .arg(*first)
+            .arg(sheet.colorMapping));
+}
+
+bool pasteClipboardImage(MosavoDocument *document)
+{
+    const QMimeData *mime = QApplication::clipboard()->mimeData();
+    if (!mime || !mime->hasImage())
+        return false;
+    const QImage image = qvariant_cast<QImage>(mime->imageData());
+    if (image.isNull())
+        return false;
+    EditorViewController *controller = document ? document->editorViewController.data() : nullptr;
+    const SettingsPtr settings = document ? document->editorViewControllerSettings.lock() : nullptr;
+    if (!controller || !settings || !settings->tileData() || controller->blockTilesPerSide() <= 0) {
+        log().e(QStringLiteral("EditorViewController is nil"));
+        return true;
+    }
+    auto mapped = pictureColorIndices(image, namedSubPalette(*controller));
+    if (const auto *reason = std::get_if<QString>(&mapped)) {
+        log().e(QStringLiteral("Could not paste the picture: ") + *reason);
+        alerts().showError(
+            QStringLiteral("The picture on the clipboard could not be pasted: %1").arg(*reason), document->window());
+        return true;
+    }
+    const PictureIndices &picture = std::get<PictureIndices>(mapped);
+
+    // The picture goes over the block from its top-left pixel; pixels of the block it does not cover stay.
+    const MatrixPtr block = controller->blockPicture();
+    const int64_t width = std::min<int64_t>(picture.width, block->columns());
+    const int64_t height = std::min<int64_t>(picture.height, block->rows());
+    for (int64_t y = 0; y < height; ++y)
+        for (int64_t x = 0; x < width; ++x)
+            block->values[y][size_t(x)] = picture.values[size_t(y) * size_t(picture.width) + size_t(x)];
+    const auto tiles = MatrixBuilder::convertToMatrices(*block, Matrix(8, 8));
+    if (!tiles)
+        return true;
+    controller->importTiles(controller->blockTileNumbers(), *tiles, QStringLiteral("Paste Picture"));
+    QString message = QStringLiteral("Pasted a %1x%2 picture into the block, reading %3")
+                          .arg(picture.width)
+                          .arg(picture.height)
+                          .arg(picture.colorMapping);
+    if (width < picture.width || height < picture.height)
+        message += QStringLiteral(" (only its top-left %1x%2 pixels fit the block)").arg(width).arg(height);
+    showStatus(document, message);
+    return true;
 }
 
 } // namespace kestova

@@ -57,6 +57,7 @@ Mosavo::Mosavo(QWidget *parent)
 {
     // paintEvent covers every pixel of the view, so Qt need not clear it first.
     setAttribute(Qt::WA_OpaquePaintEvent);
+    setMouseTracking(true);
 }
 
 Mosavo::~Mosavo() = default;
@@ -210,8 +211,36 @@ void Mosavo::mousePressEvent(QMouseEvent *event)
     requestRedraw();
 }
 
+void Mosavo::reportHover(QPointF position)
+{
+    const std::optional<Cell> cell = cellAt(position);
+    const MatrixPtr block = bitmapCanvasForDrawing_ ? bitmapCanvasForDrawing_->matrix() : nullptr;
+    const int64_t side = tileData_ ? dimensionForTiles() : 0;
+    if (!cell || !block || side <= 0 || cell->x < 0 || cell->y < 0 || cell->x >= block->columns()
+        || cell->y >= block->rows()) {
+        if (hovering_)
+            emit hoverEnded();
+        hovering_ = false;
+        return;
+    }
+    const int64_t tilesAcross = block->columns() / side;
+    const size_t k = size_t((cell->y / side) * tilesAcross + cell->x / side);
+    const int64_t tile = k < tileIDs_.size() ? tileIDs_[k] : -1;
+    hovering_ = true;
+    emit pixelHovered(tile, cell->x % side, cell->y % side, block->values[cell->y][size_t(cell->x)]);
+}
+
+void Mosavo::leaveEvent(QEvent *event)
+{
+    if (hovering_)
+        emit hoverEnded();
+    hovering_ = false;
+    QWidget::leaveEvent(event);
+}
+
 void Mosavo::mouseMoveEvent(QMouseEvent *event)
 {
+    reportHover(event->position());
     if (!gestureActive_ || !(event->buttons() & gestureButton_)) {
         event->ignore();
         return;

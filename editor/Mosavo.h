@@ -118,14 +118,22 @@ public:
 signals:
     // Alt+click or a middle click: the colour slot under the pointer, for the caller to make the paint slot.
     void colorPicked(int64_t slot);
+    // The pointer moved over a pixel of the block: the tile number shown there (negative or past the last tile for a
+    // filler square), the pixel's column and row within that tile and its colour index.
+    void pixelHovered(int64_t tileNumber, int64_t x, int64_t y, int64_t colorIndex);
+    // The pointer left the block.
+    void hoverEnded();
 
 protected:
     void paintEvent(QPaintEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
+    void leaveEvent(QEvent *event) override;
 
 private:
+    // Reports the pixel under a view position (pixelHovered, or hoverEnded off the block).
+    void reportHover(QPointF position);
     // Side of one pixel square: the view's width over the pixels per side (0 without tile data).
     double pixelSize() const;
     // The canvas cell under a view position (truncated toward zero); nothing without a pixel size.
@@ -166,6 +174,7 @@ private:
     Cell lastCell_;
     // The block's pixels at the press, for the shape tools' live preview.
     std::vector<int64_t> pixelsAtPress_;
+    bool hovering_ = false;
 
     // Drawing: the composed view and the layout it was composed with.
     struct FrameLayout

@@ -41,6 +41,7 @@ TileCollection::TileCollection(QWidget *parent)
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     // Every paint covers its whole area (cells, gaps and the space after the last tile) itself.
     viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
+    viewport()->setMouseTracking(true);
     viewport()->setAutoFillBackground(false);
     std::tie(tileColors_, selectedTileColors_) = cellColorsFor(displayPalette_);
 }
@@ -266,6 +267,25 @@ void TileCollection::mousePressEvent(QMouseEvent *event)
     event->accept();
     if (const std::optional<int64_t> n = tileNumberAt(event->position().toPoint()))
         collectionDelegate_->didSelectItemsAt(this, { IndexPath { 0, *n } });
+}
+
+void TileCollection::mouseMoveEvent(QMouseEvent *event)
+{
+    const int64_t tile = tileNumberAt(event->position().toPoint()).value_or(-1);
+    if (tile != hoveredTile_) {
+        hoveredTile_ = tile;
+        emit tileHovered(tile);
+    }
+    QAbstractScrollArea::mouseMoveEvent(event);
+}
+
+bool TileCollection::viewportEvent(QEvent *event)
+{
+    if (event->type() == QEvent::Leave && hoveredTile_ != -1) {
+        hoveredTile_ = -1;
+        emit tileHovered(-1);
+    }
+    return QAbstractScrollArea::viewportEvent(event);
 }
 
 void TileCollection::mouseReleaseEvent(QMouseEvent *event)

@@ -88,9 +88,15 @@ public:
     // Scrolls so the tile's display row is at the top of the view (as far as the scroll range allows).
     void scrollToTile(int64_t tileNumber);
 
+signals:
+    // The pointer moved over the cell of a tile, or off the tiles (tileNumber -1: a filler cell, or out of the view).
+    void tileHovered(int64_t tileNumber);
+
 protected:
     void paintEvent(QPaintEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    bool viewportEvent(QEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void scrollContentsBy(int dx, int dy) override;
@@ -144,6 +150,7 @@ private:
     };
     std::unordered_map<int64_t, CachedTile> tilePixels_;
     std::unordered_map<int64_t, QImage> rowPictures_;
+    int64_t hoveredTile_ = -1;
 };
 
 } // namespace mosavo

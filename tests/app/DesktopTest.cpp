@@ -178,6 +178,10 @@ TEST_F(DesktopTest, UnusablePicturesAreRefusedWithTheReasonAndChangeNothing)
     QImage five(8, 8, QImage::Format_RGB32);
     five.fill(Qt::black);
     five.setPixel(5, 6, qRgb(0x12, 0x34, 0x56));
+    // Five colours in all, so that no nearest-colour mapping onto the sub-palette can take it either.
+    five.setPixel(6, 6, qRgb(0xFF, 0, 0));
+    five.setPixel(7, 6, qRgb(0, 0xFF, 0));
+    five.setPixel(0, 7, qRgb(0, 0, 0xFF));
     const QString fifth = dir.filePath("five.png");
     ASSERT_TRUE(five.save(fifth, "PNG"));
     const QString notPng = testFile("chr/Alpha.chr");
@@ -190,6 +194,8 @@ TEST_F(DesktopTest, UnusablePicturesAreRefusedWithTheReasonAndChangeNothing)
     EXPECT_FALSE(document->isModified());
     ASSERT_EQ(alerts->errors.size(), 3);
     EXPECT_TRUE(alerts->errors[0].startsWith("The tiles could not be imported. " + fifth + ": pixel (5, 6) is #123456"))
+        << alerts->errors[0].toStdString();
+    EXPECT_TRUE(alerts->errors[0].contains("it has more than four colours (pixel (0, 7) is #0000FF, a fifth)"))
         << alerts->errors[0].toStdString();
     EXPECT_TRUE(alerts->errors[1].contains(notPng + ": not a PNG picture")) << alerts->errors[1].toStdString();
     EXPECT_TRUE(alerts->errors[2].contains("placed from tile 200 they run past the last tile (255)"))
