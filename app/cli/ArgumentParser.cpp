@@ -17,27 +17,27 @@ std::optional<int64_t> parseNumber(const QString &text, int64_t lowest, int64_t 
 }
 
 // Checks a value against its option: nothing when it fits, else the reason.
-std::optional<UsageError> checkValue(const OptionSpec &spec, const std::optional<QString> &value)
+std::optional<UsageError> checkValue(const OptionRule &rule, const std::optional<QString> &value)
 {
-    const QString &mustBe = spec.mustBe.isEmpty() ? spec.needs : spec.mustBe;
-    switch (spec.kind) {
+    const QString &mustBe = rule.mustBe.isEmpty() ? rule.needs : rule.mustBe;
+    switch (rule.kind) {
     case OptionKind::flag:
         return std::nullopt;
     case OptionKind::text:
         if (!value || value->isEmpty())
-            return UsageError { QStringLiteral("%1 needs %2").arg(spec.name, spec.needs) };
+            return UsageError { QStringLiteral("%1 needs %2").arg(rule.name, rule.needs) };
         return std::nullopt;
     case OptionKind::number:
         if (!value)
-            return UsageError { QStringLiteral("%1 needs %2").arg(spec.name, spec.needs) };
-        if (!parseNumber(*value, spec.lowest, spec.highest))
-            return UsageError { QStringLiteral("%1 must be %2, not '%3'").arg(spec.name, mustBe, *value) };
+            return UsageError { QStringLiteral("%1 needs %2").arg(rule.name, rule.needs) };
+        if (!parseNumber(*value, rule.lowest, rule.highest))
+            return UsageError { QStringLiteral("%1 must be %2, not '%3'").arg(rule.name, mustBe, *value) };
         return std::nullopt;
     case OptionKind::choice:
         if (!value)
-            return UsageError { QStringLiteral("%1 needs %2").arg(spec.name, spec.needs) };
-        if (!spec.choices.contains(*value))
-            return UsageError { QStringLiteral("%1 must be %2, not '%3'").arg(spec.name, mustBe, *value) };
+            return UsageError { QStringLiteral("%1 needs %2").arg(rule.name, rule.needs) };
+        if (!rule.choices.contains(*value))
+            return UsageError { QStringLiteral("%1 must be %2, not '%3'").arg(rule.name, mustBe, *value) };
         return std::nullopt;
     }
     return std::nullopt;
@@ -45,39 +45,39 @@ std::optional<UsageError> checkValue(const OptionSpec &spec, const std::optional
 
 } // namespace
 
-OptionSpec flagOption(const QString &name)
+OptionRule flagOption(const QString &name)
 {
-    OptionSpec spec;
-    spec.name = name;
-    return spec;
+    OptionRule rule;
+    rule.name = name;
+    return rule;
 }
 
-OptionSpec textOption(const QString &name, const QString &needs)
+OptionRule textOption(const QString &name, const QString &needs)
 {
-    OptionSpec spec = flagOption(name);
-    spec.kind = OptionKind::text;
-    spec.needs = needs;
-    return spec;
+    OptionRule rule = flagOption(name);
+    rule.kind = OptionKind::text;
+    rule.needs = needs;
+    return rule;
 }
 
-OptionSpec numberOption(const QString &name, const QString &needs, int64_t lowest, int64_t highest)
+OptionRule numberOption(const QString &name, const QString &needs, int64_t lowest, int64_t highest)
 {
-    OptionSpec spec = textOption(name, needs);
-    spec.kind = OptionKind::number;
-    spec.lowest = lowest;
-    spec.highest = highest;
-    return spec;
+    OptionRule rule = textOption(name, needs);
+    rule.kind = OptionKind::number;
+    rule.lowest = lowest;
+    rule.highest = highest;
+    return rule;
 }
 
-OptionSpec choiceOption(const QString &name, const QString &needs, const QStringList &choices)
+OptionRule choiceOption(const QString &name, const QString &needs, const QStringList &choices)
 {
-    OptionSpec spec = textOption(name, needs);
-    spec.kind = OptionKind::choice;
-    spec.choices = choices;
-    return spec;
+    OptionRule rule = textOption(name, needs);
+    rule.kind = OptionKind::choice;
+    rule.choices = choices;
+    return rule;
 }
 
-OptionSpec commandOption(OptionSpec option)
+OptionRule commandOption(OptionRule option)
 {
     option.command = true;
     return option;
@@ -104,7 +104,7 @@ std::optional<int64_t> ParsedArguments::number(const QString &name) const
 }
 
 std::variant<ParsedArguments, UsageError> parseArguments(
-    const QStringList &arguments, const std::vector<OptionSpec> &specs)
+    const QStringList &arguments, const std::vector<OptionRule> &rules)
 {
     ParsedArguments parsed;
     bool endOfOptions = false;
@@ -125,13 +125,13 @@ std::variant<ParsedArguments, UsageError> parseArguments(
             name = argument.left(equals);
             value = argument.mid(equals + 1);
         }
-        const auto spec = std::find_if(specs.begin(), specs.end(), [&](const OptionSpec &s) { return s.name == name; });
-        if (spec == specs.end())
+        const auto rule = std::find_if(rules.begin(), rules.end(), [&](const OptionRule &s) { return s.name == name; });
+        if (rule == rules.end())
             return UsageError { QStringLiteral("unknown option '%1'").arg(argument) };
 
-        if (spec->kind == OptionKind::flag) {
+        if (rule->kind == OptionKind::flag) {
             if (value)
-                return UsageError { spec->command
+                return UsageError { rule->command
                         ? QStringLiteral("%1 takes no value; give the file after it").arg(name)
                         : QStringLiteral("%1 takes no value").arg(name) };
         } else if (!value && i + 1 < arguments.size() && !arguments[i + 1].startsWith(u"--")) {
@@ -139,18 +139,18 @@ std::variant<ParsedArguments, UsageError> parseArguments(
             value = arguments[++i];
         }
 
-        if (spec->command) {
+        if (rule->command) {
             if (parsed.command)
                 return UsageError { QStringLiteral("%1 and %2 cannot be combined").arg(*parsed.command, name) };
             parsed.command = name;
         } else if (parsed.has(name)) {
-            if (spec->kind == OptionKind::flag)
+            if (rule->kind == OptionKind::flag)
                 continue;
             return UsageError { QStringLiteral("%1 given more than once").arg(name) };
         }
-        if (auto error = checkValue(*spec, value))
+        if (auto error = checkValue(*rule, value))
             return *error;
-        if (spec->command)
+        if (rule->command)
             parsed.commandValue = value.value_or(QString());
         else
             parsed.options.emplace_back(name, value.value_or(QString()));

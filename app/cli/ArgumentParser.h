@@ -21,7 +21,7 @@ enum class OptionKind {
 
 // One option the parser knows. A command option (--info, --export-png OUT) picks what the run does; one run takes
 // exactly one command, which decides which of the other options go with it.
-struct OptionSpec
+struct OptionRule
 {
     QString name; // with its dashes: "--columns"
     OptionKind kind = OptionKind::flag;
@@ -36,12 +36,12 @@ struct OptionSpec
 };
 
 // The kinds of option, made plainly.
-OptionSpec flagOption(const QString &name);
-OptionSpec textOption(const QString &name, const QString &needs);
-OptionSpec numberOption(const QString &name, const QString &needs, int64_t lowest, int64_t highest);
-OptionSpec choiceOption(const QString &name, const QString &needs, const QStringList &choices);
+OptionRule flagOption(const QString &name);
+OptionRule textOption(const QString &name, const QString &needs);
+OptionRule numberOption(const QString &name, const QString &needs, int64_t lowest, int64_t highest);
+OptionRule choiceOption(const QString &name, const QString &needs, const QStringList &choices);
 // The same option as a command.
-OptionSpec commandOption(OptionSpec option);
+OptionRule commandOption(OptionRule option);
 
 // The arguments of one run, checked against the options the parser knows.
 struct ParsedArguments
@@ -68,6 +68,6 @@ struct UsageError
 // Splits arguments into the command, the options with their values and the positional arguments. Refuses an unknown
 // option, a missing or malformed value, an option given twice, a flag given a value and two commands.
 std::variant<ParsedArguments, UsageError> parseArguments(
-    const QStringList &arguments, const std::vector<OptionSpec> &specs);
+    const QStringList &arguments, const std::vector<OptionRule> &rules);
 
 } // namespace kestova::cli

@@ -28,7 +28,7 @@ enum class FileArgument { required, optional };
 struct BatchCommand
 {
     // The command's own option: a flag (--info) or one that takes a value (--export-png OUT.png).
-    OptionSpec option;
+    OptionRule option;
     // The other options it takes.
     QStringList accepts;
     FileArgument file = FileArgument::required;
@@ -45,11 +45,11 @@ struct BatchCommand
 struct CommandFamily
 {
     // Options of the family that its commands, and others', may accept (not the commands' own).
-    std::vector<OptionSpec> options;
+    std::vector<OptionRule> options;
     std::vector<BatchCommand> commands;
 
     // Adds a command; the caller fills in the rest.
-    BatchCommand &add(OptionSpec option, std::function<int(const ParsedArguments &, BatchStreams &)> run)
+    BatchCommand &add(OptionRule option, std::function<int(const ParsedArguments &, BatchStreams &)> run)
     {
         BatchCommand &command = commands.emplace_back();
         command.option = commandOption(std::move(option));

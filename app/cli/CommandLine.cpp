@@ -17,7 +17,7 @@ using namespace cli;
 // Every command of every family, and every option the parser knows (the commands' own included).
 struct CommandTable
 {
-    std::vector<OptionSpec> options;
+    std::vector<OptionRule> options;
     std::vector<BatchCommand> commands;
 };
 
