@@ -209,6 +209,9 @@ void MetaspriteEditor::paintEvent(QPaintEvent *)
 QPoint MetaspriteEditor::snappedDragOffset(QPoint frame) const
 {
     QPoint offset = frame - pressedAt_;
+    // A click without a move leaves the sprites where they are, on the snap or not.
+    if (offset.isNull())
+        return offset;
     if (snap_ > 1 && grabbed_ >= 0) {
         // The grabbed sprite's offset from the origin lands on a multiple of the snap.
         const MetaspriteSprite &sprite = metasprite_.sprites[size_t(grabbed_)];
