@@ -23,7 +23,7 @@ MetaspriteEditor::MetaspriteEditor(QWidget *parent)
 {
     setFocusPolicy(Qt::StrongFocus);
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
-    render();
+    renderPicture();
 }
 
 void MetaspriteEditor::setMetasprite(const Metasprite &metasprite)
@@ -36,7 +36,7 @@ void MetaspriteEditor::setMetasprite(const Metasprite &metasprite)
     const bool changed = kept != selection_;
     selection_ = std::move(kept);
     grabbed_ = -1;
-    render();
+    renderPicture();
     if (changed)
         emit selectionChanged();
 }
@@ -45,34 +45,34 @@ void MetaspriteEditor::setPatternTables(const PatternTables &patterns)
 {
     *patterns_ = patterns;
     backgroundPicture_.reset();
-    render();
+    renderPicture();
 }
 
 void MetaspriteEditor::setPalette(const PaletteBytes &palette)
 {
     palette_ = palette;
     backgroundPicture_.reset();
-    render();
+    renderPicture();
 }
 
 void MetaspriteEditor::setSpriteSettings(const SpriteSettings &settings)
 {
     settings_ = settings;
-    render();
+    renderPicture();
 }
 
 void MetaspriteEditor::setBackground(std::optional<Screen> screen)
 {
     background_ = std::move(screen);
     backgroundPicture_.reset();
-    render();
+    renderPicture();
 }
 
 void MetaspriteEditor::setOrigin(int x, int y)
 {
     originX_ = x;
     originY_ = y;
-    render();
+    renderPicture();
 }
 
 void MetaspriteEditor::setZoom(int zoom)
@@ -116,7 +116,7 @@ std::vector<PlacedSprite> MetaspriteEditor::placedSprites() const
     return sprites;
 }
 
-void MetaspriteEditor::render()
+void MetaspriteEditor::renderPicture()
 {
     if (background_ && !backgroundPicture_)
         backgroundPicture_ = renderBackground(*patterns_, *background_, palette_);
@@ -260,7 +260,7 @@ void MetaspriteEditor::mouseMoveEvent(QMouseEvent *event)
     if (offset == dragOffset_)
         return;
     dragOffset_ = offset;
-    render();
+    renderPicture();
 }
 
 void MetaspriteEditor::mouseReleaseEvent(QMouseEvent *event)
@@ -271,12 +271,12 @@ void MetaspriteEditor::mouseReleaseEvent(QMouseEvent *event)
     grabbed_ = -1;
     dragOffset_ = {};
     if (offset.isNull() || !delegate_) {
-        render();
+        renderPicture();
         return;
     }
     const std::vector<int> moved = selection_;
     delegate_->moveSprites(this, moved, offset.x(), offset.y());
-    render();
+    renderPicture();
 }
 
 void MetaspriteEditor::keyPressEvent(QKeyEvent *event)

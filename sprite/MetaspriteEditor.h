@@ -99,7 +99,7 @@ protected:
 
 private:
     // Renders the frame again (with the drag offset applied to the selection while dragging).
-    void render();
+    void renderPicture();
     std::vector<PlacedSprite> placedSprites() const;
     // The drag offset of the grabbed sprite after snapping.
     QPoint snappedDragOffset(QPoint frame) const;
