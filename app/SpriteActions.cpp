@@ -461,6 +461,8 @@ void SpriteActions::refresh()
     const int animations = int(s->animations().size());
     if (currentAnimation_ >= animations || (currentAnimation_ < 0 && animations > 0))
         currentAnimation_ = animations ? std::clamp(currentAnimation_, 0, animations - 1) : -1;
+    if (backgroundScreen_ == -2)
+        backgroundScreen_ = s->screens().empty() ? -1 : 0;
     if (backgroundScreen_ >= int(s->screens().size()))
         backgroundScreen_ = -1;
 

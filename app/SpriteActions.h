@@ -150,7 +150,8 @@ private:
     QList<QWidget *> spriteEditButtons_;
     int current_ = -1;
     int currentAnimation_ = -1;
-    int backgroundScreen_ = -1;
+    // -2 until first shown: then the document's first screen, if it has one.
+    int backgroundScreen_ = -2;
     bool refreshing_ = false;
 };
 
