@@ -93,8 +93,14 @@ std::variant<SpriteImport, QString> convertSpriteImage(
     return import;
 }
 
-void applySpriteImport(EditorViewControllerSettings &document, const SpriteImport &import)
+SpriteImportUndo applySpriteImport(EditorViewControllerSettings &document, const SpriteImport &import)
 {
+    SpriteImportUndo undo;
+    undo.spritePatternTable = document.spritePatternTable();
+    undo.tall = document.tallSprites();
+    if (document.palettes())
+        undo.paletteCount = document.palettes()->size();
+
     mosavo::TileList &tiles = document.tileData()->matrices();
     for (const mosavo::TileChange &change : import.tileChanges) {
         if (change.tile < 0 || size_t(change.tile) >= tiles.size())
@@ -102,8 +108,12 @@ void applySpriteImport(EditorViewControllerSettings &document, const SpriteImpor
         mosavo::MatrixPtr &tile = tiles[size_t(change.tile)];
         if (!tile || tile->rows() != 8 || tile->columns() != 8)
             tile = mosavo::Matrix::make(8, 8);
-        for (size_t i = 0; i < change.pixels.size(); ++i)
+        mosavo::TileChange before { change.tile, {} };
+        for (size_t i = 0; i < change.pixels.size(); ++i) {
+            before.pixels[i] = uint8_t(tile->cells()[i]);
             tile->cells()[i] = change.pixels[i];
+        }
+        undo.tiles.push_back(before);
     }
 
     auto palettes = document.palettes().value_or(std::vector<mosavo::PalettePtr> {});
@@ -111,6 +121,8 @@ void applySpriteImport(EditorViewControllerSettings &document, const SpriteImpor
         palettes.push_back(std::make_shared<mosavo::NESPalette>());
     for (size_t k = 0; k < import.subPalettes.size() && spriteSubPaletteBase + k < subPaletteCount; ++k) {
         mosavo::PalettePtr &palette = palettes[spriteSubPaletteBase + k];
+        if (!palette)
+            palette = std::make_shared<mosavo::NESPalette>();
         const auto stored = storedColors(palette);
         int64_t backdrop = import.backdrop;
         if (stored && !stored->empty() && stored->front().colorCode >= 0 && stored->front().colorCode <= 0x3F)
@@ -119,14 +131,42 @@ void applySpriteImport(EditorViewControllerSettings &document, const SpriteImpor
         const auto made = mosavo::NESPalette::fromData({ uint8_t(backdrop), colors[0], colors[1], colors[2] });
         if (!made)
             continue;
-        if (!palette)
-            palette = std::make_shared<mosavo::NESPalette>();
+        undo.palettes.emplace_back(spriteSubPaletteBase + k, stored);
         palette->setPalette(made->palette());
     }
     document.setPalettes(std::move(palettes));
     document.metasprites().push_back(import.metasprite);
     document.setSpritePatternTable(import.spritePatternTable);
     document.setTallSprites(import.tall);
+    return undo;
+}
+
+void undoSpriteImport(EditorViewControllerSettings &document, const SpriteImportUndo &undo)
+{
+    if (!document.metasprites().empty())
+        document.metasprites().pop_back();
+    document.setSpritePatternTable(undo.spritePatternTable);
+    document.setTallSprites(undo.tall);
+    mosavo::TileList &tiles = document.tileData()->matrices();
+    for (auto change = undo.tiles.rbegin(); change != undo.tiles.rend(); ++change)
+        if (change->tile >= 0 && size_t(change->tile) < tiles.size() && tiles[size_t(change->tile)])
+            for (size_t i = 0; i < change->pixels.size(); ++i)
+                tiles[size_t(change->tile)]->cells()[i] = change->pixels[i];
+    auto palettes = document.palettes().value_or(std::vector<mosavo::PalettePtr> {});
+    for (const auto &[index, colors] : undo.palettes) {
+        if (index >= palettes.size())
+            continue;
+        if (colors)
+            palettes[index]->setPalette(*colors);
+        else
+            palettes[index] = std::make_shared<mosavo::NESPalette>();
+    }
+    if (!undo.paletteCount)
+        document.setPalettes(std::nullopt);
+    else {
+        palettes.resize(std::min(palettes.size(), *undo.paletteCount));
+        document.setPalettes(std::move(palettes));
+    }
 }
 
 } // namespace kestova

@@ -57,8 +57,24 @@ std::optional<uint8_t> documentBackdrop(const EditorViewControllerSettings &docu
 std::variant<SpriteImport, QString> convertSpriteImage(
     const QImage &image, const EditorViewControllerSettings &document, const SpriteImportOptions &options);
 
+// What an import changed, as it was before, to put the document back (the window's undo).
+struct SpriteImportUndo
+{
+    // The tiles drawn, with their pixels before.
+    std::vector<mosavo::TileChange> tiles;
+    // The sub-palettes given colours, with their colours before (nothing for one that had none: it is replaced by a
+    // new sub-palette without colours).
+    std::vector<std::pair<size_t, std::optional<std::vector<mosavo::ColorEntry>>>> palettes;
+    // How many sub-palettes the document had (an import fills the list up to eight).
+    std::optional<size_t> paletteCount;
+    int spritePatternTable = 1;
+    bool tall = false;
+};
+
 // Puts the import into the document: draws its tiles, gives sub-palettes 4 on their colours (colour 0 kept where the
-// document has one), appends the metasprite and takes its sprite pattern table and size.
-void applySpriteImport(EditorViewControllerSettings &document, const SpriteImport &import);
+// document has one), appends the metasprite and takes its sprite pattern table and size. Returns what it changed.
+SpriteImportUndo applySpriteImport(EditorViewControllerSettings &document, const SpriteImport &import);
+// Takes an applied import back out: removes the last metasprite and restores what undo holds.
+void undoSpriteImport(EditorViewControllerSettings &document, const SpriteImportUndo &undo);
 
 } // namespace kestova

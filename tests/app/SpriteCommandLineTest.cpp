@@ -410,7 +410,8 @@ TEST(SpriteImport, ConvertsForTheDocumentAndAppliesKeepingColourZero)
 
     // The readable palettes' sub-palette 0 colour 0 is the universal background; sub-palettes 4 on keep colour 0.
     const int64_t zero = (*small->palettes())[4]->palette()[0].colorCode;
-    kestova::applySpriteImport(*small, import);
+    const auto before = small->documentBytes();
+    const auto undo = kestova::applySpriteImport(*small, import);
     ASSERT_EQ(small->metasprites().size(), 1u);
     EXPECT_EQ(small->spritePatternTable(), 0);
     EXPECT_EQ((*small->palettes())[4]->palette()[0].colorCode, zero);
@@ -423,4 +424,12 @@ TEST(SpriteImport, ConvertsForTheDocumentAndAppliesKeepingColourZero)
     tall.tall = true;
     tall.spritePatternTable = 0;
     EXPECT_TRUE(std::holds_alternative<QString>(kestova::convertSpriteImage(image, *small, tall)));
+
+    // Undone, the document is as it was, byte for byte; done again, as after the import.
+    const auto after = small->documentBytes();
+    EXPECT_NE(after, before);
+    kestova::undoSpriteImport(*small, undo);
+    EXPECT_EQ(small->documentBytes(), before);
+    kestova::applySpriteImport(*small, import);
+    EXPECT_EQ(small->documentBytes(), after);
 }
