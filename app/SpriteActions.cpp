@@ -1,8 +1,13 @@
 #include "app/SpriteActions.h"
 
+#include "app/Alerts.h"
 #include "app/EditorViewController.h"
+#include "app/FilePanels.h"
+#include "app/FileIO.h"
 #include "app/MainMosavoWindow.h"
 #include "app/MosavoDocument.h"
+#include "app/SpriteImport.h"
+#include "app/SpritePictures.h"
 #include "sprite/AnimationPreview.h"
 #include "sprite/SpritePicture.h"
 #include "ui_MainMosavo.h"
@@ -12,6 +17,7 @@
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QDockWidget>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QInputDialog>
@@ -367,6 +373,7 @@ void SpriteActions::buildMenu()
         dock_->show();
         addSpritesFromSelection();
     }, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_A));
+    add("actionImportSpritePicture", QStringLiteral("&Import Sprite Picture..."), [this] { chooseSpritePicture(); });
     add("actionCheckLimits", QStringLiteral("Check &Limits..."), [this] { checkLimits(); });
     QAction *help = window_->ui().menuHelp->menuAction();
     window_->menuBar()->insertMenu(help, menu_);
@@ -588,6 +595,70 @@ bool SpriteActions::addMetasprite(const Metasprite &metasprite, const std::vecto
     push(after, { int(after.metasprites.size()) - 1, currentAnimation_, {} }, text);
     stack.endMacro();
     dock_->show();
+    return true;
+}
+
+void SpriteActions::chooseSpritePicture()
+{
+    if (!settings())
+        return;
+    filePanels().chooseFileToOpen({ QStringLiteral("Import Sprite Picture"),
+                                      QStringLiteral("Pictures (*.png *.bmp *.gif);;All files (*)"), QString() },
+        [this](const QString &path) {
+            if (!path.isEmpty())
+                importSpritePicture(path);
+        });
+}
+
+bool SpriteActions::importSpritePicture(const QString &path)
+{
+    const SettingsPtr s = settings();
+    if (!s)
+        return false;
+    auto fail = [this, &path](const QString &reason) {
+        alerts().showError(FileError { path, reason }.describe(), window_);
+        return false;
+    };
+    auto picture = readPngPicture(path);
+    if (const auto *error = std::get_if<FileError>(&picture))
+        return fail(error->reason);
+    SpriteImportOptions options;
+    options.tall = s->metasprites().empty() ? tallChoice_->isChecked() : s->tallSprites();
+    options.name = QFileInfo(path).completeBaseName();
+    auto converted = convertSpriteImage(std::get<QImage>(picture), *s, options);
+    if (const auto *reason = std::get_if<QString>(&converted))
+        return fail(*reason);
+    const SpriteImport &import = std::get<SpriteImport>(converted);
+
+    // The sub-palettes as the import leaves them, worked out on a copy of the document.
+    const SettingsPtr copy = EditorViewControllerSettings::decode(s->encode());
+    if (!copy || !copy->tileData())
+        return fail(QStringLiteral("the document could not be copied for the import"));
+    applySpriteImport(*copy, import);
+
+    std::vector<int64_t> numbers;
+    std::vector<MatrixPtr> tiles;
+    for (const TileChange &change : import.tileChanges) {
+        MatrixPtr tile = Matrix::make(8, 8);
+        std::copy(change.pixels.begin(), change.pixels.end(), tile->cells().begin());
+        numbers.push_back(change.tile);
+        tiles.push_back(std::move(tile));
+    }
+    const QString text = QStringLiteral("Import Sprite Picture");
+    QUndoStack &stack = window_->editorViewController->undoStack();
+    stack.beginMacro(text);
+    if (copy->palettes())
+        window_->editorViewController->replacePalettes(*copy->palettes());
+    if (s->tallSprites() != import.tall)
+        setTallSprites(import.tall);
+    if (s->spritePatternTable() != import.spritePatternTable)
+        setSpritePatternTable(import.spritePatternTable);
+    addMetasprite(import.metasprite, numbers, tiles, text);
+    stack.endMacro();
+    status(QStringLiteral("Imported %1 as metasprite \"%2\" (%3 sprites, %4 new tiles)")
+               .arg(QFileInfo(path).fileName(), QString::fromStdString(import.metasprite.name))
+               .arg(import.metasprite.sprites.size())
+               .arg(import.tileChanges.size()));
     return true;
 }
 

@@ -65,6 +65,13 @@ public:
                        const std::vector<mosavo::MatrixPtr> &tiles = {},
                        const QString &text = QStringLiteral("Add Metasprite"));
 
+    // Sprite > Import Sprite Picture: asks for a picture and imports it (importSpritePicture).
+    void chooseSpritePicture();
+    // A picture file made into a new metasprite of the document (8x8 or 8x16 sprites as the document's are, the
+    // sub-palettes found and given to sub-palettes 4-7, named after the file) as one undo step; false, with one
+    // message naming the file and the reason and the document unchanged, when it cannot be used.
+    bool importSpritePicture(const QString &path);
+
     // Metasprite list edits.
     void newMetasprite();
     void duplicateMetasprite();

@@ -1,4 +1,6 @@
 #include "app/SpriteActions.h"
+#include "app/SpriteImport.h"
+#include "palette/DisplayColors.h"
 #include "sprite/AnimationPreview.h"
 #include "viewer/TileCollection.h"
 
@@ -215,6 +217,78 @@ TEST_F(SpriteActionsTest, CheckLimitsReportsTheDroppedSpritesOfTheShownMetasprit
     EXPECT_TRUE(report.contains(QStringLiteral("Scanlines 120-127: 9 sprites, 1 not drawn: \"wide\" at 128, 120 sprite 8")))
         << report.toStdString();
     dialog->close();
+}
+
+
+TEST_F(SpriteActionsTest, ImportSpritePictureReusesFlippedTilesInOneUndoStepAndRefusesUnreadableFiles)
+{
+    // Three colours the universal background colour is not.
+    const auto backdrop = documentBackdrop(*settings);
+    std::vector<int> colors;
+    for (int c : { 0x16, 0x27, 0x2A, 0x12, 0x21, 0x1A })
+        if (colors.size() < 3 && (!backdrop || c != *backdrop))
+            colors.push_back(c);
+    const auto &display = currentDisplayColors();
+    // Left cell: a shape of colours 1-3 in its top half, the rest transparent; right cell: the same flipped.
+    auto index = [](int x, int y) { return y >= 4 ? 0 : x < 3 ? 1 : x < 6 ? 2 : 3; };
+    QImage picture(16, 8, QImage::Format_ARGB32);
+    picture.fill(Qt::transparent);
+    for (int y = 0; y < 8; ++y)
+        for (int x = 0; x < 8; ++x)
+            if (const int i = index(x, y)) {
+                const QRgb rgb = 0xFF000000u | display.rgb24(colors[size_t(i - 1)]);
+                picture.setPixel(x, y, rgb);
+                picture.setPixel(15 - x, y, rgb);
+            }
+    const QString path = dir.filePath(QStringLiteral("hero.png"));
+    ASSERT_TRUE(picture.save(path));
+
+    const auto palette4 = settings->palettes()->at(4)->palette();
+    const int before = stack().index();
+    ASSERT_TRUE(actions->importSpritePicture(path)) << alerts->errors.join(QLatin1Char('\n')).toStdString();
+    EXPECT_EQ(stack().index(), before + 1);
+    ASSERT_EQ(settings->metasprites().size(), 1u);
+    const Metasprite &hero = settings->metasprites()[0];
+    EXPECT_EQ(hero.name, "hero");
+    ASSERT_EQ(hero.sprites.size(), 2u);
+    EXPECT_EQ(hero.sprites[0].tile, hero.sprites[1].tile);
+    EXPECT_NE(hero.sprites[0].flipHorizontally, hero.sprites[1].flipHorizontally);
+    EXPECT_EQ(hero.sprites[0].subPalette, 4);
+    // The tile drawn in pattern table 1 holds the shape, its colour indices giving sub-palette 4's colours.
+    const MatrixPtr tile = settings->tileData()->matrices()[size_t(256 + hero.sprites[0].tile)];
+    const auto &subPalette = settings->palettes()->at(4)->palette();
+    for (int y = 0; y < 8; ++y)
+        for (int x = 0; x < 8; ++x) {
+            const int shownX = hero.sprites[0].flipHorizontally ? 7 - x : x;
+            const int value = int(tile->values[size_t(y)][size_t(shownX)]);
+            const int expected = index(x, y);
+            if (expected == 0)
+                EXPECT_EQ(value, 0) << x << "," << y;
+            else
+                EXPECT_EQ(subPalette[size_t(value)].colorCode, colors[size_t(expected - 1)]) << x << "," << y;
+        }
+    EXPECT_TRUE(actions->dock()->isVisible());
+
+    stack().undo();
+    EXPECT_TRUE(settings->metasprites().empty());
+    EXPECT_EQ(settings->palettes()->at(4)->palette(), palette4);
+    const MatrixPtr undone = settings->tileData()->matrices()[size_t(256 + hero.sprites[0].tile)];
+    for (size_t y = 0; y < 8; ++y)
+        for (size_t x = 0; x < 8; ++x)
+            EXPECT_EQ(undone->values[y][x], 0);
+
+    // A file that is not a picture: one message naming it, nothing changed.
+    const QString broken = dir.filePath(QStringLiteral("broken.png"));
+    QFile file(broken);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("not a picture");
+    file.close();
+    const int afterUndo = stack().index();
+    EXPECT_FALSE(actions->importSpritePicture(broken));
+    ASSERT_EQ(alerts->errors.size(), 1);
+    EXPECT_TRUE(alerts->errors[0].startsWith(broken + QStringLiteral(": "))) << alerts->errors[0].toStdString();
+    EXPECT_EQ(stack().index(), afterUndo);
+    EXPECT_TRUE(settings->metasprites().empty());
 }
 
 } // namespace
