@@ -222,7 +222,7 @@ ScreenConversionResult convertScreenPicture(const ScreenPictureRequest &request)
     // Each cell's colour indices, and the distinct tiles in the order they first appear.
     std::map<TilePixels, int> distinct;
     std::vector<const TilePixels *> order;
-    std::vector<int> cellTile(size_t(Screen::tileCount));
+    std::vector<int> cellTile(static_cast<size_t>(Screen::tileCount));
     for (int row = 0; row < Screen::rows; ++row)
         for (int column = 0; column < Screen::columns; ++column) {
             const BackgroundSubPalette &palette
