@@ -4,6 +4,9 @@
 #include "palette/NESPalette.h"
 #include "palette/PaletteFactory.h"
 
+#include <QDir>
+#include <QImageReader>
+
 #include <algorithm>
 
 namespace kestova {
@@ -105,6 +108,21 @@ std::variant<ScreenConversion, QString> convertScreenImage(const QImage &image,
     if (!result)
         return QString::fromStdString(result.error);
     return std::move(*result.conversion);
+}
+
+std::variant<ScreenConversion, QString> convertScreenPictureFile(const QString &path,
+    const EditorViewControllerSettings &document, const DisplayColors &colors, int emphasis,
+    const std::optional<BackgroundSubPalettes> &subPalettes, int patternTable, const std::string &name)
+{
+    QImageReader reader(path);
+    const QImage image = reader.read();
+    const QString shown = QDir::toNativeSeparators(path);
+    if (image.isNull())
+        return QStringLiteral("%1: cannot be read as a picture (%2)").arg(shown, reader.errorString());
+    auto converted = convertScreenImage(image, document, colors, emphasis, subPalettes, patternTable, name);
+    if (auto *reason = std::get_if<QString>(&converted))
+        return QStringLiteral("%1: %2").arg(shown, *reason);
+    return converted;
 }
 
 void applyScreenConversion(EditorViewControllerSettings &document, const ScreenConversion &conversion)

@@ -37,6 +37,11 @@ std::variant<mosavo::ScreenConversion, QString> convertScreenImage(const QImage 
     const EditorViewControllerSettings &document, const mosavo::DisplayColors &colors, int emphasis,
     const std::optional<mosavo::BackgroundSubPalettes> &subPalettes, int patternTable, const std::string &name);
 
+// The same for a picture file (PNG, or any format Qt reads): the reason names the file when it cannot be read.
+std::variant<mosavo::ScreenConversion, QString> convertScreenPictureFile(const QString &path,
+    const EditorViewControllerSettings &document, const mosavo::DisplayColors &colors, int emphasis,
+    const std::optional<mosavo::BackgroundSubPalettes> &subPalettes, int patternTable, const std::string &name);
+
 // Puts a conversion into the document: its tiles written into the screen bank, its sub-palettes as the document's
 // sub-palettes 0-3 (4-7 kept, or new ones when it has fewer), its screen added last.
 void applyScreenConversion(EditorViewControllerSettings &document, const mosavo::ScreenConversion &conversion);
