@@ -132,10 +132,73 @@ bool declaredLengthsFit(std::span<const uint8_t> input)
     return at == input.size();
 }
 
-void setReason(std::string *whyNot, const char *reason)
+void setReason(std::string *whyNot, const std::string &reason)
 {
     if (whyNot)
         *whyNot = reason;
+}
+
+// The view-state keys of the record.
+constexpr const char *viewerScrollTileKey = "ViewerScrollTile";
+constexpr const char *selectedTileKey = "SelectedTile";
+constexpr const char *blockSizeKey = "BlockSize";
+constexpr const char *currentSubPaletteKey = "CurrentSubPalette";
+constexpr const char *viewerScaleKey = "ViewerScale";
+constexpr const char *subPaletteViewKey = "SubPaletteView";
+constexpr const char *tallSpritesKey = "TallSprites";
+
+// Reads the view state of a record whose tiles and palettes are known. Nothing, with the reason, when a key is of the
+// wrong kind or out of range.
+std::optional<DocumentViewState> decodeViewState(
+    const ArchiveRecord &record, int64_t tileCount, int64_t paletteCount, std::string *whyNot)
+{
+    DocumentViewState state;
+    auto quoted = [](const char *key) { return std::string("its \"") + key + "\""; };
+    // An integer key within [low, high]; range names the values allowed.
+    auto integer
+        = [&](const char *key, int64_t low, int64_t high, const std::string &range, std::optional<int64_t> &into) {
+              const auto found = record.find(key);
+              if (found == record.end())
+                  return true;
+              if (!found->is_number_integer()) {
+                  setReason(whyNot, quoted(key) + " is not a whole number");
+                  return false;
+              }
+              // Unsigned values above INT64_MAX are out of every range.
+              const bool fits = !found->is_number_unsigned() || found->get<uint64_t>() <= uint64_t(INT64_MAX);
+              if (!fits || found->get<int64_t>() < low || found->get<int64_t>() > high) {
+                  setReason(whyNot, quoted(key) + " is not " + range);
+                  return false;
+              }
+              into = found->get<int64_t>();
+              return true;
+          };
+    auto boolean = [&](const char *key, std::optional<bool> &into) {
+        const auto found = record.find(key);
+        if (found == record.end())
+            return true;
+        if (!found->is_boolean()) {
+            setReason(whyNot, quoted(key) + " is not true or false");
+            return false;
+        }
+        into = found->get<bool>();
+        return true;
+    };
+    const std::string tiles = "a tile number (0 to " + std::to_string(tileCount - 1) + ")";
+    const bool read = integer(viewerScrollTileKey, 0, tileCount - 1, tiles, state.viewerScrollTile)
+        && integer(selectedTileKey, 0, tileCount - 1, tiles, state.selectedTile)
+        && integer(blockSizeKey, 1, 4, "1, 2 or 4", state.blockSize)
+        && integer(currentSubPaletteKey, 0, paletteCount - 1,
+            "a sub-palette number (0 to " + std::to_string(paletteCount - 1) + ")", state.currentSubPalette)
+        && integer(viewerScaleKey, 1, 4, "1, 2, 3 or 4", state.viewerScale)
+        && boolean(subPaletteViewKey, state.subPaletteView) && boolean(tallSpritesKey, state.tallSprites);
+    if (!read)
+        return std::nullopt;
+    if (state.blockSize == 3) {
+        setReason(whyNot, quoted(blockSizeKey) + " is not 1, 2 or 4");
+        return std::nullopt;
+    }
+    return state;
 }
 } // namespace
 
@@ -196,6 +259,17 @@ ArchiveRecord EditorViewControllerSettings::encode() const
         record["SpriteSize"] = 16;
     if (sourceFile_)
         record["SourceFile"] = *sourceFile_;
+    auto put = [&record](const char *key, const auto &part) {
+        if (part)
+            record[key] = *part;
+    };
+    put(viewerScrollTileKey, viewState_.viewerScrollTile);
+    put(selectedTileKey, viewState_.selectedTile);
+    put(blockSizeKey, viewState_.blockSize);
+    put(currentSubPaletteKey, viewState_.currentSubPalette);
+    put(viewerScaleKey, viewState_.viewerScale);
+    put(subPaletteViewKey, viewState_.subPaletteView);
+    put(tallSpritesKey, viewState_.tallSprites);
     return record;
 }
 
@@ -245,6 +319,9 @@ SettingsPtr EditorViewControllerSettings::decode(const ArchiveRecord &record, st
                 }
         palettes.push_back(std::move(palette));
     }
+    const auto viewState = decodeViewState(record, tileData->totalNumberTiles(), int64_t(palettes.size()), whyNot);
+    if (!viewState)
+        return settings;
 
     std::string reason;
     std::vector<Screen> screens;
@@ -310,6 +387,7 @@ SettingsPtr EditorViewControllerSettings::decode(const ArchiveRecord &record, st
     settings->setSourceFile(std::move(sourceFile));
     settings->setTileData(std::move(tileData));
     settings->setPalettes(std::move(palettes));
+    settings->setViewState(*viewState);
     return settings;
 }
 

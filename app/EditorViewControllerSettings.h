@@ -15,6 +15,28 @@
 
 namespace kestova {
 
+// How a document was last shown, kept with it. Each part is absent when the document does not say (a document saved
+// before they existed, or made without a window); the window then shows that part as for a new document.
+struct DocumentViewState
+{
+    // The tile at the left of the viewer's top row.
+    std::optional<int64_t> viewerScrollTile;
+    // The top-left tile of the block shown in the editor.
+    std::optional<int64_t> selectedTile;
+    // Tiles per side of that block: 1, 2 or 4.
+    std::optional<int64_t> blockSize;
+    // The sub-palette painted with, 0 to the number of sub-palettes - 1.
+    std::optional<int64_t> currentSubPalette;
+    // The viewer's whole-step cell scale, 1 to 4.
+    std::optional<int64_t> viewerScale;
+    // The viewer draws the tiles in the current sub-palette instead of grey.
+    std::optional<bool> subPaletteView;
+    // The viewer arranges the tiles as 8x16 sprites.
+    std::optional<bool> tallSprites;
+
+    bool operator==(const DocumentViewState &) const = default;
+};
+
 // The content of a document: the tiles, the eight sub-palettes, a zoom value and a format version.
 class EditorViewControllerSettingsProtocol
 {
@@ -73,6 +95,8 @@ public:
     // 8x16 sprites for the whole document.
     bool tallSprites() const { return tallSprites_; }
     void setTallSprites(bool tall) { tallSprites_ = tall; }
+    const DocumentViewState &viewState() const { return viewState_; }
+    void setViewState(const DocumentViewState &state) { viewState_ = state; }
 
     // A new document: 512 blank tiles, eight sub-palettes that draw their colours on first display.
     static std::shared_ptr<EditorViewControllerSettings> emptyConsoleObject(mosavo::ConsoleType consoleType);
@@ -82,9 +106,13 @@ public:
     // when the document has them, "Screens", "Metasprites", "Animations" (core/GraphicsArchive),
     // "SpritePatternTable" (0 or 1, when not 1) and "SpriteSize" (16, when sprites are 8x16). Without tile data the
     // record holds no keys but its class.
+    // "Palettes", "SelectedPalette" (always 0), then the parts of the view state that are present: "ViewerScrollTile",
+    // "SelectedTile", "BlockSize", "CurrentSubPalette", "ViewerScale" (integers), "SubPaletteView", "TallSprites"
+    // (booleans). Without tile data the record holds no keys but its class.
     mosavo::ArchiveRecord encode() const;
     // Never fails: a damaged or incomplete record gives the defaults and no tile data. When whyNot is given, it
-    // receives a short reason in that case.
+    // receives a short reason in that case. A view-state key that is missing leaves its part absent; one of the wrong
+    // kind or out of range (a tile number past the tiles, a sub-palette number past the palettes) refuses the record.
     static std::shared_ptr<EditorViewControllerSettings> decode(const mosavo::ArchiveRecord &record,
                                                                 std::string *whyNot = nullptr);
 
@@ -110,6 +138,7 @@ private:
     int spritePatternTable_ = 1;
     bool tallSprites_ = false;
     std::optional<std::string> sourceFile_;
+    DocumentViewState viewState_;
 };
 
 using SettingsPtr = std::shared_ptr<EditorViewControllerSettings>;

@@ -92,6 +92,9 @@ std::optional<FileError> MosavoDocument::readFromFile(const QString &path)
 
 std::variant<Bytes, DocumentError> MosavoDocument::data() const
 {
+    // The document keeps how its window shows it.
+    if (window_)
+        window_->storeViewState();
     const auto settings = editorViewControllerSettings.lock();
     if (!settings)
         return saveFailedError();

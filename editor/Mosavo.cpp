@@ -78,6 +78,14 @@ void Mosavo::setDatasource(MosavoDataSource *datasource)
 void Mosavo::setZoomSize(ZoomSize zoomSize)
 {
     zoomSize_ = zoomSize;
+    // The side that gives every pixel whole screen pixels depends on the zoom (MosavoArea).
+    updateGeometry();
+    requestRedraw();
+}
+
+void Mosavo::setShowsGrid(bool shows)
+{
+    showsGrid_ = shows;
     requestRedraw();
 }
 
@@ -321,8 +329,8 @@ void Mosavo::commit()
 
 void Mosavo::layOutFrame(int side, int64_t canvasColumns, int64_t canvasRows, int64_t pixelsPerSide)
 {
-    const FrameLayout layout { side, canvasColumns, canvasRows, pixelsPerSide, lineWidthForPixels_,
-        lineWidthForTiles_ };
+    const FrameLayout layout { side, canvasColumns, canvasRows, pixelsPerSide, lineWidthForPixels_, lineWidthForTiles_,
+        showsGrid_ };
     if (layout == frameLayout_)
         return;
     frameLayout_ = layout;
@@ -349,10 +357,12 @@ void Mosavo::layOutFrame(int side, int64_t canvasColumns, int64_t canvasRows, in
         for (int64_t x = std::max<int64_t>(first, 0); x < std::min<int64_t>(first + covered, side); ++x)
             strokesOverPixel_[size_t(x)] = uint16_t(std::min(strokesOverPixel_[size_t(x)] + 1, 255));
     };
-    for (int64_t j = 0; j <= pixelsPerSide; ++j)
-        stroke(j, lineWidthForPixels_);
-    for (int64_t j = 0; j <= pixelsPerSide; j += nesTileSide)
-        stroke(j, lineWidthForTiles_);
+    if (showsGrid_) {
+        for (int64_t j = 0; j <= pixelsPerSide; ++j)
+            stroke(j, lineWidthForPixels_);
+        for (int64_t j = 0; j <= pixelsPerSide; j += nesTileSide)
+            stroke(j, lineWidthForTiles_);
+    }
     strokedPixels_.clear();
     for (int x = 0; x < side; ++x)
         if (strokesOverPixel_[size_t(x)] != 0)

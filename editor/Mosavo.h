@@ -86,6 +86,9 @@ public:
     // Colour of both grids; setting it redraws the view.
     QColor lineColorBetweenTiles() const { return lineColorBetweenTiles_; }
     void setLineColorBetweenTiles(const QColor &color);
+    // Whether the pixel grid and the tile grid are drawn (they are by default); setting it redraws the view.
+    bool showsGrid() const { return showsGrid_; }
+    void setShowsGrid(bool shows);
 
     // Kept for the controller's use; the view does not read them.
     struct CursorLocation
@@ -164,6 +167,7 @@ private:
     double lineWidthForTiles_ = 2.0;
     double lineWidthForPixels_ = 0.01;
     QColor lineColorBetweenTiles_ = Qt::black;
+    bool showsGrid_ = true;
 
     // The gesture in progress.
     bool gestureActive_ = false;
@@ -185,6 +189,7 @@ private:
         int64_t pixelsPerSide = -1;
         double lineWidthForPixels = -1.0;
         double lineWidthForTiles = -1.0;
+        bool showsGrid = true;
         bool operator==(const FrameLayout &) const = default;
     };
     FrameLayout frameLayout_;

@@ -110,7 +110,7 @@ void TileCollection::selectTile(int64_t tileNumber)
 
 void TileCollection::scrollSelectionIntoView()
 {
-    const int64_t pitch = cellPitchForWidth(viewport()->width());
+    const int64_t pitch = cellPitch();
     const int64_t firstRow = displayRow(currentlySelectedTile_);
     const int64_t lastRow = std::min(firstRow + int64_t(selectedTileIDs_.size()), numberOfRows()) - 1;
     const int64_t top = verticalScrollBar()->value();
@@ -170,9 +170,87 @@ int TileCollection::cellPitchForWidth(int width)
     return std::max(2, width / int(columnsPerRow));
 }
 
+int TileCollection::shownScale() const
+{
+    if (viewerScale_ == 0)
+        return 0;
+    const int width = viewport()->width();
+    int scale = viewerScale_;
+    while (scale > 1 && columnsPerRow * cellPitchForScale(scale) > width)
+        --scale;
+    return scale;
+}
+
+int TileCollection::cellPitch() const
+{
+    const int scale = shownScale();
+    return scale > 0 ? cellPitchForScale(scale) : cellPitchForWidth(viewport()->width());
+}
+
 int TileCollection::cellSide() const
 {
-    return cellSideForWidth(viewport()->width());
+    return cellPitch() - 1;
+}
+
+template<typename Change>
+void TileCollection::keepingTopRow(Change change)
+{
+    const int64_t before = laidOutPitch_ > 0 ? laidOutPitch_ : cellPitch();
+    const int64_t topRow = verticalScrollBar()->value() / before;
+    change();
+    const int64_t pitch = cellPitch();
+    if (pitch != before)
+        forgetPictures();
+    updateScrollRange();
+    if (pitch != before)
+        verticalScrollBar()->setValue(int(std::min<int64_t>(topRow * pitch, verticalScrollBar()->maximum())));
+}
+
+void TileCollection::setViewerScale(int scale)
+{
+    if (scale < 0 || scale > maximumViewerScale) {
+        qCWarning(mosavoLog).noquote() << "Viewer scale " + QString::number(scale) + " is not 0 to "
+                + QString::number(maximumViewerScale);
+        return;
+    }
+    if (scale == viewerScale_)
+        return;
+    keepingTopRow([&] { viewerScale_ = scale; });
+    updateGeometry();
+    viewport()->update();
+}
+
+int64_t TileCollection::topVisibleTile() const
+{
+    const int64_t count = collectionDataSource_->numberOfItemsInSection();
+    for (int64_t row = verticalScrollBar()->value() / cellPitch(); row >= 0; --row) {
+        // A row of 8x16 sprites may start with a filler cell; then the row above it is taken.
+        for (int64_t column = 0; column < columnsPerRow; ++column) {
+            const int64_t n = tileNumberAtDisplayIndex(arrangement_, row * columnsPerRow + column, count);
+            if (n >= 0)
+                return n;
+        }
+    }
+    return 0;
+}
+
+QSize TileCollection::sizeHint() const
+{
+    if (viewerScale_ == 0)
+        return QAbstractScrollArea::sizeHint();
+    const int frame = 2 * frameWidth();
+    const int width = int(columnsPerRow) * cellPitchForScale(viewerScale_) + verticalScrollBar()->sizeHint().width();
+    return { width + frame, std::max(QAbstractScrollArea::sizeHint().height(), 8 * cellPitchForScale(viewerScale_)) };
+}
+
+QSize TileCollection::minimumSizeHint() const
+{
+    if (viewerScale_ == 0)
+        return QAbstractScrollArea::minimumSizeHint();
+    // The 16 columns at scale 1 at least.
+    const int frame = 2 * frameWidth();
+    return { int(columnsPerRow) * cellPitchForScale(1) + verticalScrollBar()->sizeHint().width() + frame,
+        4 * cellPitchForScale(1) + frame };
 }
 
 int64_t TileCollection::numberOfRows() const
@@ -182,7 +260,7 @@ int64_t TileCollection::numberOfRows() const
 
 QRect TileCollection::cellRect(int64_t tileNumber) const
 {
-    const int64_t pitch = cellPitchForWidth(viewport()->width());
+    const int64_t pitch = cellPitch();
     const int64_t row = displayRow(tileNumber);
     const int64_t column = displayColumnOfTile(arrangement_, tileNumber);
     const int64_t y = row * pitch - verticalScrollBar()->value();
@@ -208,7 +286,7 @@ void TileCollection::setNeedsDisplay(int64_t tileNumber)
 
 std::optional<int64_t> TileCollection::tileNumberAt(QPoint position) const
 {
-    const int64_t pitch = cellPitchForWidth(viewport()->width());
+    const int64_t pitch = cellPitch();
     const int64_t y = int64_t(position.y()) + verticalScrollBar()->value();
     if (position.x() < 0 || y < 0)
         return std::nullopt;
@@ -224,13 +302,14 @@ std::optional<int64_t> TileCollection::tileNumberAt(QPoint position) const
 
 void TileCollection::scrollToTile(int64_t tileNumber)
 {
-    const int64_t y = std::max<int64_t>(0, displayRow(tileNumber)) * cellPitchForWidth(viewport()->width());
+    const int64_t y = std::max<int64_t>(0, displayRow(tileNumber)) * cellPitch();
     verticalScrollBar()->setValue(int(std::min<int64_t>(y, verticalScrollBar()->maximum())));
 }
 
 void TileCollection::updateScrollRange()
 {
-    const int64_t pitch = cellPitchForWidth(viewport()->width());
+    const int64_t pitch = cellPitch();
+    laidOutPitch_ = int(pitch);
     const int64_t height = numberOfRows() * pitch;
     const int64_t range = std::clamp<int64_t>(height - viewport()->height(), 0, INT32_MAX);
     verticalScrollBar()->setRange(0, int(range));
@@ -241,8 +320,9 @@ void TileCollection::updateScrollRange()
 void TileCollection::resizeEvent(QResizeEvent *event)
 {
     QAbstractScrollArea::resizeEvent(event);
+    // The rows are composed for the width; the top display row stays at the top when the cells change size.
     forgetPictures();
-    updateScrollRange();
+    keepingTopRow([] {});
     viewport()->update();
 }
 
@@ -326,7 +406,7 @@ void TileCollection::forgetPictures()
 
 void TileCollection::forgetPicturesOutOfView()
 {
-    const int64_t pitch = cellPitchForWidth(viewport()->width());
+    const int64_t pitch = cellPitch();
     const int64_t firstRow = verticalScrollBar()->value() / pitch;
     const int64_t lastRow = (verticalScrollBar()->value() + viewport()->height()) / pitch;
     // Keep a row either side, so that scrolling by a row does not compose it again.
@@ -349,7 +429,7 @@ const QImage &TileCollection::rowPicture(int64_t row, int64_t tileCount)
 void TileCollection::composeRow(int64_t row, int64_t tileCount, QImage &picture)
 {
     const int width = viewport()->width();
-    const int64_t pitch = cellPitchForWidth(width);
+    const int64_t pitch = cellPitch();
     const int64_t side = pitch - 1;
     picture = QImage(width, int(pitch), QImage::Format_RGB32);
     if (picture.isNull())
@@ -440,7 +520,7 @@ void TileCollection::paintEvent(QPaintEvent *event)
         painter.fillRect(event->rect(), background);
         return;
     }
-    const int64_t pitch = cellPitchForWidth(viewport()->width());
+    const int64_t pitch = cellPitch();
     const int64_t scroll = verticalScrollBar()->value();
     for (const QRect &area : event->region()) {
         const int64_t firstRow = std::max<int64_t>(0, (area.top() + scroll) / pitch);

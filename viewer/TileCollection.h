@@ -75,10 +75,28 @@ public:
     // Redraws every cell from the current tile data.
     void reloadData();
 
-    // Cells are square, cellPitch apart: a frame of width w has cells of side w / 16 - 1 and a one-pixel gap.
+    // Cells are square, cellPitch apart, with a one-pixel gap. By default they follow the width: a frame of width w has
+    // cells of side w / 16 - 1.
     static int cellPitchForWidth(int width);
     static int cellSideForWidth(int width) { return cellPitchForWidth(width) - 1; }
+    // At a viewer scale of 1 to 4 they grow only in whole steps instead: each tile pixel is scale x scale screen
+    // pixels (cells of side 8 x scale), or, when the 16 columns do not fit the width at that scale, the largest smaller
+    // scale that does (at least 1). Scale 0 returns to following the width. Changing it keeps the top visible tile at
+    // the top of the view; other values are refused with a log line.
+    static constexpr int maximumViewerScale = 4;
+    static int cellPitchForScale(int scale) { return 8 * scale + 1; }
+    int viewerScale() const { return viewerScale_; }
+    void setViewerScale(int scale);
+    // The whole-step scale the cells are drawn at now (0 while they follow the width).
+    int shownScale() const;
+    int cellPitch() const;
     int cellSide() const;
+    // The tile at the left of the top display row in view (0 without tiles).
+    int64_t topVisibleTile() const;
+
+    // At a viewer scale: wide enough for the 16 columns at that scale and the scroll bar.
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
     // The cell of a tile in viewport coordinates (scrolled), where the arrangement puts it.
     QRect cellRect(int64_t tileNumber) const;
     // Whether the tile is in the tile list and its cell is at least partly in view.
@@ -108,6 +126,9 @@ private:
     // Marks a tile's cell for repainting when it is in view.
     void setNeedsDisplay(int64_t tileNumber);
     void updateScrollRange();
+    // Runs a change of the cell size: the display row at the top of the view before it is at the top after it.
+    template<typename Change>
+    void keepingTopRow(Change change);
     int64_t numberOfRows() const;
     // The colour indices of a tile (8 x 8, row after row; noColor for a value outside 0-3), kept while the tile is
     // near the view; nullptr when the tile cannot be drawn.
@@ -131,6 +152,9 @@ private:
     int64_t currentlySelectedTile_ = 0;
     bool collectionViewSet_ = false;
     TileArrangement arrangement_ = TileArrangement::rows8x8;
+    int viewerScale_ = 0;
+    // The cell pitch the scroll position was last laid out for.
+    int laidOutPitch_ = 0;
     PalettePtr displayPalette_;
     std::unique_ptr<CollectionDelegate> collectionDelegate_;
     std::unique_ptr<CollectionDataSource> collectionDataSource_;

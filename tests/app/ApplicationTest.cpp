@@ -66,10 +66,12 @@ TEST_F(ApplicationTest, PaintingWithAPickedColourChangesTheDocumentAndSurvivesSa
     EXPECT_TRUE(document->isModified());
     EXPECT_TRUE(document->window()->isWindowModified());
 
-    // A pencil stroke across the first five pixels of tile 0 (16 screen pixels a pixel at x4 in 512 x 512).
+    // A pencil stroke across the first five pixels of tile 0 (the editor's side over 32 screen pixels a pixel at x4).
     PaintRecorder recorder;
     controller.tileCollection->viewport()->installEventFilter(&recorder);
-    app_test::drag(controller.mosavo, { { 8, 8 }, { 40, 8 }, { 72, 8 } });
+    const double pixel = controller.mosavo->width() / 32.0;
+    app_test::drag(
+        controller.mosavo, { { pixel / 2, pixel / 2 }, { 2.5 * pixel, pixel / 2 }, { 4.5 * pixel, pixel / 2 } });
     settle();
     controller.tileCollection->viewport()->removeEventFilter(&recorder);
     const auto &tile0 = *settings->tileData()->matrices()[0];

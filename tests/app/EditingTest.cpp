@@ -283,16 +283,18 @@ TEST_F(EditingTest, KeysChooseSlotsPalettesToolsAndShift)
     EXPECT_EQ(controller.blockPicture()->values[0][0], 0);
 
     // Alt+click picks the slot under the pointer; the right button paints slot 0.
+    const int pixel = int(controller.mosavo->width() / pixelsPerSide(controller.mosavo->zoomSize()));
+    const QPoint onPixel11(pixel + pixel / 2, pixel + pixel / 2);
     pressKey(window, Qt::Key_1);
-    QTest::mouseClick(controller.mosavo, Qt::LeftButton, Qt::AltModifier, QPoint(40, 40));
+    QTest::mouseClick(controller.mosavo, Qt::LeftButton, Qt::AltModifier, onPixel11);
     settle();
     EXPECT_EQ(controller.mosavo->colorFromPalette(), 3);
     EXPECT_EQ(controller.selectableColorsOutlet->boxSelected().x, 3);
-    QTest::mouseClick(controller.mosavo, Qt::MiddleButton, {}, QPoint(100, 100));
+    QTest::mouseClick(controller.mosavo, Qt::MiddleButton, {}, QPoint(6 * pixel, 6 * pixel));
     settle();
     EXPECT_EQ(controller.mosavo->colorFromPalette(), 0);
     pressKey(window, Qt::Key_3);
-    QTest::mouseClick(controller.mosavo, Qt::RightButton, {}, QPoint(40, 40));
+    QTest::mouseClick(controller.mosavo, Qt::RightButton, {}, onPixel11);
     settle();
     EXPECT_EQ(controller.blockPicture()->values[1][1], 0);
     EXPECT_EQ(controller.mosavo->colorFromPalette(), 2) << "erasing keeps the paint slot";

@@ -176,3 +176,85 @@ TEST(EditorViewControllerSettings, ScreensAndSpritesSurviveAndDamageRefuses)
     record["Animations"][0]["Frames"][0]["Metasprite"] = 1; // there is only metasprite 0
     EXPECT_FALSE(EditorViewControllerSettings::decode(record, &why)->tileData());
 }
+
+TEST(EditorViewControllerSettings, ViewStateRoundTripsAndIsOptional)
+{
+    auto settings = EditorViewControllerSettings::emptyConsoleObject(ConsoleType::nes);
+    // Without a view state the record holds only the first keys, and reads back without one.
+    EXPECT_FALSE(settings->encode().contains("SelectedTile"));
+    EXPECT_EQ(reopened(*settings)->viewState(), DocumentViewState {});
+
+    DocumentViewState state;
+    state.viewerScrollTile = 160;
+    state.selectedTile = 511;
+    state.blockSize = 2;
+    state.currentSubPalette = 7;
+    state.viewerScale = 3;
+    state.subPaletteView = true;
+    state.tallSprites = false;
+    settings->setViewState(state);
+    const ArchiveRecord record = settings->encode();
+    EXPECT_EQ(record["ViewerScrollTile"], 160);
+    EXPECT_EQ(record["SelectedTile"], 511);
+    EXPECT_EQ(record["BlockSize"], 2);
+    EXPECT_EQ(record["CurrentSubPalette"], 7);
+    EXPECT_EQ(record["ViewerScale"], 3);
+    EXPECT_EQ(record["SubPaletteView"], true);
+    EXPECT_EQ(record["TallSprites"], false);
+    auto restored = reopened(*settings);
+    ASSERT_TRUE(restored);
+    EXPECT_EQ(restored->viewState(), state);
+
+    // Parts may be missing one by one.
+    DocumentViewState some;
+    some.blockSize = 1;
+    settings->setViewState(some);
+    EXPECT_EQ(reopened(*settings)->viewState(), some);
+}
+
+TEST(EditorViewControllerSettings, ViewStateOfTheWrongKindOrOutOfRangeRefusesTheDocument)
+{
+    auto settings = EditorViewControllerSettings::emptyConsoleObject(ConsoleType::nes); // 512 tiles, 8 palettes
+    const ArchiveRecord good = settings->encode();
+    const struct
+    {
+        const char *key;
+        ArchiveRecord value;
+        const char *reason;
+    } cases[] = {
+        { "ViewerScrollTile", 512, "its \"ViewerScrollTile\" is not a tile number (0 to 511)" },
+        { "ViewerScrollTile", -1, "its \"ViewerScrollTile\" is not a tile number (0 to 511)" },
+        { "SelectedTile", "3", "its \"SelectedTile\" is not a whole number" },
+        { "SelectedTile", 2.5, "its \"SelectedTile\" is not a whole number" },
+        { "SelectedTile", uint64_t(UINT64_MAX), "its \"SelectedTile\" is not a tile number (0 to 511)" },
+        { "BlockSize", 3, "its \"BlockSize\" is not 1, 2 or 4" },
+        { "BlockSize", 8, "its \"BlockSize\" is not 1, 2 or 4" },
+        { "BlockSize", 0, "its \"BlockSize\" is not 1, 2 or 4" },
+        { "CurrentSubPalette", 8, "its \"CurrentSubPalette\" is not a sub-palette number (0 to 7)" },
+        { "CurrentSubPalette", true, "its \"CurrentSubPalette\" is not a whole number" },
+        { "ViewerScale", 0, "its \"ViewerScale\" is not 1, 2, 3 or 4" },
+        { "ViewerScale", 5, "its \"ViewerScale\" is not 1, 2, 3 or 4" },
+        { "SubPaletteView", 1, "its \"SubPaletteView\" is not true or false" },
+        { "TallSprites", nullptr, "its \"TallSprites\" is not true or false" },
+    };
+    for (const auto &c : cases) {
+        ArchiveRecord record = good;
+        record[c.key] = c.value;
+        std::string why;
+        auto decoded = EditorViewControllerSettings::decode(record, &why);
+        EXPECT_FALSE(decoded->tileData()) << c.key << " = " << c.value.dump();
+        EXPECT_EQ(why, c.reason) << c.key << " = " << c.value.dump();
+        // Through the document file as well: nothing, and the reason.
+        Bytes bytes { 0xD9, 0xD9, 0xF7 };
+        ArchiveRecord::to_cbor(record, bytes);
+        EXPECT_FALSE(EditorViewControllerSettings::fromDocumentBytes(bytes, &why)) << c.key;
+        EXPECT_EQ(why, c.reason);
+    }
+    // A tile number is checked against the document's own tiles.
+    ArchiveRecord small = good;
+    small["TileData"] = ArchiveRecord::binary(std::vector<uint8_t>(20 * 16, 0));
+    small["SelectedTile"] = 19;
+    EXPECT_TRUE(EditorViewControllerSettings::decode(small)->tileData());
+    small["SelectedTile"] = 20;
+    EXPECT_FALSE(EditorViewControllerSettings::decode(small)->tileData());
+}

@@ -4,6 +4,7 @@
 #include "core/NESTileDataCollection.h"
 #include "core/PixelAlgorithms.h"
 #include "editor/Mosavo.h"
+#include "editor/MosavoArea.h"
 #include "editor/MosavoError.h"
 #include "palette/NESPalette.h"
 
@@ -621,4 +622,71 @@ TEST_F(MosavoTest, ViewThatIsNotSquareDrawsNothing)
     empty.setFixedSize(64, 64);
     empty.grab();
     EXPECT_TRUE(log.take().contains("dimension is not greater than 0"));
+}
+
+// The grid can be hidden: then the view shows only the block's colours, square for square.
+TEST_F(MosavoTest, HiddenGridShowsOnlyThePixels)
+{
+    auto editor = makeEditor(ZoomSize::x2, { 0, 1, 2, 3 }, 256);
+    editor->setLineColorBetweenTiles(Qt::gray);
+    const auto grab = [&] { return editor->grab().toImage().convertToFormat(QImage::Format_RGB32); };
+    const auto expectOnlyPixels = [&](const QImage &image, bool expected) {
+        const Matrix &block = *editor->bitmapCanvasForDrawing()->matrix();
+        int differing = 0;
+        for (int y = 0; y < 256; ++y)
+            for (int x = 0; x < 256; ++x) {
+                const Color &c = paletteColors[size_t(block.values[y / 16][size_t(x / 16)])];
+                differing += image.pixel(x, y)
+                    != qRgb(
+                        BitmapCanvas::toSample(c.red), BitmapCanvas::toSample(c.green), BitmapCanvas::toSample(c.blue));
+            }
+        EXPECT_EQ(differing == 0, expected) << differing;
+    };
+    EXPECT_TRUE(editor->showsGrid());
+    QImage image = grab();
+    EXPECT_EQ(image.pixel(0, 40), QColor(Qt::gray).rgb());
+    EXPECT_EQ(image.pixel(128, 40), QColor(Qt::gray).rgb()) << "the tile line";
+    expectOnlyPixels(image, false);
+
+    editor->setShowsGrid(false);
+    expectOnlyPixels(grab(), true);
+    editor->setShowsGrid(true);
+    expectOnlyPixels(grab(), false);
+}
+
+// The area keeps the editor the largest centred square of whole screen pixels per tile pixel.
+TEST_F(MosavoTest, AreaKeepsTheEditorSquareCrispAndCentred)
+{
+    const struct
+    {
+        QSize area;
+        ZoomSize zoom;
+        int side;
+    } cases[] = {
+        { { 500, 400 }, ZoomSize::x4, 384 }, // 12 screen pixels a tile pixel
+        { { 500, 400 }, ZoomSize::x1, 384 }, // the same side as x4: 48 a pixel
+        { { 500, 400 }, ZoomSize::x2, 384 },
+        { { 1300, 1000 }, ZoomSize::x4, 992 },
+        { { 1300, 1000 }, ZoomSize::x16, 896 }, // 7 a pixel
+        { { 1024, 1024 }, ZoomSize::x16, 1024 },
+        { { 20, 300 }, ZoomSize::x1, 16 }, // smaller than 32: whole pixels of the block itself
+        { { 5, 5 }, ZoomSize::x1, 8 },
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(MosavoArea::editorSideFor(c.area, c.zoom), c.side) << c.area.width() << "x" << c.area.height();
+
+    MosavoArea area;
+    auto *editor = new Mosavo(&area);
+    area.resize(700, 500);
+    area.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&area));
+    EXPECT_EQ(editor->geometry(), QRect(110, 10, 480, 480));
+    area.resize(610, 900);
+    EXPECT_EQ(editor->geometry(), QRect(1, 146, 608, 608));
+    editor->setZoomSize(ZoomSize::x16);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(editor->geometry(), QRect(49, 194, 512, 512));
+    editor->setZoomSize(ZoomSize::x2);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(editor->geometry(), QRect(1, 146, 608, 608));
 }

@@ -833,3 +833,125 @@ TEST_F(TileCollectionTest, RendersPaletteTrueSpritesUpright)
     EXPECT_EQ(at(3, 2, 3, 2), overlaid(nesQColor(codes[2])));
     EXPECT_EQ(at(3, 4, 3, 2), nesQColor(codes[2]));
 }
+
+// At a viewer scale the cells grow only in whole steps: each tile pixel is scale x scale screen pixels, extra width
+// is left empty, a width too small for the scale shows the largest scale that fits, and changing the scale or the size
+// keeps the top row of tiles at the top.
+TEST_F(TileCollectionTest, WholeStepScalesKeepCrispCellsAndTheTopRow)
+{
+    std::vector<MatrixPtr> matrices;
+    for (int64_t n = 0; n < 8192; ++n) {
+        MatrixPtr tile = Matrix::make(8, 8);
+        for (int64_t y = 0; y < 8; ++y)
+            for (int64_t x = 0; x < 8; ++x)
+                tile->values[y][size_t(x)] = (x + 2 * y + n) % 4;
+        matrices.push_back(tile);
+    }
+    ShownViewer shown(std::make_shared<NESTileDataCollection>(matrices));
+    TileCollection &viewer = shown.viewer;
+    const int scrollBar = viewer.verticalScrollBar()->sizeHint().width();
+    EXPECT_EQ(viewer.viewerScale(), 0);
+    EXPECT_EQ(viewer.shownScale(), 0);
+
+    // Each tile pixel of a cell is a square of scale x scale screen pixels of its colour.
+    const auto expectCrisp = [&](int64_t tileNumber, int scale) {
+        shown.settle();
+        const QImage view = viewer.viewport()->grab().toImage();
+        const QRect cell = viewer.cellRect(tileNumber);
+        ASSERT_EQ(cell.size(), QSize(8 * scale, 8 * scale));
+        int mismatches = 0;
+        for (int y = 0; y < cell.height(); ++y)
+            for (int x = 0; x < cell.width(); ++x)
+                mismatches += !near(view.pixelColor(cell.topLeft() + QPoint(x, y)),
+                    greys[matrices[size_t(tileNumber)]->values[y / scale][size_t(x / scale)]]);
+        EXPECT_EQ(mismatches, 0) << "tile " << tileNumber << " at scale " << scale;
+    };
+
+    viewer.setViewerScale(2);
+    EXPECT_EQ(viewer.cellSide(), 16);
+    EXPECT_EQ(viewer.cellRect(17), QRect(17, 17, 16, 16));
+    EXPECT_EQ(viewer.sizeHint().width(), 16 * 17 + scrollBar);
+    expectCrisp(4, 2); // outside the selected block, which is drawn under the overlay
+    expectCrisp(21, 2);
+
+    // More width does not make the cells larger.
+    viewer.resize(1500 + scrollBar, 768);
+    shown.settle();
+    EXPECT_EQ(viewer.cellSide(), 16);
+    EXPECT_EQ(viewer.tileNumberAt(QPoint(16 * 17 + 40, 5)), std::nullopt);
+
+    // Scrolled to the row of tile 1600, the row stays on top through scale changes and resizes.
+    viewer.scrollToTile(1600);
+    EXPECT_EQ(viewer.topVisibleTile(), 1600);
+    viewer.setViewerScale(4);
+    EXPECT_EQ(viewer.cellSide(), 32);
+    EXPECT_EQ(viewer.topVisibleTile(), 1600);
+    expectCrisp(1600, 4);
+    viewer.setViewerScale(1);
+    EXPECT_EQ(viewer.topVisibleTile(), 1600);
+    expectCrisp(1601, 1);
+    viewer.setViewerScale(3);
+    viewer.resize(1500 + scrollBar, 300);
+    shown.settle();
+    EXPECT_EQ(viewer.topVisibleTile(), 1600);
+    viewer.resize(1500 + scrollBar, 1000);
+    shown.settle();
+    EXPECT_EQ(viewer.topVisibleTile(), 1600);
+
+    // Too narrow for 4x: the largest scale whose 16 columns fit (3x needs 400 pixels, 2x 272).
+    viewer.setViewerScale(4);
+    viewer.resize(450 + scrollBar, 768);
+    shown.settle();
+    EXPECT_EQ(viewer.viewerScale(), 4);
+    EXPECT_EQ(viewer.shownScale(), 3);
+    EXPECT_EQ(viewer.topVisibleTile(), 1600);
+    expectCrisp(1617, 3);
+    viewer.resize(100 + scrollBar, 768);
+    shown.settle();
+    EXPECT_EQ(viewer.shownScale(), 1);
+    EXPECT_EQ(viewer.topVisibleTile(), 1600);
+
+    // Clicks land on the cell under the pointer at any scale.
+    viewer.resize(600 + scrollBar, 768);
+    viewer.setViewerScale(3);
+    shown.settle();
+    shown.click(1603);
+    EXPECT_EQ(viewer.currentlySelectedTile(), 1603);
+
+    // A scale outside 0-4 is refused; 0 returns to cells that follow the width.
+    {
+        qt_test::MosavoLogCapture log;
+        viewer.setViewerScale(5);
+        viewer.setViewerScale(-1);
+        EXPECT_EQ(log.take().size(), 2);
+    }
+    EXPECT_EQ(viewer.viewerScale(), 3);
+    viewer.resize(512 + scrollBar, 768);
+    viewer.setViewerScale(0);
+    EXPECT_EQ(viewer.cellSide(), 31);
+    EXPECT_EQ(viewer.topVisibleTile(), 1600);
+}
+
+// With cells that follow the width, a resize also keeps the top row on top.
+TEST_F(TileCollectionTest, ResizingKeepsTheTopRowInView)
+{
+    ShownViewer shown(makeTiles(4096, [](int64_t n) { return n % 4; }));
+    TileCollection &viewer = shown.viewer;
+    const int scrollBar = viewer.verticalScrollBar()->sizeHint().width();
+    viewer.scrollToTile(2000);
+    EXPECT_EQ(viewer.topVisibleTile(), 2000 / 16 * 16);
+    viewer.resize(256 + scrollBar, 768);
+    shown.settle();
+    EXPECT_EQ(viewer.cellSide(), 15);
+    EXPECT_EQ(viewer.topVisibleTile(), 2000 / 16 * 16);
+    viewer.resize(800 + scrollBar, 400);
+    shown.settle();
+    EXPECT_EQ(viewer.topVisibleTile(), 2000 / 16 * 16);
+
+    // Near the end the scroll range may pull the row down, but never out of view.
+    viewer.scrollToTile(4095);
+    viewer.resize(800 + scrollBar, 2000);
+    shown.settle();
+    EXPECT_TRUE(viewer.isShowingItem(4095));
+    EXPECT_TRUE(viewer.cellRect(4095).bottom() < viewer.viewport()->height());
+}
