@@ -61,6 +61,7 @@ struct CommandFamily
 // The families, one file each.
 CommandFamily tileCommands();
 CommandFamily paletteCommands();
+CommandFamily screenCommands();
 CommandFamily spriteCommands();
 
 } // namespace kestova::cli

@@ -25,9 +25,13 @@ const CommandTable &commandTable()
 {
     static const CommandTable table = [] {
         CommandTable collected;
-        for (CommandFamily (*family)() : { tileCommands, paletteCommands, spriteCommands }) {
+        for (CommandFamily (*family)() : { tileCommands, paletteCommands, screenCommands, spriteCommands }) {
             CommandFamily commands = family();
-            collected.options.insert(collected.options.end(), commands.options.begin(), commands.options.end());
+            // An option several families take (--name, --display-palette) is known once.
+            for (OptionRule &option : commands.options)
+                if (std::none_of(collected.options.begin(), collected.options.end(),
+                        [&](const OptionRule &known) { return known.name == option.name; }))
+                    collected.options.push_back(std::move(option));
             for (BatchCommand &command : commands.commands) {
                 collected.options.push_back(command.option);
                 collected.commands.push_back(std::move(command));

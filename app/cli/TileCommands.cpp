@@ -1,6 +1,7 @@
 #include "app/cli/BatchCommand.h"
 #include "app/cli/BatchIO.h"
 #include "app/cli/PaletteCommands.h"
+#include "app/cli/ScreenCommands.h"
 
 #include "app/PngTiles.h"
 #include "core/INesHeader.h"
@@ -75,8 +76,10 @@ std::string infoJson(const mosavo::TileData &tiles, const EditorViewControllerSe
             if (const auto warning = romSizeWarning(facts, bytes->size()))
                 warnings.push_back(warning->toStdString());
     }
-    if (document)
+    if (document) {
         info["palettes"] = document->palettes() ? document->palettes()->size() : 0;
+        addGraphicsInfo(info, *document);
+    }
     info["warnings"] = std::move(warnings);
     return info.dump();
 }

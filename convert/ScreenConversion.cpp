@@ -1,0 +1,289 @@
+#include "convert/ScreenConversion.h"
+
+#include "convert/PaletteFinder.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <map>
+#include <set>
+#include <unordered_map>
+
+namespace mosavo {
+
+namespace {
+
+constexpr int areaSide = 16;
+constexpr int areaColumns = screenPictureWidth / areaSide; // 16
+constexpr int areaRows = screenPictureHeight / areaSide; // 15
+constexpr int cellSide = 8;
+// A fully transparent pixel: the universal background colour, whichever it turns out to be.
+constexpr uint8_t backdropPixel = 0x40;
+// The areas a refusal names at most.
+constexpr size_t namedAreasAtMost = 8;
+// The universal background colours tried at most when the conversion finds the sub-palettes.
+constexpr size_t backdropTriesAtMost = 16;
+
+using TilePixels = std::array<uint8_t, 64>;
+using ColorSet = std::set<uint8_t>;
+
+std::string hexRgb(uint8_t red, uint8_t green, uint8_t blue)
+{
+    char text[8];
+    std::snprintf(text, sizeof text, "#%02X%02X%02X", red, green, blue);
+    return text;
+}
+
+std::string areaText(int area)
+{
+    return "(" + std::to_string((area % areaColumns) * areaSide) + ", "
+        + std::to_string((area / areaColumns) * areaSide) + ")";
+}
+
+std::string colorsText(const ColorSet &colors)
+{
+    std::string text;
+    for (uint8_t color : colors) {
+        if (!text.empty())
+            text += ' ';
+        text += colorNumberText(color);
+    }
+    return text;
+}
+
+ScreenConversionResult refused(std::string error)
+{
+    return { std::nullopt, std::move(error) };
+}
+
+// "the areas at (0, 0) ($01 $02 $03 $04), (16, 0) (...) and 3 more"
+std::string areasText(const std::vector<size_t> &areas, const std::vector<ColorSet> &sets)
+{
+    std::string text = areas.size() == 1 ? "the 16 x 16 area at " : "the 16 x 16 areas at ";
+    for (size_t i = 0; i < areas.size() && i < namedAreasAtMost; ++i) {
+        if (i > 0)
+            text += ", ";
+        text += areaText(int(areas[i])) + " (" + colorsText(sets[areas[i]]) + ")";
+    }
+    if (areas.size() > namedAreasAtMost)
+        text += " and " + std::to_string(areas.size() - namedAreasAtMost) + " more";
+    return text;
+}
+
+ColorSet without(ColorSet set, uint8_t color)
+{
+    set.erase(color);
+    return set;
+}
+
+} // namespace
+
+std::string colorNumberText(uint8_t number)
+{
+    char text[4];
+    std::snprintf(text, sizeof text, "$%02X", unsigned(number));
+    return text;
+}
+
+ScreenConversionResult convertScreenPicture(const ScreenPictureRequest &request)
+{
+    if (request.width != screenPictureWidth || request.height != screenPictureHeight)
+        return refused("the picture is " + std::to_string(request.width) + " x " + std::to_string(request.height)
+            + " pixels; a screen is made from a picture of 256 x 240");
+    if (request.rgba.size() < size_t(screenPictureWidth * screenPictureHeight * 4) || !request.displayColors
+        || !request.patterns)
+        return refused("the picture's pixels, the display colours or the pattern table are missing");
+
+    // The colour number of every pixel, by exact match.
+    std::vector<uint8_t> numbers(size_t(screenPictureWidth * screenPictureHeight));
+    std::unordered_map<uint32_t, int> known;
+    for (int y = 0; y < screenPictureHeight; ++y)
+        for (int x = 0; x < screenPictureWidth; ++x) {
+            const size_t at = size_t(y * screenPictureWidth + x);
+            const uint8_t *pixel = &request.rgba[at * 4];
+            if (pixel[3] == 0) {
+                numbers[at] = backdropPixel;
+                continue;
+            }
+            const uint32_t key = uint32_t(pixel[0]) << 16 | uint32_t(pixel[1]) << 8 | pixel[2];
+            auto found = known.find(key);
+            if (found == known.end()) {
+                const auto number
+                    = request.displayColors->colorNumberOf({ pixel[0], pixel[1], pixel[2] }, request.emphasis);
+                found = known.emplace(key, number ? int(*number) : -1).first;
+            }
+            if (found->second < 0)
+                return refused("pixel (" + std::to_string(x) + ", " + std::to_string(y) + ") is "
+                    + hexRgb(pixel[0], pixel[1], pixel[2])
+                    + ", which is not one of the display colours (colours must match exactly)");
+            numbers[at] = uint8_t(found->second);
+        }
+
+    // The colours of every 16 x 16 area, transparent pixels left out.
+    std::vector<ColorSet> areaColors(size_t(areaColumns * areaRows));
+    std::array<int, 64> uses {};
+    for (int y = 0; y < screenPictureHeight; ++y)
+        for (int x = 0; x < screenPictureWidth; ++x) {
+            const uint8_t number = numbers[size_t(y * screenPictureWidth + x)];
+            if (number == backdropPixel)
+                continue;
+            areaColors[size_t((y / areaSide) * areaColumns + x / areaSide)].insert(number);
+            ++uses[number];
+        }
+
+    BackgroundSubPalettes subPalettes {};
+    std::vector<int> areaPalette(areaColors.size(), 0);
+    if (request.subPalettes) {
+        subPalettes = *request.subPalettes;
+        const uint8_t backdrop = subPalettes[0][0];
+        for (size_t area = 0; area < areaColors.size(); ++area) {
+            const ColorSet rest = without(areaColors[area], backdrop);
+            if (rest.size() > 3)
+                return refused("the 16 x 16 area at " + areaText(int(area)) + " uses " + colorsText(areaColors[area])
+                    + ": more than the universal background colour " + colorNumberText(backdrop)
+                    + " and three colours of one sub-palette");
+            int holding = -1;
+            for (int p = 0; p < 4 && holding < 0; ++p)
+                if (std::all_of(rest.begin(), rest.end(), [&](uint8_t color) {
+                        return std::find(subPalettes[size_t(p)].begin() + 1, subPalettes[size_t(p)].end(), color)
+                            != subPalettes[size_t(p)].end();
+                    }))
+                    holding = p;
+            if (holding < 0)
+                return refused("the 16 x 16 area at " + areaText(int(area)) + " uses " + colorsText(rest)
+                    + " besides the universal background colour " + colorNumberText(backdrop)
+                    + ", and no background sub-palette holds them all");
+            areaPalette[area] = holding;
+        }
+    } else {
+        for (size_t area = 0; area < areaColors.size(); ++area)
+            if (areaColors[area].size() > 4)
+                return refused("the 16 x 16 area at " + areaText(int(area)) + " uses "
+                    + std::to_string(areaColors[area].size()) + " colours, " + colorsText(areaColors[area])
+                    + ": more than the universal background colour and three colours of one sub-palette");
+        // The universal background colour must be in every area of four colours.
+        std::vector<uint8_t> candidates;
+        for (int color = 0; color < 64; ++color)
+            if (uses[size_t(color)] > 0)
+                candidates.push_back(uint8_t(color));
+        if (candidates.empty())
+            candidates.push_back(0x0F);
+        std::vector<size_t> fourColorAreas;
+        for (size_t area = 0; area < areaColors.size(); ++area) {
+            if (areaColors[area].size() < 4)
+                continue;
+            fourColorAreas.push_back(area);
+            std::erase_if(candidates, [&](uint8_t color) { return !areaColors[area].contains(color); });
+            if (candidates.empty())
+                return refused("no colour can be the universal background colour: it must be in every 16 x 16 area "
+                               "of four colours, and "
+                    + areasText(fourColorAreas, areaColors) + " share none");
+        }
+        std::stable_sort(candidates.begin(), candidates.end(), [&](uint8_t a, uint8_t b) { return uses[a] > uses[b]; });
+        std::optional<std::vector<SubPaletteColors>> found;
+        uint8_t backdrop = candidates.front();
+        std::vector<size_t> firstUncovered;
+        for (size_t i = 0; i < candidates.size() && i < backdropTriesAtMost && !found; ++i) {
+            std::vector<ColorSet> sets;
+            for (const ColorSet &colors : areaColors)
+                sets.push_back(without(colors, candidates[i]));
+            std::vector<size_t> uncovered;
+            found = findSubPalettes(sets, 4, i == 0 ? &uncovered : nullptr);
+            if (found)
+                backdrop = candidates[i];
+            else if (i == 0)
+                firstUncovered = std::move(uncovered);
+        }
+        if (!found) {
+            std::vector<ColorSet> rests;
+            for (const ColorSet &colors : areaColors)
+                rests.push_back(without(colors, backdrop));
+            return refused("four background sub-palettes of three colours and the universal background colour "
+                + colorNumberText(backdrop) + " cannot cover every 16 x 16 area: "
+                + (firstUncovered.empty() ? std::string("the areas need more colours together")
+                                          : areasText(firstUncovered, rests) + " would not fit"));
+        }
+        for (size_t p = 0; p < 4; ++p) {
+            subPalettes[p] = { backdrop, 0x0F, 0x0F, 0x0F };
+            if (p < found->size())
+                std::copy((*found)[p].begin(), (*found)[p].end(), subPalettes[p].begin() + 1);
+        }
+        for (size_t area = 0; area < areaColors.size(); ++area)
+            areaPalette[area] = std::max(0, subPaletteHolding(*found, without(areaColors[area], backdrop)));
+    }
+
+    ScreenConversion conversion;
+    conversion.screen.name = request.name;
+    conversion.screen.patternTable = request.patternTable & 1;
+    conversion.subPalettes = subPalettes;
+    const uint8_t backdrop = subPalettes[0][0];
+    for (int area = 0; area < areaColumns * areaRows; ++area)
+        conversion.screen.setSubPalette((area % areaColumns) * 2, (area / areaColumns) * 2, areaPalette[size_t(area)]);
+
+    // Each cell's colour indices, and the distinct tiles in the order they first appear.
+    std::map<TilePixels, int> distinct;
+    std::vector<const TilePixels *> order;
+    std::vector<int> cellTile(static_cast<size_t>(Screen::tileCount));
+    for (int row = 0; row < Screen::rows; ++row)
+        for (int column = 0; column < Screen::columns; ++column) {
+            const BackgroundSubPalette &palette
+                = subPalettes[size_t(areaPalette[size_t((row / 2) * areaColumns + column / 2)])];
+            TilePixels pixels {};
+            for (int y = 0; y < cellSide; ++y)
+                for (int x = 0; x < cellSide; ++x) {
+                    const uint8_t number
+                        = numbers[size_t((row * cellSide + y) * screenPictureWidth + column * cellSide + x)];
+                    uint8_t index = 0;
+                    if (number != backdropPixel && number != backdrop)
+                        index = uint8_t(std::find(palette.begin() + 1, palette.end(), number) - palette.begin());
+                    pixels[size_t(y * cellSide + x)] = index;
+                }
+            const auto [entry, added] = distinct.emplace(pixels, int(order.size()));
+            if (added)
+                order.push_back(&entry->first);
+            cellTile[size_t(row * Screen::columns + column)] = entry->second;
+        }
+    conversion.distinctTiles = int(order.size());
+
+    // Tiles already in the pattern table are used as they are; the others take unused blank tiles.
+    const int table = request.patternTable & 1;
+    const int tilesInTable = std::clamp(request.tilesInTable, 0, PatternTables::tilesPerTable);
+    std::map<TilePixels, int> existing;
+    std::vector<bool> blank(static_cast<size_t>(tilesInTable));
+    for (int tile = tilesInTable - 1; tile >= 0; --tile) {
+        TilePixels pixels;
+        const uint8_t *from = &request.patterns->pixels[size_t((table * PatternTables::tilesPerTable + tile) * 64)];
+        std::copy_n(from, 64, pixels.begin());
+        existing[pixels] = tile;
+        blank[size_t(tile)] = std::all_of(pixels.begin(), pixels.end(), [](uint8_t v) { return v == 0; });
+    }
+    std::vector<int> tileNumber(order.size(), -1);
+    std::bitset<256> taken = request.tilesInUse;
+    for (size_t i = 0; i < order.size(); ++i)
+        if (const auto found = existing.find(*order[i]); found != existing.end()) {
+            tileNumber[i] = found->second;
+            taken.set(size_t(found->second));
+            ++conversion.reusedTiles;
+        }
+    std::vector<int> free;
+    for (int tile = 0; tile < tilesInTable; ++tile)
+        if (blank[size_t(tile)] && !taken[size_t(tile)])
+            free.push_back(tile);
+    const size_t needed = order.size() - size_t(conversion.reusedTiles);
+    if (needed > free.size())
+        return refused("the picture needs " + std::to_string(needed) + " new tiles, and pattern table "
+            + std::to_string(table) + " has room for " + std::to_string(free.size())
+            + " (blank tiles that no screen uses)");
+    size_t next = 0;
+    for (size_t i = 0; i < order.size(); ++i)
+        if (tileNumber[i] < 0) {
+            tileNumber[i] = free[next++];
+            conversion.tileChanges.push_back({ tileNumber[i], *order[i] });
+        }
+    std::sort(conversion.tileChanges.begin(), conversion.tileChanges.end(),
+        [](const ScreenTileChange &a, const ScreenTileChange &b) { return a.tile < b.tile; });
+    for (int cell = 0; cell < Screen::tileCount; ++cell)
+        conversion.screen.tiles[size_t(cell)] = uint8_t(tileNumber[size_t(cellTile[size_t(cell)])]);
+    return { std::move(conversion), {} };
+}
+
+} // namespace mosavo

@@ -1,0 +1,90 @@
+#pragma once
+
+#include "core/PatternTables.h"
+#include "core/Screen.h"
+#include "palette/DisplayColors.h"
+
+#include <array>
+#include <bitset>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace mosavo {
+
+// Four colour numbers of a background sub-palette; colour 0 shows the universal background colour.
+using BackgroundSubPalette = std::array<uint8_t, 4>;
+using BackgroundSubPalettes = std::array<BackgroundSubPalette, 4>;
+
+// A picture to convert into a screen: RGBA8 (row 0 first, 4 bytes a pixel, red first, alpha last).
+struct ScreenPictureRequest
+{
+    std::span<const uint8_t> rgba;
+    int width = 0;
+    int height = 0;
+    // The colours the picture's pixels must match exactly, under emphasis 0-7.
+    const DisplayColors *displayColors = nullptr;
+    int emphasis = emphasisNone;
+    // The four background sub-palettes to use (colour 0 of the first is the universal background colour); without
+    // them the conversion finds four.
+    std::optional<BackgroundSubPalettes> subPalettes;
+    // The pattern table the screen reads (0 or 1), the 512 tiles of its bank, how many of the table's 256 tiles
+    // exist (a collection shorter than the bank has fewer) and the table's tiles that screens already use.
+    int patternTable = 0;
+    const PatternTables *patterns = nullptr;
+    int tilesInTable = PatternTables::tilesPerTable;
+    std::bitset<256> tilesInUse;
+    std::string name;
+};
+
+// A tile of the pattern table (0-255) the conversion writes, as 64 colour indices.
+struct ScreenTileChange
+{
+    int tile = 0;
+    std::array<uint8_t, 64> pixels {};
+
+    bool operator==(const ScreenTileChange &) const = default;
+};
+
+struct ScreenConversion
+{
+    Screen screen;
+    // Tiles to write before the screen shows right, in tile order.
+    std::vector<ScreenTileChange> tileChanges;
+    BackgroundSubPalettes subPalettes {};
+    // How many distinct tiles the picture holds, and how many of them were found already in the pattern table.
+    int distinctTiles = 0;
+    int reusedTiles = 0;
+};
+
+// The screen, or a text saying why there is none.
+struct ScreenConversionResult
+{
+    std::optional<ScreenConversion> conversion;
+    std::string error;
+
+    explicit operator bool() const { return conversion.has_value(); }
+};
+
+// The picture size a screen is made from.
+inline constexpr int screenPictureWidth = 256;
+inline constexpr int screenPictureHeight = 240;
+
+// Converts a 256 x 240 picture into a screen of the pattern table:
+// - every pixel's colour must be one of the display colours exactly (a fully transparent pixel is the universal
+//   background colour); else the first other pixel is named with its colour;
+// - every 16 x 16 area may use the universal background colour and at most three colours of one sub-palette; with
+//   sub-palettes given they are the ones, else four are found, the universal background colour being the colour
+//   that every area can share (the most used such colour that lets the rest be packed); else the areas that
+//   cannot be covered are named;
+// - each 8 x 8 cell becomes a tile; identical cells share one tile number; a cell identical to a tile of the pattern
+//   table uses that tile, the others take blank tiles that no screen uses, in tile order; more new tiles than those
+//   is refused with both counts.
+ScreenConversionResult convertScreenPicture(const ScreenPictureRequest &request);
+
+// "$0F"
+std::string colorNumberText(uint8_t number);
+
+} // namespace mosavo
