@@ -5,6 +5,7 @@
 #include "app/MosavoDocument.h"
 #include "app/ROMMenu.h"
 #include "app/RecentFiles.h"
+#include "app/SpriteActions.h"
 #include "app/TileSheetActions.h"
 #include "ui_MainMosavo.h"
 
@@ -98,6 +99,7 @@ MainMosavoWindow::MainMosavoWindow(MosavoDocument *document, QWidget *parent)
     if (document) {
         connectEditing();
         connectView();
+        SpriteActions::install(this);
     }
 }
 

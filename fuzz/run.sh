@@ -10,6 +10,7 @@ seconds=${1:-60}
 build_dir=${KESTOVA_FUZZ_BUILD_DIR:-$here/build-fuzz}
 jobs=${KESTOVA_FUZZ_JOBS:-2}
 targets=(fuzz_tile_data fuzz_palette_file fuzz_ines_header fuzz_document fuzz_document_records fuzz_rle)
+targets+=(fuzz_oam fuzz_graphics_records)
 
 cmake -S "$here" -B "$build_dir" -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DKESTOVA_FUZZ=ON >/dev/null
@@ -21,6 +22,9 @@ ctest --test-dir "$build_dir" --output-on-failure
 work="$build_dir/fuzz-run"
 rm -rf "$work"
 mkdir -p "$work"/corpus/{fuzz_tile_data,fuzz_palette_file,fuzz_ines_header,fuzz_document,fuzz_document_records,fuzz_rle}
+for t in fuzz_oam fuzz_graphics_records; do mkdir -p "$work/corpus/$t"; done
+# OAM: a sprite pattern bank from the sample behind an OAM and palette of its bytes.
+head -c 8640 "$here/data/sample.chr" >"$work/corpus/fuzz_oam/sample-bank.bin"
 data="$here/tests/data"
 for f in "$data"/chr/* "$data"/roms/* "$here"/data/sample.chr; do
     if [ "$(stat -c %s "$f")" -le 65552 ]; then cp "$f" "$work/corpus/fuzz_tile_data/"; fi
@@ -52,6 +56,8 @@ run_target() {
     fuzz_document_records) extra=(-max_len=4096) ;;
     fuzz_tile_data) extra=(-max_len=16400) ;;
     fuzz_rle) extra=(-max_len=2048) ;;
+    fuzz_oam) extra=(-max_len=8640) ;;
+    fuzz_graphics_records) extra=(-max_len=8192) ;;
     *) extra=(-max_len=256) ;;
     esac
     mkdir -p "$work/artifacts/$t"

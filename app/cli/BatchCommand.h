@@ -61,5 +61,6 @@ struct CommandFamily
 // The families, one file each.
 CommandFamily tileCommands();
 CommandFamily paletteCommands();
+CommandFamily spriteCommands();
 
 } // namespace kestova::cli

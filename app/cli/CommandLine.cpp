@@ -25,7 +25,7 @@ const CommandTable &commandTable()
 {
     static const CommandTable table = [] {
         CommandTable collected;
-        for (CommandFamily (*family)() : { tileCommands, paletteCommands }) {
+        for (CommandFamily (*family)() : { tileCommands, paletteCommands, spriteCommands }) {
             CommandFamily commands = family();
             collected.options.insert(collected.options.end(), commands.options.begin(), commands.options.end());
             for (BatchCommand &command : commands.commands) {

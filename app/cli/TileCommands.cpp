@@ -155,6 +155,12 @@ std::optional<QString> checkImportPng(const ParsedArguments &arguments)
         return QStringLiteral("--sub-palette picks a sub-palette of --palette, and there is none");
     if (arguments.has(atOption) && arguments.files.isEmpty())
         return QStringLiteral("--at places the tiles in FILE, and there is none");
+    if (const auto at = arguments.text(atOption)) {
+        bool ok = false;
+        const qlonglong tile = at->toLongLong(&ok, 10);
+        if (!ok || tile < 0 || tile > std::numeric_limits<int32_t>::max())
+            return QStringLiteral("--at must be a tile number, not '%1'").arg(*at);
+    }
     return std::nullopt;
 }
 
@@ -235,7 +241,8 @@ CommandFamily tileCommands()
         numberOption(columnsOption, QStringLiteral("a number 1-%1").arg(maximumColumns), 1, maximumColumns),
         flagOption(tallOption),
         textOption(outputOption, QStringLiteral("an output file")),
-        numberOption(atOption, QStringLiteral("a tile number"), 0, std::numeric_limits<int32_t>::max()),
+        // A tile number for --import-png, a position X,Y for the sprite commands: each command checks its own.
+        textOption(atOption, QStringLiteral("a tile number or a position X,Y")),
     };
     const QString anOutputFile = QStringLiteral("an output file");
 

@@ -1,0 +1,1106 @@
+#include "app/SpriteActions.h"
+
+#include "app/Alerts.h"
+#include "app/EditorViewController.h"
+#include "app/FilePanels.h"
+#include "app/FileIO.h"
+#include "app/MainMosavoWindow.h"
+#include "app/MosavoDocument.h"
+#include "app/SpriteImport.h"
+#include "app/SpritePictures.h"
+#include "sprite/AnimationPreview.h"
+#include "sprite/SpritePicture.h"
+#include "ui_MainMosavo.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QDockWidget>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QInputDialog>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QSpinBox>
+#include <QStatusBar>
+#include <QTableWidget>
+#include <QToolButton>
+#include <QUndoStack>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <climits>
+
+namespace kestova {
+
+using namespace mosavo;
+
+namespace {
+QToolButton *toolButton(QWidget *parent, const QString &name, const QString &text, const QString &tip)
+{
+    auto *button = new QToolButton(parent);
+    button->setObjectName(name);
+    button->setText(text);
+    button->setToolTip(tip);
+    button->setAutoRaise(false);
+    return button;
+}
+
+QString uniqueName(const std::vector<Metasprite> &metasprites, const QString &base)
+{
+    auto taken = [&](const QString &name) {
+        return std::any_of(metasprites.begin(), metasprites.end(),
+            [&](const Metasprite &m) { return QString::fromStdString(m.name) == name; });
+    };
+    if (!taken(base))
+        return base;
+    for (int n = 2;; ++n)
+        if (const QString name = QStringLiteral("%1_%2").arg(base).arg(n); !taken(name))
+            return name;
+}
+} // namespace
+
+SpriteActions::SpriteActions(MainMosavoWindow *window)
+    : QObject(window)
+    , window_(window)
+{
+    setObjectName(QStringLiteral("spriteActions"));
+    buildDock();
+    buildMenu();
+    EditorViewController *controller = window->editorViewController;
+    connect(&controller->undoStack(), &QUndoStack::indexChanged, this, [this] { refresh(); });
+    connect(controller, &EditorViewController::contentReloaded, this, [this] {
+        refresh();
+        // A document that has metasprites shows them.
+        if (const SettingsPtr s = settings(); s && !s->metasprites().empty() && !dock_->isVisible())
+            dock_->show();
+    });
+    connect(controller, &EditorViewController::colorsChanged, this, [this] { refresh(); });
+    refresh();
+}
+
+SpriteActions *SpriteActions::install(MainMosavoWindow *window)
+{
+    if (SpriteActions *existing = of(window))
+        return existing;
+    return new SpriteActions(window);
+}
+
+SpriteActions *SpriteActions::of(const MainMosavoWindow *window)
+{
+    return window ? window->findChild<SpriteActions *>(QStringLiteral("spriteActions"), Qt::FindDirectChildrenOnly)
+                  : nullptr;
+}
+
+SettingsPtr SpriteActions::settings() const
+{
+    if (!window_ || !window_->editorViewController)
+        return nullptr;
+    const SettingsPtr settings = window_->editorViewController->editorViewControllerSettings();
+    return settings && settings->tileData() ? settings : nullptr;
+}
+
+void SpriteActions::status(const QString &message) const
+{
+    if (window_)
+        window_->showStatus(message);
+}
+
+void SpriteActions::buildDock()
+{
+    dock_ = new QDockWidget(QStringLiteral("Sprites"), window_);
+    dock_->setObjectName(QStringLiteral("spritesDock"));
+    auto *content = new QWidget(dock_);
+    auto *layout = new QVBoxLayout(content);
+    layout->setContentsMargins(4, 4, 4, 4);
+
+    // The document's metasprites.
+    auto *listRow = new QHBoxLayout;
+    metaspriteList_ = new QListWidget(content);
+    metaspriteList_->setObjectName(QStringLiteral("metaspriteList"));
+    metaspriteList_->setMaximumHeight(96);
+    listRow->addWidget(metaspriteList_, 1);
+    auto *listButtons = new QVBoxLayout;
+    listButtons->setSpacing(2);
+    const std::tuple<const char *, const char *, const char *, std::function<void()>> listActions[] = {
+        { "metaspriteNew", "New", "A new, empty metasprite", [this] { newMetasprite(); } },
+        { "metaspriteDuplicate", "Duplicate", "A copy of the metasprite", [this] { duplicateMetasprite(); } },
+        { "metaspriteRename", "Rename", "Rename the metasprite", [this] {
+             bool ok = false;
+             const SettingsPtr s = settings();
+             if (!s || current_ < 0)
+                 return;
+             const QString name = QInputDialog::getText(dock_, QStringLiteral("Rename Metasprite"),
+                 QStringLiteral("Name:"), QLineEdit::Normal,
+                 QString::fromStdString(s->metasprites()[size_t(current_)].name), &ok);
+             if (ok)
+                 renameMetasprite(current_, name);
+         } },
+        { "metaspriteDelete", "Delete", "Delete the metasprite", [this] { deleteMetasprite(); } },
+        { "metaspriteUp", "Up", "Move the metasprite up the list", [this] { moveMetasprite(-1); } },
+        { "metaspriteDown", "Down", "Move the metasprite down the list", [this] { moveMetasprite(1); } },
+    };
+    auto *buttonGrid = new QGridLayout;
+    buttonGrid->setSpacing(2);
+    int slot = 0;
+    for (const auto &[name, text, tip, handler] : listActions) {
+        QToolButton *button = toolButton(content, QString::fromLatin1(name), QString::fromLatin1(text),
+                                         QString::fromLatin1(tip));
+        button->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+        connect(button, &QToolButton::clicked, this, handler);
+        buttonGrid->addWidget(button, slot / 2, slot % 2);
+        ++slot;
+    }
+    listButtons->addLayout(buttonGrid);
+    listButtons->addStretch();
+    listRow->addLayout(listButtons);
+    layout->addLayout(listRow);
+    connect(metaspriteList_, &QListWidget::currentRowChanged, this, [this](int row) {
+        if (!refreshing_)
+            setCurrentMetasprite(row);
+    });
+    connect(metaspriteList_, &QListWidget::itemChanged, this, [this](QListWidgetItem *item) {
+        if (!refreshing_)
+            renameMetasprite(metaspriteList_->row(item), item->text());
+    });
+
+    // Sprite tools.
+    auto *tools = new QHBoxLayout;
+    tools->setSpacing(2);
+    auto addTool = [&](const char *name, const QString &text, const QString &tip, auto handler, bool editsSprites) {
+        QToolButton *button = toolButton(content, QString::fromLatin1(name), text, tip);
+        connect(button, &QToolButton::clicked, this, handler);
+        tools->addWidget(button);
+        if (editsSprites)
+            spriteEditButtons_ << button;
+        return button;
+    };
+    addTool("spriteAdd", QStringLiteral("Add"), QStringLiteral("Add the tiles selected in the viewer as sprites"),
+        [this] { addSpritesFromSelection(); }, false);
+    addTool("spriteFlipH", QStringLiteral("Flip H"), QStringLiteral("Flip the selected sprites horizontally"),
+        [this] { flipSelected(true); }, true);
+    addTool("spriteFlipV", QStringLiteral("Flip V"), QStringLiteral("Flip the selected sprites vertically"),
+        [this] { flipSelected(false); }, true);
+    behindButton_ = addTool("spriteBehind", QStringLiteral("Behind"),
+        QStringLiteral("Show the selected sprites only where the background is colour 0"),
+        [this] { toggleSelectedBehindBackground(); }, true);
+    behindButton_->setCheckable(true);
+    addTool("spriteFront", QStringLiteral("Front"), QStringLiteral("Bring the selected sprites to the front"),
+        [this] { moveSelectedToFront(true); }, true);
+    addTool("spriteBack", QStringLiteral("Back"), QStringLiteral("Send the selected sprites to the back"),
+        [this] { moveSelectedToFront(false); }, true);
+    addTool("spriteDelete", QStringLiteral("Delete"), QStringLiteral("Delete the selected sprites (Delete)"),
+        [this] { deleteSelected(); }, true);
+    subPaletteChoice_ = new QComboBox(content);
+    subPaletteChoice_->setObjectName(QStringLiteral("spriteSubPalette"));
+    subPaletteChoice_->setToolTip(QStringLiteral("The sub-palette of the selected sprites"));
+    for (int p = 4; p < 8; ++p)
+        subPaletteChoice_->addItem(QStringLiteral("Palette %1").arg(p), p);
+    connect(subPaletteChoice_, &QComboBox::activated, this,
+        [this](int index) { setSelectedSubPalette(subPaletteChoice_->itemData(index).toInt()); });
+    spriteEditButtons_ << subPaletteChoice_;
+    tools->addWidget(subPaletteChoice_);
+    tools->addStretch();
+    layout->addLayout(tools);
+
+    // View and document choices.
+    auto *options = new QHBoxLayout;
+    options->setSpacing(4);
+    zoomChoice_ = new QComboBox(content);
+    zoomChoice_->setObjectName(QStringLiteral("spriteZoom"));
+    for (int z = MetaspriteEditor::minimumZoom; z <= MetaspriteEditor::maximumZoom; ++z)
+        zoomChoice_->addItem(QStringLiteral("%1x").arg(z), z);
+    connect(zoomChoice_, &QComboBox::activated, this,
+        [this](int index) { setZoom(zoomChoice_->itemData(index).toInt()); });
+    snapChoice_ = new QComboBox(content);
+    snapChoice_->setObjectName(QStringLiteral("spriteSnap"));
+    snapChoice_->addItem(QStringLiteral("Snap 1 px"), 1);
+    snapChoice_->addItem(QStringLiteral("Snap 8 px"), 8);
+    connect(snapChoice_, &QComboBox::activated, this,
+        [this](int index) { setSnap(snapChoice_->itemData(index).toInt()); });
+    backgroundChoice_ = new QComboBox(content);
+    backgroundChoice_->setObjectName(QStringLiteral("spriteBackground"));
+    backgroundChoice_->setToolTip(QStringLiteral("What the metasprite is drawn over"));
+    connect(backgroundChoice_, &QComboBox::activated, this,
+        [this](int index) { setBackgroundScreen(backgroundChoice_->itemData(index).toInt()); });
+    tallChoice_ = new QCheckBox(QStringLiteral("8x16"), content);
+    tallChoice_->setObjectName(QStringLiteral("spriteTall"));
+    tallChoice_->setToolTip(QStringLiteral("8x16 sprites for the whole document"));
+    connect(tallChoice_, &QCheckBox::clicked, this, [this](bool on) { setTallSprites(on); });
+    patternTableChoice_ = new QComboBox(content);
+    patternTableChoice_->setObjectName(QStringLiteral("spritePatternTable"));
+    patternTableChoice_->setToolTip(QStringLiteral("The pattern table 8x8 sprites read their tiles from"));
+    patternTableChoice_->addItem(QStringLiteral("Table 0"), 0);
+    patternTableChoice_->addItem(QStringLiteral("Table 1"), 1);
+    connect(patternTableChoice_, &QComboBox::activated, this,
+        [this](int index) { setSpritePatternTable(patternTableChoice_->itemData(index).toInt()); });
+    for (QWidget *widget : std::initializer_list<QWidget *> { zoomChoice_, snapChoice_, backgroundChoice_, tallChoice_,
+                                                             patternTableChoice_ })
+        options->addWidget(widget);
+    options->addStretch();
+    layout->addLayout(options);
+
+    // The editor.
+    editor_ = new MetaspriteEditor;
+    editor_->setObjectName(QStringLiteral("metaspriteEditor"));
+    editor_->setDelegate(this);
+    editor_->setZoom(2);
+    zoomChoice_->setCurrentIndex(0);
+    auto *scroll = new QScrollArea(content);
+    scroll->setObjectName(QStringLiteral("metaspriteScroll"));
+    scroll->setWidget(editor_);
+    scroll->setAlignment(Qt::AlignCenter);
+    layout->addWidget(scroll, 1);
+    connect(editor_, &MetaspriteEditor::selectionChanged, this, &SpriteActions::updateButtons);
+
+    // Animations.
+    auto *animationRow = new QHBoxLayout;
+    animationRow->setSpacing(2);
+    animationChoice_ = new QComboBox(content);
+    animationChoice_->setObjectName(QStringLiteral("animationChoice"));
+    connect(animationChoice_, &QComboBox::activated, this, [this](int index) { setCurrentAnimation(index); });
+    animationRow->addWidget(new QLabel(QStringLiteral("Animation"), content));
+    animationRow->addWidget(animationChoice_, 1);
+    auto addAnimationTool = [&](QBoxLayout *row, const char *name, const QString &text, const QString &tip,
+                                auto handler) {
+        QToolButton *button = toolButton(content, QString::fromLatin1(name), text, tip);
+        connect(button, &QToolButton::clicked, this, handler);
+        row->addWidget(button);
+        return button;
+    };
+    addAnimationTool(animationRow, "animationNew", QStringLiteral("New"), QStringLiteral("A new, empty animation"),
+        [this] { newAnimation(); });
+    addAnimationTool(animationRow, "animationDelete", QStringLiteral("Delete"), QStringLiteral("Delete the animation"),
+        [this] { deleteAnimation(); });
+    layout->addLayout(animationRow);
+
+    auto *framesRow = new QHBoxLayout;
+    frameList_ = new QListWidget(content);
+    frameList_->setObjectName(QStringLiteral("frameList"));
+    frameList_->setMaximumHeight(96);
+    framesRow->addWidget(frameList_, 1);
+    auto *frameButtons = new QVBoxLayout;
+    frameButtons->setSpacing(2);
+    addAnimationTool(frameButtons, "frameAdd", QStringLiteral("Add Frame"),
+        QStringLiteral("The shown metasprite as the animation's last frame"), [this] { addFrame(); });
+    durationChoice_ = new QSpinBox(content);
+    durationChoice_->setObjectName(QStringLiteral("frameDuration"));
+    durationChoice_->setRange(1, 65535);
+    durationChoice_->setSuffix(QStringLiteral(" / 60 s"));
+    durationChoice_->setToolTip(QStringLiteral("How long the frame shows, in frames of 1/60 s"));
+    connect(durationChoice_, &QSpinBox::editingFinished, this,
+        [this] { setFrameDuration(frameList_->currentRow(), durationChoice_->value()); });
+    frameButtons->addWidget(durationChoice_);
+    auto *frameMoves = new QHBoxLayout;
+    addAnimationTool(frameMoves, "frameRemove", QStringLiteral("Remove"), QStringLiteral("Remove the frame"),
+        [this] { removeFrame(frameList_->currentRow()); });
+    addAnimationTool(frameMoves, "frameUp", QStringLiteral("Up"), QStringLiteral("Move the frame earlier"),
+        [this] { moveFrame(frameList_->currentRow(), -1); });
+    addAnimationTool(frameMoves, "frameDown", QStringLiteral("Down"), QStringLiteral("Move the frame later"),
+        [this] { moveFrame(frameList_->currentRow(), 1); });
+    frameButtons->addLayout(frameMoves);
+    frameButtons->addStretch();
+    framesRow->addLayout(frameButtons);
+    connect(frameList_, &QListWidget::currentRowChanged, this, [this](int row) {
+        const SettingsPtr s = settings();
+        if (!s || currentAnimation_ < 0 || row < 0)
+            return;
+        const auto &frames = s->animations()[size_t(currentAnimation_)].frames;
+        if (size_t(row) < frames.size())
+            durationChoice_->setValue(frames[size_t(row)].duration);
+    });
+
+    preview_ = new AnimationPreview(content);
+    preview_->setObjectName(QStringLiteral("animationPreview"));
+    preview_->setMinimumSize(96, 96);
+    framesRow->addWidget(preview_);
+    auto *playButtons = new QVBoxLayout;
+    playButton_ = addAnimationTool(playButtons, "animationPlay", QStringLiteral("Play"),
+        QStringLiteral("Play or pause the animation"), [this] {
+            if (preview_->isPlaying())
+                preview_->pause();
+            else
+                preview_->play();
+            playButton_->setText(preview_->isPlaying() ? QStringLiteral("Pause") : QStringLiteral("Play"));
+        });
+    addAnimationTool(playButtons, "animationStep", QStringLiteral("Step"), QStringLiteral("Show the next frame"),
+        [this] { preview_->step(); });
+    playButtons->addStretch();
+    framesRow->addLayout(playButtons);
+    layout->addLayout(framesRow);
+
+    dock_->setWidget(content);
+    window_->addDockWidget(Qt::RightDockWidgetArea, dock_);
+    // Beside the screen editor, in tabs.
+    for (QDockWidget *other : window_->findChildren<QDockWidget *>())
+        if (other != dock_ && other->windowTitle() == QStringLiteral("Screens")) {
+            window_->tabifyDockWidget(other, dock_);
+            break;
+        }
+    dock_->hide();
+}
+
+void SpriteActions::buildMenu()
+{
+    menu_ = new QMenu(QStringLiteral("&Sprite"), window_);
+    menu_->setObjectName(QStringLiteral("menuSprite"));
+    QAction *show = dock_->toggleViewAction();
+    show->setText(QStringLiteral("Show &Sprites"));
+    show->setObjectName(QStringLiteral("actionShowSprites"));
+    show->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
+    menu_->addAction(show);
+    menu_->addSeparator();
+    auto add = [this](const char *name, const QString &text, auto handler, QKeySequence key = {}) {
+        QAction *action = menu_->addAction(text);
+        action->setObjectName(QString::fromLatin1(name));
+        if (!key.isEmpty())
+            action->setShortcut(key);
+        connect(action, &QAction::triggered, this, handler);
+        return action;
+    };
+    add("actionNewMetasprite", QStringLiteral("&New Metasprite"), [this] {
+        dock_->show();
+        newMetasprite();
+    });
+    add("actionAddSpritesFromSelection", QStringLiteral("&Add Sprites from Selection"), [this] {
+        dock_->show();
+        addSpritesFromSelection();
+    }, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_A));
+    add("actionImportSpritePicture", QStringLiteral("&Import Sprite Picture..."), [this] { chooseSpritePicture(); });
+    add("actionCheckLimits", QStringLiteral("Check &Limits..."), [this] { checkLimits(); });
+    QAction *help = window_->ui().menuHelp->menuAction();
+    window_->menuBar()->insertMenu(help, menu_);
+}
+
+SpriteStateCommand::Shown SpriteActions::shown() const
+{
+    return { current_, currentAnimation_, editor_->selection() };
+}
+
+void SpriteActions::push(const SpriteDocumentState &after, SpriteStateCommand::Shown shownAfter, const QString &text)
+{
+    const SettingsPtr s = settings();
+    if (!s)
+        return;
+    SpriteDocumentState before = SpriteDocumentState::of(*s);
+    if (before == after) {
+        if (shownAfter.metasprite != current_ || shownAfter.animation != currentAnimation_)
+            stateApplied(shownAfter.metasprite, shownAfter.animation, shownAfter.selection);
+        return;
+    }
+    window_->editorViewController->undoStack().push(
+        new SpriteStateCommand(this, s, std::move(before), shown(), after, std::move(shownAfter), text));
+}
+
+void SpriteActions::stateApplied(int metasprite, int animation, const std::vector<int> &selection)
+{
+    const SettingsPtr s = settings();
+    const int count = s ? int(s->metasprites().size()) : 0;
+    current_ = std::clamp(metasprite, count ? 0 : -1, count - 1);
+    const int animations = s ? int(s->animations().size()) : 0;
+    currentAnimation_ = std::clamp(animation, animations ? 0 : -1, animations - 1);
+    refresh();
+    editor_->setSelection(selection);
+}
+
+void SpriteActions::setCurrentMetasprite(int index)
+{
+    const SettingsPtr s = settings();
+    if (!s || index < 0 || index >= int(s->metasprites().size()) || index == current_)
+        return;
+    current_ = index;
+    editor_->setSelection({});
+    refresh();
+}
+
+void SpriteActions::setCurrentAnimation(int index)
+{
+    const SettingsPtr s = settings();
+    if (!s || index < 0 || index >= int(s->animations().size()))
+        return;
+    currentAnimation_ = index;
+    refresh();
+}
+
+int64_t SpriteActions::spriteBankFirstTile() const
+{
+    return window_ && window_->editorViewController ? window_->editorViewController->chrRomStartTile().value_or(0) : 0;
+}
+
+PatternTables SpriteActions::spritePatterns() const
+{
+    const SettingsPtr s = settings();
+    return s ? PatternTables::fromTiles(*s->tileData(), spriteBankFirstTile()) : PatternTables {};
+}
+
+PaletteBytes SpriteActions::paletteBytes() const
+{
+    PaletteBytes bytes {};
+    const SettingsPtr s = settings();
+    if (!s || !s->palettes())
+        return bytes;
+    const auto &palettes = *s->palettes();
+    for (size_t p = 0; p < palettes.size() && p < 8; ++p) {
+        if (!palettes[p])
+            continue;
+        const auto &entries = palettes[p]->palette();
+        for (size_t i = 0; i < entries.size() && i < 4; ++i)
+            bytes[p * 4 + i] = uint8_t(entries[i].colorCode & 0x3F);
+    }
+    return bytes;
+}
+
+void SpriteActions::refresh()
+{
+    const SettingsPtr s = settings();
+    if (!s)
+        return;
+    const int count = int(s->metasprites().size());
+    if (current_ >= count || (current_ < 0 && count > 0))
+        current_ = count - 1 < 0 ? -1 : std::clamp(current_, 0, count - 1);
+    const int animations = int(s->animations().size());
+    if (currentAnimation_ >= animations || (currentAnimation_ < 0 && animations > 0))
+        currentAnimation_ = animations ? std::clamp(currentAnimation_, 0, animations - 1) : -1;
+    if (backgroundScreen_ == -2)
+        backgroundScreen_ = s->screens().empty() ? -1 : 0;
+    if (backgroundScreen_ >= int(s->screens().size()))
+        backgroundScreen_ = -1;
+
+    editor_->setPatternTables(spritePatterns());
+    editor_->setPalette(paletteBytes());
+    editor_->setSpriteSettings({ s->tallSprites(), s->spritePatternTable() });
+    const std::optional<Screen> background
+        = backgroundScreen_ >= 0 ? std::optional<Screen>(s->screens()[size_t(backgroundScreen_)]) : std::nullopt;
+    if (background != std::nullopt || editor_->hasBackground())
+        editor_->setBackground(background);
+    editor_->setMetasprite(current_ >= 0 ? s->metasprites()[size_t(current_)] : Metasprite {});
+    refreshLists();
+    refreshPreview();
+    updateButtons();
+}
+
+void SpriteActions::refreshLists()
+{
+    const SettingsPtr s = settings();
+    refreshing_ = true;
+    metaspriteList_->clear();
+    for (const Metasprite &metasprite : s->metasprites()) {
+        auto *item = new QListWidgetItem(QString::fromStdString(metasprite.name), metaspriteList_);
+        item->setFlags(item->flags() | Qt::ItemIsEditable);
+        item->setToolTip(QStringLiteral("%1 sprites").arg(metasprite.sprites.size()));
+    }
+    metaspriteList_->setCurrentRow(current_);
+
+    backgroundChoice_->clear();
+    backgroundChoice_->addItem(QStringLiteral("Checkerboard"), -1);
+    for (size_t i = 0; i < s->screens().size(); ++i) {
+        const QString name = QString::fromStdString(s->screens()[i].name);
+        backgroundChoice_->addItem(name.isEmpty() ? QStringLiteral("Screen %1").arg(i) : name, int(i));
+    }
+    backgroundChoice_->setCurrentIndex(backgroundScreen_ + 1);
+    tallChoice_->setChecked(s->tallSprites());
+    patternTableChoice_->setCurrentIndex(s->spritePatternTable());
+    patternTableChoice_->setEnabled(!s->tallSprites());
+
+    animationChoice_->clear();
+    for (const Animation &animation : s->animations())
+        animationChoice_->addItem(QString::fromStdString(animation.name));
+    animationChoice_->setCurrentIndex(currentAnimation_);
+    const int frameRow = frameList_->currentRow();
+    frameList_->clear();
+    if (currentAnimation_ >= 0)
+        for (const AnimationFrame &frame : s->animations()[size_t(currentAnimation_)].frames) {
+            const QString name = frame.metasprite < int(s->metasprites().size())
+                ? QString::fromStdString(s->metasprites()[size_t(frame.metasprite)].name)
+                : QStringLiteral("?");
+            frameList_->addItem(QStringLiteral("%1  (%2/60 s)").arg(name).arg(frame.duration));
+        }
+    frameList_->setCurrentRow(std::min(frameRow, frameList_->count() - 1));
+    refreshing_ = false;
+}
+
+void SpriteActions::refreshPreview()
+{
+    const SettingsPtr s = settings();
+    std::vector<AnimationPreview::Frame> frames;
+    if (s && currentAnimation_ >= 0) {
+        const Animation &animation = s->animations()[size_t(currentAnimation_)];
+        const SpriteSettings spriteSettings { s->tallSprites(), s->spritePatternTable() };
+        // One canvas for every frame, holding all of them with their origins in one place.
+        std::vector<PlacedSprite> all;
+        for (const AnimationFrame &frame : animation.frames)
+            if (frame.metasprite >= 0 && frame.metasprite < int(s->metasprites().size())) {
+                const auto placed = placeMetasprite(s->metasprites()[size_t(frame.metasprite)], 0, 0);
+                all.insert(all.end(), placed.begin(), placed.end());
+            }
+        SpriteBox box = spriteBox(all, spriteSettings.height());
+        if (box.isEmpty())
+            box = { 0, 0, 8, 8 };
+        const PatternTables patterns = spritePatterns();
+        const PaletteBytes palette = paletteBytes();
+        for (const AnimationFrame &frame : animation.frames) {
+            FramePicture picture = FramePicture::filled(box.width, box.height, FramePicture::transparentColor);
+            if (frame.metasprite >= 0 && frame.metasprite < int(s->metasprites().size())) {
+                const auto placed = placeMetasprite(s->metasprites()[size_t(frame.metasprite)], -box.left, -box.top);
+                drawSprites(picture, patterns, placed, spriteSettings, palette);
+            }
+            frames.push_back({ framePictureImage(picture, 4), frame.duration });
+        }
+    }
+    const bool playing = preview_->isPlaying();
+    preview_->setFrames(std::move(frames));
+    if (playing)
+        preview_->play();
+}
+
+void SpriteActions::updateButtons()
+{
+    const SettingsPtr s = settings();
+    const std::vector<int> &selection = editor_->selection();
+    for (QWidget *widget : spriteEditButtons_)
+        widget->setEnabled(!selection.empty());
+    if (s && current_ >= 0 && !selection.empty()) {
+        const Metasprite &metasprite = s->metasprites()[size_t(current_)];
+        const MetaspriteSprite &first = metasprite.sprites[size_t(selection.front())];
+        subPaletteChoice_->setCurrentIndex(first.subPalette - 4);
+        behindButton_->setChecked(std::all_of(selection.begin(), selection.end(),
+            [&](int i) { return metasprite.sprites[size_t(i)].behindBackground; }));
+    } else {
+        behindButton_->setChecked(false);
+    }
+}
+
+bool SpriteActions::addMetasprite(const Metasprite &metasprite, const std::vector<int64_t> &tileNumbers,
+                                  const std::vector<MatrixPtr> &tiles, const QString &text)
+{
+    const SettingsPtr s = settings();
+    if (!s)
+        return false;
+    QUndoStack &stack = window_->editorViewController->undoStack();
+    stack.beginMacro(text);
+    if (!tileNumbers.empty())
+        window_->editorViewController->importTiles(tileNumbers, tiles, text);
+    SpriteDocumentState after = SpriteDocumentState::of(*s);
+    Metasprite added = metasprite;
+    if (added.name.empty())
+        added.name = uniqueName(after.metasprites, QStringLiteral("metasprite")).toStdString();
+    after.metasprites.push_back(std::move(added));
+    push(after, { int(after.metasprites.size()) - 1, currentAnimation_, {} }, text);
+    stack.endMacro();
+    dock_->show();
+    return true;
+}
+
+void SpriteActions::chooseSpritePicture()
+{
+    if (!settings())
+        return;
+    filePanels().chooseFileToOpen({ QStringLiteral("Import Sprite Picture"),
+                                      QStringLiteral("Pictures (*.png *.bmp *.gif);;All files (*)"), QString() },
+        [this](const QString &path) {
+            if (!path.isEmpty())
+                importSpritePicture(path);
+        });
+}
+
+bool SpriteActions::importSpritePicture(const QString &path)
+{
+    const SettingsPtr s = settings();
+    if (!s)
+        return false;
+    auto fail = [this, &path](const QString &reason) {
+        alerts().showError(FileError { path, reason }.describe(), window_);
+        return false;
+    };
+    auto picture = readPngPicture(path);
+    if (const auto *error = std::get_if<FileError>(&picture))
+        return fail(error->reason);
+    SpriteImportOptions options;
+    options.tall = s->metasprites().empty() ? tallChoice_->isChecked() : s->tallSprites();
+    options.name = QFileInfo(path).completeBaseName();
+    auto converted = convertSpriteImage(std::get<QImage>(picture), *s, options);
+    if (const auto *reason = std::get_if<QString>(&converted))
+        return fail(*reason);
+    const SpriteImport &import = std::get<SpriteImport>(converted);
+
+    // The sub-palettes as the import leaves them, worked out on a copy of the document.
+    const SettingsPtr copy = EditorViewControllerSettings::decode(s->encode());
+    if (!copy || !copy->tileData())
+        return fail(QStringLiteral("the document could not be copied for the import"));
+    applySpriteImport(*copy, import);
+
+    std::vector<int64_t> numbers;
+    std::vector<MatrixPtr> tiles;
+    for (const TileChange &change : import.tileChanges) {
+        MatrixPtr tile = Matrix::make(8, 8);
+        std::copy(change.pixels.begin(), change.pixels.end(), tile->cells().begin());
+        numbers.push_back(change.tile);
+        tiles.push_back(std::move(tile));
+    }
+    const QString text = QStringLiteral("Import Sprite Picture");
+    QUndoStack &stack = window_->editorViewController->undoStack();
+    stack.beginMacro(text);
+    if (copy->palettes())
+        window_->editorViewController->replacePalettes(*copy->palettes());
+    if (s->tallSprites() != import.tall)
+        setTallSprites(import.tall);
+    if (s->spritePatternTable() != import.spritePatternTable)
+        setSpritePatternTable(import.spritePatternTable);
+    addMetasprite(import.metasprite, numbers, tiles, text);
+    stack.endMacro();
+    status(QStringLiteral("Imported %1 as metasprite \"%2\" (%3 sprites, %4 new tiles)")
+               .arg(QFileInfo(path).fileName(), QString::fromStdString(import.metasprite.name))
+               .arg(import.metasprite.sprites.size())
+               .arg(import.tileChanges.size()));
+    return true;
+}
+
+void SpriteActions::newMetasprite()
+{
+    const SettingsPtr s = settings();
+    if (!s)
+        return;
+    Metasprite metasprite;
+    metasprite.name = uniqueName(s->metasprites(), QStringLiteral("metasprite")).toStdString();
+    addMetasprite(metasprite, {}, {}, QStringLiteral("New Metasprite"));
+}
+
+void SpriteActions::duplicateMetasprite()
+{
+    const SettingsPtr s = settings();
+    if (!s || current_ < 0)
+        return;
+    SpriteDocumentState after = SpriteDocumentState::of(*s);
+    Metasprite copy = after.metasprites[size_t(current_)];
+    copy.name = uniqueName(after.metasprites, QString::fromStdString(copy.name)).toStdString();
+    after.metasprites.insert(after.metasprites.begin() + current_ + 1, copy);
+    // Frames of the metasprites after it follow them down.
+    for (Animation &animation : after.animations)
+        for (AnimationFrame &frame : animation.frames)
+            if (frame.metasprite > current_)
+                ++frame.metasprite;
+    push(after, { current_ + 1, currentAnimation_, {} }, QStringLiteral("Duplicate Metasprite"));
+}
+
+bool SpriteActions::renameMetasprite(int index, const QString &name)
+{
+    const SettingsPtr s = settings();
+    const QString trimmed = name.trimmed();
+    if (!s || index < 0 || index >= int(s->metasprites().size()) || trimmed.isEmpty()) {
+        refreshLists();
+        return false;
+    }
+    SpriteDocumentState after = SpriteDocumentState::of(*s);
+    after.metasprites[size_t(index)].name = trimmed.toStdString();
+    push(after, { index, currentAnimation_, editor_->selection() }, QStringLiteral("Rename Metasprite"));
+    return true;
+}
+
+void SpriteActions::deleteMetasprite()
+{
+    const SettingsPtr s = settings();
+    if (!s || current_ < 0)
+        return;
+    SpriteDocumentState after = SpriteDocumentState::of(*s);
+    if (sprite_edits::deleteMetasprite(after, current_))
+        push(after, { std::min(current_, int(after.metasprites.size()) - 1), currentAnimation_, {} },
+            QStringLiteral("Delete Metasprite"));
+}
+
+void SpriteActions::moveMetasprite(int delta)
+{
+    const SettingsPtr s = settings();
+    if (!s || current_ < 0)
+        return;
+    SpriteDocumentState after = SpriteDocumentState::of(*s);
+    if (sprite_edits::swapMetasprites(after, current_, current_ + delta))
+        push(after, { current_ + delta, currentAnimation_, editor_->selection() }, QStringLiteral("Move Metasprite"));
+}
+
+bool SpriteActions::addSpritesFromSelection()
+{
+    const SettingsPtr s = settings();
+    if (!s)
+        return false;
+    const auto &rows = window_->ui().tileCollection->selectedTileIDs();
+    const bool tall = s->tallSprites();
+    const int table = s->spritePatternTable();
+    const int64_t first = spriteBankFirstTile();
+    const bool viewerTall = window_->editorViewController->viewerShowsSprites8x16();
+    // Sprites as (column, row) cells of the block, with their tile bytes.
+    struct Cell
+    {
+        int column, row;
+        uint8_t tile;
+    };
+    std::vector<Cell> cells;
+    for (size_t r = 0; r < rows.size(); ++r) {
+        // 8x16 sprites from a viewer showing 8x16 pairs take each pair of rows as one row of sprites.
+        if (tall && viewerTall && r % 2 == 1)
+            continue;
+        for (size_t c = 0; c < rows[r].size(); ++c) {
+            const int64_t number = rows[r][c];
+            if (number < 0)
+                continue;
+            const int64_t relative = number - first;
+            if (relative < 0 || relative >= PatternTables::tileCount) {
+                status(QStringLiteral("Tile %1 is outside the sprites' CHR bank (tiles %2-%3)")
+                           .arg(number)
+                           .arg(first)
+                           .arg(first + PatternTables::tileCount - 1));
+                return false;
+            }
+            const int inTable = int(relative % PatternTables::tilesPerTable);
+            const int ofTable = int(relative / PatternTables::tilesPerTable);
+            if (!tall && ofTable != table) {
+                status(QStringLiteral("Tile %1 is not in sprite pattern table %2 (tiles %3-%4)")
+                           .arg(number)
+                           .arg(table)
+                           .arg(first + table * PatternTables::tilesPerTable)
+                           .arg(first + table * PatternTables::tilesPerTable + 255));
+                return false;
+            }
+            const uint8_t tile = tall ? uint8_t((inTable & 0xFE) | ofTable) : uint8_t(inTable);
+            cells.push_back({ int(c), int(tall && viewerTall ? r / 2 : r), tile });
+        }
+    }
+    if (cells.empty()) {
+        status(QStringLiteral("Select tiles in the viewer to add them as sprites"));
+        return false;
+    }
+    SpriteDocumentState after = SpriteDocumentState::of(*s);
+    int index = current_;
+    if (index < 0) {
+        Metasprite metasprite;
+        metasprite.name = uniqueName(after.metasprites, QStringLiteral("metasprite")).toStdString();
+        after.metasprites.push_back(metasprite);
+        index = int(after.metasprites.size()) - 1;
+    }
+    Metasprite &metasprite = after.metasprites[size_t(index)];
+    // Right of what the metasprite has, top-aligned with it; at the origin when it is empty.
+    int left = 0, top = 0;
+    if (!metasprite.sprites.empty()) {
+        left = INT_MIN;
+        top = INT_MAX;
+        for (const MetaspriteSprite &sprite : metasprite.sprites) {
+            left = std::max(left, sprite.x + 8);
+            top = std::min(top, sprite.y);
+        }
+    }
+    const int height = tall ? 16 : 8;
+    const int currentSub = window_->editorViewController->currentSubPalette();
+    const int subPalette = currentSub >= 4 && currentSub <= 7 ? currentSub : 4;
+    std::vector<int> added;
+    for (const Cell &cell : cells) {
+        MetaspriteSprite sprite;
+        sprite.x = std::clamp(left + cell.column * 8, -128, 127);
+        sprite.y = std::clamp(top + cell.row * height, -128, 127);
+        sprite.tile = cell.tile;
+        sprite.subPalette = subPalette;
+        added.push_back(int(metasprite.sprites.size()));
+        metasprite.sprites.push_back(sprite);
+    }
+    dock_->show();
+    push(after, { index, currentAnimation_, added }, QStringLiteral("Add Sprites"));
+    return true;
+}
+
+void SpriteActions::moveSprites(MetaspriteEditor *, const std::vector<int> &sprites, int dx, int dy)
+{
+    const SettingsPtr s = settings();
+    if (!s || current_ < 0)
+        return;
+    SpriteDocumentState after = SpriteDocumentState::of(*s);
+    if (!sprite_edits::moveSprites(after.metasprites[size_t(current_)], sprites, dx, dy)) {
+        status(QStringLiteral("Sprites stay within -128 to 127 pixels of the origin"));
+        return;
+    }
+    push(after, { current_, currentAnimation_, sprites }, QStringLiteral("Move Sprites"));
+}
+
+void SpriteActions::deleteSprites(MetaspriteEditor *, const std::vector<int> &sprites)
+{
+    const SettingsPtr s = settings();
+    if (!s || current_ < 0)
+        return;
+    SpriteDocumentState after = SpriteDocumentState::of(*s);
+    if (sprite_edits::deleteSprites(after.metasprites[size_t(current_)], sprites))
+        push(after, { current_, currentAnimation_, {} }, QStringLiteral("Delete Sprites"));
+}
+
+void SpriteActions::flipSelected(bool horizontally)
+{
+    const SettingsPtr s = settings();
+    if (!s || current_ < 0)
+        return;
+    SpriteDocumentState after = SpriteDocumentState::of(*s);
+    if (sprite_edits::flipSprites(after.metasprites[size_t(current_)], editor_->selection(), horizontally,
+                                  s->tallSprites() ? 16 : 8))
+        push(after, shown(), horizontally ? QStringLiteral("Flip Sprites Horizontally")
+                                          : QStringLiteral("Flip Sprites Vertically"));
+}
+
+void SpriteActions::setSelectedSubPalette(int subPalette)
+{
+    const SettingsPtr s = settings();
+    if (!s || current_ < 0 || subPalette < 4 || subPalette > 7)
+        return;
+    SpriteDocumentState after = SpriteDocumentState::of(*s);
+    for (int i : editor_->selection())
+        after.metasprites[size_t(current_)].sprites[size_t(i)].subPalette = subPalette;
+    push(after, shown(), QStringLiteral("Sprite Sub-palette %1").arg(subPalette));
+}
+
+void SpriteActions::toggleSelectedBehindBackground()
+{
+    const SettingsPtr s = settings();
+    if (!s || current_ < 0 || editor_->selection().empty())
+        return;
+    SpriteDocumentState after = SpriteDocumentState::of(*s);
+    auto &sprites = after.metasprites[size_t(current_)].sprites;
+    const auto &selection = editor_->selection();
+    const bool allBehind
+        = std::all_of(selection.begin(), selection.end(), [&](int i) { return sprites[size_t(i)].behindBackground; });
+    for (int i : selection)
+        sprites[size_t(i)].behindBackground = !allBehind;
+    push(after, shown(), allBehind ? QStringLiteral("Sprites in Front of Background")
+                                   : QStringLiteral("Sprites Behind Background"));
+}
+
+void SpriteActions::moveSelectedToFront(bool front)
+{
+    const SettingsPtr s = settings();
+    if (!s || current_ < 0)
+        return;
+    SpriteDocumentState after = SpriteDocumentState::of(*s);
+    const std::vector<int> moved
+        = sprite_edits::reorderSprites(after.metasprites[size_t(current_)], editor_->selection(), front);
+    if (!moved.empty())
+        push(after, { current_, currentAnimation_, moved },
+            front ? QStringLiteral("Bring Sprites to Front") : QStringLiteral("Send Sprites to Back"));
+}
+
+void SpriteActions::deleteSelected()
+{
+    deleteSprites(editor_, editor_->selection());
+}
+
+void SpriteActions::setTallSprites(bool tall)
+{
+    const SettingsPtr s = settings();
+    if (!s)
+        return;
+    SpriteDocumentState after = SpriteDocumentState::of(*s);
+    after.tallSprites = tall;
+    push(after, shown(), tall ? QStringLiteral("8x16 Sprites") : QStringLiteral("8x8 Sprites"));
+}
+
+void SpriteActions::setSpritePatternTable(int table)
+{
+    const SettingsPtr s = settings();
+    if (!s)
+        return;
+    SpriteDocumentState after = SpriteDocumentState::of(*s);
+    after.spritePatternTable = table & 1;
+    push(after, shown(), QStringLiteral("Sprite Pattern Table %1").arg(table & 1));
+}
+
+void SpriteActions::newAnimation()
+{
+    const SettingsPtr s = settings();
+    if (!s)
+        return;
+    SpriteDocumentState after = SpriteDocumentState::of(*s);
+    after.animations.push_back({ QStringLiteral("animation_%1").arg(after.animations.size() + 1).toStdString(), {} });
+    push(after, { current_, int(after.animations.size()) - 1, editor_->selection() }, QStringLiteral("New Animation"));
+}
+
+void SpriteActions::deleteAnimation()
+{
+    const SettingsPtr s = settings();
+    if (!s || currentAnimation_ < 0)
+        return;
+    SpriteDocumentState after = SpriteDocumentState::of(*s);
+    after.animations.erase(after.animations.begin() + currentAnimation_);
+    push(after, { current_, std::min(currentAnimation_, int(after.animations.size()) - 1), editor_->selection() },
+        QStringLiteral("Delete Animation"));
+}
+
+void SpriteActions::addFrame()
+{
+    const SettingsPtr s = settings();
+    if (!s || current_ < 0) {
+        status(QStringLiteral("Make a metasprite first, then add it as a frame"));
+        return;
+    }
+    SpriteDocumentState after = SpriteDocumentState::of(*s);
+    int animation = currentAnimation_;
+    if (animation < 0) {
+        after.animations.push_back({ "animation_1", {} });
+        animation = int(after.animations.size()) - 1;
+    }
+    after.animations[size_t(animation)].frames.push_back({ current_, durationChoice_->value() });
+    push(after, { current_, animation, editor_->selection() }, QStringLiteral("Add Frame"));
+    frameList_->setCurrentRow(frameList_->count() - 1);
+}
+
+void SpriteActions::setFrameDuration(int frame, int duration)
+{
+    const SettingsPtr s = settings();
+    if (!s || currentAnimation_ < 0 || duration < 1 || duration > 65535)
+        return;
+    SpriteDocumentState after = SpriteDocumentState::of(*s);
+    auto &frames = after.animations[size_t(currentAnimation_)].frames;
+    if (frame < 0 || frame >= int(frames.size()))
+        return;
+    frames[size_t(frame)].duration = duration;
+    push(after, shown(), QStringLiteral("Frame Duration"));
+}
+
+void SpriteActions::removeFrame(int frame)
+{
+    const SettingsPtr s = settings();
+    if (!s || currentAnimation_ < 0)
+        return;
+    SpriteDocumentState after = SpriteDocumentState::of(*s);
+    auto &frames = after.animations[size_t(currentAnimation_)].frames;
+    if (frame < 0 || frame >= int(frames.size()))
+        return;
+    frames.erase(frames.begin() + frame);
+    push(after, shown(), QStringLiteral("Remove Frame"));
+}
+
+void SpriteActions::moveFrame(int frame, int delta)
+{
+    const SettingsPtr s = settings();
+    if (!s || currentAnimation_ < 0)
+        return;
+    SpriteDocumentState after = SpriteDocumentState::of(*s);
+    auto &frames = after.animations[size_t(currentAnimation_)].frames;
+    const int to = frame + delta;
+    if (frame < 0 || to < 0 || frame >= int(frames.size()) || to >= int(frames.size()))
+        return;
+    std::swap(frames[size_t(frame)], frames[size_t(to)]);
+    push(after, shown(), QStringLiteral("Move Frame"));
+    frameList_->setCurrentRow(to);
+}
+
+void SpriteActions::setZoom(int zoom)
+{
+    editor_->setZoom(zoom);
+    zoomChoice_->setCurrentIndex(editor_->zoom() - MetaspriteEditor::minimumZoom);
+}
+
+void SpriteActions::setSnap(int snap)
+{
+    editor_->setSnap(snap);
+    snapChoice_->setCurrentIndex(editor_->snap() == 8 ? 1 : 0);
+}
+
+void SpriteActions::setBackgroundScreen(int screen)
+{
+    const SettingsPtr s = settings();
+    backgroundScreen_ = s && screen >= 0 && screen < int(s->screens().size()) ? screen : -1;
+    editor_->setBackground(backgroundScreen_ >= 0 ? std::optional<Screen>(s->screens()[size_t(backgroundScreen_)])
+                                                  : std::nullopt);
+    backgroundChoice_->setCurrentIndex(backgroundScreen_ + 1);
+}
+
+QDialog *SpriteActions::checkLimits()
+{
+    const SettingsPtr s = settings();
+    if (!s)
+        return nullptr;
+    if (s->metasprites().empty()) {
+        status(QStringLiteral("The document has no metasprites to check"));
+        return nullptr;
+    }
+    auto *dialog = new QDialog(window_);
+    dialog->setObjectName(QStringLiteral("checkLimitsDialog"));
+    dialog->setWindowTitle(QStringLiteral("Check Limits"));
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    auto *layout = new QVBoxLayout(dialog);
+    layout->addWidget(new QLabel(
+        QStringLiteral("Metasprites placed together on a screen, in OAM order (the first row's sprites first):"),
+        dialog));
+    auto *table = new QTableWidget(0, 3, dialog);
+    table->setObjectName(QStringLiteral("placements"));
+    table->setHorizontalHeaderLabels({ QStringLiteral("Metasprite"), QStringLiteral("X"), QStringLiteral("Y") });
+    table->verticalHeader()->hide();
+    table->horizontalHeader()->setStretchLastSection(true);
+    layout->addWidget(table);
+    auto *report = new QPlainTextEdit(dialog);
+    report->setObjectName(QStringLiteral("limitsReport"));
+    report->setReadOnly(true);
+    report->setMinimumHeight(140);
+
+    const std::vector<Metasprite> metasprites = s->metasprites();
+    const int spriteHeight = s->tallSprites() ? 16 : 8;
+    auto update = [table, report, metasprites, spriteHeight] {
+        std::vector<MetaspritePlacement> placements;
+        for (int row = 0; row < table->rowCount(); ++row) {
+            auto *choice = qobject_cast<QComboBox *>(table->cellWidget(row, 0));
+            auto *x = qobject_cast<QSpinBox *>(table->cellWidget(row, 1));
+            auto *y = qobject_cast<QSpinBox *>(table->cellWidget(row, 2));
+            if (choice && x && y)
+                placements.push_back({ choice->currentIndex(), x->value(), y->value() });
+        }
+        report->setPlainText(QString::fromStdString(spriteLimitsReport(metasprites, placements, spriteHeight)));
+    };
+    auto addRow = [table, metasprites, update](int metasprite, int x, int y) {
+        const int row = table->rowCount();
+        table->insertRow(row);
+        auto *choice = new QComboBox(table);
+        for (const Metasprite &m : metasprites)
+            choice->addItem(QString::fromStdString(m.name));
+        choice->setCurrentIndex(metasprite);
+        auto *xs = new QSpinBox(table);
+        xs->setRange(-128, 383);
+        xs->setValue(x);
+        auto *ys = new QSpinBox(table);
+        ys->setRange(-128, 367);
+        ys->setValue(y);
+        table->setCellWidget(row, 0, choice);
+        table->setCellWidget(row, 1, xs);
+        table->setCellWidget(row, 2, ys);
+        QObject::connect(choice, &QComboBox::currentIndexChanged, table, update);
+        QObject::connect(xs, &QSpinBox::valueChanged, table, update);
+        QObject::connect(ys, &QSpinBox::valueChanged, table, update);
+        update();
+    };
+    auto *buttons = new QHBoxLayout;
+    auto *add = new QPushButton(QStringLiteral("Add Placement"), dialog);
+    add->setObjectName(QStringLiteral("addPlacement"));
+    auto *remove = new QPushButton(QStringLiteral("Remove Placement"), dialog);
+    remove->setObjectName(QStringLiteral("removePlacement"));
+    connect(add, &QPushButton::clicked, dialog, [this, addRow] {
+        addRow(std::max(current_, 0), editor_->originX(), editor_->originY());
+    });
+    connect(remove, &QPushButton::clicked, dialog, [table, update] {
+        if (table->rowCount() > 0) {
+            table->removeRow(table->currentRow() >= 0 ? table->currentRow() : table->rowCount() - 1);
+            update();
+        }
+    });
+    buttons->addWidget(add);
+    buttons->addWidget(remove);
+    buttons->addStretch();
+    layout->addLayout(buttons);
+    layout->addWidget(report);
+    auto *close = new QDialogButtonBox(QDialogButtonBox::Close, dialog);
+    connect(close, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
+    layout->addWidget(close);
+    addRow(std::max(current_, 0), editor_->originX(), editor_->originY());
+    dialog->resize(560, 420);
+    dialog->open();
+    return dialog;
+}
+
+} // namespace kestova

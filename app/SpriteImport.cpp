@@ -1,0 +1,172 @@
+#include "app/SpriteImport.h"
+
+#include "app/SpritePictures.h"
+#include "core/Matrix.h"
+#include "palette/NESPalette.h"
+#include "palette/PaletteFactory.h"
+
+namespace kestova {
+
+namespace {
+
+constexpr size_t spriteSubPaletteBase = 4;
+constexpr size_t subPaletteCount = 8;
+
+// The colours a sub-palette of the document holds, without drawing random ones for a palette that has none.
+std::optional<std::vector<mosavo::ColorEntry>> storedColors(const mosavo::PalettePtr &palette)
+{
+    if (!palette)
+        return std::nullopt;
+    if (const auto nes = std::dynamic_pointer_cast<mosavo::NESPalette>(palette); nes && !nes->hasColors())
+        return std::nullopt;
+    return palette->palette();
+}
+
+} // namespace
+
+std::optional<uint8_t> documentBackdrop(const EditorViewControllerSettings &document)
+{
+    const auto &palettes = document.palettes();
+    if (!palettes || palettes->empty())
+        return std::nullopt;
+    const auto colors = storedColors(palettes->front());
+    if (!colors || colors->empty() || colors->front().colorCode < 0 || colors->front().colorCode > 0x3F)
+        return std::nullopt;
+    return uint8_t(colors->front().colorCode);
+}
+
+std::variant<SpriteImport, QString> convertSpriteImage(
+    const QImage &image, const EditorViewControllerSettings &document, const SpriteImportOptions &options)
+{
+    if (!document.metasprites().empty() && document.tallSprites() != options.tall)
+        return document.tallSprites()
+            ? QStringLiteral("the document's metasprites are made of 8x16 sprites, so the picture must be read as "
+                             "8x16 sprites too")
+            : QStringLiteral("the document's metasprites are made of 8x8 sprites, so the picture must be read as "
+                             "8x8 sprites too");
+    const mosavo::TileDataPtr &tiles = document.tileData();
+    if (!tiles)
+        return QStringLiteral("the document holds no tiles");
+
+    const int table = options.spritePatternTable.value_or(document.spritePatternTable()) & 1;
+    mosavo::SpriteConversionSettings settings;
+    settings.tall = options.tall;
+    settings.originX = options.originX;
+    settings.originY = options.originY;
+    settings.patternTable = table;
+    settings.name = options.name.isEmpty()
+        ? QStringLiteral("Metasprite %1").arg(document.metasprites().size() + 1).toStdString()
+        : options.name.toStdString();
+    settings.universalBackground
+        = options.palette ? std::optional<uint8_t>((*options.palette)[0] & 0x3F) : documentBackdrop(document);
+    settings.displayColors = &mosavo::currentDisplayColors();
+    settings.emphasis = mosavo::currentDisplayEmphasis();
+    if (options.palette) {
+        std::vector<mosavo::SubPaletteColors> given;
+        for (size_t k = spriteSubPaletteBase; k < subPaletteCount; ++k)
+            given.push_back({ uint8_t((*options.palette)[k * 4 + 1] & 0x3F),
+                uint8_t((*options.palette)[k * 4 + 2] & 0x3F), uint8_t((*options.palette)[k * 4 + 3] & 0x3F) });
+        settings.subPalettes = std::move(given);
+    }
+
+    // Tiles the document does not have are never free.
+    std::bitset<256> inUse
+        = mosavo::spriteTableTilesInUse(document.screens(), document.metasprites(), document.tallSprites(), table);
+    const int64_t count = tiles->totalNumberTiles();
+    for (int t = 0; t < mosavo::PatternTables::tilesPerTable; ++t)
+        if (table * mosavo::PatternTables::tilesPerTable + t >= count)
+            inUse.set(size_t(t));
+
+    const std::vector<uint8_t> pixels = rgbaPixels(image);
+    const mosavo::RgbaPicture picture { image.width(), image.height(), pixels };
+    auto conversion
+        = mosavo::convertSpritePicture(picture, mosavo::PatternTables::fromTiles(*tiles, 0), inUse, settings);
+    if (!conversion)
+        return QString::fromStdString(conversion.error);
+    SpriteImport import;
+    import.metasprite = std::move(*conversion.metasprite);
+    import.tileChanges = std::move(conversion.tileChanges);
+    import.subPalettes = std::move(conversion.subPalettes);
+    import.backdrop = settings.universalBackground.value_or(0x0F);
+    import.spritePatternTable = table;
+    import.tall = options.tall;
+    return import;
+}
+
+SpriteImportUndo applySpriteImport(EditorViewControllerSettings &document, const SpriteImport &import)
+{
+    SpriteImportUndo undo;
+    undo.spritePatternTable = document.spritePatternTable();
+    undo.tall = document.tallSprites();
+    if (document.palettes())
+        undo.paletteCount = document.palettes()->size();
+
+    mosavo::TileList &tiles = document.tileData()->matrices();
+    for (const mosavo::TileChange &change : import.tileChanges) {
+        if (change.tile < 0 || size_t(change.tile) >= tiles.size())
+            continue;
+        mosavo::MatrixPtr &tile = tiles[size_t(change.tile)];
+        if (!tile || tile->rows() != 8 || tile->columns() != 8)
+            tile = mosavo::Matrix::make(8, 8);
+        mosavo::TileChange before { change.tile, {} };
+        for (size_t i = 0; i < change.pixels.size(); ++i) {
+            before.pixels[i] = uint8_t(tile->cells()[i]);
+            tile->cells()[i] = change.pixels[i];
+        }
+        undo.tiles.push_back(before);
+    }
+
+    auto palettes = document.palettes().value_or(std::vector<mosavo::PalettePtr> {});
+    while (palettes.size() < subPaletteCount)
+        palettes.push_back(std::make_shared<mosavo::NESPalette>());
+    for (size_t k = 0; k < import.subPalettes.size() && spriteSubPaletteBase + k < subPaletteCount; ++k) {
+        mosavo::PalettePtr &palette = palettes[spriteSubPaletteBase + k];
+        if (!palette)
+            palette = std::make_shared<mosavo::NESPalette>();
+        const auto stored = storedColors(palette);
+        int64_t backdrop = import.backdrop;
+        if (stored && !stored->empty() && stored->front().colorCode >= 0 && stored->front().colorCode <= 0x3F)
+            backdrop = stored->front().colorCode;
+        const auto &colors = import.subPalettes[k];
+        const auto made = mosavo::NESPalette::fromData({ uint8_t(backdrop), colors[0], colors[1], colors[2] });
+        if (!made)
+            continue;
+        undo.palettes.emplace_back(spriteSubPaletteBase + k, stored);
+        palette->setPalette(made->palette());
+    }
+    document.setPalettes(std::move(palettes));
+    document.metasprites().push_back(import.metasprite);
+    document.setSpritePatternTable(import.spritePatternTable);
+    document.setTallSprites(import.tall);
+    return undo;
+}
+
+void undoSpriteImport(EditorViewControllerSettings &document, const SpriteImportUndo &undo)
+{
+    if (!document.metasprites().empty())
+        document.metasprites().pop_back();
+    document.setSpritePatternTable(undo.spritePatternTable);
+    document.setTallSprites(undo.tall);
+    mosavo::TileList &tiles = document.tileData()->matrices();
+    for (auto change = undo.tiles.rbegin(); change != undo.tiles.rend(); ++change)
+        if (change->tile >= 0 && size_t(change->tile) < tiles.size() && tiles[size_t(change->tile)])
+            for (size_t i = 0; i < change->pixels.size(); ++i)
+                tiles[size_t(change->tile)]->cells()[i] = change->pixels[i];
+    auto palettes = document.palettes().value_or(std::vector<mosavo::PalettePtr> {});
+    for (const auto &[index, colors] : undo.palettes) {
+        if (index >= palettes.size())
+            continue;
+        if (colors)
+            palettes[index]->setPalette(*colors);
+        else
+            palettes[index] = std::make_shared<mosavo::NESPalette>();
+    }
+    if (!undo.paletteCount)
+        document.setPalettes(std::nullopt);
+    else {
+        palettes.resize(std::min(palettes.size(), *undo.paletteCount));
+        document.setPalettes(std::move(palettes));
+    }
+}
+
+} // namespace kestova

@@ -1,0 +1,89 @@
+#include "app/SpritePictures.h"
+
+#include <QBuffer>
+#include <QImageReader>
+#include <QImageWriter>
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+
+namespace kestova {
+
+namespace {
+constexpr std::array<uint8_t, 8> pngSignature = { 0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n' };
+} // namespace
+
+std::vector<uint8_t> rgbaPixels(const QImage &image)
+{
+    const QImage rgba = image.convertToFormat(QImage::Format_RGBA8888);
+    const size_t rowBytes = size_t(rgba.width()) * 4;
+    std::vector<uint8_t> pixels(rowBytes * size_t(rgba.height()));
+    for (int y = 0; y < rgba.height(); ++y)
+        std::memcpy(pixels.data() + size_t(y) * rowBytes, rgba.constScanLine(y), rowBytes);
+    return pixels;
+}
+
+std::variant<QImage, QString> pngPicture(const mosavo::Bytes &png)
+{
+    if (png.size() < pngSignature.size() || !std::equal(pngSignature.begin(), pngSignature.end(), png.begin()))
+        return QStringLiteral("not a PNG picture (%1 bytes without the PNG signature)").arg(png.size());
+    QByteArray data = QByteArray::fromRawData(reinterpret_cast<const char *>(png.data()), qsizetype(png.size()));
+    QBuffer buffer(&data);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer, "png");
+    const QSize size = reader.size();
+    if (!size.isValid() || size.isEmpty())
+        return QStringLiteral("cannot be read as PNG (%1)").arg(reader.errorString());
+    if (size.width() > maximumSpritePictureSide || size.height() > maximumSpritePictureSide)
+        return QStringLiteral("the picture is %1x%2 pixels; a sprite picture may be at most %3 pixels a side")
+            .arg(size.width())
+            .arg(size.height())
+            .arg(maximumSpritePictureSide);
+    QImage image;
+    if (!reader.read(&image) || image.isNull())
+        return QStringLiteral("cannot be read as PNG (%1)").arg(reader.errorString());
+    if (image.size() != size)
+        return QStringLiteral("cannot be read as PNG (its size changed while it was read)");
+    return image;
+}
+
+std::variant<QImage, FileError> readPngPicture(const QString &path)
+{
+    const ReadResult read = readWholeFile(path);
+    if (read.error)
+        return *read.error;
+    auto picture = pngPicture(read.bytes);
+    if (auto *reason = std::get_if<QString>(&picture))
+        return FileError { path, *reason };
+    return std::get<QImage>(std::move(picture));
+}
+
+QImage framePictureImage(const mosavo::FramePicture &picture, const mosavo::DisplayColors &colors, int emphasis)
+{
+    QImage image(picture.width, picture.height, QImage::Format_ARGB32);
+    for (int y = 0; y < picture.height; ++y) {
+        auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
+        for (int x = 0; x < picture.width; ++x) {
+            const uint8_t color = picture.at(x, y);
+            line[x] = color == mosavo::FramePicture::transparentColor
+                ? qRgba(0, 0, 0, 0)
+                : QRgb(0xFF000000u | colors.rgb24(color, emphasis));
+        }
+    }
+    return image;
+}
+
+std::optional<FileError> writeFramePicturePng(
+    const QString &path, const mosavo::FramePicture &picture, const mosavo::DisplayColors &colors, int emphasis)
+{
+    const QImage image = framePictureImage(picture, colors, emphasis);
+    return writeFileAtomically(path, [&image](QIODevice &device) -> std::optional<QString> {
+        QImageWriter writer(&device, "png");
+        if (!writer.write(image))
+            return QStringLiteral("cannot be written as PNG (%1)").arg(writer.errorString());
+        return std::nullopt;
+    });
+}
+
+} // namespace kestova

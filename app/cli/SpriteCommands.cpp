@@ -1,0 +1,408 @@
+#include "app/cli/BatchCommand.h"
+#include "app/cli/BatchIO.h"
+#include "app/cli/PaletteCommands.h"
+
+#include "app/SpriteImport.h"
+#include "app/SpritePictures.h"
+#include "convert/MetaspriteExport.h"
+#include "palette/NESPalette.h"
+#include "palette/PaletteFactory.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QTextStream>
+
+#include <limits>
+
+namespace kestova::cli {
+
+namespace {
+
+const QString outputOption = QStringLiteral("--output");
+const QString tallOption = QStringLiteral("--tall");
+const QString atOption = QStringLiteral("--at");
+const QString originOption = QStringLiteral("--origin");
+const QString nameOption = QStringLiteral("--name");
+const QString spriteTableOption = QStringLiteral("--sprite-table");
+const QString asmOption = QStringLiteral("--asm");
+const QString cOption = QStringLiteral("--c");
+const QString metaspriteOption = QStringLiteral("--metasprite");
+const QString canvasOption = QStringLiteral("--canvas");
+
+// The farthest a picture position (--origin, --at of a picture) may lie from 0, and the largest --canvas side.
+constexpr int positionLimit = maximumSpritePictureSide;
+
+const QString notADocument
+    = QStringLiteral("is not a Kestova document (only a document holds metasprites; an iNES ROM image or CHR data has "
+                     "none)");
+
+struct Pair
+{
+    int first = 0;
+    int second = 0;
+};
+
+// "X,Y" (or "WxH" with separator 'x') of whole numbers lowest..highest.
+std::optional<Pair> parsePair(const QString &text, QChar separator, int lowest, int highest)
+{
+    const QStringList parts = text.split(separator);
+    if (parts.size() != 2)
+        return std::nullopt;
+    bool okFirst = false, okSecond = false;
+    const int first = parts[0].trimmed().toInt(&okFirst, 10);
+    const int second = parts[1].trimmed().toInt(&okSecond, 10);
+    if (!okFirst || !okSecond || first < lowest || first > highest || second < lowest || second > highest)
+        return std::nullopt;
+    return Pair { first, second };
+}
+
+// A position option's rule broken, or nothing.
+std::optional<QString> checkPosition(const ParsedArguments &arguments, const QString &option, int lowest, int highest)
+{
+    const auto value = arguments.text(option);
+    if (value && !parsePair(*value, u',', lowest, highest))
+        return QStringLiteral("%1 must be X,Y, two whole numbers %2..%3, not '%4'")
+            .arg(option)
+            .arg(lowest)
+            .arg(highest)
+            .arg(*value);
+    return std::nullopt;
+}
+
+Pair position(const ParsedArguments &arguments, const QString &option, Pair fallback = {})
+{
+    const auto value = arguments.text(option);
+    return value
+        ? parsePair(*value, u',', std::numeric_limits<int>::min(), std::numeric_limits<int>::max()).value_or(fallback)
+        : fallback;
+}
+
+// The document FILE, or the failure reported (the exit status).
+std::variant<SettingsPtr, int> readDocument(const QString &path, QTextStream &err)
+{
+    auto read = readInput(path, notADocument);
+    if (auto *error = std::get_if<FileError>(&read))
+        return reportFailure(err, *error);
+    return std::get<Input>(read).document;
+}
+
+// The metasprite --metasprite names (default 0), or the failure reported.
+std::variant<const mosavo::Metasprite *, int> chosenMetasprite(const ParsedArguments &arguments, const QString &path,
+    const EditorViewControllerSettings &document, QTextStream &err)
+{
+    const auto &metasprites = document.metasprites();
+    const int64_t index = arguments.number(metaspriteOption).value_or(0);
+    if (metasprites.empty())
+        return reportFailure(err, { path, QStringLiteral("holds no metasprites") });
+    if (index >= int64_t(metasprites.size()))
+        return reportFailure(err,
+            { path,
+                QStringLiteral("holds %1 metasprites (0-%2), so there is no metasprite %3")
+                    .arg(metasprites.size())
+                    .arg(metasprites.size() - 1)
+                    .arg(index) });
+    return &metasprites[size_t(index)];
+}
+
+// The 32 colour numbers a document's sub-palettes give the renderer; colours a sub-palette lacks are the viewer's
+// greys (0x30, 0x10, 0x00, 0x0F for colour 0-3).
+mosavo::PaletteBytes documentPaletteBytes(const EditorViewControllerSettings &document)
+{
+    constexpr uint8_t greys[4] = { 0x30, 0x10, 0x00, 0x0F };
+    mosavo::PaletteBytes bytes {};
+    for (size_t i = 0; i < bytes.size(); ++i)
+        bytes[i] = greys[i % 4];
+    const auto &palettes = document.palettes();
+    if (!palettes)
+        return bytes;
+    for (size_t k = 0; k < palettes->size() && k < 8; ++k) {
+        const auto &palette = (*palettes)[k];
+        if (!palette)
+            continue;
+        if (const auto nes = std::dynamic_pointer_cast<mosavo::NESPalette>(palette); nes && !nes->hasColors())
+            continue;
+        const auto &entries = palette->palette();
+        for (size_t c = 0; c < 4 && c < entries.size(); ++c)
+            if (entries[c].colorCode >= 0 && entries[c].colorCode <= 0x3F)
+                bytes[k * 4 + c] = uint8_t(entries[c].colorCode);
+    }
+    return bytes;
+}
+
+// A 32-byte palette file of colour numbers, or why not.
+std::variant<mosavo::PaletteBytes, FileError> readPaletteFile(const QString &path)
+{
+    const ReadResult read = readWholeFile(path);
+    if (read.error)
+        return *read.error;
+    const mosavo::Bytes &bytes = read.bytes;
+    if (bytes.size() == 16)
+        return FileError { path,
+            QStringLiteral("holds the background half of a palette (16 bytes, sub-palettes 0-3); sprites take "
+                           "sub-palettes 4-7 of a 32-byte palette file") };
+    if (bytes.size() != mosavo::PaletteFactory::paletteFileSize)
+        return FileError { path,
+            QStringLiteral("not a palette file (%1 bytes; a palette file holds 32 colour numbers 0x00-0x3F)")
+                .arg(bytes.size()) };
+    mosavo::PaletteBytes palette {};
+    for (size_t i = 0; i < bytes.size(); ++i) {
+        if (bytes[i] > 0x3F)
+            return FileError { path,
+                QStringLiteral("not a palette file (byte %1 is 0x%2; colour numbers are 0x00-0x3F)")
+                    .arg(i)
+                    .arg(QString::number(bytes[i], 16).toUpper()) };
+        palette[i] = bytes[i];
+    }
+    return palette;
+}
+
+std::optional<QString> checkImportSpritePng(const ParsedArguments &arguments)
+{
+    if (!arguments.has(outputOption))
+        return QStringLiteral("--import-sprite-png needs --output DOC.kestova");
+    return checkPosition(arguments, originOption, -positionLimit, positionLimit);
+}
+
+// --import-sprite-png IN.png --output DOC.kestova [--palette PAL] [--tall] [--origin X,Y] [--name NAME]
+// [--sprite-table 0|1] [FILE]
+int runImportSpritePng(const ParsedArguments &arguments, BatchStreams &streams)
+{
+    QTextStream &err = streams.err;
+    const QString &picturePath = arguments.commandValue;
+    auto picture = readPngPicture(picturePath);
+    if (auto *error = std::get_if<FileError>(&picture))
+        return reportFailure(err, *error);
+
+    SpriteImportOptions options;
+    if (const auto palette = arguments.text(paletteOption)) {
+        auto read = readPaletteFile(*palette);
+        if (auto *error = std::get_if<FileError>(&read))
+            return reportFailure(err, *error);
+        options.palette = std::get<mosavo::PaletteBytes>(read);
+    }
+    options.tall = arguments.has(tallOption);
+    const Pair origin = position(arguments, originOption);
+    options.originX = origin.first;
+    options.originY = origin.second;
+    options.name = arguments.text(nameOption).value_or(QFileInfo(picturePath).completeBaseName());
+    if (const auto table = arguments.text(spriteTableOption))
+        options.spritePatternTable = table->toInt();
+
+    SettingsPtr document;
+    if (arguments.files.isEmpty()) {
+        document = EditorViewControllerSettings::emptyConsoleObject(mosavo::ConsoleType::nes);
+    } else {
+        const QString &path = arguments.files.front();
+        auto read = readInput(path);
+        if (auto *error = std::get_if<FileError>(&read))
+            return reportFailure(err, *error);
+        Input &input = std::get<Input>(read);
+        document = input.document;
+        if (!document) {
+            // Tiles from a file start in readable colours, as the window opens them.
+            document = std::make_shared<EditorViewControllerSettings>();
+            document->setTileData(input.tiles);
+            document->setIsRomData(bool(input.tiles->header()));
+            document->setIsCHRData(!input.tiles->header());
+            document->setPalettes(mosavo::PaletteFactory::readable());
+            document->setSourceFile(QFileInfo(path).absoluteFilePath().toStdString());
+        }
+    }
+
+    auto converted = convertSpriteImage(std::get<QImage>(picture), *document, options);
+    if (auto *reason = std::get_if<QString>(&converted))
+        return reportFailure(err, { picturePath, *reason });
+    applySpriteImport(*document, std::get<SpriteImport>(converted));
+    const auto bytes = document->documentBytes();
+    if (!bytes)
+        return reportFailure(err, { arguments.files.value(0, picturePath), QStringLiteral("holds no tiles") });
+    return writeOutput(err, *arguments.text(outputOption), *bytes);
+}
+
+std::optional<QString> checkExportMetasprites(const ParsedArguments &arguments)
+{
+    const auto asmName = arguments.text(asmOption);
+    const auto cName = arguments.text(cOption);
+    if (asmName && cName)
+        return QStringLiteral("--asm and --c cannot be combined");
+    if (asmName || cName) {
+        const auto language = asmName ? mosavo::SourceLanguage::ca65 : mosavo::SourceLanguage::c;
+        if (const auto error = mosavo::sourceNameError((asmName ? *asmName : *cName).toStdString(), language))
+            return QStringLiteral("%1: %2").arg(asmName ? asmOption : cOption, QString::fromStdString(*error));
+    }
+    return std::nullopt;
+}
+
+// --export-metasprites OUT [--asm NAME | --c NAME] DOC
+int runExportMetasprites(const ParsedArguments &arguments, BatchStreams &streams)
+{
+    const QString &path = arguments.files.front();
+    auto read = readDocument(path, streams.err);
+    if (const int *status = std::get_if<int>(&read))
+        return *status;
+    const auto &metasprites = std::get<SettingsPtr>(read)->metasprites();
+    if (metasprites.empty())
+        return reportFailure(streams.err, { path, QStringLiteral("holds no metasprites") });
+    const auto asmName = arguments.text(asmOption);
+    const auto cName = arguments.text(cOption);
+    if (!asmName && !cName) {
+        std::string why;
+        const auto bytes = mosavo::metaspriteTablesBinary(metasprites, &why);
+        if (!bytes)
+            return reportFailure(streams.err, { path, QString::fromStdString(why) });
+        return writeOutput(streams.err, arguments.commandValue, *bytes);
+    }
+    const auto source = mosavo::metaspriteTablesSource((asmName ? *asmName : *cName).toStdString(), metasprites,
+        asmName ? mosavo::SourceLanguage::ca65 : mosavo::SourceLanguage::c);
+    if (!source)
+        return reportFailure(streams.err, { path, QString::fromStdString(source.error) });
+    return writeOutput(streams.err, arguments.commandValue, mosavo::Bytes(source.text->begin(), source.text->end()));
+}
+
+std::optional<QString> checkExportMetaspritePng(const ParsedArguments &arguments)
+{
+    if (const auto canvas = arguments.text(canvasOption); canvas && !parsePair(*canvas, u'x', 1, positionLimit))
+        return QStringLiteral("--canvas must be WxH, two whole numbers 1..%1, not '%2'")
+            .arg(positionLimit)
+            .arg(*canvas);
+    return checkPosition(arguments, atOption, -positionLimit, positionLimit);
+}
+
+// --export-metasprite-png OUT.png [--metasprite N] [--canvas WxH] [--at X,Y] DOC
+int runExportMetaspritePng(const ParsedArguments &arguments, BatchStreams &streams)
+{
+    const QString &path = arguments.files.front();
+    auto read = readDocument(path, streams.err);
+    if (const int *status = std::get_if<int>(&read))
+        return *status;
+    const EditorViewControllerSettings &document = *std::get<SettingsPtr>(read);
+    auto chosen = chosenMetasprite(arguments, path, document, streams.err);
+    if (const int *status = std::get_if<int>(&chosen))
+        return *status;
+    const mosavo::Metasprite &metasprite = *std::get<const mosavo::Metasprite *>(chosen);
+
+    const mosavo::SpriteSettings settings { document.tallSprites(), document.spritePatternTable() };
+    const mosavo::SpriteBounds bounds = mosavo::metaspriteBounds(metasprite, settings.height());
+    const auto canvasText = arguments.text(canvasOption);
+    const Pair canvas
+        = canvasText ? *parsePair(*canvasText, u'x', 1, positionLimit) : Pair { bounds.width, bounds.height };
+    if (canvas.first == 0 || canvas.second == 0)
+        return reportFailure(streams.err,
+            { path,
+                QStringLiteral("metasprite %1 (\"%2\") has no sprites, so it has no box to draw; give --canvas WxH")
+                    .arg(arguments.number(metaspriteOption).value_or(0))
+                    .arg(QString::fromStdString(metasprite.name)) });
+    const Pair origin = position(arguments, atOption, { -bounds.left, -bounds.top });
+    const auto patterns = mosavo::PatternTables::fromTiles(*document.tileData(), 0);
+    const mosavo::FramePicture picture = mosavo::metaspritePicture(patterns, metasprite, settings,
+        documentPaletteBytes(document), canvas.first, canvas.second, origin.first, origin.second);
+    const auto error = writeFramePicturePng(
+        arguments.commandValue, picture, mosavo::currentDisplayColors(), mosavo::currentDisplayEmphasis());
+    return error ? reportFailure(streams.err, *error) : exitSuccess;
+}
+
+std::optional<QString> checkExportOam(const ParsedArguments &arguments)
+{
+    if (!arguments.has(atOption))
+        return QStringLiteral("--export-oam needs --at X,Y, where the metasprite's origin goes on the screen");
+    return checkPosition(arguments, atOption, 0, 255);
+}
+
+// --export-oam OUT [--metasprite N] --at X,Y DOC
+int runExportOam(const ParsedArguments &arguments, BatchStreams &streams)
+{
+    const QString &path = arguments.files.front();
+    auto read = readDocument(path, streams.err);
+    if (const int *status = std::get_if<int>(&read))
+        return *status;
+    auto chosen = chosenMetasprite(arguments, path, *std::get<SettingsPtr>(read), streams.err);
+    if (const int *status = std::get_if<int>(&chosen))
+        return *status;
+    const Pair at = position(arguments, atOption);
+    const auto oam = mosavo::oamBytes(*std::get<const mosavo::Metasprite *>(chosen), at.first, at.second);
+    return writeOutput(streams.err, arguments.commandValue, mosavo::Bytes(oam.begin(), oam.end()));
+}
+
+} // namespace
+
+CommandFamily spriteCommands()
+{
+    CommandFamily family;
+    family.options = {
+        textOption(originOption, QStringLiteral("a position X,Y")),
+        textOption(nameOption, QStringLiteral("a name")),
+        choiceOption(
+            spriteTableOption, QStringLiteral("a pattern table, 0 or 1"), { QStringLiteral("0"), QStringLiteral("1") }),
+        textOption(asmOption, QStringLiteral("a label name")),
+        textOption(cOption, QStringLiteral("an array name")),
+        numberOption(metaspriteOption, QStringLiteral("a metasprite number"), 0, std::numeric_limits<int32_t>::max()),
+        textOption(canvasOption, QStringLiteral("a size WxH")),
+    };
+    const QString anOutputFile = QStringLiteral("an output file");
+
+    BatchCommand &importSprite = family.add(
+        textOption(QStringLiteral("--import-sprite-png"), QStringLiteral("a PNG picture")), runImportSpritePng);
+    importSprite.accepts = { outputOption, paletteOption, tallOption, originOption, nameOption, spriteTableOption };
+    importSprite.file = FileArgument::optional;
+    importSprite.check = checkImportSpritePng;
+    importSprite.synopsis = QStringLiteral("--import-sprite-png IN.png --output DOC.kestova [--palette PAL] [--tall] "
+                                           "[--origin X,Y] [--name NAME] [--sprite-table 0|1] [FILE]");
+    importSprite.help = QStringLiteral(
+        "  --import-sprite-png IN.png\n"
+        "                        make a metasprite of a picture and write the document DOC: FILE's content (a new\n"
+        "                        document of 512 blank tiles without FILE) and the metasprite. The picture is cut\n"
+        "                        into 8x8 cells from its top left; cells with nothing drawn (alpha 0, or the\n"
+        "                        universal background colour) are skipped, every other becomes a sprite. Colours\n"
+        "                        must be display colours exactly, at most three a cell, of one sprite sub-palette.\n"
+        "                        A cell equal to a tile of the sprite pattern table, or to one flipped, reuses it;\n"
+        "                        others take blank tiles no screen or metasprite uses. The sub-palettes found (or\n"
+        "                        given) become the document's sub-palettes 4-7\n"
+        "    --output DOC        the document written\n"
+        "    --palette PAL       a 32-byte palette file whose sub-palettes 4-7 the picture must use; its byte 0 is\n"
+        "                        the universal background colour (without it, the document's sub-palette 0 colour 0)\n"
+        "    --tall              8x16 sprites: cells of 8x16, each a pair of tiles\n"
+        "    --origin X,Y        the picture position that becomes the metasprite's origin (default 0,0)\n"
+        "    --name NAME         the metasprite's name (default: the picture's file name without its extension)\n"
+        "    --sprite-table 0|1  the sprite pattern table (default: the document's, 1 unless it says otherwise)\n");
+
+    BatchCommand &exportTables
+        = family.add(textOption(QStringLiteral("--export-metasprites"), anOutputFile), runExportMetasprites);
+    exportTables.accepts = { asmOption, cOption };
+    exportTables.check = checkExportMetasprites;
+    exportTables.synopsis = QStringLiteral("--export-metasprites OUT [--asm NAME | --c NAME] DOC");
+    exportTables.help = QStringLiteral(
+        "  --export-metasprites OUT\n"
+        "                        write the document's metasprite tables one after another: for each sprite x\n"
+        "                        offset, y offset, tile, attributes (one byte each), then the byte 128\n"
+        "    --asm NAME          as ca65 source: a label NAME_N for each metasprite and NAME, a table of their\n"
+        "                        addresses\n"
+        "    --c NAME            as C source: an array NAME_N for each metasprite and NAME, an array of pointers\n");
+
+    BatchCommand &exportPicture
+        = family.add(textOption(QStringLiteral("--export-metasprite-png"), anOutputFile), runExportMetaspritePng);
+    exportPicture.accepts = { metaspriteOption, canvasOption, atOption };
+    exportPicture.check = checkExportMetaspritePng;
+    exportPicture.synopsis
+        = QStringLiteral("--export-metasprite-png OUT.png [--metasprite N] [--canvas WxH] [--at X,Y] DOC");
+    exportPicture.help = QStringLiteral(
+        "  --export-metasprite-png OUT.png\n"
+        "                        draw a metasprite as the NES does (at most eight sprites on a line) on a\n"
+        "                        transparent canvas\n"
+        "    --metasprite N      the metasprite, counted from 0 (default 0)\n"
+        "    --canvas WxH        the canvas size (default: the metasprite's bounding box)\n"
+        "    --at X,Y            where its origin goes on the canvas (default: the top left of the box)\n");
+
+    BatchCommand &exportOam = family.add(textOption(QStringLiteral("--export-oam"), anOutputFile), runExportOam);
+    exportOam.accepts = { metaspriteOption, atOption };
+    exportOam.check = checkExportOam;
+    exportOam.synopsis = QStringLiteral("--export-oam OUT [--metasprite N] --at X,Y DOC");
+    exportOam.help = QStringLiteral(
+        "  --export-oam OUT      write 256 bytes of OAM: the metasprite's sprites first, in its order, at\n"
+        "                        Y = y + offset, X = x + offset (sprites off the screen left out); every other\n"
+        "                        entry Y = $FF\n"
+        "    --at X,Y            where the metasprite's origin goes, 0-255 each\n");
+    return family;
+}
+
+} // namespace kestova::cli

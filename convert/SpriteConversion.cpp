@@ -1,0 +1,285 @@
+#include "convert/SpriteConversion.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <set>
+
+namespace mosavo {
+
+namespace {
+
+constexpr int cellWidth = 8;
+constexpr int offsetLowest = -128;
+constexpr int offsetHighest = 127;
+// A pixel that is empty in the picture.
+constexpr int emptyPixel = -1;
+
+std::string hexColor(uint8_t number)
+{
+    char text[8];
+    std::snprintf(text, sizeof text, "$%02X", unsigned(number));
+    return text;
+}
+
+std::string colorList(const std::set<uint8_t> &colors)
+{
+    std::string text;
+    for (const uint8_t color : colors)
+        text += (text.empty() ? "" : ", ") + hexColor(color);
+    return text;
+}
+
+// One cell of the picture: where it starts and the colour number of each pixel (emptyPixel where nothing is drawn).
+struct Cell
+{
+    int x = 0;
+    int y = 0;
+    std::vector<int> colors;
+    std::set<uint8_t> colorSet;
+};
+
+// The colour indices 0-3 of one cell (or of a tile or pair of the bank), 8 wide, 8 or 16 tall.
+using CellIndices = std::vector<uint8_t>;
+
+CellIndices flipped(const CellIndices &cell, int height, bool horizontally, bool vertically)
+{
+    CellIndices out(cell.size());
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < cellWidth; ++x)
+            out[size_t(y * cellWidth + x)]
+                = cell[size_t((vertically ? height - 1 - y : y) * cellWidth + (horizontally ? cellWidth - 1 - x : x))];
+    return out;
+}
+
+// The bank's tiles in the sprite pattern table as units a cell can match: tiles (8x8) or even-odd pairs (8x16).
+class TableUnits
+{
+public:
+    TableUnits(const PatternTables &bank, int table, bool tall)
+        : bank_(bank)
+        , base_((table & 1) * PatternTables::tilesPerTable)
+        , tall_(tall)
+    { }
+
+    int count() const { return tall_ ? PatternTables::tilesPerTable / 2 : PatternTables::tilesPerTable; }
+    int height() const { return tall_ ? 16 : 8; }
+    // The bank tile of the unit's top (or only) tile.
+    int firstTile(int unit) const { return base_ + (tall_ ? unit * 2 : unit); }
+    int tileCount() const { return tall_ ? 2 : 1; }
+    // The sprite's tile byte.
+    uint8_t tileByte(int unit) const { return tall_ ? uint8_t(unit * 2 | (base_ ? 1 : 0)) : uint8_t(unit); }
+    // The first unit tile (0-255 within the table) for in-use checks.
+    int tableTile(int unit) const { return tall_ ? unit * 2 : unit; }
+
+    CellIndices pixels(int unit) const
+    {
+        CellIndices out(size_t(cellWidth * height()));
+        for (int y = 0; y < height(); ++y)
+            for (int x = 0; x < cellWidth; ++x)
+                out[size_t(y * cellWidth + x)] = bank_.pixel(firstTile(unit) + y / 8, x, y % 8);
+        return out;
+    }
+
+    void write(int unit, const CellIndices &cell, std::vector<TileChange> &changes)
+    {
+        for (int half = 0; half < tileCount(); ++half) {
+            TileChange change;
+            change.tile = firstTile(unit) + half;
+            std::copy_n(cell.begin() + half * 64, 64, change.pixels.begin());
+            std::copy(change.pixels.begin(), change.pixels.end(), bank_.pixels.begin() + change.tile * 64);
+            changes.push_back(change);
+        }
+    }
+
+    bool blank(int unit) const
+    {
+        const auto start = bank_.pixels.begin() + firstTile(unit) * 64;
+        return std::all_of(start, start + 64 * tileCount(), [](uint8_t value) { return value == 0; });
+    }
+
+private:
+    PatternTables bank_;
+    int base_;
+    bool tall_;
+};
+
+std::string cellName(const Cell &cell, bool tall)
+{
+    return std::string(tall ? "the 8x16" : "the 8x8") + " cell at pixel (" + std::to_string(cell.x) + ", "
+        + std::to_string(cell.y) + ")";
+}
+
+SpriteConversion refused(std::string reason)
+{
+    SpriteConversion result;
+    result.error = std::move(reason);
+    return result;
+}
+
+} // namespace
+
+SpriteConversion convertSpritePicture(const RgbaPicture &picture, const PatternTables &bank,
+    const std::bitset<256> &tilesInUse, const SpriteConversionSettings &settings)
+{
+    const DisplayColors &display = settings.displayColors ? *settings.displayColors : currentDisplayColors();
+    const int emphasis = settings.emphasis;
+    const int height = settings.tall ? 16 : 8;
+    if (picture.width <= 0 || picture.height <= 0
+        || picture.pixels.size() < size_t(picture.width) * size_t(picture.height) * 4)
+        return refused("the picture has no pixels");
+    const bool hasBackdrop = settings.universalBackground.has_value();
+    const Rgb8 backdrop = hasBackdrop ? display.rgb(*settings.universalBackground, emphasis) : Rgb8 {};
+
+    // The cells with something drawn, in reading order.
+    std::vector<Cell> cells;
+    for (int top = 0; top < picture.height; top += height)
+        for (int left = 0; left < picture.width; left += cellWidth) {
+            Cell cell { left, top, std::vector<int>(size_t(cellWidth * height), emptyPixel), {} };
+            for (int y = top; y < std::min(top + height, picture.height); ++y)
+                for (int x = left; x < std::min(left + cellWidth, picture.width); ++x) {
+                    const uint8_t *p = &picture.pixels[(size_t(y) * size_t(picture.width) + size_t(x)) * 4];
+                    if (p[3] == 0)
+                        continue;
+                    const Rgb8 rgb { p[0], p[1], p[2] };
+                    char hex[8];
+                    std::snprintf(hex, sizeof hex, "#%02X%02X%02X", unsigned(p[0]), unsigned(p[1]), unsigned(p[2]));
+                    const std::string where = "pixel (" + std::to_string(x) + ", " + std::to_string(y) + ")";
+                    if (p[3] != 255)
+                        return refused(where + " is partly transparent (alpha " + std::to_string(p[3])
+                            + "); a pixel must be transparent (alpha 0) or opaque");
+                    if (hasBackdrop && rgb == backdrop)
+                        continue;
+                    const auto number = display.colorNumberOf(rgb, emphasis);
+                    if (!number)
+                        return refused(where + " is " + hex + ", which is none of the 64 display colours");
+                    cell.colors[size_t((y - top) * cellWidth + (x - left))] = *number;
+                    cell.colorSet.insert(*number);
+                }
+            if (!cell.colorSet.empty())
+                cells.push_back(std::move(cell));
+        }
+    if (cells.empty())
+        return refused("the picture has nothing drawn in it (every pixel is transparent"
+            + std::string(hasBackdrop ? " or the universal background colour" : "") + ")");
+
+    for (const Cell &cell : cells) {
+        if (cell.colorSet.size() > 3)
+            return refused(cellName(cell, settings.tall) + " has " + std::to_string(cell.colorSet.size()) + " colours ("
+                + colorList(cell.colorSet) + "); a sprite shows at most three besides transparent");
+        const int dx = cell.x - settings.originX;
+        const int dy = cell.y - settings.originY;
+        if (dx < offsetLowest || dx > offsetHighest || dy < offsetLowest || dy > offsetHighest)
+            return refused(cellName(cell, settings.tall) + " lies at offset (" + std::to_string(dx) + ", "
+                + std::to_string(dy) + ") from the origin (" + std::to_string(settings.originX) + ", "
+                + std::to_string(settings.originY) + "); offsets must be -128..127");
+    }
+
+    std::vector<SubPaletteColors> palettes;
+    if (settings.subPalettes) {
+        palettes = *settings.subPalettes;
+        for (const Cell &cell : cells)
+            if (subPaletteHolding(palettes, cell.colorSet) < 0)
+                return refused(cellName(cell, settings.tall) + " has the colours " + colorList(cell.colorSet)
+                    + ", which no one of the sprite sub-palettes 4-7 holds");
+    } else {
+        std::vector<std::set<uint8_t>> sets;
+        for (const Cell &cell : cells)
+            sets.push_back(cell.colorSet);
+        std::vector<size_t> uncovered;
+        const auto found = findSubPalettes(sets, 4, &uncovered);
+        if (!found) {
+            const Cell &first = cells[uncovered.empty() ? 0 : uncovered.front()];
+            return refused("the cells' colours do not fit in four sprite sub-palettes of three colours; "
+                + cellName(first, settings.tall) + " (" + colorList(first.colorSet) + ") is the first that does not");
+        }
+        palettes = *found;
+    }
+
+    TableUnits units(bank, settings.patternTable, settings.tall);
+    std::vector<int> freeUnits;
+    for (int unit = 0; unit < units.count(); ++unit) {
+        bool used = false;
+        for (int t = 0; t < units.tileCount(); ++t)
+            used = used || tilesInUse.test(size_t(units.tableTile(unit) + t));
+        if (!used && units.blank(unit))
+            freeUnits.push_back(unit);
+    }
+
+    SpriteConversion result;
+    Metasprite metasprite;
+    metasprite.name = settings.name;
+    std::vector<CellIndices> unplaced; // new cells beyond the free units, counted for the refusal
+    size_t nextFree = 0;
+    for (const Cell &cell : cells) {
+        const int subPalette = subPaletteHolding(palettes, cell.colorSet);
+        const SubPaletteColors &colors = palettes[size_t(subPalette)];
+        CellIndices indices(cell.colors.size(), 0);
+        for (size_t i = 0; i < cell.colors.size(); ++i)
+            if (cell.colors[i] != emptyPixel)
+                indices[i]
+                    = uint8_t(1 + (std::find(colors.begin(), colors.end(), uint8_t(cell.colors[i])) - colors.begin()));
+
+        MetaspriteSprite sprite;
+        sprite.x = cell.x - settings.originX;
+        sprite.y = cell.y - settings.originY;
+        sprite.subPalette = 4 + subPalette;
+        bool matched = false;
+        // An unflipped match anywhere first, then horizontal, vertical and both.
+        for (int flips = 0; flips < 4 && !matched; ++flips) {
+            const CellIndices wanted = flipped(indices, height, flips & 1, flips & 2);
+            for (int unit = 0; unit < units.count() && !matched; ++unit)
+                if (units.pixels(unit) == wanted) {
+                    matched = true;
+                    sprite.tile = units.tileByte(unit);
+                    sprite.flipHorizontally = flips & 1;
+                    sprite.flipVertically = flips & 2;
+                }
+        }
+        if (!matched) {
+            if (nextFree < freeUnits.size()) {
+                const int unit = freeUnits[nextFree++];
+                units.write(unit, indices, result.tileChanges);
+                sprite.tile = units.tileByte(unit);
+            } else {
+                bool seen = false;
+                for (int flips = 0; flips < 4 && !seen; ++flips)
+                    seen = std::find(unplaced.begin(), unplaced.end(), flipped(indices, height, flips & 1, flips & 2))
+                        != unplaced.end();
+                if (!seen)
+                    unplaced.push_back(indices);
+            }
+        }
+        metasprite.sprites.push_back(sprite);
+    }
+    if (!unplaced.empty()) {
+        const size_t needed = freeUnits.size() + unplaced.size();
+        const std::string table = "pattern table " + std::to_string(settings.patternTable & 1);
+        if (settings.tall)
+            return refused("the picture needs " + std::to_string(needed) + " new pairs of tiles, and " + table
+                + " has only " + std::to_string(freeUnits.size())
+                + " pairs of blank tiles (an even tile and the next) that no screen or metasprite uses");
+        return refused("the picture needs " + std::to_string(needed) + " new tiles, and " + table + " has only "
+            + std::to_string(freeUnits.size()) + " blank tiles that no screen or metasprite uses");
+    }
+    result.metasprite = std::move(metasprite);
+    result.subPalettes = std::move(palettes);
+    return result;
+}
+
+std::bitset<256> spriteTableTilesInUse(
+    const std::vector<Screen> &screens, const std::vector<Metasprite> &metasprites, bool tall, int table)
+{
+    std::bitset<256> used = tilesUsedByScreens(screens, table & 1);
+    for (const Metasprite &metasprite : metasprites)
+        for (const MetaspriteSprite &sprite : metasprite.sprites) {
+            if (!tall) {
+                used.set(sprite.tile);
+            } else if ((sprite.tile & 1) == (table & 1)) {
+                used.set(size_t(sprite.tile & 0xFE));
+                used.set(size_t((sprite.tile & 0xFE) + 1));
+            }
+        }
+    return used;
+}
+
+} // namespace mosavo

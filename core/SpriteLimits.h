@@ -1,0 +1,41 @@
+#pragma once
+
+#include "core/FrameRenderer.h"
+#include "core/Metasprite.h"
+
+#include <string>
+#include <vector>
+
+namespace mosavo {
+
+// A metasprite of a document (its position in the list) with its origin at x, y of the frame.
+struct MetaspritePlacement
+{
+    int metasprite = 0;
+    int x = 0;
+    int y = 0;
+
+    bool operator==(const MetaspritePlacement &) const = default;
+};
+
+// The sprites of the placements in OAM order (the first placement's sprites first, each metasprite in its own order),
+// each with the placement and the position in its metasprite it came from. Placements of missing metasprites are
+// left out.
+struct PlacedMetaspriteSprite
+{
+    PlacedSprite sprite;
+    int placement = 0;
+    int index = 0;
+};
+std::vector<PlacedMetaspriteSprite> placeMetasprites(const std::vector<Metasprite> &metasprites,
+                                                     const std::vector<MetaspritePlacement> &placements);
+
+// The report of Sprite > Check Limits: every frame row (0-239) with more than eight sprites on it, runs of rows with
+// the same sprites on one line, naming the sprites the PPU does not draw there:
+//   Scanlines 120-127: 9 sprites, 1 not drawn: "hero" at 128, 120 sprite 8 (tile $2A)
+// or, when no row has more than eight, "No scanline has more than eight sprites." The first line says what was
+// checked.
+std::string spriteLimitsReport(const std::vector<Metasprite> &metasprites,
+                               const std::vector<MetaspritePlacement> &placements, int spriteHeight);
+
+} // namespace mosavo

@@ -1,0 +1,294 @@
+#include "app/SpriteActions.h"
+#include "app/SpriteImport.h"
+#include "palette/DisplayColors.h"
+#include "sprite/AnimationPreview.h"
+#include "viewer/TileCollection.h"
+
+#include <QComboBox>
+
+#include "DocumentFixture.h"
+
+#include <QDialog>
+#include <QDockWidget>
+#include <QListWidget>
+#include <QPlainTextEdit>
+
+using namespace app_test;
+
+namespace {
+
+class SpriteActionsTest : public ApplicationTest
+{
+protected:
+    void SetUp() override
+    {
+        ApplicationTest::SetUp();
+        document = openNew();
+        window = document->window();
+        actions = SpriteActions::of(window);
+        ASSERT_NE(actions, nullptr);
+        settings = controllerOf(document).editorViewControllerSettings();
+    }
+    QUndoStack &stack() { return controllerOf(document).undoStack(); }
+    const Metasprite &shown() { return settings->metasprites()[size_t(actions->currentMetasprite())]; }
+    // Selects the block of 2x2 tiles at tile 256 (pattern table 1, where 8x8 sprites read by default).
+    void selectBlock()
+    {
+        window->findChild<QComboBox *>(QStringLiteral("zoomPopUp"))->setCurrentIndex(1);
+        settle();
+        window->findChild<TileCollection *>(QStringLiteral("tileCollection"))->selectTile(256);
+        settle();
+    }
+
+    MosavoDocument *document = nullptr;
+    MainMosavoWindow *window = nullptr;
+    SpriteActions *actions = nullptr;
+    SettingsPtr settings;
+};
+
+TEST_F(SpriteActionsTest, DockAndMenuAreInstalledHiddenUntilAsked)
+{
+    EXPECT_EQ(actions->dock()->windowTitle(), QStringLiteral("Sprites"));
+    EXPECT_FALSE(actions->dock()->isVisible());
+    trigger(document, "actionNewMetasprite");
+    EXPECT_TRUE(actions->dock()->isVisible());
+    ASSERT_EQ(settings->metasprites().size(), 1u);
+    EXPECT_EQ(actions->metaspriteList()->count(), 1);
+}
+
+TEST_F(SpriteActionsTest, BlockAddsItsTilesAsAGridInOneUndoStep)
+{
+    selectBlock();
+    ASSERT_TRUE(actions->addSpritesFromSelection());
+    ASSERT_EQ(settings->metasprites().size(), 1u);
+    const auto &sprites = shown().sprites;
+    ASSERT_EQ(sprites.size(), 4u);
+    // Tiles 256, 257 / 272, 273 are bytes 0, 1 / 16, 17 of table 1, laid out as the block.
+    EXPECT_EQ(sprites[0], (MetaspriteSprite { 0, 0, 0, 4 }));
+    EXPECT_EQ(sprites[1], (MetaspriteSprite { 8, 0, 1, 4 }));
+    EXPECT_EQ(sprites[2], (MetaspriteSprite { 0, 8, 16, 4 }));
+    EXPECT_EQ(sprites[3], (MetaspriteSprite { 8, 8, 17, 4 }));
+    EXPECT_EQ(actions->editor()->selection(), (std::vector<int> { 0, 1, 2, 3 }));
+    // A second add goes to the right of the first.
+    ASSERT_TRUE(actions->addSpritesFromSelection());
+    EXPECT_EQ(shown().sprites[4].x, 16);
+    stack().undo();
+    EXPECT_EQ(shown().sprites.size(), 4u);
+    stack().undo();
+    EXPECT_TRUE(settings->metasprites().empty());
+    stack().redo();
+    EXPECT_EQ(shown().sprites.size(), 4u);
+}
+
+TEST_F(SpriteActionsTest, TallDocumentsAddTallSprites)
+{
+    actions->setTallSprites(true);
+    EXPECT_TRUE(settings->tallSprites());
+    selectBlock();
+    ASSERT_TRUE(actions->addSpritesFromSelection());
+    const auto &sprites = shown().sprites;
+    ASSERT_EQ(sprites.size(), 4u);
+    // Table 1 in bit 0, the even tile on top; rows of the block are 16 pixels apart.
+    EXPECT_EQ(sprites[1].tile, 0x01);
+    EXPECT_EQ(sprites[2].tile, 0x11);
+    EXPECT_EQ(sprites[2].y, 16);
+    stack().undo();
+    stack().undo();
+    EXPECT_FALSE(settings->tallSprites());
+}
+
+TEST_F(SpriteActionsTest, EverySpriteEditIsOneUndoStep)
+{
+    selectBlock();
+    ASSERT_TRUE(actions->addSpritesFromSelection());
+    const Metasprite added = shown();
+    struct Edit
+    {
+        const char *name;
+        std::function<void()> apply;
+        std::function<bool(const Metasprite &)> check;
+    };
+    const std::vector<Edit> edits {
+        { "move", [&] { actions->moveSprites(actions->editor(), { 1 }, 3, -2); },
+          [](const Metasprite &m) { return m.sprites[1].x == 11 && m.sprites[1].y == -2; } },
+        { "flip H", [&] { actions->editor()->setSelection({ 0, 1 }); actions->flipSelected(true); },
+          [](const Metasprite &m) { return m.sprites[0].flipHorizontally && m.sprites[0].x == 8 && m.sprites[1].x == 0; } },
+        { "flip V", [&] { actions->editor()->setSelection({ 0 }); actions->flipSelected(false); },
+          [](const Metasprite &m) { return m.sprites[0].flipVertically && m.sprites[0].y == 0; } },
+        { "sub-palette", [&] { actions->editor()->setSelection({ 2 }); actions->setSelectedSubPalette(6); },
+          [](const Metasprite &m) { return m.sprites[2].subPalette == 6 && m.sprites[2].attributes() == 2; } },
+        { "behind", [&] { actions->editor()->setSelection({ 3 }); actions->toggleSelectedBehindBackground(); },
+          [](const Metasprite &m) { return m.sprites[3].behindBackground; } },
+        { "to back", [&] { actions->editor()->setSelection({ 0 }); actions->moveSelectedToFront(false); },
+          [](const Metasprite &m) { return m.sprites[3].tile == 0 && m.sprites[0].tile == 1; } },
+        { "to front", [&] { actions->editor()->setSelection({ 3 }); actions->moveSelectedToFront(true); },
+          [](const Metasprite &m) { return m.sprites[0].tile == 17 && m.sprites[1].tile == 0; } },
+        { "delete", [&] { actions->editor()->setSelection({ 1, 2 }); actions->deleteSelected(); },
+          [](const Metasprite &m) { return m.sprites.size() == 2 && m.sprites[1].tile == 17; } },
+        { "rename", [&] { actions->renameMetasprite(0, QStringLiteral("hero")); },
+          [](const Metasprite &m) { return m.name == "hero"; } },
+    };
+    for (const Edit &edit : edits) {
+        const int before = stack().index();
+        edit.apply();
+        EXPECT_EQ(stack().index(), before + 1) << edit.name;
+        EXPECT_TRUE(edit.check(shown())) << edit.name;
+        stack().undo();
+        EXPECT_EQ(shown(), added) << edit.name;
+        stack().redo();
+        EXPECT_TRUE(edit.check(shown())) << edit.name;
+        stack().undo();
+    }
+    // A move that would leave -128..127 is refused and pushes nothing.
+    const int before = stack().index();
+    actions->moveSprites(actions->editor(), { 0 }, 200, 0);
+    EXPECT_EQ(stack().index(), before);
+}
+
+TEST_F(SpriteActionsTest, MetaspriteListEditsKeepAnimationsPointingAtTheirMetasprites)
+{
+    actions->addMetasprite({ "a", { { 0, 0, 1, 4 } } });
+    actions->addMetasprite({ "b", { { 0, 0, 2, 5 } } });
+    actions->setCurrentMetasprite(0);
+    actions->addFrame();
+    actions->setCurrentMetasprite(1);
+    actions->addFrame();
+    actions->setFrameDuration(1, 7);
+    ASSERT_EQ(settings->animations().size(), 1u);
+    EXPECT_EQ(settings->animations()[0].frames, (std::vector<AnimationFrame> { { 0, 1 }, { 1, 7 } }));
+    actions->setCurrentMetasprite(0);
+    actions->moveMetasprite(1);
+    EXPECT_EQ(settings->metasprites()[1].name, "a");
+    EXPECT_EQ(settings->animations()[0].frames, (std::vector<AnimationFrame> { { 1, 1 }, { 0, 7 } }));
+    actions->duplicateMetasprite();
+    EXPECT_EQ(settings->metasprites()[2].name, "a_2");
+    actions->setCurrentMetasprite(0);
+    actions->deleteMetasprite();
+    EXPECT_EQ(settings->animations()[0].frames, (std::vector<AnimationFrame> { { 0, 1 } }));
+    stack().undo();
+    EXPECT_EQ(settings->animations()[0].frames, (std::vector<AnimationFrame> { { 1, 1 }, { 0, 7 } }));
+    actions->moveFrame(0, 1);
+    EXPECT_EQ(settings->animations()[0].frames, (std::vector<AnimationFrame> { { 0, 7 }, { 1, 1 } }));
+    actions->removeFrame(0);
+    EXPECT_EQ(settings->animations()[0].frames.size(), 1u);
+    EXPECT_EQ(actions->preview()->frames().size(), 1u);
+}
+
+TEST_F(SpriteActionsTest, AddMetaspriteWithTilesIsOneUndoStepAndTheDocumentKeepsIt)
+{
+    auto tile = std::make_shared<Matrix>(8, 8);
+    tile->values[0][0] = 3;
+    const int before = stack().index();
+    ASSERT_TRUE(actions->addMetasprite({ "picture", { { -4, -8, 5, 7, true, false, true } } }, { 261 }, { tile }));
+    EXPECT_EQ(stack().index(), before + 1);
+    EXPECT_EQ(settings->tileData()->matrices()[261]->values[0][0], 3);
+    // The new tile shows at once in the editor: sprite tile 5 of table 1 at the origin, flipped horizontally.
+    const QImage &image = actions->editor()->frameImage();
+    EXPECT_NE(image.pixel(128 - 4 + 7, 120 - 8), image.pixel(128 - 4 + 6, 120 - 8));
+    actions->setTallSprites(true);
+    actions->setSpritePatternTable(0);
+
+    // The document round trip.
+    const auto bytes = settings->documentBytes();
+    ASSERT_TRUE(bytes);
+    const auto reopened = EditorViewControllerSettings::fromDocumentBytes(*bytes);
+    ASSERT_TRUE(reopened);
+    EXPECT_EQ(reopened->metasprites(), settings->metasprites());
+    EXPECT_TRUE(reopened->tallSprites());
+
+    stack().undo();
+    stack().undo();
+    stack().undo();
+    EXPECT_TRUE(settings->metasprites().empty());
+    EXPECT_EQ(settings->tileData()->matrices()[261]->values[0][0], 0);
+    EXPECT_NE(image.pixel(0, 0), 0u);
+}
+
+TEST_F(SpriteActionsTest, CheckLimitsReportsTheDroppedSpritesOfTheShownMetasprite)
+{
+    Metasprite wide { "wide", {} };
+    for (int i = 0; i < 9; ++i)
+        wide.sprites.push_back({ i * 8 - 36, 0, uint8_t(i), 4 });
+    actions->addMetasprite(wide);
+    EXPECT_EQ(actions->editor()->overflows().size(), 8u);
+    QDialog *dialog = actions->checkLimits();
+    ASSERT_NE(dialog, nullptr);
+    const QString report = dialog->findChild<QPlainTextEdit *>(QStringLiteral("limitsReport"))->toPlainText();
+    EXPECT_TRUE(report.contains(QStringLiteral("Scanlines 120-127: 9 sprites, 1 not drawn: \"wide\" at 128, 120 sprite 8")))
+        << report.toStdString();
+    dialog->close();
+}
+
+
+TEST_F(SpriteActionsTest, ImportSpritePictureReusesFlippedTilesInOneUndoStepAndRefusesUnreadableFiles)
+{
+    // Three colours the universal background colour is not.
+    const auto backdrop = documentBackdrop(*settings);
+    std::vector<int> colors;
+    for (int c : { 0x16, 0x27, 0x2A, 0x12, 0x21, 0x1A })
+        if (colors.size() < 3 && (!backdrop || c != *backdrop))
+            colors.push_back(c);
+    const auto &display = currentDisplayColors();
+    // Left cell: a shape of colours 1-3 in its top half, the rest transparent; right cell: the same flipped.
+    auto index = [](int x, int y) { return y >= 4 ? 0 : x < 3 ? 1 : x < 6 ? 2 : 3; };
+    QImage picture(16, 8, QImage::Format_ARGB32);
+    picture.fill(Qt::transparent);
+    for (int y = 0; y < 8; ++y)
+        for (int x = 0; x < 8; ++x)
+            if (const int i = index(x, y)) {
+                const QRgb rgb = 0xFF000000u | display.rgb24(colors[size_t(i - 1)]);
+                picture.setPixel(x, y, rgb);
+                picture.setPixel(15 - x, y, rgb);
+            }
+    const QString path = dir.filePath(QStringLiteral("hero.png"));
+    ASSERT_TRUE(picture.save(path));
+
+    const auto palette4 = settings->palettes()->at(4)->palette();
+    const int before = stack().index();
+    ASSERT_TRUE(actions->importSpritePicture(path)) << alerts->errors.join(QLatin1Char('\n')).toStdString();
+    EXPECT_EQ(stack().index(), before + 1);
+    ASSERT_EQ(settings->metasprites().size(), 1u);
+    const Metasprite &hero = settings->metasprites()[0];
+    EXPECT_EQ(hero.name, "hero");
+    ASSERT_EQ(hero.sprites.size(), 2u);
+    EXPECT_EQ(hero.sprites[0].tile, hero.sprites[1].tile);
+    EXPECT_NE(hero.sprites[0].flipHorizontally, hero.sprites[1].flipHorizontally);
+    EXPECT_EQ(hero.sprites[0].subPalette, 4);
+    // The tile drawn in pattern table 1 holds the shape, its colour indices giving sub-palette 4's colours.
+    const MatrixPtr tile = settings->tileData()->matrices()[size_t(256 + hero.sprites[0].tile)];
+    const auto &subPalette = settings->palettes()->at(4)->palette();
+    for (int y = 0; y < 8; ++y)
+        for (int x = 0; x < 8; ++x) {
+            const int shownX = hero.sprites[0].flipHorizontally ? 7 - x : x;
+            const int value = int(tile->values[size_t(y)][size_t(shownX)]);
+            const int expected = index(x, y);
+            if (expected == 0)
+                EXPECT_EQ(value, 0) << x << "," << y;
+            else
+                EXPECT_EQ(subPalette[size_t(value)].colorCode, colors[size_t(expected - 1)]) << x << "," << y;
+        }
+    EXPECT_TRUE(actions->dock()->isVisible());
+
+    stack().undo();
+    EXPECT_TRUE(settings->metasprites().empty());
+    EXPECT_EQ(settings->palettes()->at(4)->palette(), palette4);
+    const MatrixPtr undone = settings->tileData()->matrices()[size_t(256 + hero.sprites[0].tile)];
+    for (size_t y = 0; y < 8; ++y)
+        for (size_t x = 0; x < 8; ++x)
+            EXPECT_EQ(undone->values[y][x], 0);
+
+    // A file that is not a picture: one message naming it, nothing changed.
+    const QString broken = dir.filePath(QStringLiteral("broken.png"));
+    QFile file(broken);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("not a picture");
+    file.close();
+    const int afterUndo = stack().index();
+    EXPECT_FALSE(actions->importSpritePicture(broken));
+    ASSERT_EQ(alerts->errors.size(), 1);
+    EXPECT_TRUE(alerts->errors[0].startsWith(broken + QStringLiteral(": "))) << alerts->errors[0].toStdString();
+    EXPECT_EQ(stack().index(), afterUndo);
+    EXPECT_TRUE(settings->metasprites().empty());
+}
+
+} // namespace

@@ -1,0 +1,53 @@
+#include "core/SpriteLimits.h"
+
+#include <gtest/gtest.h>
+
+using namespace mosavo;
+
+namespace {
+Metasprite wide(const std::string &name, int count)
+{
+    Metasprite metasprite { name, {} };
+    for (int i = 0; i < count; ++i)
+        metasprite.sprites.push_back({ i * 8, 0, uint8_t(0x20 + i), 4 });
+    return metasprite;
+}
+} // namespace
+
+TEST(SpriteLimitsTest, NoRowOverEightSaysSo)
+{
+    const std::string report = spriteLimitsReport({ wide("hero", 8) }, { { 0, 100, 50 } }, 8);
+    EXPECT_EQ(report, "1 placement, 8 sprites, 8x8.\nNo scanline has more than eight sprites.\n");
+}
+
+TEST(SpriteLimitsTest, OneWideMetaspriteNamesTheNinthSpriteOnEveryRow)
+{
+    const std::string report = spriteLimitsReport({ wide("hero", 10) }, { { 0, 16, 120 } }, 8);
+    EXPECT_EQ(report, "1 placement, 10 sprites, 8x8.\n"
+                      "Scanlines 120-127: 10 sprites, 2 not drawn: \"hero\" at 16, 120 sprite 8 (tile $28); "
+                      "\"hero\" at 16, 120 sprite 9 (tile $29)\n");
+}
+
+TEST(SpriteLimitsTest, PlacementsTogetherOverflowWhereTheyOverlapInOamOrder)
+{
+    // Two metasprites of five, the second four rows lower: rows 104-107 hold ten sprites, the second's last two lose.
+    const std::vector<Metasprite> metasprites { wide("a", 5), wide("b", 5) };
+    const std::string report = spriteLimitsReport(metasprites, { { 0, 0, 100 }, { 1, 100, 104 } }, 8);
+    EXPECT_EQ(report, "2 placements, 10 sprites, 8x8.\n"
+                      "Scanlines 104-107: 10 sprites, 2 not drawn: \"b\" at 100, 104 sprite 3 (tile $23); "
+                      "\"b\" at 100, 104 sprite 4 (tile $24)\n");
+    // 8x16 sprites overlap for twelve rows; rows past the frame are not reported.
+    const std::string tall = spriteLimitsReport(metasprites, { { 1, 0, 236 }, { 0, 0, 230 } }, 16);
+    EXPECT_NE(tall.find("Scanlines 236-239: 10 sprites, 2 not drawn: \"a\" at 0, 230 sprite 3"), std::string::npos)
+        << tall;
+}
+
+TEST(SpriteLimitsTest, PlacementsOfMissingMetaspritesAreLeftOut)
+{
+    const auto placed = placeMetasprites({ wide("a", 2) }, { { 3, 0, 0 }, { 0, 10, 20 }, { -1, 0, 0 } });
+    ASSERT_EQ(placed.size(), 2u);
+    EXPECT_EQ(placed[1].placement, 1);
+    EXPECT_EQ(placed[1].index, 1);
+    EXPECT_EQ(placed[1].sprite.x, 18);
+    EXPECT_EQ(placed[1].sprite.y, 20);
+}

@@ -1,0 +1,175 @@
+#include "sprite/AnimationPreview.h"
+#include "sprite/MetaspriteEditor.h"
+
+#include "common/QtTestEnvironment.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QMouseEvent>
+#include <QTest>
+
+using namespace mosavo;
+
+namespace {
+
+struct RecordingDelegate : MetaspriteEditorDelegate
+{
+    std::vector<std::tuple<std::vector<int>, int, int>> moves;
+    std::vector<std::vector<int>> deletes;
+    void moveSprites(MetaspriteEditor *, const std::vector<int> &sprites, int dx, int dy) override
+    {
+        moves.emplace_back(sprites, dx, dy);
+    }
+    void deleteSprites(MetaspriteEditor *, const std::vector<int> &sprites) override { deletes.push_back(sprites); }
+};
+
+void send(QWidget *widget, QEvent::Type type, QPointF at, Qt::MouseButton button, Qt::MouseButtons held,
+          Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+{
+    QMouseEvent event(type, at, widget->mapToGlobal(at), button, held, modifiers);
+    QApplication::sendEvent(widget, &event);
+}
+
+class MetaspriteEditorTest : public ::testing::Test
+{
+protected:
+    MetaspriteEditorTest()
+        : owned((qt_test::testApplication(), std::make_unique<MetaspriteEditor>()))
+    {
+    }
+    void SetUp() override
+    {
+        // Tile 1 of pattern table 0 opaque in colour 1; sprites read table 0.
+        for (int i = 0; i < 64; ++i)
+            patterns.pixels[size_t(64 + i)] = 1;
+        editor.setPatternTables(patterns);
+        editor.setSpriteSettings({ false, 0 });
+        palette[16 + 1] = 0x16;
+        editor.setPalette(palette);
+        editor.setDelegate(&delegate);
+        editor.setZoom(4);
+    }
+    static Metasprite row(int count)
+    {
+        Metasprite metasprite { "row", {} };
+        for (int i = 0; i < count; ++i)
+            metasprite.sprites.push_back({ i * 8 - 40, 0, 1, 4 });
+        return metasprite;
+    }
+    PatternTables patterns;
+    PaletteBytes palette {};
+    RecordingDelegate delegate;
+    std::unique_ptr<MetaspriteEditor> owned;
+    MetaspriteEditor &editor = *owned;
+};
+
+TEST_F(MetaspriteEditorTest, DrawsSpritesThroughTheRendererAtTheOrigin)
+{
+    editor.setMetasprite({ "one", { { 0, 0, 1, 4 } } });
+    // Origin 128, 120: the sprite covers 128-135 x 120-127 in colour $16, the rest is checkerboard.
+    const QImage &image = editor.frameImage();
+    EXPECT_EQ(image.pixel(128, 120), image.pixel(135, 127));
+    EXPECT_NE(image.pixel(128, 120), image.pixel(127, 120));
+    EXPECT_NE(image.pixel(128, 120), image.pixel(128, 128));
+    EXPECT_EQ(editor.sizeHint(), QSize(256 * 4, 240 * 4));
+}
+
+TEST_F(MetaspriteEditorTest, OverflowOverlayMarksOnlyRowsWithMoreThanEightSprites)
+{
+    editor.setMetasprite(row(8));
+    EXPECT_TRUE(editor.overflows().empty());
+    Metasprite nine = row(9);
+    nine.sprites.push_back({ 0, 20, 1, 4 }); // alone on rows 140-147
+    editor.setMetasprite(nine);
+    ASSERT_EQ(editor.overflows().size(), 8u);
+    EXPECT_EQ(editor.overflows().front().row, 120);
+    EXPECT_EQ(editor.overflows().back().row, 127);
+    EXPECT_EQ(editor.overflows().front().sprites.size(), 9u);
+    EXPECT_EQ(editor.overflows().front().dropped, std::vector<int> { 8 });
+    // The ninth sprite is not drawn on those rows.
+    const QImage &image = editor.frameImage();
+    EXPECT_NE(image.pixel(128 + 24, 120), image.pixel(128, 120));
+    EXPECT_EQ(image.pixel(128, 140), image.pixel(128, 120));
+    editor.grab(); // paints the overlay without trouble
+}
+
+TEST_F(MetaspriteEditorTest, DragMovesTheSelectionWithRealMouseEvents)
+{
+    editor.setMetasprite({ "two", { { 0, 0, 1, 4 }, { 8, 0, 1, 4 } } });
+    const QPointF start = editor.widgetPoint(130, 122);
+    send(&editor, QEvent::MouseButtonPress, start, Qt::LeftButton, Qt::LeftButton);
+    EXPECT_EQ(editor.selection(), std::vector<int> { 0 });
+    send(&editor, QEvent::MouseMove, editor.widgetPoint(131, 122), Qt::NoButton, Qt::LeftButton);
+    send(&editor, QEvent::MouseMove, editor.widgetPoint(133, 125), Qt::NoButton, Qt::LeftButton);
+    send(&editor, QEvent::MouseButtonRelease, editor.widgetPoint(133, 125), Qt::LeftButton, Qt::NoButton);
+    ASSERT_EQ(delegate.moves.size(), 1u);
+    EXPECT_EQ(delegate.moves[0], std::make_tuple(std::vector<int> { 0 }, 3, 3));
+}
+
+TEST_F(MetaspriteEditorTest, DragSnapsTheGrabbedSpriteToEightPixels)
+{
+    editor.setMetasprite({ "two", { { 1, 0, 1, 4 }, { 9, 0, 1, 4 } } });
+    editor.setSnap(8);
+    // Shift-click adds the second sprite; dragging the first 6 pixels right lands it on 8.
+    send(&editor, QEvent::MouseButtonPress, editor.widgetPoint(130, 121), Qt::LeftButton, Qt::LeftButton);
+    send(&editor, QEvent::MouseButtonRelease, editor.widgetPoint(130, 121), Qt::LeftButton, Qt::NoButton);
+    send(&editor, QEvent::MouseButtonPress, editor.widgetPoint(138, 121), Qt::LeftButton, Qt::LeftButton,
+         Qt::ShiftModifier);
+    send(&editor, QEvent::MouseButtonRelease, editor.widgetPoint(138, 121), Qt::LeftButton, Qt::NoButton);
+    EXPECT_EQ(editor.selection(), (std::vector<int> { 0, 1 }));
+    EXPECT_TRUE(delegate.moves.empty());
+    send(&editor, QEvent::MouseButtonPress, editor.widgetPoint(130, 121), Qt::LeftButton, Qt::LeftButton);
+    send(&editor, QEvent::MouseMove, editor.widgetPoint(136, 122), Qt::NoButton, Qt::LeftButton);
+    send(&editor, QEvent::MouseButtonRelease, editor.widgetPoint(136, 122), Qt::LeftButton, Qt::NoButton);
+    ASSERT_EQ(delegate.moves.size(), 1u);
+    EXPECT_EQ(delegate.moves[0], std::make_tuple(std::vector<int> { 0, 1 }, 7, 0)); // x 1 -> 8, y stays on 0
+}
+
+TEST_F(MetaspriteEditorTest, ArrowKeysAndDeleteGoToTheDelegate)
+{
+    editor.setMetasprite({ "two", { { 0, 0, 1, 4 }, { 8, 0, 1, 4 } } });
+    editor.setSelection({ 1 });
+    QTest::keyClick(&editor, Qt::Key_Left);
+    QTest::keyClick(&editor, Qt::Key_Down, Qt::ShiftModifier);
+    QTest::keyClick(&editor, Qt::Key_Delete);
+    ASSERT_EQ(delegate.moves.size(), 2u);
+    EXPECT_EQ(delegate.moves[0], std::make_tuple(std::vector<int> { 1 }, -1, 0));
+    EXPECT_EQ(delegate.moves[1], std::make_tuple(std::vector<int> { 1 }, 0, 8));
+    EXPECT_EQ(delegate.deletes, std::vector<std::vector<int>> { { 1 } });
+}
+
+TEST_F(MetaspriteEditorTest, ClickOnNothingClearsTheSelection)
+{
+    editor.setMetasprite(row(2));
+    editor.setSelection({ 0, 1 });
+    send(&editor, QEvent::MouseButtonPress, editor.widgetPoint(10, 10), Qt::LeftButton, Qt::LeftButton);
+    send(&editor, QEvent::MouseButtonRelease, editor.widgetPoint(10, 10), Qt::LeftButton, Qt::NoButton);
+    EXPECT_TRUE(editor.selection().empty());
+    EXPECT_TRUE(delegate.moves.empty());
+}
+
+TEST(AnimationPreviewTest, TicksThroughFramesByTheirDurationsAndLoops)
+{
+    qt_test::testApplication();
+    AnimationPreview preview;
+    preview.setFrames({ { QImage(8, 8, QImage::Format_RGB32), 3 }, { QImage(8, 8, QImage::Format_RGB32), 1 } });
+    EXPECT_EQ(preview.currentFrame(), 0);
+    preview.tick();
+    preview.tick();
+    EXPECT_EQ(preview.currentFrame(), 0);
+    preview.tick();
+    EXPECT_EQ(preview.currentFrame(), 1);
+    preview.tick();
+    EXPECT_EQ(preview.currentFrame(), 0);
+    preview.step();
+    EXPECT_EQ(preview.currentFrame(), 1);
+    preview.step();
+    EXPECT_EQ(preview.currentFrame(), 0);
+    preview.play();
+    EXPECT_TRUE(preview.isPlaying());
+    preview.pause();
+    EXPECT_FALSE(preview.isPlaying());
+}
+
+} // namespace
