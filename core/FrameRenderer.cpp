@@ -44,27 +44,35 @@ FramePicture FramePicture::filled(int width, int height, uint8_t color)
     return picture;
 }
 
+void renderBackgroundCell(FramePicture &picture, const PatternTables &patterns, const Screen &screen,
+                          const PaletteBytes &palette, int column, int row)
+{
+    if (column < 0 || row < 0 || column >= Screen::columns || row >= Screen::rows
+        || picture.width < FramePicture::frameWidth || picture.height < FramePicture::frameHeight)
+        return;
+    const uint8_t backdrop = palette[0] & colorMask;
+    const int tableBase = (screen.patternTable & 1) * PatternTables::tilesPerTable;
+    const int tile = tableBase + screen.tileAt(column, row);
+    const int subPalette = screen.subPaletteAt(column, row);
+    const uint8_t colors[4] = { backdrop, uint8_t(palette[size_t(subPalette * 4 + 1)] & colorMask),
+                                uint8_t(palette[size_t(subPalette * 4 + 2)] & colorMask),
+                                uint8_t(palette[size_t(subPalette * 4 + 3)] & colorMask) };
+    for (int y = 0; y < 8; ++y) {
+        const size_t at = size_t((row * 8 + y) * picture.width + column * 8);
+        for (int x = 0; x < 8; ++x) {
+            const uint8_t index = patterns.pixel(tile, x, y);
+            picture.colors[at + size_t(x)] = colors[index];
+            picture.backgroundIndices[at + size_t(x)] = index;
+        }
+    }
+}
+
 FramePicture renderBackground(const PatternTables &patterns, const Screen &screen, const PaletteBytes &palette)
 {
     FramePicture picture = FramePicture::filled(FramePicture::frameWidth, FramePicture::frameHeight, 0);
-    const uint8_t backdrop = palette[0] & colorMask;
-    const int tableBase = (screen.patternTable & 1) * PatternTables::tilesPerTable;
     for (int row = 0; row < Screen::rows; ++row)
-        for (int column = 0; column < Screen::columns; ++column) {
-            const int tile = tableBase + screen.tileAt(column, row);
-            const int subPalette = screen.subPaletteAt(column, row);
-            const uint8_t colors[4] = { backdrop, uint8_t(palette[size_t(subPalette * 4 + 1)] & colorMask),
-                                        uint8_t(palette[size_t(subPalette * 4 + 2)] & colorMask),
-                                        uint8_t(palette[size_t(subPalette * 4 + 3)] & colorMask) };
-            for (int y = 0; y < 8; ++y) {
-                const size_t at = size_t((row * 8 + y) * FramePicture::frameWidth + column * 8);
-                for (int x = 0; x < 8; ++x) {
-                    const uint8_t index = patterns.pixel(tile, x, y);
-                    picture.colors[at + size_t(x)] = colors[index];
-                    picture.backgroundIndices[at + size_t(x)] = index;
-                }
-            }
-        }
+        for (int column = 0; column < Screen::columns; ++column)
+            renderBackgroundCell(picture, patterns, screen, palette, column, row);
     return picture;
 }
 

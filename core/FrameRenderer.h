@@ -56,6 +56,11 @@ struct PlacedSprite
 // The background of a screen: 256 x 240, colour index 0 of every sub-palette in the universal background colour.
 FramePicture renderBackground(const PatternTables &patterns, const Screen &screen, const PaletteBytes &palette);
 
+// Draws one 8 x 8 cell of a screen's background into a frame-sized picture, by the rules of renderBackground (for a
+// view that recomposes only the cells whose tiles changed).
+void renderBackgroundCell(FramePicture &picture, const PatternTables &patterns, const Screen &screen,
+                          const PaletteBytes &palette, int column, int row);
+
 // Draws sprites over a picture by the PPU's rules: list order is priority (the first opaque sprite pixel wins, even
 // when that sprite is behind the background), colour 0 is transparent, a behind-background sprite shows only where the
 // background's colour index is 0, and only the first eight sprites that cover a row are drawn on it.
