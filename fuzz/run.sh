@@ -9,7 +9,7 @@ here=$(cd "$(dirname "$0")/.." && pwd)
 seconds=${1:-60}
 build_dir=${KESTOVA_FUZZ_BUILD_DIR:-$here/build-fuzz}
 jobs=${KESTOVA_FUZZ_JOBS:-2}
-targets=(fuzz_tile_data fuzz_palette_file fuzz_ines_header fuzz_document fuzz_document_records fuzz_rle)
+targets=(fuzz_tile_data fuzz_palette_file fuzz_ines_header fuzz_document fuzz_document_records fuzz_rle fuzz_nametable)
 targets+=(fuzz_oam fuzz_graphics_records)
 
 cmake -S "$here" -B "$build_dir" -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
@@ -21,7 +21,7 @@ ctest --test-dir "$build_dir" --output-on-failure
 # Seed corpora, made afresh for every run.
 work="$build_dir/fuzz-run"
 rm -rf "$work"
-mkdir -p "$work"/corpus/{fuzz_tile_data,fuzz_palette_file,fuzz_ines_header,fuzz_document,fuzz_document_records,fuzz_rle}
+mkdir -p "$work"/corpus/{fuzz_tile_data,fuzz_palette_file,fuzz_ines_header,fuzz_document,fuzz_document_records,fuzz_rle,fuzz_nametable}
 for t in fuzz_oam fuzz_graphics_records; do mkdir -p "$work/corpus/$t"; done
 # OAM: a sprite pattern bank from the sample behind an OAM and palette of its bytes.
 head -c 8640 "$here/data/sample.chr" >"$work/corpus/fuzz_oam/sample-bank.bin"
@@ -41,6 +41,13 @@ printf '\x02\x00\x01\x03\x02\x05\x01\x02\x00' >"$rle/runs.rle"
 printf '\x00\x20\x00\xff\x00\xff\x00\xff\x00\xff\x00\x03\x00\x00' >"$rle/blank-nametable.rle"
 head -c 192 "$here/data/sample.chr" >"$rle/display-64.pal"
 head -c 1536 "$here/data/sample.chr" >"$rle/display-512.pal"
+# Nametables of both sizes; pictures: block size, flags, table size, then sub-palettes, tiles and the block.
+nam="$work/corpus/fuzz_nametable"
+head -c 1024 /dev/zero >"$nam/blank.nam"
+head -c 960 "$here/data/sample.chr" >"$nam/tiles-only.nam"
+head -c 1024 "$here/data/sample.chr" >"$nam/sample.nam"
+printf '\x03\x02\x00\x00\x0f\x16\x27\x0f\x16\x27\x16\x27' >"$nam/found-palettes.pic"
+printf '\x07\x05\x05\x20\x0f\x16\x27\x38\x0f\x01\x11\x21\x0f\x1a\x2a\x3a\x0f\x06\x07\x08\x10\x01\x10\x06\x4f\x16\x27\x38\x01' >"$nam/given-palettes.pic"
 "$build_dir/fuzz/fuzz_make_seeds" "$work/corpus/fuzz_document" "$here/data/sample.pal" \
     "$data"/chr/* "$data"/roms/* >/dev/null
 for t in "${targets[@]}"; do
@@ -55,7 +62,7 @@ run_target() {
     fuzz_document) extra=(-dict="$here/fuzz/document.dict" -max_len=16384) ;;
     fuzz_document_records) extra=(-max_len=4096) ;;
     fuzz_tile_data) extra=(-max_len=16400) ;;
-    fuzz_rle) extra=(-max_len=2048) ;;
+    fuzz_rle | fuzz_nametable) extra=(-max_len=2048) ;;
     fuzz_oam) extra=(-max_len=8640) ;;
     fuzz_graphics_records) extra=(-max_len=8192) ;;
     *) extra=(-max_len=256) ;;
