@@ -1,5 +1,6 @@
 #include "app/SpriteImport.h"
 
+#include "app/ScreenImport.h"
 #include "app/SpritePictures.h"
 #include "core/Matrix.h"
 #include "palette/NESPalette.h"
@@ -48,6 +49,12 @@ std::variant<SpriteImport, QString> convertSpriteImage(
     if (!tiles)
         return QStringLiteral("the document holds no tiles");
 
+    // Sprites read the same 8 KiB bank as screens: the first CHR-ROM bank of a ROM image, else tiles 0-511.
+    const auto bank = screenBankFirstTile(*tiles);
+    if (std::holds_alternative<QString>(bank))
+        return QStringLiteral("the document's tiles come from an iNES ROM image without CHR-ROM (its board uses "
+                              "CHR-RAM), so it has no pattern tables for sprites");
+    const int64_t first = std::get<int64_t>(bank);
     const int table = options.spritePatternTable.value_or(document.spritePatternTable()) & 1;
     mosavo::SpriteConversionSettings settings;
     settings.tall = options.tall;
@@ -74,15 +81,18 @@ std::variant<SpriteImport, QString> convertSpriteImage(
         = mosavo::spriteTableTilesInUse(document.screens(), document.metasprites(), document.tallSprites(), table);
     const int64_t count = tiles->totalNumberTiles();
     for (int t = 0; t < mosavo::PatternTables::tilesPerTable; ++t)
-        if (table * mosavo::PatternTables::tilesPerTable + t >= count)
+        if (first + table * mosavo::PatternTables::tilesPerTable + t >= count)
             inUse.set(size_t(t));
 
     const std::vector<uint8_t> pixels = rgbaPixels(image);
     const mosavo::RgbaPicture picture { image.width(), image.height(), pixels };
     auto conversion
-        = mosavo::convertSpritePicture(picture, mosavo::PatternTables::fromTiles(*tiles, 0), inUse, settings);
+        = mosavo::convertSpritePicture(picture, mosavo::PatternTables::fromTiles(*tiles, first), inUse, settings);
     if (!conversion)
         return QString::fromStdString(conversion.error);
+    // Tiles of the bank become tiles of the document.
+    for (mosavo::TileChange &change : conversion.tileChanges)
+        change.tile += int(first);
     SpriteImport import;
     import.metasprite = std::move(*conversion.metasprite);
     import.tileChanges = std::move(conversion.tileChanges);

@@ -34,7 +34,7 @@ struct SpriteImportOptions
 struct SpriteImport
 {
     mosavo::Metasprite metasprite;
-    // Tiles 0-511 of the document (its first 8 KiB bank) the import draws.
+    // The document tiles the import draws, in the 8 KiB bank sprites read (a ROM's first CHR-ROM bank, else 0-511).
     std::vector<mosavo::TileChange> tileChanges;
     // The new colours 1-3 of sub-palettes 4, 5, ... (as many as the picture uses or the palette gives).
     std::vector<mosavo::SubPaletteColors> subPalettes;

@@ -2,6 +2,7 @@
 #include "app/cli/BatchIO.h"
 #include "app/cli/PaletteCommands.h"
 
+#include "app/ScreenImport.h"
 #include "app/SpriteImport.h"
 #include "app/SpritePictures.h"
 #include "convert/MetaspriteExport.h"
@@ -103,31 +104,6 @@ std::variant<const mosavo::Metasprite *, int> chosenMetasprite(const ParsedArgum
                     .arg(metasprites.size() - 1)
                     .arg(index) });
     return &metasprites[size_t(index)];
-}
-
-// The 32 colour numbers a document's sub-palettes give the renderer; colours a sub-palette lacks are the viewer's
-// greys (0x30, 0x10, 0x00, 0x0F for colour 0-3).
-mosavo::PaletteBytes documentPaletteBytes(const EditorViewControllerSettings &document)
-{
-    constexpr uint8_t greys[4] = { 0x30, 0x10, 0x00, 0x0F };
-    mosavo::PaletteBytes bytes {};
-    for (size_t i = 0; i < bytes.size(); ++i)
-        bytes[i] = greys[i % 4];
-    const auto &palettes = document.palettes();
-    if (!palettes)
-        return bytes;
-    for (size_t k = 0; k < palettes->size() && k < 8; ++k) {
-        const auto &palette = (*palettes)[k];
-        if (!palette)
-            continue;
-        if (const auto nes = std::dynamic_pointer_cast<mosavo::NESPalette>(palette); nes && !nes->hasColors())
-            continue;
-        const auto &entries = palette->palette();
-        for (size_t c = 0; c < 4 && c < entries.size(); ++c)
-            if (entries[c].colorCode >= 0 && entries[c].colorCode <= 0x3F)
-                bytes[k * 4 + c] = uint8_t(entries[c].colorCode);
-    }
-    return bytes;
 }
 
 // A 32-byte palette file of colour numbers, or why not.
@@ -294,7 +270,10 @@ int runExportMetaspritePng(const ParsedArguments &arguments, BatchStreams &strea
                     .arg(arguments.number(metaspriteOption).value_or(0))
                     .arg(QString::fromStdString(metasprite.name)) });
     const Pair origin = position(arguments, atOption, { -bounds.left, -bounds.top });
-    const auto patterns = mosavo::PatternTables::fromTiles(*document.tileData(), 0);
+    // The bank sprites read: a ROM image's first CHR-ROM bank, else tiles 0-511.
+    const auto bank = screenBankFirstTile(*document.tileData());
+    const int64_t *first = std::get_if<int64_t>(&bank);
+    const auto patterns = mosavo::PatternTables::fromTiles(*document.tileData(), first ? *first : 0);
     const mosavo::FramePicture picture = mosavo::metaspritePicture(patterns, metasprite, settings,
         documentPaletteBytes(document), canvas.first, canvas.second, origin.first, origin.second);
     const auto error = writeFramePicturePng(

@@ -1,4 +1,5 @@
 #include "app/ScreenImport.h"
+#include "app/SpriteImport.h"
 
 #include "core/ConsoleDataFactory.h"
 #include "palette/NESPalette.h"
@@ -119,4 +120,29 @@ TEST(ScreenImport, RefusalsNameTheFileAndTheReason)
     ASSERT_TRUE(std::holds_alternative<QString>(missing));
     EXPECT_TRUE(std::get<QString>(missing).contains(QStringLiteral("none.png: cannot be read as a picture")));
     EXPECT_TRUE(document->screens().empty());
+}
+
+TEST(SpriteImport, PicturesBecomeSpritesInTheCharacterRomOfARom)
+{
+    // 32 KiB of PRG-ROM is 2048 tiles: the CHR-ROM bank starts at tile 2048, its pattern table 1 at 2304.
+    SettingsPtr document = romDocument(true);
+    QImage sprite(8, 8, QImage::Format_ARGB32);
+    sprite.fill(Qt::transparent);
+    sprite.setPixel(2, 3, master(0x16));
+    auto converted = convertSpriteImage(sprite, *document, {});
+    ASSERT_TRUE(std::holds_alternative<SpriteImport>(converted)) << std::get<QString>(converted).toStdString();
+    const SpriteImport &import = std::get<SpriteImport>(converted);
+    ASSERT_EQ(import.tileChanges.size(), 1u);
+    EXPECT_EQ(import.tileChanges[0].tile, 2304 + import.metasprite.sprites[0].tile);
+    applySpriteImport(*document, import);
+    EXPECT_NE(tilePixel(*document, import.tileChanges[0].tile, 2, 3), 0);
+    // PRG-ROM is left alone.
+    for (int64_t tile = 0; tile < 2048; ++tile)
+        ASSERT_EQ(tilePixel(*document, tile, 2, 3), 0) << tile;
+
+    // Without CHR-ROM there is no pattern table to draw into.
+    SettingsPtr chrRam = romDocument(false);
+    auto refused = convertSpriteImage(sprite, *chrRam, {});
+    ASSERT_TRUE(std::holds_alternative<QString>(refused));
+    EXPECT_NE(std::get<QString>(refused).indexOf(QStringLiteral("without CHR-ROM")), -1);
 }
