@@ -5,6 +5,7 @@
 #include "app/MosavoDocument.h"
 #include "app/ROMMenu.h"
 #include "app/RecentFiles.h"
+#include "app/ScreenActions.h"
 #include "app/SpriteActions.h"
 #include "app/TileSheetActions.h"
 #include "ui_MainMosavo.h"
@@ -100,6 +101,7 @@ MainMosavoWindow::MainMosavoWindow(MosavoDocument *document, QWidget *parent)
         connectEditing();
         connectView();
         SpriteActions::install(this);
+        ScreenActions::install(this);
     }
 }
 

@@ -1,0 +1,209 @@
+#include "app/ScreenActions.h"
+#include "palette/DisplayColors.h"
+#include "viewer/TileCollection.h"
+
+#include "DocumentFixture.h"
+
+#include <QComboBox>
+#include <QDockWidget>
+#include <QListWidget>
+#include <QMenu>
+#include <QTest>
+
+using namespace app_test;
+
+namespace {
+
+class ScreenActionsTest : public ApplicationTest
+{
+protected:
+    void SetUp() override
+    {
+        ApplicationTest::SetUp();
+        document = openNew();
+        window = document->window();
+        actions = ScreenActions::of(window);
+        ASSERT_NE(actions, nullptr);
+        settings = controllerOf(document).editorViewControllerSettings();
+    }
+    QUndoStack &stack() { return controllerOf(document).undoStack(); }
+    const Screen &shown() { return settings->screens()[size_t(actions->currentScreen())]; }
+    void click(int column, int row, Qt::MouseButton button = Qt::LeftButton)
+    {
+        QTest::mouseClick(actions->editor(), button, Qt::NoModifier, actions->editor()->cellRect(column, row).center());
+    }
+    void paintTile(int64_t number, int value)
+    {
+        MatrixPtr tile = Matrix::make(8, 8);
+        // A pattern no picture cell of one colour gives.
+        for (size_t i = 0; i < tile->cells().size(); ++i)
+            tile->cells()[i] = int(i % 3 == 0 ? value : 3 - value % 3);
+        controllerOf(document).importTiles({ number }, { tile }, QStringLiteral("Paint"));
+    }
+
+    MosavoDocument *document = nullptr;
+    MainMosavoWindow *window = nullptr;
+    ScreenActions *actions = nullptr;
+    SettingsPtr settings;
+};
+
+TEST_F(ScreenActionsTest, StampAndPickThroughRealMouseEventsAreUndoSteps)
+{
+    EXPECT_EQ(actions->dock()->windowTitle(), QStringLiteral("Screens"));
+    EXPECT_FALSE(actions->dock()->isVisible());
+    trigger(document, "actionNewScreen");
+    EXPECT_TRUE(actions->dock()->isVisible());
+    ASSERT_EQ(settings->screens().size(), 1u);
+    actions->dock()->resize(900, 800);
+    // Blocks of one tile.
+    window->findChild<QComboBox *>(QStringLiteral("zoomPopUp"))->setCurrentIndex(0);
+    settle();
+
+    // Stamp tile 5 of pattern table 0 at cell (3, 2).
+    window->findChild<TileCollection *>(QStringLiteral("tileCollection"))->selectTile(5);
+    settle();
+    const int before = stack().index();
+    click(3, 2);
+    EXPECT_EQ(shown().tileAt(3, 2), 5);
+    EXPECT_EQ(shown().tileAt(2, 2), 0);
+    EXPECT_EQ(stack().index(), before + 1);
+    EXPECT_EQ(actions->screenList()->item(0)->text().contains(QStringLiteral("2 of 256 tiles")), true);
+
+    // The right button picks the tile under the pointer into the tile viewer.
+    window->findChild<TileCollection *>(QStringLiteral("tileCollection"))->selectTile(40);
+    settle();
+    click(3, 2, Qt::RightButton);
+    const auto &selected = window->findChild<TileCollection *>(QStringLiteral("tileCollection"))->selectedTileIDs();
+    ASSERT_FALSE(selected.empty());
+    EXPECT_EQ(selected[0][0], 5);
+    EXPECT_EQ(stack().index(), before + 1);
+
+    // A tile outside the screen's pattern table is not stamped.
+    window->findChild<TileCollection *>(QStringLiteral("tileCollection"))->selectTile(300);
+    settle();
+    click(4, 2);
+    EXPECT_EQ(shown().tileAt(4, 2), 0);
+
+    stack().undo();
+    EXPECT_EQ(shown().tileAt(3, 2), 0);
+    stack().redo();
+    EXPECT_EQ(shown().tileAt(3, 2), 5);
+    // The editor shows the tile's new pixels at once.
+    const QRgb was = actions->editor()->picture().pixel(3 * 8, 2 * 8);
+    paintTile(5, 3);
+    EXPECT_NE(actions->editor()->picture().pixel(3 * 8, 2 * 8), was);
+}
+
+TEST_F(ScreenActionsTest, ListEditsAndRegionsAreOneUndoStepEach)
+{
+    actions->newScreen();
+    Screen start = shown();
+    start.setTile(0, 0, 7);
+    start.setTile(1, 0, 8);
+    start.setSubPalette(0, 0, 2);
+    ASSERT_TRUE(actions->addScreen(start));
+    ASSERT_EQ(settings->screens().size(), 2u);
+    EXPECT_EQ(actions->currentScreen(), 1);
+
+    actions->duplicateScreen();
+    ASSERT_EQ(settings->screens().size(), 3u);
+    EXPECT_EQ(settings->screens()[2].tiles, start.tiles);
+    EXPECT_NE(settings->screens()[2].name, settings->screens()[1].name);
+    ASSERT_TRUE(actions->renameScreen(2, QStringLiteral("title")));
+    EXPECT_EQ(settings->screens()[2].name, "title");
+    actions->moveScreen(-1);
+    EXPECT_EQ(settings->screens()[1].name, "title");
+    EXPECT_EQ(actions->currentScreen(), 1);
+
+    // Copy the two tiles (with their sub-palette) and paste them at (10, 4).
+    actions->editor()->setSelection({ 0, 0, 2, 2 });
+    actions->copyRegion();
+    actions->editor()->setSelection({ 10, 4, 1, 1 });
+    ASSERT_TRUE(actions->pasteRegion());
+    EXPECT_EQ(shown().tileAt(10, 4), 7);
+    EXPECT_EQ(shown().tileAt(11, 4), 8);
+    EXPECT_EQ(shown().subPaletteAt(10, 4), 2);
+    // Cut clears the selection's tiles.
+    actions->editor()->setSelection({ 10, 4, 2, 1 });
+    actions->cutRegion();
+    EXPECT_EQ(shown().tileAt(10, 4), 0);
+    EXPECT_EQ(shown().tileAt(11, 4), 0);
+
+    actions->deleteScreen();
+    EXPECT_EQ(settings->screens().size(), 2u);
+    // Every step comes back off the stack, one at a time.
+    stack().undo(); // delete
+    EXPECT_EQ(settings->screens().size(), 3u);
+    stack().undo(); // cut
+    EXPECT_EQ(settings->screens()[1].tileAt(10, 4), 7);
+    stack().undo(); // paste
+    EXPECT_EQ(settings->screens()[1].tileAt(10, 4), 0);
+    stack().undo(); // move
+    EXPECT_EQ(settings->screens()[2].name, "title");
+    stack().undo(); // rename
+    stack().undo(); // duplicate
+    EXPECT_EQ(settings->screens().size(), 2u);
+    stack().undo(); // add
+    stack().undo(); // new
+    EXPECT_TRUE(settings->screens().empty());
+}
+
+TEST_F(ScreenActionsTest, ImportScreenPictureAndRemoveDuplicateTiles)
+{
+    // A picture on the backdrop $0F: a cell of $16 at the top left, the same cell again at (8, 0), one of $21 at (16, 0).
+    const DisplayColors colors;
+    auto rgb = [&](int number) { return 0xFF000000u | colors.rgb24(number); };
+    QImage picture(256, 240, QImage::Format_RGB32);
+    picture.fill(rgb(0x0F));
+    for (int y = 0; y < 8; ++y)
+        for (int x = 0; x < 8; ++x) {
+            picture.setPixel(x, y, rgb(0x16));
+            picture.setPixel(8 + x, y, rgb(0x16));
+            picture.setPixel(16 + x, y, rgb(0x21));
+        }
+    const QString path = dir.filePath(QStringLiteral("level.png"));
+    ASSERT_TRUE(picture.save(path));
+    const int before = stack().index();
+    ASSERT_TRUE(actions->importScreenPicture(path)) << alerts->errors.join(QLatin1Char('\n')).toStdString();
+    EXPECT_EQ(stack().index(), before + 1);
+    ASSERT_EQ(settings->screens().size(), 1u);
+    const Screen &level = settings->screens()[0];
+    EXPECT_EQ(level.name, "level");
+    EXPECT_EQ(level.tileAt(0, 0), level.tileAt(1, 0));
+    EXPECT_NE(level.tileAt(0, 0), level.tileAt(2, 0));
+    // The editor shows the picture as it was drawn.
+    EXPECT_EQ(actions->editor()->picture().pixel(3, 3) & 0xFFFFFF, rgb(0x16) & 0xFFFFFF);
+    EXPECT_EQ(actions->editor()->picture().pixel(19, 3) & 0xFFFFFF, rgb(0x21) & 0xFFFFFF);
+    stack().undo();
+    EXPECT_TRUE(settings->screens().empty());
+    stack().redo();
+
+    // Two identical tiles on the screen become one.
+    actions->setCurrentScreen(0);
+    Screen twins = settings->screens()[0];
+    paintTile(200, 1);
+    paintTile(201, 1);
+    twins.setTile(5, 5, 200);
+    twins.setTile(6, 5, 201);
+    ASSERT_TRUE(actions->addScreen(twins));
+    const int used = shown().distinctTiles();
+    ASSERT_TRUE(actions->removeDuplicateTiles());
+    EXPECT_EQ(shown().tileAt(6, 5), 200);
+    EXPECT_EQ(shown().distinctTiles(), used - 1);
+    stack().undo();
+    EXPECT_EQ(shown().tileAt(6, 5), 201);
+
+    // A file that is not a picture: one message naming it, nothing changed.
+    const QString broken = dir.filePath(QStringLiteral("broken.png"));
+    QFile file(broken);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("not a picture");
+    file.close();
+    const int index = stack().index();
+    EXPECT_FALSE(actions->importScreenPicture(broken));
+    ASSERT_EQ(alerts->errors.size(), 1);
+    EXPECT_TRUE(alerts->errors[0].startsWith(broken)) << alerts->errors[0].toStdString();
+    EXPECT_EQ(stack().index(), index);
+}
+
+} // namespace
