@@ -96,6 +96,11 @@ ScreenConversionResult convertScreenPicture(const ScreenPictureRequest &request)
     // The colour number of every pixel, by exact match.
     std::vector<uint8_t> numbers(size_t(screenPictureWidth * screenPictureHeight));
     std::unordered_map<uint32_t, int> known;
+    // With sub-palettes given, a colour is read as their colour number where another looks the same.
+    std::vector<uint8_t> preferred;
+    if (request.subPalettes)
+        for (const BackgroundSubPalette &subPalette : *request.subPalettes)
+            preferred.insert(preferred.end(), subPalette.begin(), subPalette.end());
     for (int y = 0; y < screenPictureHeight; ++y)
         for (int x = 0; x < screenPictureWidth; ++x) {
             const size_t at = size_t(y * screenPictureWidth + x);
@@ -108,7 +113,7 @@ ScreenConversionResult convertScreenPicture(const ScreenPictureRequest &request)
             auto found = known.find(key);
             if (found == known.end()) {
                 const auto number
-                    = request.displayColors->colorNumberOf({ pixel[0], pixel[1], pixel[2] }, request.emphasis);
+                    = request.displayColors->colorNumberOf({ pixel[0], pixel[1], pixel[2] }, request.emphasis, preferred);
                 found = known.emplace(key, number ? int(*number) : -1).first;
             }
             if (found->second < 0)

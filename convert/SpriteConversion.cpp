@@ -132,6 +132,11 @@ SpriteConversion convertSpritePicture(const RgbaPicture &picture, const PatternT
 
     // The cells with something drawn, in reading order.
     std::vector<Cell> cells;
+    // With sub-palettes given, a colour is read as their colour number where another looks the same.
+    std::vector<uint8_t> preferred;
+    if (settings.subPalettes)
+        for (const SubPaletteColors &subPalette : *settings.subPalettes)
+            preferred.insert(preferred.end(), subPalette.begin(), subPalette.end());
     for (int top = 0; top < picture.height; top += height)
         for (int left = 0; left < picture.width; left += cellWidth) {
             Cell cell { left, top, std::vector<int>(size_t(cellWidth * height), emptyPixel), {} };
@@ -149,7 +154,7 @@ SpriteConversion convertSpritePicture(const RgbaPicture &picture, const PatternT
                             + "); a pixel must be transparent (alpha 0) or opaque");
                     if (hasBackdrop && rgb == backdrop)
                         continue;
-                    const auto number = display.colorNumberOf(rgb, emphasis);
+                    const auto number = display.colorNumberOf(rgb, emphasis, preferred);
                     if (!number)
                         return refused(where + " is " + hex + ", which is none of the 64 display colours");
                     cell.colors[size_t((y - top) * cellWidth + (x - left))] = *number;

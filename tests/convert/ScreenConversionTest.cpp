@@ -301,3 +301,19 @@ TEST(ScreenConversion, ColoursOutsideTheDisplayColoursAndWrongSizesAreRefused)
     EXPECT_EQ(convertScreenPicture(request).error,
         "the picture is 128 x 240 pixels; a screen is made from a picture of 256 x 240");
 }
+
+TEST(ScreenConversionColors, AGivenPaletteDecidesBetweenColoursThatLookTheSame)
+{
+    // $20 and $30 are the same white: a picture read with a palette holding $30 is read as $30.
+    Picture picture;
+    picture.fill(0, 0, 8, 8, 0x30);
+    Conversion conversion(picture);
+    BackgroundSubPalettes given = givenPalettes();
+    given[1] = { 0x0F, 0x00, 0x10, 0x30 };
+    conversion.request.subPalettes = given;
+    const auto result = conversion.run();
+    ASSERT_TRUE(result) << result.error;
+    EXPECT_EQ(result.conversion->screen.subPaletteAt(0, 0), 1);
+    // Without one the lowest number stands, as before.
+    EXPECT_EQ(DisplayColors().colorNumberOf(DisplayColors().rgb(0x30)), 0x20);
+}

@@ -339,3 +339,16 @@ TEST(SpriteConversion, TilesInUseCountScreensAndMetaspritesOfTheTable)
     EXPECT_TRUE(tall.test(0x32) && tall.test(0x33));
     EXPECT_EQ(tall.count(), 2u);
 }
+
+TEST(SpriteConversion, AGivenPaletteDecidesBetweenColoursThatLookTheSame)
+{
+    // $30 looks as $20 does: with a sub-palette holding $30 the white pixels are read as $30, not refused as $20.
+    const std::vector<std::string> white(8, "ww......");
+    const TestPicture p = picture(white, { { 'w', 0x30 } });
+    auto s = settings();
+    s.subPalettes = std::vector<SubPaletteColors> { { 0x16, 0x27, 0x30 } };
+    const auto result = convertSpritePicture(p.view(), PatternTables {}, {}, s);
+    ASSERT_TRUE(result) << result.error;
+    EXPECT_EQ(result.metasprite->sprites[0].subPalette, 4);
+    EXPECT_EQ(result.tileChanges[0].pixels[0], 3);
+}
