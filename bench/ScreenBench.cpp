@@ -1,0 +1,133 @@
+// Painting the screen editor at 3x: a full screen of real tiles with every grid shown, against painting the same area
+// blank; and a stamp gesture (the screen changed under a 4 x 4 block, its cells composed again) with its repaint.
+#include "screen/ScreenEditor.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QFile>
+#include <QImage>
+#include <QPaintEvent>
+#include <QPainter>
+
+using namespace mosavo;
+
+namespace {
+
+PatternTables sampleTiles()
+{
+    QFile file(QStringLiteral(KESTOVA_SOURCE_DIR "/tests/data/chr/full_game.chr"));
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    const QByteArray bytes = file.readAll();
+    return PatternTables::fromChr(std::span(reinterpret_cast<const uint8_t *>(bytes.data()), size_t(bytes.size())));
+}
+
+Screen fullScreen()
+{
+    Screen screen;
+    for (int i = 0; i < Screen::tileCount; ++i)
+        screen.tiles[size_t(i)] = uint8_t(i * 7);
+    for (int i = 0; i < Screen::attributeCount; ++i)
+        screen.attributes[size_t(i)] = uint8_t(i * 37);
+    return screen;
+}
+
+void setUp(ScreenEditor &editor, bool grids = true)
+{
+    editor.setPatternTables(sampleTiles());
+    PaletteBytes palette {};
+    for (size_t i = 0; i < palette.size(); ++i)
+        palette[i] = uint8_t((i * 7 + 0x0F) & 0x3F);
+    editor.setPalette(palette);
+    editor.setScreen(fullScreen());
+    editor.setScale(3);
+    editor.setShowsTileGrid(grids);
+    editor.setShowsAttributeGrid(grids);
+    editor.setShowsAttributeByteGrid(grids);
+    editor.resize(editor.sizeHint());
+}
+
+// The whole view repainted: the composed screen and the three grids.
+void BM_PaintFullScreenAt3x(benchmark::State &state)
+{
+    ScreenEditor editor;
+    setUp(editor);
+    QImage target(editor.size(), QImage::Format_RGB32);
+    for (auto _ : state) {
+        editor.render(&target);
+        benchmark::DoNotOptimize(target.bits());
+    }
+}
+BENCHMARK(BM_PaintFullScreenAt3x)->Unit(benchmark::kMicrosecond);
+
+// The same without the grids.
+void BM_PaintFullScreenAt3xWithoutGrids(benchmark::State &state)
+{
+    ScreenEditor editor;
+    setUp(editor, false);
+    QImage target(editor.size(), QImage::Format_RGB32);
+    for (auto _ : state) {
+        editor.render(&target);
+        benchmark::DoNotOptimize(target.bits());
+    }
+}
+BENCHMARK(BM_PaintFullScreenAt3xWithoutGrids)->Unit(benchmark::kMicrosecond);
+
+// The baseline: a widget of the same 768 x 720 area that paints it blank, repainted the same way.
+class BlankArea : public QWidget
+{
+protected:
+    void paintEvent(QPaintEvent *event) override
+    {
+        QPainter painter(this);
+        painter.fillRect(event->rect(), Qt::black);
+    }
+};
+
+void BM_PaintBlankAreaAt3x(benchmark::State &state)
+{
+    BlankArea blank;
+    blank.resize(256 * 3, 240 * 3);
+    QImage target(blank.size(), QImage::Format_RGB32);
+    for (auto _ : state) {
+        blank.render(&target);
+        benchmark::DoNotOptimize(target.bits());
+    }
+}
+BENCHMARK(BM_PaintBlankAreaAt3x)->Unit(benchmark::kMicrosecond);
+
+// One stamp gesture: a 4 x 4 block put at a new cell, the changed cells composed again, the view repainted.
+void BM_StampGestureAt3x(benchmark::State &state)
+{
+    ScreenEditor editor;
+    setUp(editor);
+    Screen screen = fullScreen();
+    QImage target(editor.size(), QImage::Format_RGB32);
+    int step = 0;
+    for (auto _ : state) {
+        const int column = (step * 5) % 28;
+        const int row = (step * 3) % 26;
+        ++step;
+        for (int r = 0; r < 4; ++r)
+            for (int c = 0; c < 4; ++c)
+                screen.setTile(column + c, row + r, uint8_t(step + r * 16 + c));
+        editor.updateScreen(screen);
+        editor.render(&target);
+        benchmark::DoNotOptimize(target.bits());
+    }
+}
+BENCHMARK(BM_StampGestureAt3x)->Unit(benchmark::kMicrosecond);
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
