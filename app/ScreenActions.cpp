@@ -276,6 +276,13 @@ void ScreenActions::buildMenu()
     add("actionPasteScreenRegion", QStringLiteral("&Paste Region"), [this] { pasteRegion(); });
     menu_->addSeparator();
     add("actionRemoveDuplicateTiles", QStringLiteral("&Remove Duplicate Tiles"), [this] { removeDuplicateTiles(); });
+    QAction *mark = new QAction(QStringLiteral("Mark &Unused Tiles"), window_);
+    mark->setObjectName(QStringLiteral("actionMarkUnusedTiles"));
+    mark->setCheckable(true);
+    mark->setToolTip(QStringLiteral("Mark the tiles of the screens' pattern tables that no screen uses"));
+    connect(mark, &QAction::toggled, this, [this](bool on) { setMarkUnusedTiles(on); });
+    window_->ui().menuView->addSeparator();
+    window_->ui().menuView->addAction(mark);
     // Before the Sprite menu when there is one, else before Help.
     QAction *before = window_->ui().menuHelp->menuAction();
     if (auto *sprites = window_->findChild<QMenu *>(QStringLiteral("menuSprite")))
@@ -325,6 +332,34 @@ void ScreenActions::refresh()
     }
     editor_->setEnabled(current_ >= 0);
     refreshing_ = false;
+    updateMarks();
+}
+
+void ScreenActions::setMarkUnusedTiles(bool on)
+{
+    markUnused_ = on;
+    updateMarks();
+}
+
+void ScreenActions::updateMarks()
+{
+    std::set<int64_t> marked;
+    const SettingsPtr s = settings();
+    if (markUnused_ && s) {
+        const int64_t first = bankFirstTile();
+        const int64_t count = s->tileData()->totalNumberTiles();
+        for (int table = 0; table < 2; ++table) {
+            const bool read = std::any_of(s->screens().begin(), s->screens().end(),
+                [table](const Screen &screen) { return (screen.patternTable & 1) == table; });
+            if (!read)
+                continue;
+            const auto used = tilesUsedByScreens(s->screens(), table);
+            for (int tile = 0; tile < 256; ++tile)
+                if (!used[size_t(tile)] && first + table * 256 + tile < count)
+                    marked.insert(first + table * 256 + tile);
+        }
+    }
+    window_->ui().tileCollection->setMarkedTiles(std::move(marked));
 }
 
 void ScreenActions::refreshList()

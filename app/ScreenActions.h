@@ -103,6 +103,11 @@ public:
     // every screen reading it renumbered, one undo step. False when nothing is merged.
     bool removeDuplicateTiles();
 
+    // View > Mark Unused Tiles: marks in the tile viewer the tiles of the pattern tables the screens read that no
+    // screen uses (or clears the marks).
+    void setMarkUnusedTiles(bool on);
+    bool marksUnusedTiles() const { return markUnused_; }
+
     // The first document tile of the screens' CHR bank, and the bank's tiles as they are now.
     int64_t bankFirstTile() const;
     mosavo::PatternTables patterns() const;
@@ -124,6 +129,7 @@ private:
     SettingsPtr settings() const;
     void push(std::vector<mosavo::Screen> after, int shownAfter, const QString &text);
     void refreshList();
+    void updateMarks();
     // The viewer's selected block as a stamp of the shown screen's pattern table, or why not.
     std::optional<mosavo::ScreenRegion> viewerStamp();
     void applyTool(mosavo::ScreenTool tool, int column, int row);
@@ -139,6 +145,7 @@ private:
     QComboBox *tableChoice_ = nullptr;
     int current_ = -1;
     bool refreshing_ = false;
+    bool markUnused_ = false;
     // The region copied last.
     std::optional<mosavo::ScreenRegion> copied_;
     // While a gesture lasts: the screens before it, and the shown screen as the gesture has made it so far.

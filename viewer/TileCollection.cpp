@@ -534,7 +534,31 @@ void TileCollection::paintEvent(QPaintEvent *event)
                 painter.drawImage(target.topLeft(), rowPicture(row, count), target.translated(0, -rowArea.top()));
         }
     }
+    // Marked tiles: a red triangle in the cell's top-right corner.
+    if (!markedTiles_.empty()) {
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(QColor(230, 40, 40));
+        const int corner = std::max(3, int(pitch / 3));
+        for (const int64_t tile : markedTiles_) {
+            if (tile < 0 || tile >= count)
+                continue;
+            const QRect cell = cellRect(tile);
+            if (!event->region().intersects(cell))
+                continue;
+            const QPoint points[3] = { cell.topRight() + QPoint(1, 0), cell.topRight() + QPoint(1 - corner, 0),
+                cell.topRight() + QPoint(1, corner) };
+            painter.drawPolygon(points, 3);
+        }
+    }
     forgetPicturesOutOfView();
+}
+
+void TileCollection::setMarkedTiles(std::set<int64_t> tiles)
+{
+    if (tiles == markedTiles_)
+        return;
+    markedTiles_ = std::move(tiles);
+    viewport()->update();
 }
 
 } // namespace mosavo

@@ -103,6 +103,9 @@ public:
     bool isShowingItem(int64_t tileNumber) const;
     // The tile under a viewport position, if any (none over a filler cell).
     std::optional<int64_t> tileNumberAt(QPoint position) const;
+    // Tiles marked with a small red corner (such as tiles no screen uses); none by default.
+    void setMarkedTiles(std::set<int64_t> tiles);
+    const std::set<int64_t> &markedTiles() const { return markedTiles_; }
     // Scrolls so the tile's display row is at the top of the view (as far as the scroll range allows).
     void scrollToTile(int64_t tileNumber);
 
@@ -147,6 +150,7 @@ private:
 
     std::weak_ptr<TileCollectionDelegate> tileCollectionDelegate_;
     std::set<int64_t> selectedTiles_;
+    std::set<int64_t> markedTiles_;
     ZoomSize zoomSize_ = ZoomSize::x4;
     std::vector<std::vector<int64_t>> selectedTileIDs_;
     int64_t currentlySelectedTile_ = 0;

@@ -206,4 +206,24 @@ TEST_F(ScreenActionsTest, ImportScreenPictureAndRemoveDuplicateTiles)
     EXPECT_EQ(stack().index(), index);
 }
 
+TEST_F(ScreenActionsTest, MarkUnusedTilesFollowsTheScreens)
+{
+    auto *viewer = window->findChild<TileCollection *>(QStringLiteral("tileCollection"));
+    trigger(document, "actionMarkUnusedTiles");
+    EXPECT_TRUE(viewer->markedTiles().empty()); // no screen reads a pattern table yet
+    actions->newScreen();
+    // A blank screen uses tile 0 of pattern table 0: tiles 1-255 are unused, table 1 is read by no screen.
+    EXPECT_EQ(viewer->markedTiles().size(), 255u);
+    EXPECT_FALSE(viewer->markedTiles().count(0));
+    Screen screen = shown();
+    screen.setTile(4, 4, 9);
+    actions->addScreen(screen);
+    EXPECT_EQ(viewer->markedTiles().size(), 254u);
+    EXPECT_FALSE(viewer->markedTiles().count(9));
+    stack().undo();
+    EXPECT_TRUE(viewer->markedTiles().count(9));
+    trigger(document, "actionMarkUnusedTiles");
+    EXPECT_TRUE(viewer->markedTiles().empty());
+}
+
 } // namespace
