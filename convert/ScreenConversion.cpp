@@ -96,11 +96,6 @@ ScreenConversionResult convertScreenPicture(const ScreenPictureRequest &request)
     // The colour number of every pixel, by exact match.
     std::vector<uint8_t> numbers(size_t(screenPictureWidth * screenPictureHeight));
     std::unordered_map<uint32_t, int> known;
-    // With sub-palettes given, a colour is read as their colour number where another looks the same.
-    std::vector<uint8_t> preferred;
-    if (request.subPalettes)
-        for (const BackgroundSubPalette &subPalette : *request.subPalettes)
-            preferred.insert(preferred.end(), subPalette.begin(), subPalette.end());
     for (int y = 0; y < screenPictureHeight; ++y)
         for (int x = 0; x < screenPictureWidth; ++x) {
             const size_t at = size_t(y * screenPictureWidth + x);
@@ -113,7 +108,7 @@ ScreenConversionResult convertScreenPicture(const ScreenPictureRequest &request)
             auto found = known.find(key);
             if (found == known.end()) {
                 const auto number
-                    = request.displayColors->colorNumberOf({ pixel[0], pixel[1], pixel[2] }, request.emphasis, preferred);
+                    = request.displayColors->colorNumberOf({ pixel[0], pixel[1], pixel[2] }, request.emphasis);
                 found = known.emplace(key, number ? int(*number) : -1).first;
             }
             if (found->second < 0)
@@ -138,7 +133,13 @@ ScreenConversionResult convertScreenPicture(const ScreenPictureRequest &request)
     BackgroundSubPalettes subPalettes {};
     std::vector<int> areaPalette(areaColors.size(), 0);
     if (request.subPalettes) {
+        // Matched as the pixels are read: a colour number that looks as another does ($30 as $20) counts as it.
         subPalettes = *request.subPalettes;
+        for (BackgroundSubPalette &subPalette : subPalettes)
+            for (uint8_t &number : subPalette)
+                if (const auto same = request.displayColors->colorNumberOf(
+                        request.displayColors->rgb(number & 0x3F, request.emphasis), request.emphasis))
+                    number = *same;
         const uint8_t backdrop = subPalettes[0][0];
         for (size_t area = 0; area < areaColors.size(); ++area) {
             const ColorSet rest = without(areaColors[area], backdrop);
@@ -219,7 +220,8 @@ ScreenConversionResult convertScreenPicture(const ScreenPictureRequest &request)
     ScreenConversion conversion;
     conversion.screen.name = request.name;
     conversion.screen.patternTable = request.patternTable & 1;
-    conversion.subPalettes = subPalettes;
+    // The given sub-palettes keep their own colour numbers.
+    conversion.subPalettes = request.subPalettes ? *request.subPalettes : subPalettes;
     const uint8_t backdrop = subPalettes[0][0];
     for (int area = 0; area < areaColumns * areaRows; ++area)
         conversion.screen.setSubPalette((area % areaColumns) * 2, (area / areaColumns) * 2, areaPalette[size_t(area)]);

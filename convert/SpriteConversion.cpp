@@ -132,11 +132,6 @@ SpriteConversion convertSpritePicture(const RgbaPicture &picture, const PatternT
 
     // The cells with something drawn, in reading order.
     std::vector<Cell> cells;
-    // With sub-palettes given, a colour is read as their colour number where another looks the same.
-    std::vector<uint8_t> preferred;
-    if (settings.subPalettes)
-        for (const SubPaletteColors &subPalette : *settings.subPalettes)
-            preferred.insert(preferred.end(), subPalette.begin(), subPalette.end());
     for (int top = 0; top < picture.height; top += height)
         for (int left = 0; left < picture.width; left += cellWidth) {
             Cell cell { left, top, std::vector<int>(size_t(cellWidth * height), emptyPixel), {} };
@@ -154,7 +149,7 @@ SpriteConversion convertSpritePicture(const RgbaPicture &picture, const PatternT
                             + "); a pixel must be transparent (alpha 0) or opaque");
                     if (hasBackdrop && rgb == backdrop)
                         continue;
-                    const auto number = display.colorNumberOf(rgb, emphasis, preferred);
+                    const auto number = display.colorNumberOf(rgb, emphasis);
                     if (!number)
                         return refused(where + " is " + hex + ", which is none of the 64 display colours");
                     cell.colors[size_t((y - top) * cellWidth + (x - left))] = *number;
@@ -181,7 +176,12 @@ SpriteConversion convertSpritePicture(const RgbaPicture &picture, const PatternT
 
     std::vector<SubPaletteColors> palettes;
     if (settings.subPalettes) {
+        // Matched as the pixels are read: a colour number that looks as another does ($30 as $20) counts as it.
         palettes = *settings.subPalettes;
+        for (SubPaletteColors &subPalette : palettes)
+            for (uint8_t &number : subPalette)
+                if (const auto same = display.colorNumberOf(display.rgb(number & 0x3F, emphasis), emphasis))
+                    number = *same;
         for (const Cell &cell : cells)
             if (subPaletteHolding(palettes, cell.colorSet) < 0)
                 return refused(cellName(cell, settings.tall) + " has the colours " + colorList(cell.colorSet)
@@ -267,7 +267,8 @@ SpriteConversion convertSpritePicture(const RgbaPicture &picture, const PatternT
             + std::to_string(freeUnits.size()) + " blank tiles that no screen or metasprite uses");
     }
     result.metasprite = std::move(metasprite);
-    result.subPalettes = std::move(palettes);
+    // The given sub-palettes keep their own colour numbers.
+    result.subPalettes = settings.subPalettes ? *settings.subPalettes : std::move(palettes);
     return result;
 }
 

@@ -88,11 +88,8 @@ Color DisplayColors::color(int colorNumber, int emphasis) const
     return Color::fromRgb255(c.red, c.green, c.blue);
 }
 
-std::optional<uint8_t> DisplayColors::colorNumberOf(Rgb8 wanted, int emphasis, std::span<const uint8_t> preferred) const
+std::optional<uint8_t> DisplayColors::colorNumberOf(Rgb8 wanted, int emphasis) const
 {
-    for (const uint8_t number : preferred)
-        if (number < colorCount && rgb(number, emphasis) == wanted)
-            return number;
     if (rgb(0x0F, emphasis) == wanted)
         return uint8_t(0x0F);
     for (int number = 0; number < int(colorCount); ++number)

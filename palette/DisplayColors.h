@@ -8,7 +8,6 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
-#include <span>
 #include <string>
 #include <vector>
 
@@ -60,10 +59,8 @@ public:
     Color color(int colorNumber, int emphasis = emphasisNone) const;
 
     // The colour number shown as rgb under emphasis, or nothing. Where several are (the blacks, say), $0F comes first,
-    // then the lowest number, and $0D (which upsets some televisions) last; but a number of preferred shown as rgb
-    // (a colour of the palette a picture is read with, such as $30 where $20 looks the same) comes before all others.
-    std::optional<uint8_t> colorNumberOf(
-        Rgb8 rgb, int emphasis = emphasisNone, std::span<const uint8_t> preferred = {}) const;
+    // then the lowest number, and $0D (which upsets some televisions) last.
+    std::optional<uint8_t> colorNumberOf(Rgb8 rgb, int emphasis = emphasisNone) const;
 
     bool isMasterTable() const { return masterTable_; }
     // Whether the eight emphasis sets were read from a file rather than approximated.
