@@ -105,7 +105,13 @@ MainMosavoWindow::MainMosavoWindow(MosavoDocument *document, QWidget *parent)
     }
 }
 
-MainMosavoWindow::~MainMosavoWindow() = default;
+MainMosavoWindow::~MainMosavoWindow()
+{
+    // The docks' actions go first, while the window is whole: the controller still signals as the window's children
+    // are taken down, and they must not hear it.
+    delete ScreenActions::of(this);
+    delete SpriteActions::of(this);
+}
 
 const QString MainMosavoWindow::geometryKey = QStringLiteral("window/geometry");
 const QString MainMosavoWindow::splitterKey = QStringLiteral("window/splitter");

@@ -1,4 +1,5 @@
 #include "app/cli/PaletteCommands.h"
+#include "app/cli/ScreenCommands.h"
 
 #include "app/cli/BatchCommand.h"
 #include "app/cli/BatchIO.h"
@@ -93,23 +94,14 @@ int runExportPalette(const ParsedArguments &arguments, BatchStreams &streams)
 
 std::variant<TileColors, FileError> readSubPalette(const QString &path, int index)
 {
-    const ReadResult read = readWholeFile(path);
-    if (read.error)
-        return *read.error;
-    const Bytes &bytes = read.bytes;
-    if (bytes.size() != mosavo::PaletteFactory::paletteFileSize && bytes.size() != halfPaletteFileSize)
-        return FileError { path,
-            QStringLiteral("not a palette file (%1 bytes; a palette file holds 32 colour numbers 0x00-0x3F, or 16 "
-                           "for its background half)")
-                .arg(bytes.size()) };
-    for (size_t i = 0; i < bytes.size(); ++i)
-        if (bytes[i] > 0x3F)
-            return FileError { path,
-                QStringLiteral("not a palette file (byte %1 is 0x%2; colour numbers are 0x00-0x3F)")
-                    .arg(i)
-                    .arg(QString::number(bytes[i], 16).toUpper()) };
+    bool halfOnly = false;
+    const auto read = readPaletteBytes(path, &halfOnly);
+    if (const FileError *error = std::get_if<FileError>(&read))
+        return *error;
+    const mosavo::PaletteBytes &bytes = std::get<mosavo::PaletteBytes>(read);
+    const size_t size = halfOnly ? halfPaletteFileSize : bytes.size();
     const size_t first = size_t(index) * subPaletteColors;
-    if (first + subPaletteColors > bytes.size())
+    if (first + subPaletteColors > size)
         return FileError { path,
             QStringLiteral("holds the background half of a palette (16 bytes, sub-palettes 0-3), so there is no "
                            "sub-palette %1")

@@ -1,6 +1,7 @@
 #include "app/cli/BatchCommand.h"
 #include "app/cli/BatchIO.h"
 #include "app/cli/PaletteCommands.h"
+#include "app/cli/ScreenCommands.h"
 
 #include "app/ScreenImport.h"
 #include "app/SpriteImport.h"
@@ -109,28 +110,13 @@ std::variant<const mosavo::Metasprite *, int> chosenMetasprite(const ParsedArgum
 // A 32-byte palette file of colour numbers, or why not.
 std::variant<mosavo::PaletteBytes, FileError> readPaletteFile(const QString &path)
 {
-    const ReadResult read = readWholeFile(path);
-    if (read.error)
-        return *read.error;
-    const mosavo::Bytes &bytes = read.bytes;
-    if (bytes.size() == 16)
+    bool halfOnly = false;
+    auto read = readPaletteBytes(path, &halfOnly);
+    if (halfOnly)
         return FileError { path,
             QStringLiteral("holds the background half of a palette (16 bytes, sub-palettes 0-3); sprites take "
                            "sub-palettes 4-7 of a 32-byte palette file") };
-    if (bytes.size() != mosavo::PaletteFactory::paletteFileSize)
-        return FileError { path,
-            QStringLiteral("not a palette file (%1 bytes; a palette file holds 32 colour numbers 0x00-0x3F)")
-                .arg(bytes.size()) };
-    mosavo::PaletteBytes palette {};
-    for (size_t i = 0; i < bytes.size(); ++i) {
-        if (bytes[i] > 0x3F)
-            return FileError { path,
-                QStringLiteral("not a palette file (byte %1 is 0x%2; colour numbers are 0x00-0x3F)")
-                    .arg(i)
-                    .arg(QString::number(bytes[i], 16).toUpper()) };
-        palette[i] = bytes[i];
-    }
-    return palette;
+    return read;
 }
 
 std::optional<QString> checkImportSpritePng(const ParsedArguments &arguments)

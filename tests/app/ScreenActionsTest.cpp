@@ -167,7 +167,7 @@ TEST_F(ScreenActionsTest, ImportScreenPictureAndRemoveDuplicateTiles)
     ASSERT_TRUE(actions->importScreenPicture(path)) << alerts->errors.join(QLatin1Char('\n')).toStdString();
     EXPECT_EQ(stack().index(), before + 1);
     ASSERT_EQ(settings->screens().size(), 1u);
-    const Screen &level = settings->screens()[0];
+    const Screen level = settings->screens()[0];
     EXPECT_EQ(level.name, "level");
     EXPECT_EQ(level.tileAt(0, 0), level.tileAt(1, 0));
     EXPECT_NE(level.tileAt(0, 0), level.tileAt(2, 0));

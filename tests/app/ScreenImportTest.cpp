@@ -56,7 +56,7 @@ TEST(ScreenImport, PicturesBecomeScreensInTheCharacterRomOfARom)
     ASSERT_TRUE(std::holds_alternative<mosavo::ScreenConversion>(first)) << std::get<QString>(first).toStdString();
     applyScreenConversion(*document, std::get<mosavo::ScreenConversion>(first));
     ASSERT_EQ(document->screens().size(), 1u);
-    const mosavo::Screen &screen = document->screens()[0];
+    const mosavo::Screen screen = document->screens()[0]; // a copy: later imports grow the list
     EXPECT_EQ(screen.name, "first");
     EXPECT_EQ(screen.patternTable, 1);
     // CHR-ROM starts at tile 2048 (after 32 KiB of PRG-ROM); pattern table 1 256 tiles later.

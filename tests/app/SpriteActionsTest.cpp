@@ -248,7 +248,7 @@ TEST_F(SpriteActionsTest, ImportSpritePictureReusesFlippedTilesInOneUndoStepAndR
     ASSERT_TRUE(actions->importSpritePicture(path)) << alerts->errors.join(QLatin1Char('\n')).toStdString();
     EXPECT_EQ(stack().index(), before + 1);
     ASSERT_EQ(settings->metasprites().size(), 1u);
-    const Metasprite &hero = settings->metasprites()[0];
+    const Metasprite hero = settings->metasprites()[0];
     EXPECT_EQ(hero.name, "hero");
     ASSERT_EQ(hero.sprites.size(), 2u);
     EXPECT_EQ(hero.sprites[0].tile, hero.sprites[1].tile);
