@@ -1,6 +1,7 @@
 #include "app/ScreenActions.h"
 
 #include "app/Alerts.h"
+#include "app/DockSupport.h"
 #include "app/EditorViewController.h"
 #include "app/FileIO.h"
 #include "app/FilePanels.h"
@@ -64,31 +65,6 @@ void ScreenListCommand::redo()
     apply(after_, shownAfter_);
 }
 
-namespace {
-
-QString uniqueName(const std::vector<Screen> &screens, const QString &base)
-{
-    auto taken = [&](const QString &name) {
-        return std::any_of(
-            screens.begin(), screens.end(), [&](const Screen &s) { return QString::fromStdString(s.name) == name; });
-    };
-    if (!taken(base))
-        return base;
-    for (int n = 2;; ++n)
-        if (const QString name = QStringLiteral("%1_%2").arg(base).arg(n); !taken(name))
-            return name;
-}
-
-QToolButton *toolButton(QWidget *parent, const char *name, const QString &text, const QString &tip)
-{
-    auto *button = new QToolButton(parent);
-    button->setObjectName(QString::fromLatin1(name));
-    button->setText(text);
-    button->setToolTip(tip);
-    return button;
-}
-
-} // namespace
 
 ScreenActions::ScreenActions(MainMosavoWindow *window)
     : QObject(window)
@@ -153,7 +129,7 @@ void ScreenActions::buildDock()
     auto *listButtons = new QVBoxLayout;
     listButtons->setSpacing(2);
     auto addListButton = [&](const char *name, const QString &text, const QString &tip, auto handler) {
-        QToolButton *button = toolButton(content, name, text, tip);
+        QToolButton *button = dockToolButton(content, QString::fromLatin1(name), text, tip);
         connect(button, &QToolButton::clicked, this, handler);
         listButtons->addWidget(button);
     };
@@ -416,7 +392,7 @@ bool ScreenActions::addScreen(const Screen &screen, const std::vector<int64_t> &
     std::vector<Screen> after = s->screens();
     Screen added = screen;
     if (added.name.empty())
-        added.name = uniqueName(after, QStringLiteral("screen")).toStdString();
+        added.name = uniqueItemName(after, QStringLiteral("screen")).toStdString();
     after.push_back(std::move(added));
     const int shown = int(after.size()) - 1;
     push(std::move(after), shown, text);
@@ -431,7 +407,7 @@ void ScreenActions::newScreen()
     if (!s)
         return;
     Screen screen;
-    screen.name = uniqueName(s->screens(), QStringLiteral("screen")).toStdString();
+    screen.name = uniqueItemName(s->screens(), QStringLiteral("screen")).toStdString();
     addScreen(screen, {}, {}, std::nullopt, QStringLiteral("New Screen"));
 }
 
@@ -442,7 +418,7 @@ void ScreenActions::duplicateScreen()
         return;
     std::vector<Screen> after = s->screens();
     Screen copy = after[size_t(current_)];
-    copy.name = uniqueName(after, QString::fromStdString(copy.name)).toStdString();
+    copy.name = uniqueItemName(after, QString::fromStdString(copy.name)).toStdString();
     after.insert(after.begin() + current_ + 1, copy);
     push(std::move(after), current_ + 1, QStringLiteral("Duplicate Screen"));
 }

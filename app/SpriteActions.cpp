@@ -1,6 +1,7 @@
 #include "app/SpriteActions.h"
 
 #include "app/Alerts.h"
+#include "app/DockSupport.h"
 #include "app/EditorViewController.h"
 #include "app/FilePanels.h"
 #include "app/FileIO.h"
@@ -42,30 +43,6 @@ namespace kestova {
 
 using namespace mosavo;
 
-namespace {
-QToolButton *toolButton(QWidget *parent, const QString &name, const QString &text, const QString &tip)
-{
-    auto *button = new QToolButton(parent);
-    button->setObjectName(name);
-    button->setText(text);
-    button->setToolTip(tip);
-    button->setAutoRaise(false);
-    return button;
-}
-
-QString uniqueName(const std::vector<Metasprite> &metasprites, const QString &base)
-{
-    auto taken = [&](const QString &name) {
-        return std::any_of(metasprites.begin(), metasprites.end(),
-            [&](const Metasprite &m) { return QString::fromStdString(m.name) == name; });
-    };
-    if (!taken(base))
-        return base;
-    for (int n = 2;; ++n)
-        if (const QString name = QStringLiteral("%1_%2").arg(base).arg(n); !taken(name))
-            return name;
-}
-} // namespace
 
 SpriteActions::SpriteActions(MainMosavoWindow *window)
     : QObject(window)
@@ -151,7 +128,7 @@ void SpriteActions::buildDock()
     buttonGrid->setSpacing(2);
     int slot = 0;
     for (const auto &[name, text, tip, handler] : listActions) {
-        QToolButton *button = toolButton(content, QString::fromLatin1(name), QString::fromLatin1(text),
+        QToolButton *button = dockToolButton(content, QString::fromLatin1(name), QString::fromLatin1(text),
                                          QString::fromLatin1(tip));
         button->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
         connect(button, &QToolButton::clicked, this, handler);
@@ -175,7 +152,7 @@ void SpriteActions::buildDock()
     auto *tools = new QHBoxLayout;
     tools->setSpacing(2);
     auto addTool = [&](const char *name, const QString &text, const QString &tip, auto handler, bool editsSprites) {
-        QToolButton *button = toolButton(content, QString::fromLatin1(name), text, tip);
+        QToolButton *button = dockToolButton(content, QString::fromLatin1(name), text, tip);
         connect(button, &QToolButton::clicked, this, handler);
         tools->addWidget(button);
         if (editsSprites)
@@ -270,7 +247,7 @@ void SpriteActions::buildDock()
     animationRow->addWidget(animationChoice_, 1);
     auto addAnimationTool = [&](QBoxLayout *row, const char *name, const QString &text, const QString &tip,
                                 auto handler) {
-        QToolButton *button = toolButton(content, QString::fromLatin1(name), text, tip);
+        QToolButton *button = dockToolButton(content, QString::fromLatin1(name), text, tip);
         connect(button, &QToolButton::clicked, this, handler);
         row->addWidget(button);
         return button;
@@ -590,7 +567,7 @@ bool SpriteActions::addMetasprite(const Metasprite &metasprite, const std::vecto
     SpriteDocumentState after = SpriteDocumentState::of(*s);
     Metasprite added = metasprite;
     if (added.name.empty())
-        added.name = uniqueName(after.metasprites, QStringLiteral("metasprite")).toStdString();
+        added.name = uniqueItemName(after.metasprites, QStringLiteral("metasprite")).toStdString();
     after.metasprites.push_back(std::move(added));
     push(after, { int(after.metasprites.size()) - 1, currentAnimation_, {} }, text);
     stack.endMacro();
@@ -668,7 +645,7 @@ void SpriteActions::newMetasprite()
     if (!s)
         return;
     Metasprite metasprite;
-    metasprite.name = uniqueName(s->metasprites(), QStringLiteral("metasprite")).toStdString();
+    metasprite.name = uniqueItemName(s->metasprites(), QStringLiteral("metasprite")).toStdString();
     addMetasprite(metasprite, {}, {}, QStringLiteral("New Metasprite"));
 }
 
@@ -679,7 +656,7 @@ void SpriteActions::duplicateMetasprite()
         return;
     SpriteDocumentState after = SpriteDocumentState::of(*s);
     Metasprite copy = after.metasprites[size_t(current_)];
-    copy.name = uniqueName(after.metasprites, QString::fromStdString(copy.name)).toStdString();
+    copy.name = uniqueItemName(after.metasprites, QString::fromStdString(copy.name)).toStdString();
     after.metasprites.insert(after.metasprites.begin() + current_ + 1, copy);
     // Frames of the metasprites after it follow them down.
     for (Animation &animation : after.animations)
@@ -779,7 +756,7 @@ bool SpriteActions::addSpritesFromSelection()
     int index = current_;
     if (index < 0) {
         Metasprite metasprite;
-        metasprite.name = uniqueName(after.metasprites, QStringLiteral("metasprite")).toStdString();
+        metasprite.name = uniqueItemName(after.metasprites, QStringLiteral("metasprite")).toStdString();
         after.metasprites.push_back(metasprite);
         index = int(after.metasprites.size()) - 1;
     }
