@@ -3,6 +3,7 @@
 #include "app/EditorViewController.h"
 #include "app/KestovaDocumentController.h"
 #include "app/MosavoDocument.h"
+#include "app/DisplayColorsMenu.h"
 #include "app/ROMMenu.h"
 #include "app/RecentFiles.h"
 #include "app/ScreenActions.h"
@@ -97,6 +98,7 @@ MainMosavoWindow::MainMosavoWindow(MosavoDocument *document, QWidget *parent)
     }
     setAcceptDrops(true);
     connectActions();
+    DisplayColorsMenu::install(this);
     if (document) {
         connectEditing();
         connectView();
@@ -111,6 +113,7 @@ MainMosavoWindow::~MainMosavoWindow()
     // are taken down, and they must not hear it.
     delete ScreenActions::of(this);
     delete SpriteActions::of(this);
+    delete DisplayColorsMenu::of(this);
 }
 
 const QString MainMosavoWindow::geometryKey = QStringLiteral("window/geometry");

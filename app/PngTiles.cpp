@@ -1,6 +1,6 @@
 #include "app/PngTiles.h"
 
-#include "palette/NESColors.h"
+#include "palette/DisplayColors.h"
 
 #include <QBuffer>
 #include <QImageReader>
@@ -228,7 +228,7 @@ TileColors viewerGreyColors()
 {
     TileColors colors;
     for (size_t i = 0; i < colors.size(); ++i)
-        colors[i] = nesRgb(viewerGreyNumbers[i]);
+        colors[i] = shownRgb(viewerGreyNumbers[i]);
     return colors;
 }
 

@@ -8,7 +8,7 @@
 #include "app/PngTiles.h"
 #include "core/MatrixBuilder.h"
 #include "log/Log.h"
-#include "palette/NESColors.h"
+#include "palette/DisplayColors.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -37,7 +37,7 @@ std::optional<TileColors> currentSubPaletteColors(EditorViewController &controll
         return std::nullopt;
     TileColors colors;
     for (size_t i = 0; i < colors.size(); ++i)
-        colors[i] = nesRgb(palette->palette()[i].colorCode);
+        colors[i] = shownRgb(palette->palette()[i].colorCode);
     return colors;
 }
 

@@ -1,4 +1,5 @@
 #include "editor/BitmapCanvas.h"
+#include "palette/DisplayColors.h"
 
 #include <algorithm>
 #include <array>
@@ -64,8 +65,10 @@ void BitmapCanvas::renderInto(uint8_t *rgba) const
     const auto &entries = palette_->palette();
     std::vector<std::array<uint8_t, 4>> colors;
     colors.reserve(entries.size());
-    for (const ColorEntry &entry : entries)
-        colors.push_back({ toSample(entry.color.red), toSample(entry.color.green), toSample(entry.color.blue), 255 });
+    for (const ColorEntry &entry : entries) {
+        const Color shown = shownColor(entry);
+        colors.push_back({ toSample(shown.red), toSample(shown.green), toSample(shown.blue), 255 });
+    }
 
     static constexpr std::array<uint8_t, 4> transparent { 0, 0, 0, 0 };
     for (int64_t index : internalColorIDMatrix_->cells()) {

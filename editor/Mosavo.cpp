@@ -1,4 +1,5 @@
 #include "editor/Mosavo.h"
+#include "palette/DisplayColors.h"
 
 #include "core/MatrixBuilder.h"
 #include "core/NESTileDataCollection.h"
@@ -401,9 +402,11 @@ void Mosavo::drawFrame(QPainter &painter, int side, int64_t pixels)
         columns = block.columns();
         rows = block.rows();
         indices = block.cells().data();
-        for (const ColorEntry &entry : bitmapCanvasForDrawing_->palette()->palette())
-            indexColors_.push_back(qRgb(BitmapCanvas::toSample(entry.color.red),
-                BitmapCanvas::toSample(entry.color.green), BitmapCanvas::toSample(entry.color.blue)));
+        for (const ColorEntry &entry : bitmapCanvasForDrawing_->palette()->palette()) {
+            const Color shown = shownColor(entry);
+            indexColors_.push_back(qRgb(BitmapCanvas::toSample(shown.red), BitmapCanvas::toSample(shown.green),
+                BitmapCanvas::toSample(shown.blue)));
+        }
         bool unknown = false;
         for (const int64_t index : block.cells())
             unknown |= uint64_t(index) >= indexColors_.size();

@@ -163,6 +163,20 @@ void resetCurrentDisplayColors()
     notifyObservers();
 }
 
+Color shownColor(const ColorEntry &entry)
+{
+    const CurrentDisplay &now = current();
+    if ((now.colors.isMasterTable() && now.emphasis == emphasisNone) || entry.colorCode < 0
+        || entry.colorCode >= int64_t(DisplayColors::colorCount))
+        return entry.color;
+    return now.colors.color(int(entry.colorCode), now.emphasis);
+}
+
+uint32_t shownRgb(int64_t colorNumber)
+{
+    return current().colors.rgb24(int(colorNumber & 0x3F), current().emphasis);
+}
+
 int addDisplayColorsObserver(DisplayColorsObserver observer)
 {
     const int id = current().nextId++;

@@ -97,6 +97,13 @@ void setCurrentDisplayEmphasis(int emphasis);
 // Back to the master table and no emphasis.
 void resetCurrentDisplayColors();
 
+// The colour a palette entry is shown in: an entry holding an NES colour number (0-63) in the current display colours
+// and emphasis, any other entry in its own colour.
+Color shownColor(const ColorEntry &entry);
+
+// The colour an NES colour number (0-63) is shown in now, as 0xRRGGBB.
+uint32_t shownRgb(int64_t colorNumber);
+
 using DisplayColorsObserver = std::function<void()>;
 // Returns an id for removeDisplayColorsObserver.
 int addDisplayColorsObserver(DisplayColorsObserver observer);

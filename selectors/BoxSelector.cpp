@@ -1,4 +1,5 @@
 #include "selectors/BoxSelector.h"
+#include "palette/DisplayColors.h"
 
 #include "editor/MosavoLogging.h"
 
@@ -70,7 +71,7 @@ void BoxSelector::paintEvent(QPaintEvent *)
                     x = 0.0;
                     y += box.height;
                 }
-                painter.setBrush(toQColor(entry.color));
+                painter.setBrush(toQColor(shownColor(entry)));
                 painter.drawRect(QRectF(x, y, box.width, box.height));
                 x += box.width;
             }

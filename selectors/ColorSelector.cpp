@@ -1,4 +1,5 @@
 #include "selectors/ColorSelector.h"
+#include "palette/DisplayColors.h"
 
 #include <QPainter>
 
@@ -36,7 +37,7 @@ void ColorSelector::paintEvent(QPaintEvent *event)
         const BoxDimension box = boxDimension();
         const auto &entries = shown->palette();
         for (size_t i = 0; i < entries.size() && i < size_t(std::max(boxesPerRow(), 0)); ++i) {
-            const Color &c = entries[i].color;
+            const Color c = shownColor(entries[i]);
             // Dark text on light colours, light text on dark ones.
             const double light = 0.299 * c.red + 0.587 * c.green + 0.114 * c.blue;
             painter.setPen(light > 0.5 ? Qt::black : Qt::white);

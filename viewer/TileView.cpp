@@ -1,4 +1,5 @@
 #include "viewer/TileView.h"
+#include "palette/DisplayColors.h"
 
 #include "editor/BitmapCanvas.h"
 #include "palette/NESPalette.h"
@@ -29,7 +30,7 @@ std::array<QRgb, 4> TileView::displayColors(const PalettePtr &palette)
     const std::vector<ColorEntry> entries = displayEntries(palette);
     std::array<QRgb, 4> colors {};
     for (size_t i = 0; i < colors.size() && i < entries.size(); ++i) {
-        const Color &color = entries[i].color;
+        const Color color = shownColor(entries[i]);
         colors[i] = qRgb(
             BitmapCanvas::toSample(color.red), BitmapCanvas::toSample(color.green), BitmapCanvas::toSample(color.blue));
     }

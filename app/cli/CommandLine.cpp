@@ -3,6 +3,9 @@
 #include "app/cli/ArgumentParser.h"
 #include "app/cli/BatchCommand.h"
 #include "app/cli/BatchIO.h"
+#include "app/cli/ScreenCommands.h"
+
+#include "app/DisplayColorsMenu.h"
 
 #include <QTextStream>
 
@@ -127,6 +130,17 @@ std::optional<int> runBatch(const QStringList &arguments, QTextStream &out, QTex
         return std::nullopt;
     const BatchDiagnostics diagnostics;
     BatchStreams streams { out, err };
+    // Every picture the command writes or reads is in the display colours --display-palette names, for this run only.
+    struct DisplayColorsScope
+    {
+        ~DisplayColorsScope() { mosavo::resetCurrentDisplayColors(); }
+    } displayColorsScope;
+    if (const auto path = checked.text(displayPaletteOption)) {
+        auto colors = readDisplayColorsFile(*path);
+        if (const auto *error = std::get_if<FileError>(&colors))
+            return reportFailure(err, *error);
+        mosavo::setCurrentDisplayColors(std::get<mosavo::DisplayColors>(colors));
+    }
     return command->run(checked, streams);
 }
 

@@ -108,7 +108,7 @@ std::variant<TileColors, FileError> readSubPalette(const QString &path, int inde
                 .arg(index) };
     TileColors colors {};
     for (size_t i = 0; i < colors.size(); ++i)
-        colors[i] = mosavo::nesRgb(bytes[first + i]);
+        colors[i] = mosavo::shownRgb(bytes[first + i]);
     return colors;
 }
 
@@ -130,7 +130,7 @@ std::variant<TileColors, FileError> documentSubPalette(
     const std::vector<int64_t> numbers = storedColorNumbers((*palettes)[index]);
     for (size_t i = 0; i < colors.size() && i < numbers.size(); ++i)
         if (mosavo::nesColor(numbers[i]))
-            colors[i] = mosavo::nesRgb(numbers[i]);
+            colors[i] = mosavo::shownRgb(numbers[i]);
     return colors;
 }
 

@@ -4,6 +4,7 @@
 #include "app/cli/BatchIO.h"
 #include "app/cli/PaletteCommands.h"
 
+#include "app/DisplayColorsMenu.h"
 #include "app/ScreenImport.h"
 #include "convert/SourceWriters.h"
 #include "core/INesHeader.h"
@@ -331,13 +332,7 @@ std::variant<mosavo::DisplayColors, FileError> chosenDisplayColors(const ParsedA
     const auto path = arguments.text(displayPaletteOption);
     if (!path)
         return mosavo::currentDisplayColors();
-    const ReadResult read = readWholeFile(*path);
-    if (read.error)
-        return *read.error;
-    auto file = mosavo::DisplayColors::fromFile(read.bytes);
-    if (!file)
-        return FileError { *path, QStringLiteral("not a display palette: %1").arg(QString::fromStdString(file.error)) };
-    return *file.colors;
+    return readDisplayColorsFile(*path);
 }
 
 std::variant<mosavo::PaletteBytes, FileError> readPaletteBytes(const QString &path, bool *halfOnly)
@@ -467,9 +462,9 @@ CommandFamily screenCommands()
         "    --tall              8x16 sprites: the tile byte's bit 0 picks the pattern table\n"
         "    --chr-bank N        the 8 KiB bank, from 0 (default 0)\n"
         "  --display-palette FILE\n"
-        "                        with --import-screen-png, --export-screen-png or --render-frame: the display\n"
-        "                        colours, an emulator palette file of 192 bytes (64 RGB colours) or 1536 (eight\n"
-        "                        emphasis sets); default the program's master table\n");
+        "                        with any command that writes or reads a PNG picture: the display colours, an\n"
+        "                        emulator palette file of 192 bytes (64 RGB colours) or 1536 (eight emphasis\n"
+        "                        sets); default the program's master table\n");
     return family;
 }
 

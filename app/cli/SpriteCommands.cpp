@@ -308,7 +308,8 @@ CommandFamily spriteCommands()
 
     BatchCommand &importSprite = family.add(
         textOption(QStringLiteral("--import-sprite-png"), QStringLiteral("a PNG picture")), runImportSpritePng);
-    importSprite.accepts = { outputOption, paletteOption, tallOption, originOption, nameOption, spriteTableOption };
+    importSprite.accepts = { outputOption, paletteOption, tallOption, originOption, nameOption, spriteTableOption,
+        displayPaletteOption };
     importSprite.file = FileArgument::optional;
     importSprite.check = checkImportSpritePng;
     importSprite.synopsis = QStringLiteral("--import-sprite-png IN.png --output DOC.kestova [--palette PAL] [--tall] "
@@ -346,7 +347,7 @@ CommandFamily spriteCommands()
 
     BatchCommand &exportPicture
         = family.add(textOption(QStringLiteral("--export-metasprite-png"), anOutputFile), runExportMetaspritePng);
-    exportPicture.accepts = { metaspriteOption, canvasOption, atOption };
+    exportPicture.accepts = { metaspriteOption, canvasOption, atOption, displayPaletteOption };
     exportPicture.check = checkExportMetaspritePng;
     exportPicture.synopsis
         = QStringLiteral("--export-metasprite-png OUT.png [--metasprite N] [--canvas WxH] [--at X,Y] DOC");

@@ -259,7 +259,7 @@ CommandFamily tileCommands()
         "                        what its header says gets one naming both sizes\n");
 
     BatchCommand &exportPng = family.add(textOption(QStringLiteral("--export-png"), anOutputFile), runExportPng);
-    exportPng.accepts = { paletteOption, subPaletteOption, columnsOption, tallOption };
+    exportPng.accepts = { paletteOption, subPaletteOption, columnsOption, tallOption, displayPaletteOption };
     exportPng.synopsis
         = QStringLiteral("--export-png OUT.png [--palette PAL] [--sub-palette N] [--columns C] [--tall] FILE");
     exportPng.help = QStringLiteral(
@@ -276,7 +276,7 @@ CommandFamily tileCommands()
 
     BatchCommand &importPng
         = family.add(textOption(QStringLiteral("--import-png"), QStringLiteral("a PNG picture")), runImportPng);
-    importPng.accepts = { outputOption, paletteOption, subPaletteOption, tallOption, atOption };
+    importPng.accepts = { outputOption, paletteOption, subPaletteOption, tallOption, atOption, displayPaletteOption };
     importPng.file = FileArgument::optional;
     importPng.check = checkImportPng;
     importPng.synopsis = QStringLiteral(

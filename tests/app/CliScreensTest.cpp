@@ -313,6 +313,38 @@ TEST_F(CliScreens, RenderFrameDrawsKnownBytesByThePpuRules)
     EXPECT_EQ(shown.pixel(0, 0), qRgb(0x30 * 3, 0x30 * 3 + 1, 0x30 * 3 + 2));
 }
 
+TEST_F(CliScreens, DisplayPaletteColoursTileSheets)
+{
+    write(QStringLiteral("bank.chr"), knownBank());
+    Bytes display(192);
+    for (size_t i = 0; i < display.size(); ++i)
+        display[i] = uint8_t(i);
+    write(QStringLiteral("display.pal"), display);
+    const QString out = path(QStringLiteral("sheet.png"));
+    const auto exportSheet = [&](const QStringList &extra) {
+        QStringList arguments { QStringLiteral("--export-png"), out };
+        arguments << extra << path(QStringLiteral("bank.chr"));
+        const ProgramRun run = runProgram(arguments);
+        EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+        return QImage(out).colorTable();
+    };
+    // The viewer's greys $30 $10 $00 $0F as the file shows them.
+    const auto shown = exportSheet({ QStringLiteral("--display-palette"), path(QStringLiteral("display.pal")) });
+    ASSERT_EQ(shown.size(), 4);
+    const int greys[] = { 0x30, 0x10, 0x00, 0x0F };
+    for (int i = 0; i < 4; ++i)
+        EXPECT_EQ(shown[i], qRgb(greys[i] * 3, greys[i] * 3 + 1, greys[i] * 3 + 2)) << i;
+
+    // A file of another size is refused, naming it and its size, and nothing is written.
+    QFile::remove(out);
+    write(QStringLiteral("odd.pal"), Bytes(100, 7));
+    const ProgramRun refused = runProgram({ QStringLiteral("--export-png"), out, QStringLiteral("--display-palette"),
+        path(QStringLiteral("odd.pal")), path(QStringLiteral("bank.chr")) });
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_TRUE(refused.err.contains("odd.pal") && refused.err.contains("100")) << refused.err.toStdString();
+    EXPECT_FALSE(QFile::exists(out));
+}
+
 TEST_F(CliScreens, InfoListsScreensAndMetaspritesWithTheMostSpritesOnOneLine)
 {
     mosavo::Screen screen;

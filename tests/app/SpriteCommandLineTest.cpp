@@ -276,6 +276,17 @@ TEST_F(SpriteCommandLine, TheNinthSpriteOnALineVanishesFromThePicture)
     EXPECT_EQ(image.pixel(60, 4), red) << "the eighth sprite";
     EXPECT_EQ(qAlpha(image.pixel(68, 4)), 0) << "the ninth vanishes";
     EXPECT_EQ(qAlpha(image.pixel(76, 4)), 0) << "the tenth too";
+
+    // In the display colours of an emulator palette file: colour $16 as its entry there.
+    QByteArray display(192, 0);
+    for (int i = 0; i < display.size(); ++i)
+        display[i] = char(255 - i);
+    const QString displayFile = path(QStringLiteral("display.pal"));
+    writeFile(displayFile, display);
+    const ProcessResult shown = runKestova(
+        { QStringLiteral("--export-metasprite-png"), png, QStringLiteral("--display-palette"), displayFile, document });
+    ASSERT_EQ(shown.exitCode, 0) << shown.err.toStdString();
+    EXPECT_EQ(QImage(png).pixel(60, 4), qRgb(255 - 0x16 * 3, 255 - 0x16 * 3 - 1, 255 - 0x16 * 3 - 2));
 }
 
 TEST_F(SpriteCommandLine, ImportIntoADocumentReusesItsTilesAndAddsTheMetasprite)
