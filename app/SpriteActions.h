@@ -104,9 +104,13 @@ public:
     // Sprite > Check Limits: the dialog with the placements (metasprite, x, y) and the report.
     QDialog *checkLimits();
 
-    // The view's choices: zoom 2-8, snap 1 or 8, background screen (-1: checkerboard).
+    // The view's choices: zoom 2-8, snap 1 or 8 (both kept for the next window), background screen (-1:
+    // checkerboard).
     void setZoom(int zoom);
     void setSnap(int snap);
+    // The settings keys of the zoom and the snap.
+    static const QString zoomKey;
+    static const QString snapKey;
     void setBackgroundScreen(int screen);
 
     // The first document tile of the sprites' CHR bank, and the bank's tiles as they are now.

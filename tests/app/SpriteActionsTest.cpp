@@ -12,6 +12,7 @@
 #include <QDockWidget>
 #include <QListWidget>
 #include <QPlainTextEdit>
+#include <QSettings>
 
 using namespace app_test;
 
@@ -23,6 +24,8 @@ protected:
     void SetUp() override
     {
         ApplicationTest::SetUp();
+        QSettings().remove(SpriteActions::zoomKey);
+        QSettings().remove(SpriteActions::snapKey);
         document = openNew();
         window = document->window();
         actions = SpriteActions::of(window);
@@ -54,6 +57,30 @@ TEST_F(SpriteActionsTest, DockAndMenuAreInstalledHiddenUntilAsked)
     EXPECT_TRUE(actions->dock()->isVisible());
     ASSERT_EQ(settings->metasprites().size(), 1u);
     EXPECT_EQ(actions->metaspriteList()->count(), 1);
+}
+
+TEST_F(SpriteActionsTest, ZoomAndSnapChosenInTheDockAreKeptForTheNextWindow)
+{
+    EXPECT_EQ(actions->editor()->zoom(), 2);
+    EXPECT_EQ(actions->editor()->snap(), 1);
+    auto *zoom = window->findChild<QComboBox *>(QStringLiteral("spriteZoom"));
+    auto *snap = window->findChild<QComboBox *>(QStringLiteral("spriteSnap"));
+    ASSERT_TRUE(zoom && snap);
+    zoom->setCurrentIndex(3);
+    emit zoom->activated(3);
+    snap->setCurrentIndex(1);
+    emit snap->activated(1);
+    EXPECT_EQ(actions->editor()->zoom(), 5);
+    KestovaDocumentController::closeDocuments();
+    settle();
+
+    MosavoDocument *next = openNew();
+    ASSERT_NE(next, nullptr);
+    SpriteActions *nextActions = SpriteActions::of(next->window());
+    EXPECT_EQ(nextActions->editor()->zoom(), 5);
+    EXPECT_EQ(nextActions->editor()->snap(), 8);
+    EXPECT_EQ(next->window()->findChild<QComboBox *>(QStringLiteral("spriteZoom"))->currentText(), QStringLiteral("5x"));
+    EXPECT_EQ(next->window()->findChild<QComboBox *>(QStringLiteral("spriteSnap"))->currentIndex(), 1);
 }
 
 TEST_F(SpriteActionsTest, BlockAddsItsTilesAsAGridInOneUndoStep)
