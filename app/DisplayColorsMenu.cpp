@@ -1,6 +1,7 @@
 #include "app/DisplayColorsMenu.h"
 
 #include "app/Alerts.h"
+#include "app/DockSupport.h"
 #include "app/EditorViewController.h"
 #include "app/FilePanels.h"
 #include "app/MainMosavoWindow.h"
@@ -87,16 +88,12 @@ DisplayColorsMenu::~DisplayColorsMenu()
 
 DisplayColorsMenu *DisplayColorsMenu::install(MainMosavoWindow *window)
 {
-    if (auto *existing = of(window))
-        return existing;
-    return new DisplayColorsMenu(window);
+    return installWindowPart<DisplayColorsMenu>(window);
 }
 
 DisplayColorsMenu *DisplayColorsMenu::of(const MainMosavoWindow *window)
 {
-    return window
-        ? window->findChild<DisplayColorsMenu *>(QStringLiteral("displayColorsMenu"), Qt::FindDirectChildrenOnly)
-        : nullptr;
+    return windowPart<DisplayColorsMenu>(window, QStringLiteral("displayColorsMenu"));
 }
 
 void DisplayColorsMenu::chooseDisplayColors()

@@ -1,14 +1,43 @@
 #pragma once
 
+#include "app/EditorViewControllerSettings.h"
+
 #include <QString>
 #include <QToolButton>
 
 #include <algorithm>
+#include <functional>
 #include <vector>
 
 namespace kestova {
 
+class MainMosavoWindow;
+
 // Small pieces the document docks (Screens, Sprites) share.
+
+// The part of a window (a direct child) of type Part named name, or nothing.
+template<typename Part>
+Part *windowPart(const QObject *window, const QString &name)
+{
+    return window ? window->findChild<Part *>(name, Qt::FindDirectChildrenOnly) : nullptr;
+}
+
+// The part of the window of type Part, made when it has none.
+template<typename Part>
+Part *installWindowPart(MainMosavoWindow *window)
+{
+    if (Part *existing = Part::of(window))
+        return existing;
+    return new Part(window);
+}
+
+// The window's document content, when it has tiles.
+SettingsPtr documentWithTiles(const MainMosavoWindow *window);
+
+// Calls changed, in context, after every step of the window's undo stack and every change of its colours, and
+// reloaded after the document's content is replaced (opened, reverted).
+void followDocument(QObject *context, const MainMosavoWindow *window, const std::function<void()> &changed,
+    const std::function<void()> &reloaded);
 
 // A tool button with its object name, text and tooltip.
 inline QToolButton *dockToolButton(QWidget *parent, const QString &name, const QString &text, const QString &tip)
@@ -22,7 +51,8 @@ inline QToolButton *dockToolButton(QWidget *parent, const QString &name, const Q
 }
 
 // base, or base_2, base_3, ...: the first name no item of the list (anything with a std::string name) has.
-template <typename Item> QString uniqueItemName(const std::vector<Item> &items, const QString &base)
+template<typename Item>
+QString uniqueItemName(const std::vector<Item> &items, const QString &base)
 {
     auto taken = [&](const QString &name) {
         return std::any_of(

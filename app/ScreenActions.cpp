@@ -73,38 +73,29 @@ ScreenActions::ScreenActions(MainMosavoWindow *window)
     setObjectName(QStringLiteral("screenActions"));
     buildDock();
     buildMenu();
-    EditorViewController *controller = window->editorViewController;
-    connect(&controller->undoStack(), &QUndoStack::indexChanged, this, [this] { refresh(); });
-    connect(controller, &EditorViewController::contentReloaded, this, [this] {
+    followDocument(this, window, [this] { refresh(); }, [this] {
         current_ = -1;
         refresh();
         // A document that has screens shows them.
         if (const SettingsPtr s = settings(); s && !s->screens().empty() && !dock_->isVisible())
             dock_->show();
     });
-    connect(controller, &EditorViewController::colorsChanged, this, [this] { refresh(); });
     refresh();
 }
 
 ScreenActions *ScreenActions::install(MainMosavoWindow *window)
 {
-    if (ScreenActions *existing = of(window))
-        return existing;
-    return new ScreenActions(window);
+    return installWindowPart<ScreenActions>(window);
 }
 
 ScreenActions *ScreenActions::of(const MainMosavoWindow *window)
 {
-    return window ? window->findChild<ScreenActions *>(QStringLiteral("screenActions"), Qt::FindDirectChildrenOnly)
-                  : nullptr;
+    return windowPart<ScreenActions>(window, QStringLiteral("screenActions"));
 }
 
 SettingsPtr ScreenActions::settings() const
 {
-    if (!window_ || !window_->editorViewController)
-        return nullptr;
-    const SettingsPtr settings = window_->editorViewController->editorViewControllerSettings();
-    return settings && settings->tileData() ? settings : nullptr;
+    return documentWithTiles(window_);
 }
 
 void ScreenActions::status(const QString &message) const

@@ -40,37 +40,28 @@ SpriteActions::SpriteActions(MainMosavoWindow *window)
     setObjectName(QStringLiteral("spriteActions"));
     buildDock();
     buildMenu();
-    EditorViewController *controller = window->editorViewController;
-    connect(&controller->undoStack(), &QUndoStack::indexChanged, this, [this] { refresh(); });
-    connect(controller, &EditorViewController::contentReloaded, this, [this] {
+    followDocument(this, window, [this] { refresh(); }, [this] {
         refresh();
         // A document that has metasprites shows them.
         if (const SettingsPtr s = settings(); s && !s->metasprites().empty() && !dock_->isVisible())
             dock_->show();
     });
-    connect(controller, &EditorViewController::colorsChanged, this, [this] { refresh(); });
     refresh();
 }
 
 SpriteActions *SpriteActions::install(MainMosavoWindow *window)
 {
-    if (SpriteActions *existing = of(window))
-        return existing;
-    return new SpriteActions(window);
+    return installWindowPart<SpriteActions>(window);
 }
 
 SpriteActions *SpriteActions::of(const MainMosavoWindow *window)
 {
-    return window ? window->findChild<SpriteActions *>(QStringLiteral("spriteActions"), Qt::FindDirectChildrenOnly)
-                  : nullptr;
+    return windowPart<SpriteActions>(window, QStringLiteral("spriteActions"));
 }
 
 SettingsPtr SpriteActions::settings() const
 {
-    if (!window_ || !window_->editorViewController)
-        return nullptr;
-    const SettingsPtr settings = window_->editorViewController->editorViewControllerSettings();
-    return settings && settings->tileData() ? settings : nullptr;
+    return documentWithTiles(window_);
 }
 
 void SpriteActions::status(const QString &message) const

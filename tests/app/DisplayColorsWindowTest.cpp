@@ -98,7 +98,9 @@ TEST_F(DisplayColorsWindow, AnEmulatorPaletteRecoloursEveryViewUntilDefaultColou
     EXPECT_EQ(currentDisplayEmphasis(), emphasisRed);
     const Rgb8 red = currentDisplayColors().rgb(int(blank), emphasisRed);
     EXPECT_EQ(dominantColor(controller.mosavo), qRgb(red.red, red.green, red.blue));
-    EXPECT_LT(red.green, fileColor(int(blank)) >> 8 & 0xFF);
+    const Rgb8 redBlue = currentDisplayColors().rgb(0x21, emphasisRed);
+    ASSERT_NE(qRgb(redBlue.red, redBlue.green, redBlue.blue), fileColor(0x21));
+    EXPECT_GT(pixelsOf(controller.generalSelectableColorsOutlet, qRgb(redBlue.red, redBlue.green, redBlue.blue)), 0);
 
     menu->defaultColorsAction()->trigger();
     settle();

@@ -1,0 +1,28 @@
+#include "app/DockSupport.h"
+
+#include "app/EditorViewController.h"
+#include "app/MainMosavoWindow.h"
+#include "app/MosavoDocument.h"
+
+#include <QUndoStack>
+
+namespace kestova {
+
+SettingsPtr documentWithTiles(const MainMosavoWindow *window)
+{
+    if (!window || !window->editorViewController)
+        return nullptr;
+    const SettingsPtr settings = window->editorViewController->editorViewControllerSettings();
+    return settings && settings->tileData() ? settings : nullptr;
+}
+
+void followDocument(QObject *context, const MainMosavoWindow *window, const std::function<void()> &changed,
+    const std::function<void()> &reloaded)
+{
+    EditorViewController *controller = window->editorViewController;
+    QObject::connect(&controller->undoStack(), &QUndoStack::indexChanged, context, changed);
+    QObject::connect(controller, &EditorViewController::colorsChanged, context, changed);
+    QObject::connect(controller, &EditorViewController::contentReloaded, context, reloaded);
+}
+
+} // namespace kestova
