@@ -35,7 +35,7 @@ trap cleanup EXIT
 trap 'exit 1' INT TERM
 
 # Xvfb picks a free display itself and writes its number to the descriptor once it accepts connections.
-Xvfb -displayfd 9 -screen 0 1400x900x24 -nolisten tcp 9>"$work/display" >"$work/xvfb.log" 2>&1 &
+Xvfb -displayfd 9 -screen 0 1400x900x24 -nolisten tcp -noreset 9>"$work/display" >"$work/xvfb.log" 2>&1 &
 xvfb_pid=$!
 display=
 for _ in $(seq 1 100); do
@@ -50,6 +50,13 @@ if [ -z "$display" ]; then
 fi
 export DISPLAY=":$display"
 echo "Xvfb on display $DISPLAY"
+# Wait until the display answers a client, so the editor does not race the server's start.
+for _ in $(seq 1 100); do
+    xwininfo -root >/dev/null 2>&1 && break
+    kill -0 "$xvfb_pid" 2>/dev/null || { cat "$work/xvfb.log" >&2; fail "Xvfb exited after starting on $DISPLAY"; }
+    sleep 0.1
+done
+xwininfo -root >/dev/null 2>&1 || { cat "$work/xvfb.log" >&2; fail "the display $DISPLAY does not answer"; }
 
 # The test environment may ask Qt for the offscreen platform; this run needs a real X window.
 env -u QT_QPA_PLATFORM QT_QPA_PLATFORM=xcb "$kestova" "$file" >"$work/kestova.log" 2>&1 &
