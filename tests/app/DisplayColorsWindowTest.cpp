@@ -1,6 +1,8 @@
 #include "app/DisplayColorsMenu.h"
+#include "app/ScreenActions.h"
 #include "editor/Mosavo.h"
 #include "palette/DisplayColors.h"
+#include "screen/ScreenEditor.h"
 #include "selectors/GeneralColorSelector.h"
 #include "viewer/TileCollection.h"
 
@@ -109,6 +111,21 @@ TEST_F(DisplayColorsWindow, AnEmulatorPaletteRecoloursEveryViewUntilDefaultColou
     EXPECT_EQ(dominantColor(controller.mosavo), 0xFF000000u | DisplayColors().rgb24(int(blank)));
     EXPECT_EQ(dominantColor(controller.tileCollection), 0xFF000000u | DisplayColors().rgb24(0x30));
     EXPECT_TRUE(alerts->errors.isEmpty());
+}
+
+TEST_F(DisplayColorsWindow, TheScreenEditorFollowsTheDisplayColours)
+{
+    trigger(document, "actionNewScreen");
+    settle();
+    ScreenEditor *screen = ScreenActions::of(window)->editor();
+    ASSERT_NE(screen, nullptr);
+    // A blank screen shows the universal background colour, colour 0 of sub-palette 0.
+    const int64_t universal
+        = controllerOf(document).editorViewControllerSettings()->palettes()->front()->palette()[0].colorCode;
+    EXPECT_EQ(dominantColor(screen), 0xFF000000u | DisplayColors().rgb24(int(universal)));
+    ASSERT_TRUE(menu->loadDisplayColors(displayFile));
+    settle();
+    EXPECT_EQ(dominantColor(screen), fileColor(int(universal)));
 }
 
 TEST_F(DisplayColorsWindow, AFileOfAnotherSizeIsRefusedAndTheColoursStay)
