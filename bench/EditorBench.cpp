@@ -1,5 +1,7 @@
 // Painting cost of the pixel editor at 16 x 16 tiles in a 1024 x 1024 view (8 screen pixels a tile pixel, as on a large
 // screen), against one plain image blit of the same size, and the cost of one pencil drag event including its repaint.
+#include "BenchSupport.h"
+
 #include "core/NESTileDataCollection.h"
 #include "editor/Mosavo.h"
 #include "palette/NESPalette.h"
@@ -147,13 +149,5 @@ BENCHMARK(BM_PencilDragEventX16)->Unit(benchmark::kMicrosecond);
 
 int main(int argc, char **argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return bench_support::runWidgetBenchmarks(argc, argv);
 }

@@ -1,5 +1,7 @@
 // Painting the screen editor at 3x: a full screen of real tiles with every grid shown, against painting the same area
 // blank; and a stamp gesture (the screen changed under a 4 x 4 block, its cells composed again) with its repaint.
+#include "BenchSupport.h"
+
 #include "screen/ScreenEditor.h"
 
 #include <benchmark/benchmark.h>
@@ -123,11 +125,5 @@ BENCHMARK(BM_StampGestureAt3x)->Unit(benchmark::kMicrosecond);
 
 int main(int argc, char **argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return bench_support::runWidgetBenchmarks(argc, argv);
 }

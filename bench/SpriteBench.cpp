@@ -1,5 +1,7 @@
 // Painting the metasprite editor at 8x over a screen: a 64-sprite metasprite with overflowing rows, its frame rendered
 // through the frame renderer, the overlays drawn.
+#include "BenchSupport.h"
+
 #include "core/ConsoleDataFactory.h"
 #include "sprite/MetaspriteEditor.h"
 
@@ -27,8 +29,8 @@ Metasprite bigMetasprite()
 {
     Metasprite metasprite { "big", {} };
     for (int i = 0; i < 64; ++i)
-        metasprite.sprites.push_back({ (i % 16) * 8 - 64, (i / 16) * 8 - 16, uint8_t(i), 4 + i % 4, i % 3 == 0,
-                                       i % 5 == 0, i % 7 == 0 });
+        metasprite.sprites.push_back(
+            { (i % 16) * 8 - 64, (i / 16) * 8 - 16, uint8_t(i), 4 + i % 4, i % 3 == 0, i % 5 == 0, i % 7 == 0 });
     return metasprite;
 }
 
@@ -80,11 +82,5 @@ BENCHMARK(BM_EditAndPaintMetaspriteEditorAt8x)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char **argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return bench_support::runWidgetBenchmarks(argc, argv);
 }

@@ -3,6 +3,8 @@
 // Painting is measured on a shown, headless viewer whose viewport is 512 x 768 (cells of side 31, 16 x 24 cells in
 // view), against painting the same area with no tiles: the unconfigured viewer and a plain widget of the same size.
 
+#include "BenchSupport.h"
+
 #include "core/NESTileDataCollection.h"
 #include "palette/NESColors.h"
 #include "palette/NESPalette.h"
@@ -101,17 +103,8 @@ void BM_PaintViewerOf65536Tiles(benchmark::State &state)
 {
     Viewer tiles(manyTiles());
     Viewer blank(nullptr);
-    using Clock = std::chrono::steady_clock;
-    Clock::duration tileTime {}, blankTime {};
-    for (auto _ : state) {
-        const auto start = Clock::now();
-        tiles.paint();
-        const auto middle = Clock::now();
-        blank.paint();
-        tileTime += middle - start;
-        blankTime += Clock::now() - middle;
-    }
-    state.counters["ratio_to_blank"] = double(tileTime.count()) / double(blankTime.count());
+    bench_support::timeAgainst(
+        state, "ratio_to_blank", [&] { tiles.paint(); }, [&] { blank.paint(); });
 }
 BENCHMARK(BM_PaintViewerOf65536Tiles)->Unit(benchmark::kMicrosecond);
 
@@ -120,18 +113,13 @@ void BM_PaintViewerOf65536TilesAfterReload(benchmark::State &state)
 {
     Viewer tiles(manyTiles());
     Viewer blank(nullptr);
-    using Clock = std::chrono::steady_clock;
-    Clock::duration tileTime {}, blankTime {};
-    for (auto _ : state) {
-        const auto start = Clock::now();
-        tiles.viewer.reloadData();
-        tiles.paint();
-        const auto middle = Clock::now();
-        blank.paint();
-        tileTime += middle - start;
-        blankTime += Clock::now() - middle;
-    }
-    state.counters["ratio_to_blank"] = double(tileTime.count()) / double(blankTime.count());
+    bench_support::timeAgainst(
+        state, "ratio_to_blank",
+        [&] {
+            tiles.viewer.reloadData();
+            tiles.paint();
+        },
+        [&] { blank.paint(); });
 }
 BENCHMARK(BM_PaintViewerOf65536TilesAfterReload)->Unit(benchmark::kMicrosecond);
 
@@ -142,17 +130,8 @@ void BM_PaintPaletteTrueSprites(benchmark::State &state)
     tiles.viewer.setDisplayPalette(NESPalette::fromData({ 0x0F, 0x16, 0x27, 0x30 }));
     tiles.viewer.setArrangement(TileArrangement::sprites8x16);
     Viewer blank(nullptr);
-    using Clock = std::chrono::steady_clock;
-    Clock::duration tileTime {}, blankTime {};
-    for (auto _ : state) {
-        const auto start = Clock::now();
-        tiles.paint();
-        const auto middle = Clock::now();
-        blank.paint();
-        tileTime += middle - start;
-        blankTime += Clock::now() - middle;
-    }
-    state.counters["ratio_to_blank"] = double(tileTime.count()) / double(blankTime.count());
+    bench_support::timeAgainst(
+        state, "ratio_to_blank", [&] { tiles.paint(); }, [&] { blank.paint(); });
 }
 BENCHMARK(BM_PaintPaletteTrueSprites)->Unit(benchmark::kMicrosecond);
 
@@ -163,25 +142,22 @@ void BM_RefreshColorsAfterAColourPick(benchmark::State &state)
     const auto palette = NESPalette::fromData({ 0x0F, 0x16, 0x27, 0x30 });
     tiles.viewer.setDisplayPalette(palette);
     Viewer blank(nullptr);
-    using Clock = std::chrono::steady_clock;
-    Clock::duration tileTime {}, blankTime {};
     bool light = false;
-    for (auto _ : state) {
-        // Two different colours in turn, so that every pick changes what is shown.
-        light = !light;
-        const int64_t pick = light ? 0x21 : 0x2A;
-        std::vector<ColorEntry> entries = palette->palette();
-        entries[2] = { pick, *nesColor(pick) };
-        palette->setPalette(std::move(entries));
-        const auto start = Clock::now();
-        tiles.viewer.refreshColors();
-        tiles.paint();
-        const auto middle = Clock::now();
-        blank.paint();
-        tileTime += middle - start;
-        blankTime += Clock::now() - middle;
-    }
-    state.counters["ratio_to_blank"] = double(tileTime.count()) / double(blankTime.count());
+    bench_support::timeAgainst(
+        state, "ratio_to_blank",
+        [&] {
+            // Two different colours in turn, so that every pick changes what is shown.
+            light = !light;
+            const int64_t pick = light ? 0x21 : 0x2A;
+            std::vector<ColorEntry> entries = palette->palette();
+            entries[2] = { pick, *nesColor(pick) };
+            palette->setPalette(std::move(entries));
+        },
+        [&] {
+            tiles.viewer.refreshColors();
+            tiles.paint();
+        },
+        [&] { blank.paint(); });
 }
 BENCHMARK(BM_RefreshColorsAfterAColourPick)->Unit(benchmark::kMicrosecond);
 
@@ -215,13 +191,5 @@ BENCHMARK(BM_Configure)->Arg(512)->Arg(65536)->Unit(benchmark::kMicrosecond);
 
 int main(int argc, char **argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return bench_support::runWidgetBenchmarks(argc, argv);
 }
