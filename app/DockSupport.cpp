@@ -16,6 +16,24 @@ SettingsPtr documentWithTiles(const MainMosavoWindow *window)
     return settings && settings->tileData() ? settings : nullptr;
 }
 
+DocumentPart::DocumentPart(MainMosavoWindow *window, const QString &name)
+    : QObject(window)
+    , window_(window)
+{
+    setObjectName(name);
+}
+
+SettingsPtr DocumentPart::settings() const
+{
+    return documentWithTiles(window_);
+}
+
+void DocumentPart::status(const QString &message) const
+{
+    if (window_)
+        window_->showStatus(message);
+}
+
 void followDocument(QObject *context, const MainMosavoWindow *window, const std::function<void()> &changed,
     const std::function<void()> &reloaded)
 {

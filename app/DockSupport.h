@@ -2,6 +2,8 @@
 
 #include "app/EditorViewControllerSettings.h"
 
+#include <QObject>
+#include <QPointer>
 #include <QString>
 #include <QToolButton>
 
@@ -33,6 +35,22 @@ Part *installWindowPart(MainMosavoWindow *window)
 
 // The window's document content, when it has tiles.
 SettingsPtr documentWithTiles(const MainMosavoWindow *window);
+
+// A part of a document window (a dock with its menu, say): a child of the window, named so that windowPart finds it,
+// that reaches the document and the status bar through the window.
+class DocumentPart : public QObject
+{
+public:
+    DocumentPart(MainMosavoWindow *window, const QString &name);
+
+protected:
+    // The document's content, when it has tiles.
+    SettingsPtr settings() const;
+    // Shows a short message in the window's status bar.
+    void status(const QString &message) const;
+
+    QPointer<MainMosavoWindow> window_;
+};
 
 // Calls changed, in context, after every step of the window's undo stack and every change of its colours, and
 // reloaded after the document's content is replaced (opened, reverted).

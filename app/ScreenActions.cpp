@@ -67,10 +67,8 @@ void ScreenListCommand::redo()
 
 
 ScreenActions::ScreenActions(MainMosavoWindow *window)
-    : QObject(window)
-    , window_(window)
+    : DocumentPart(window, QStringLiteral("screenActions"))
 {
-    setObjectName(QStringLiteral("screenActions"));
     buildDock();
     buildMenu();
     followDocument(this, window, [this] { refresh(); }, [this] {
@@ -93,16 +91,6 @@ ScreenActions *ScreenActions::of(const MainMosavoWindow *window)
     return windowPart<ScreenActions>(window, QStringLiteral("screenActions"));
 }
 
-SettingsPtr ScreenActions::settings() const
-{
-    return documentWithTiles(window_);
-}
-
-void ScreenActions::status(const QString &message) const
-{
-    if (window_)
-        window_->showStatus(message);
-}
 
 void ScreenActions::buildDock()
 {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/DockSupport.h"
 #include "app/EditorViewControllerSettings.h"
 #include "core/PatternTables.h"
 #include "core/Screen.h"
@@ -51,7 +52,7 @@ private:
 // document's undo stack; the editor follows every change of the tiles and palettes (also undo and redo).
 //
 // Screens read their tiles from the 8 KiB bank at the document's first CHR tile (the first CHR-ROM bank of a ROM).
-class ScreenActions : public QObject, public mosavo::ScreenEditorDelegate
+class ScreenActions : public DocumentPart, public mosavo::ScreenEditorDelegate
 {
     Q_OBJECT
 
@@ -126,16 +127,13 @@ public:
 private:
     void buildDock();
     void buildMenu();
-    SettingsPtr settings() const;
     void push(std::vector<mosavo::Screen> after, int shownAfter, const QString &text);
     void refreshList();
     void updateMarks();
     // The viewer's selected block as a stamp of the shown screen's pattern table, or why not.
     std::optional<mosavo::ScreenRegion> viewerStamp();
     void applyTool(mosavo::ScreenTool tool, int column, int row);
-    void status(const QString &message) const;
 
-    QPointer<MainMosavoWindow> window_;
     QDockWidget *dock_ = nullptr;
     QMenu *menu_ = nullptr;
     mosavo::ScreenEditor *editor_ = nullptr;

@@ -34,10 +34,8 @@ using namespace mosavo;
 
 
 SpriteActions::SpriteActions(MainMosavoWindow *window)
-    : QObject(window)
-    , window_(window)
+    : DocumentPart(window, QStringLiteral("spriteActions"))
 {
-    setObjectName(QStringLiteral("spriteActions"));
     buildDock();
     buildMenu();
     followDocument(this, window, [this] { refresh(); }, [this] {
@@ -59,16 +57,6 @@ SpriteActions *SpriteActions::of(const MainMosavoWindow *window)
     return windowPart<SpriteActions>(window, QStringLiteral("spriteActions"));
 }
 
-SettingsPtr SpriteActions::settings() const
-{
-    return documentWithTiles(window_);
-}
-
-void SpriteActions::status(const QString &message) const
-{
-    if (window_)
-        window_->showStatus(message);
-}
 
 
 SpriteStateCommand::Shown SpriteActions::shown() const

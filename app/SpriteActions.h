@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/DockSupport.h"
 #include "app/EditorViewControllerSettings.h"
 #include "app/SpriteCommands.h"
 #include "core/FrameRenderer.h"
@@ -34,7 +35,7 @@ class MainMosavoWindow;
 // tiles, the palettes or the sprites (also undo and redo).
 //
 // Sprites read their tiles from the 8 KiB CHR bank at the document's first CHR tile (the start of CHR-ROM of a ROM).
-class SpriteActions : public QObject, public mosavo::MetaspriteEditorDelegate
+class SpriteActions : public DocumentPart, public mosavo::MetaspriteEditorDelegate
 {
     Q_OBJECT
 
@@ -132,16 +133,13 @@ public:
 private:
     void buildDock();
     void buildMenu();
-    SettingsPtr settings() const;
     SpriteStateCommand::Shown shown() const;
     // Pushes the edit if it changed the state.
     void push(const SpriteDocumentState &after, SpriteStateCommand::Shown shownAfter, const QString &text);
     void refreshLists();
     void refreshPreview();
     void updateButtons();
-    void status(const QString &message) const;
 
-    QPointer<MainMosavoWindow> window_;
     QDockWidget *dock_ = nullptr;
     QMenu *menu_ = nullptr;
     mosavo::MetaspriteEditor *editor_ = nullptr;
