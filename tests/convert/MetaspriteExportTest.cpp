@@ -1,5 +1,7 @@
 #include "convert/MetaspriteExport.h"
 
+#include "BuildFolder.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -9,7 +11,6 @@
 #include <sstream>
 
 using namespace mosavo;
-namespace fs = std::filesystem;
 
 namespace {
 
@@ -25,41 +26,7 @@ std::vector<Metasprite> heroAndCoin()
     return { hero, coin };
 }
 
-// A folder of its own for each test, removed afterwards.
-class MetaspriteBuild : public ::testing::Test
-{
-protected:
-    void SetUp() override
-    {
-        const auto *info = ::testing::UnitTest::GetInstance()->current_test_info();
-        dir_ = fs::temp_directory_path()
-            / ("kestova-metasprites-" + std::string(info->name()) + "-" + std::to_string(std::random_device()()));
-        fs::create_directories(dir_);
-    }
-    void TearDown() override { fs::remove_all(dir_); }
-
-    fs::path path(const std::string &name) const { return dir_ / name; }
-    void write(const std::string &name, const std::string &text) const
-    {
-        std::ofstream(path(name), std::ios::binary) << text;
-    }
-    Bytes read(const std::string &name) const
-    {
-        std::ifstream in(path(name), std::ios::binary);
-        return Bytes(std::istreambuf_iterator<char>(in), {});
-    }
-    void run(const std::string &command) const
-    {
-        const std::string line = "cd '" + dir_.string() + "' && " + command + " >log.txt 2>&1";
-        const int status = std::system(line.c_str());
-        std::ifstream log(path("log.txt"));
-        std::stringstream text;
-        text << log.rdbuf();
-        ASSERT_EQ(status, 0) << command << "\n" << text.str();
-    }
-
-    fs::path dir_;
-};
+using MetaspriteBuild = BuildFolder;
 
 } // namespace
 
@@ -94,15 +61,11 @@ TEST_F(MetaspriteBuild, Ca65SourceAssemblesToTheBinaryAndTheAddressTable)
     const auto source = metaspriteTablesSource("hero_frames", heroAndCoin(), SourceLanguage::ca65);
     ASSERT_TRUE(source) << source.error;
     EXPECT_NE(source.text->find("hero_frames_1:"), std::string::npos);
-    write("source.s", *source.text);
-    write("flat.cfg",
-        "MEMORY { ROM: start = $8000, size = $8000, file = %O; }\n"
-        "SEGMENTS { CODE: load = ROM, type = ro; RODATA: load = ROM, type = ro; }\n");
-    run("ca65 -o source.o source.s && ld65 -C flat.cfg -o source.bin source.o");
+    const Bytes assembled = assembleCa65(*source.text);
     Bytes expected = *metaspriteTablesBinary(heroAndCoin());
     // hero_frames: .word hero_frames_0 ($8000), hero_frames_1 ($8011, after hero's 17 bytes).
     expected.insert(expected.end(), { 0x00, 0x80, 0x11, 0x80 });
-    EXPECT_EQ(read("source.bin"), expected);
+    EXPECT_EQ(assembled, expected);
 }
 
 TEST_F(MetaspriteBuild, CSourceCompilesToTheBinaryThroughThePointers)

@@ -1,5 +1,7 @@
 #include "convert/SourceWriters.h"
 
+#include "BuildFolder.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -9,59 +11,9 @@
 #include <sstream>
 
 using namespace mosavo;
-namespace fs = std::filesystem;
 
 namespace {
-// A folder of its own for each test, removed afterwards.
-class SourceBuild : public ::testing::Test
-{
-protected:
-    void SetUp() override
-    {
-        const auto *info = ::testing::UnitTest::GetInstance()->current_test_info();
-        dir_ = fs::temp_directory_path()
-            / ("kestova-source-" + std::string(info->name()) + "-" + std::to_string(std::random_device()()));
-        fs::create_directories(dir_);
-    }
-    void TearDown() override { fs::remove_all(dir_); }
-
-    fs::path path(const std::string &name) const { return dir_ / name; }
-
-    void write(const std::string &name, const std::string &text) const
-    {
-        std::ofstream(path(name), std::ios::binary) << text;
-    }
-
-    Bytes read(const std::string &name) const
-    {
-        std::ifstream in(path(name), std::ios::binary);
-        return Bytes(std::istreambuf_iterator<char>(in), {});
-    }
-
-    // Runs a shell command in the folder; its output goes to a log the failure message shows.
-    void run(const std::string &command) const
-    {
-        const std::string line = "cd '" + dir_.string() + "' && " + command + " >log.txt 2>&1";
-        const int status = std::system(line.c_str());
-        std::ifstream log(path("log.txt"));
-        std::stringstream text;
-        text << log.rdbuf();
-        ASSERT_EQ(status, 0) << command << "\n" << text.str();
-    }
-
-    // Assembles source.s with ca65 and links it at $8000 into a flat binary with ld65.
-    Bytes assembleCa65(const std::string &source) const
-    {
-        write("source.s", source);
-        write("flat.cfg",
-            "MEMORY { ROM: start = $8000, size = $8000, file = %O; }\n"
-            "SEGMENTS { CODE: load = ROM, type = ro; RODATA: load = ROM, type = ro; }\n");
-        run("ca65 -o source.o source.s && ld65 -C flat.cfg -o source.bin source.o");
-        return read("source.bin");
-    }
-
-    fs::path dir_;
-};
+using SourceBuild = BuildFolder;
 
 Bytes randomBytes(size_t size, unsigned seed)
 {
