@@ -1,6 +1,7 @@
 #include "app/DockSupport.h"
 
 #include "app/EditorViewController.h"
+#include "app/FilePanels.h"
 #include "app/MainMosavoWindow.h"
 #include "app/MosavoDocument.h"
 
@@ -32,6 +33,17 @@ void DocumentPart::status(const QString &message) const
 {
     if (window_)
         window_->showStatus(message);
+}
+
+void DocumentPart::choosePicture(const QString &title, const std::function<void(const QString &)> &import) const
+{
+    if (!settings())
+        return;
+    filePanels().chooseFileToOpen({ title, QStringLiteral("Pictures (*.png *.bmp *.gif);;All files (*)"), QString() },
+        [&import](const QString &path) {
+            if (!path.isEmpty())
+                import(path);
+        });
 }
 
 void followDocument(QObject *context, const MainMosavoWindow *window, const std::function<void()> &changed,

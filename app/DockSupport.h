@@ -48,6 +48,9 @@ protected:
     SettingsPtr settings() const;
     // Shows a short message in the window's status bar.
     void status(const QString &message) const;
+    // Asks for a picture file in a panel titled title and hands its path to import; nothing without a document or
+    // when the user cancels.
+    void choosePicture(const QString &title, const std::function<void(const QString &)> &import) const;
 
     QPointer<MainMosavoWindow> window_;
 };

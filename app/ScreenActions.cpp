@@ -575,14 +575,7 @@ void ScreenActions::screenGestureEnded(ScreenEditor *, ScreenTool tool, const Ce
 
 void ScreenActions::chooseScreenPicture()
 {
-    if (!settings())
-        return;
-    filePanels().chooseFileToOpen({ QStringLiteral("Import Screen Picture"),
-                                      QStringLiteral("Pictures (*.png *.bmp *.gif);;All files (*)"), QString() },
-        [this](const QString &path) {
-            if (!path.isEmpty())
-                importScreenPicture(path);
-        });
+    choosePicture(QStringLiteral("Import Screen Picture"), [this](const QString &path) { importScreenPicture(path); });
 }
 
 bool ScreenActions::importScreenPicture(const QString &path)

@@ -280,14 +280,7 @@ bool SpriteActions::addMetasprite(const Metasprite &metasprite, const std::vecto
 
 void SpriteActions::chooseSpritePicture()
 {
-    if (!settings())
-        return;
-    filePanels().chooseFileToOpen({ QStringLiteral("Import Sprite Picture"),
-                                      QStringLiteral("Pictures (*.png *.bmp *.gif);;All files (*)"), QString() },
-        [this](const QString &path) {
-            if (!path.isEmpty())
-                importSpritePicture(path);
-        });
+    choosePicture(QStringLiteral("Import Sprite Picture"), [this](const QString &path) { importSpritePicture(path); });
 }
 
 bool SpriteActions::importSpritePicture(const QString &path)
