@@ -43,7 +43,9 @@ struct TileSheetLayout
 // cells past the last tile are colour 0. The reason when it cannot be made (too tall).
 std::variant<QImage, QString> tileSheetImage(
     const mosavo::TileList &tiles, const TileColors &colors, TileSheetLayout layout);
-// The same picture written as PNG to path, through a temporary file (nothing is left behind on failure).
+// Writes a picture as a PNG file through a temporary file: on failure the old file (if any) is left as it was.
+std::optional<FileError> writePngFile(const QString &path, const QImage &image);
+// The picture of tiles written as PNG to path, through a temporary file (nothing is left behind on failure).
 std::optional<FileError> writeTileSheetPng(
     const QString &path, const mosavo::TileList &tiles, const TileColors &colors, TileSheetLayout layout);
 

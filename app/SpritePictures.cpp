@@ -1,8 +1,9 @@
 #include "app/SpritePictures.h"
 
+#include "app/PngTiles.h"
+
 #include <QBuffer>
 #include <QImageReader>
-#include <QImageWriter>
 
 #include <algorithm>
 #include <array>
@@ -77,13 +78,7 @@ QImage framePictureImage(const mosavo::FramePicture &picture, const mosavo::Disp
 std::optional<FileError> writeFramePicturePng(
     const QString &path, const mosavo::FramePicture &picture, const mosavo::DisplayColors &colors, int emphasis)
 {
-    const QImage image = framePictureImage(picture, colors, emphasis);
-    return writeFileAtomically(path, [&image](QIODevice &device) -> std::optional<QString> {
-        QImageWriter writer(&device, "png");
-        if (!writer.write(image))
-            return QStringLiteral("cannot be written as PNG (%1)").arg(writer.errorString());
-        return std::nullopt;
-    });
+    return writePngFile(path, framePictureImage(picture, colors, emphasis));
 }
 
 } // namespace kestova

@@ -5,6 +5,7 @@
 #include "app/cli/PaletteCommands.h"
 
 #include "app/DisplayColorsMenu.h"
+#include "app/PngTiles.h"
 #include "app/ScreenImport.h"
 #include "convert/SourceWriters.h"
 #include "core/INesHeader.h"
@@ -15,7 +16,6 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QImageReader>
-#include <QImageWriter>
 #include <QTextStream>
 
 #include <limits>
@@ -53,13 +53,7 @@ QString plural(qsizetype count, const char *one, const char *many)
 // Writes a picture as an RGB PNG through a temporary file.
 int writeRgbPng(QTextStream &err, const QString &path, const QImage &image)
 {
-    const QImage rgb = image.convertToFormat(QImage::Format_RGB888);
-    const auto error = writeFileAtomically(path, [&rgb](QIODevice &device) -> std::optional<QString> {
-        QImageWriter writer(&device, "png");
-        if (!writer.write(rgb))
-            return QStringLiteral("cannot be written as PNG (%1)").arg(writer.errorString());
-        return std::nullopt;
-    });
+    const auto error = writePngFile(path, image.convertToFormat(QImage::Format_RGB888));
     return error ? reportFailure(err, *error) : exitSuccess;
 }
 
