@@ -15,6 +15,9 @@
 #include "viewer/TileCollection.h"
 
 #include <QCheckBox>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QMimeData>
 #include <QComboBox>
 #include <QDockWidget>
 #include <QFileInfo>
@@ -453,6 +456,13 @@ void ScreenActions::copyRegion()
     if (!s || current_ < 0 || editor_->selection().isEmpty())
         return;
     copied_ = mosavo::copyRegion(s->screens()[size_t(current_)], editor_->selection());
+    // Also on the system clipboard, so that another Kestova (another document) can paste it.
+    if (QClipboard *clipboard = QGuiApplication::clipboard()) {
+        const Bytes bytes = encodeRegion(*copied_);
+        auto *data = new QMimeData;
+        data->setData(regionMimeType, QByteArray(reinterpret_cast<const char *>(bytes.data()), qsizetype(bytes.size())));
+        clipboard->setMimeData(data);
+    }
     status(QStringLiteral("Copied %1 x %2 cells").arg(copied_->columns).arg(copied_->rows));
 }
 
@@ -471,11 +481,24 @@ void ScreenActions::cutRegion()
 bool ScreenActions::pasteRegion()
 {
     const SettingsPtr s = settings();
-    if (!s || current_ < 0 || !copied_ || copied_->isEmpty())
+    if (!s || current_ < 0)
+        return false;
+    // A region on the system clipboard (copied here or in another Kestova) first, else the one copied last here.
+    std::optional<ScreenRegion> region = copied_;
+    const QClipboard *clipboard = QGuiApplication::clipboard();
+    if (const QMimeData *data = clipboard ? clipboard->mimeData() : nullptr; data && data->hasFormat(regionMimeType)) {
+        const QByteArray raw = data->data(regionMimeType);
+        region = decodeRegion(Bytes(raw.begin(), raw.end()));
+        if (!region) {
+            status(QStringLiteral("The screen region on the clipboard cannot be read"));
+            return false;
+        }
+    }
+    if (!region || region->isEmpty())
         return false;
     const CellRect &at = editor_->selection();
     std::vector<Screen> after = s->screens();
-    mosavo::pasteRegion(after[size_t(current_)], *copied_, at.isEmpty() ? 0 : at.column, at.isEmpty() ? 0 : at.row);
+    mosavo::pasteRegion(after[size_t(current_)], *region, at.isEmpty() ? 0 : at.column, at.isEmpty() ? 0 : at.row);
     push(std::move(after), current_, QStringLiteral("Paste Region"));
     return true;
 }

@@ -62,6 +62,8 @@ public:
     // Adds the dock and the Screen menu to a document window (once).
     static ScreenActions *install(MainMosavoWindow *window);
     static ScreenActions *of(const MainMosavoWindow *window);
+    // The type of the screen regions Copy Region puts on the system clipboard (the bytes of encodeRegion).
+    static inline const QString regionMimeType = QStringLiteral("application/x-kestova-screen-region");
 
     QDockWidget *dock() const { return dock_; }
     QMenu *screenMenu() const { return menu_; }

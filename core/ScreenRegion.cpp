@@ -22,6 +22,32 @@ CellRect CellRect::clipped() const
     return { left, top, right - left, bottom - top };
 }
 
+Bytes encodeRegion(const ScreenRegion &region)
+{
+    Bytes bytes { uint8_t(region.columns), uint8_t(region.rows) };
+    bytes.insert(bytes.end(), region.tiles.begin(), region.tiles.end());
+    bytes.insert(bytes.end(), region.subPalettes.begin(), region.subPalettes.end());
+    return bytes;
+}
+
+std::optional<ScreenRegion> decodeRegion(const Bytes &bytes)
+{
+    if (bytes.size() < 2)
+        return std::nullopt;
+    ScreenRegion region;
+    region.columns = bytes[0];
+    region.rows = bytes[1];
+    const size_t cells = size_t(region.columns) * size_t(region.rows);
+    if (region.columns < 1 || region.columns > Screen::columns || region.rows < 1 || region.rows > Screen::rows
+        || bytes.size() != 2 + 2 * cells)
+        return std::nullopt;
+    region.tiles.assign(bytes.begin() + 2, bytes.begin() + 2 + std::ptrdiff_t(cells));
+    region.subPalettes.assign(bytes.begin() + 2 + std::ptrdiff_t(cells), bytes.end());
+    if (std::any_of(region.subPalettes.begin(), region.subPalettes.end(), [](uint8_t p) { return p > 3; }))
+        return std::nullopt;
+    return region;
+}
+
 ScreenRegion copyRegion(const Screen &screen, const CellRect &rect)
 {
     const CellRect cut = rect.clipped();

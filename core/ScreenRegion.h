@@ -1,8 +1,10 @@
 #pragma once
 
+#include "core/Bytes.h"
 #include "core/Screen.h"
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 namespace mosavo {
@@ -36,6 +38,13 @@ struct ScreenRegion
     bool isEmpty() const { return columns <= 0 || rows <= 0; }
     bool operator==(const ScreenRegion &) const = default;
 };
+
+// A region as bytes, to pass between programs: columns, rows (one byte each), then the tile numbers and then the
+// sub-palettes of the cells, row by row.
+Bytes encodeRegion(const ScreenRegion &region);
+// The region those bytes hold; nothing unless they are exactly such bytes of a region of 1-32 x 1-30 cells with
+// sub-palettes 0-3.
+std::optional<ScreenRegion> decodeRegion(const Bytes &bytes);
 
 // The cells of the rectangle (cut to the screen).
 ScreenRegion copyRegion(const Screen &screen, const CellRect &rect);

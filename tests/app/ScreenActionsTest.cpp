@@ -4,10 +4,12 @@
 
 #include "DocumentFixture.h"
 
+#include <QClipboard>
 #include <QComboBox>
 #include <QDockWidget>
 #include <QListWidget>
 #include <QMenu>
+#include <QMimeData>
 #include <QTest>
 
 using namespace app_test;
@@ -146,6 +148,47 @@ TEST_F(ScreenActionsTest, ListEditsAndRegionsAreOneUndoStepEach)
     stack().undo(); // add
     stack().undo(); // new
     EXPECT_TRUE(settings->screens().empty());
+}
+
+TEST_F(ScreenActionsTest, RegionsPassThroughTheSystemClipboard)
+{
+    actions->newScreen();
+    Screen start = shown();
+    start.setTile(4, 6, 9);
+    start.setSubPalette(4, 6, 3);
+    ASSERT_TRUE(actions->addScreen(start));
+    actions->editor()->setSelection({ 4, 6, 1, 1 });
+    actions->copyRegion();
+    const QMimeData *copied = QGuiApplication::clipboard()->mimeData();
+    ASSERT_TRUE(copied && copied->hasFormat(ScreenActions::regionMimeType));
+    EXPECT_EQ(copied->data(ScreenActions::regionMimeType), QByteArray("\x01\x01\x09\x03", 4));
+
+    // A region another Kestova put there: 2 x 1 cells, tiles 20 and 21, sub-palette 1.
+    const auto putOnClipboard = [](const QByteArray &bytes) {
+        auto *data = new QMimeData;
+        data->setData(ScreenActions::regionMimeType, bytes);
+        QGuiApplication::clipboard()->setMimeData(data);
+    };
+    putOnClipboard(QByteArray("\x02\x01\x14\x15\x01\x01", 6));
+    actions->editor()->setSelection({ 0, 0, 1, 1 });
+    ASSERT_TRUE(actions->pasteRegion());
+    EXPECT_EQ(shown().tileAt(0, 0), 20);
+    EXPECT_EQ(shown().tileAt(1, 0), 21);
+    EXPECT_EQ(shown().subPaletteAt(0, 0), 1);
+
+    // Damaged bytes are refused and change nothing (not even through the region copied here before).
+    const Screen before = shown();
+    const int steps = stack().count();
+    putOnClipboard(QByteArray("\x02\x01\x14", 3));
+    EXPECT_FALSE(actions->pasteRegion());
+    EXPECT_EQ(shown(), before);
+    EXPECT_EQ(stack().count(), steps);
+
+    // Without a region on the clipboard, the one copied here last.
+    QGuiApplication::clipboard()->setText(QStringLiteral("some text"));
+    actions->editor()->setSelection({ 8, 8, 1, 1 });
+    ASSERT_TRUE(actions->pasteRegion());
+    EXPECT_EQ(shown().tileAt(8, 8), 9);
 }
 
 TEST_F(ScreenActionsTest, ImportScreenPictureAndRemoveDuplicateTiles)

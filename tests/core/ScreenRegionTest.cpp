@@ -87,3 +87,32 @@ TEST(ScreenRegionTest, FillsRectanglesWithATileOrARepeatedPattern)
     EXPECT_EQ(patterned.tileAt(6, 1), 0);
     EXPECT_TRUE(tileBlock(2, 2, { 1, 2, 3 }).isEmpty());
 }
+
+TEST(ScreenRegionTest, RegionBytesComeBackAsTheRegionAndOnlyWellFormedOnesDecode)
+{
+    const ScreenRegion region { 3, 2, { 1, 2, 3, 4, 5, 6 }, { 0, 1, 2, 3, 0, 1 } };
+    const Bytes bytes = encodeRegion(region);
+    EXPECT_EQ(bytes, (Bytes { 3, 2, 1, 2, 3, 4, 5, 6, 0, 1, 2, 3, 0, 1 }));
+    EXPECT_EQ(decodeRegion(bytes), region);
+    const ScreenRegion whole { Screen::columns, Screen::rows, std::vector<uint8_t>(960, 0xFF),
+        std::vector<uint8_t>(960, 3) };
+    EXPECT_EQ(decodeRegion(encodeRegion(whole)), whole);
+
+    const struct
+    {
+        Bytes bytes;
+        const char *why;
+    } refused[] = {
+        { {}, "empty" },
+        { { 1 }, "no row count" },
+        { { 0, 1 }, "no columns" },
+        { { 1, 0 }, "no rows" },
+        { { 33, 1 }, "wider than a screen" },
+        { { 1, 31 }, "taller than a screen" },
+        { { 2, 1, 5, 6, 0 }, "a sub-palette short" },
+        { { 1, 1, 5, 0, 0 }, "a byte too many" },
+        { { 1, 1, 5, 4 }, "sub-palette 4" },
+    };
+    for (const auto &row : refused)
+        EXPECT_FALSE(decodeRegion(row.bytes)) << row.why;
+}
