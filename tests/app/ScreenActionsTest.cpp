@@ -90,7 +90,11 @@ TEST_F(ScreenActionsTest, StampAndPickThroughRealMouseEventsAreUndoSteps)
     EXPECT_EQ(shown().tileAt(3, 2), 0);
     stack().redo();
     EXPECT_EQ(shown().tileAt(3, 2), 5);
-    // The editor shows the tile's new pixels at once.
+    // The editor shows the tile's new pixels at once (in sub-palettes whose colours 0 and 3 differ).
+    Bytes paletteBytes(32, 0x0F);
+    paletteBytes[3] = 0x30;
+    controllerOf(document).replacePalettes(*PaletteFactory::generate(paletteBytes));
+    settle();
     const QRgb was = actions->editor()->picture().pixel(3 * 8, 2 * 8);
     paintTile(5, 3);
     EXPECT_NE(actions->editor()->picture().pixel(3 * 8, 2 * 8), was);
