@@ -5,6 +5,7 @@
 
 #include <fuzzer/FuzzedDataProvider.h>
 
+#include <algorithm>
 #include <array>
 #include <string_view>
 
@@ -246,12 +247,15 @@ private:
         case 0:
             return anyItem(1);
         case 1: { // thousands of palettes: one drawn palette written over and over
-            const size_t count = in_.ConsumeIntegralInRange<size_t>(1000, 20000);
-            w_.head(4, count);
+            size_t count = in_.ConsumeIntegralInRange<size_t>(1000, 20000);
             const size_t start = w_.out.size();
             palette();
             const Bytes one(w_.out.begin() + std::ptrdiff_t(start), w_.out.end());
-            for (size_t i = 1; i < count; ++i)
+            w_.out.resize(start);
+            // At most 4 MiB of copies: a large drawn item (a long list, say) is repeated fewer times.
+            count = std::max<size_t>(1, std::min(count, (size_t(4) << 20) / std::max<size_t>(one.size(), 1)));
+            w_.head(4, count);
+            for (size_t i = 0; i < count; ++i)
                 w_.out.insert(w_.out.end(), one.begin(), one.end());
             return;
         }
