@@ -3,6 +3,8 @@
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
+#include <QImage>
+#include <QWidget>
 
 #include <chrono>
 
@@ -32,6 +34,24 @@ void timeAgainst(benchmark::State &state, const char *counter, Measured measured
 {
     timeAgainst(
         state, counter, [] {}, measured, reference);
+}
+
+// In every iteration, timed: change (an edit the repaint follows, or nothing), then the widget rendered into a
+// picture of the given size.
+template<typename Change>
+void renderEachIteration(benchmark::State &state, QWidget &widget, QSize size, Change change)
+{
+    QImage target(size, QImage::Format_RGB32);
+    for (auto _ : state) {
+        change();
+        widget.render(&target);
+        benchmark::DoNotOptimize(target.bits());
+    }
+}
+
+inline void renderEachIteration(benchmark::State &state, QWidget &widget, QSize size)
+{
+    renderEachIteration(state, widget, size, [] {});
 }
 
 // The main of a benchmark of widgets: an application on the offscreen platform unless another is asked for.

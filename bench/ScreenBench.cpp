@@ -55,11 +55,7 @@ void BM_PaintFullScreenAt3x(benchmark::State &state)
 {
     ScreenEditor editor;
     setUp(editor);
-    QImage target(editor.size(), QImage::Format_RGB32);
-    for (auto _ : state) {
-        editor.render(&target);
-        benchmark::DoNotOptimize(target.bits());
-    }
+    bench_support::renderEachIteration(state, editor, editor.size());
 }
 BENCHMARK(BM_PaintFullScreenAt3x)->Unit(benchmark::kMicrosecond);
 
@@ -68,11 +64,7 @@ void BM_PaintFullScreenAt3xWithoutGrids(benchmark::State &state)
 {
     ScreenEditor editor;
     setUp(editor, false);
-    QImage target(editor.size(), QImage::Format_RGB32);
-    for (auto _ : state) {
-        editor.render(&target);
-        benchmark::DoNotOptimize(target.bits());
-    }
+    bench_support::renderEachIteration(state, editor, editor.size());
 }
 BENCHMARK(BM_PaintFullScreenAt3xWithoutGrids)->Unit(benchmark::kMicrosecond);
 
@@ -91,11 +83,7 @@ void BM_PaintBlankAreaAt3x(benchmark::State &state)
 {
     BlankArea blank;
     blank.resize(256 * 3, 240 * 3);
-    QImage target(blank.size(), QImage::Format_RGB32);
-    for (auto _ : state) {
-        blank.render(&target);
-        benchmark::DoNotOptimize(target.bits());
-    }
+    bench_support::renderEachIteration(state, blank, blank.size());
 }
 BENCHMARK(BM_PaintBlankAreaAt3x)->Unit(benchmark::kMicrosecond);
 
@@ -105,9 +93,8 @@ void BM_StampGestureAt3x(benchmark::State &state)
     ScreenEditor editor;
     setUp(editor);
     Screen screen = fullScreen();
-    QImage target(editor.size(), QImage::Format_RGB32);
     int step = 0;
-    for (auto _ : state) {
+    bench_support::renderEachIteration(state, editor, editor.size(), [&] {
         const int column = (step * 5) % 28;
         const int row = (step * 3) % 26;
         ++step;
@@ -115,9 +102,7 @@ void BM_StampGestureAt3x(benchmark::State &state)
             for (int c = 0; c < 4; ++c)
                 screen.setTile(column + c, row + r, uint8_t(step + r * 16 + c));
         editor.updateScreen(screen);
-        editor.render(&target);
-        benchmark::DoNotOptimize(target.bits());
-    }
+    });
 }
 BENCHMARK(BM_StampGestureAt3x)->Unit(benchmark::kMicrosecond);
 

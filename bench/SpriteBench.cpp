@@ -54,11 +54,7 @@ void BM_PaintMetaspriteEditorAt8x(benchmark::State &state)
     MetaspriteEditor editor;
     setUp(editor);
     editor.setMetasprite(bigMetasprite());
-    QImage target(editor.sizeHint(), QImage::Format_RGB32);
-    for (auto _ : state) {
-        editor.render(&target);
-        benchmark::DoNotOptimize(target.bits());
-    }
+    bench_support::renderEachIteration(state, editor, editor.sizeHint());
 }
 BENCHMARK(BM_PaintMetaspriteEditorAt8x)->Unit(benchmark::kMillisecond);
 
@@ -68,13 +64,10 @@ void BM_EditAndPaintMetaspriteEditorAt8x(benchmark::State &state)
     MetaspriteEditor editor;
     setUp(editor);
     Metasprite metasprite = bigMetasprite();
-    QImage target(editor.sizeHint(), QImage::Format_RGB32);
-    for (auto _ : state) {
+    bench_support::renderEachIteration(state, editor, editor.sizeHint(), [&] {
         metasprite.sprites[0].x ^= 1;
         editor.setMetasprite(metasprite);
-        editor.render(&target);
-        benchmark::DoNotOptimize(target.bits());
-    }
+    });
 }
 BENCHMARK(BM_EditAndPaintMetaspriteEditorAt8x)->Unit(benchmark::kMillisecond);
 
