@@ -322,11 +322,12 @@ QDialog *SpriteActions::checkLimits()
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     auto *layout = new QVBoxLayout(dialog);
     layout->addWidget(new QLabel(
-        QStringLiteral("Metasprites placed together on a screen, in OAM order (the first row's sprites first):"),
+        QStringLiteral("Metasprites placed together on a screen, in OAM order (the first row's sprites first), at the "
+                       "X and Y a program puts in OAM (a sprite is drawn from the line below its Y):"),
         dialog));
     auto *table = new QTableWidget(0, 3, dialog);
     table->setObjectName(QStringLiteral("placements"));
-    table->setHorizontalHeaderLabels({ QStringLiteral("Metasprite"), QStringLiteral("X"), QStringLiteral("Y") });
+    table->setHorizontalHeaderLabels({ QStringLiteral("Metasprite"), QStringLiteral("OAM X"), QStringLiteral("OAM Y") });
     table->verticalHeader()->hide();
     table->horizontalHeader()->setStretchLastSection(true);
     layout->addWidget(table);

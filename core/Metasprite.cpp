@@ -33,11 +33,11 @@ Bytes metaspriteTableBytes(const Metasprite &metasprite)
 std::array<uint8_t, 256> oamBytes(const Metasprite &metasprite, int x, int y)
 {
     std::array<uint8_t, 256> oam {};
-    for (size_t entry = 0; entry < 64; ++entry)
+    for (size_t entry = 0; entry < oamEntries; ++entry)
         oam[entry * 4] = oamHiddenY;
     size_t entry = 0;
     for (const MetaspriteSprite &sprite : metasprite.sprites) {
-        if (entry == 64)
+        if (entry == oamEntries)
             break;
         const int spriteX = x + sprite.x;
         const int spriteY = y + sprite.y;

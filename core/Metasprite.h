@@ -60,6 +60,9 @@ constexpr uint8_t metaspriteTableEnd = 128;
 // signed bytes), then the byte 128.
 Bytes metaspriteTableBytes(const Metasprite &metasprite);
 
+// OAM holds 64 sprites of 4 bytes.
+constexpr size_t oamEntries = 64;
+
 // Unused OAM entries hold this Y, which puts them below the screen.
 constexpr uint8_t oamHiddenY = 0xFF;
 

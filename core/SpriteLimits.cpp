@@ -14,8 +14,13 @@ std::vector<PlacedMetaspriteSprite> placeMetasprites(const std::vector<Metasprit
             continue;
         const std::vector<PlacedSprite> sprites
             = placeMetasprite(metasprites[size_t(placement.metasprite)], placement.x, placement.y);
-        for (size_t i = 0; i < sprites.size(); ++i)
-            placed.push_back({ sprites[i], int(p), int(i) });
+        for (size_t i = 0; i < sprites.size() && placed.size() < oamEntries; ++i) {
+            PlacedSprite sprite = sprites[i];
+            if (sprite.x < 0 || sprite.x > 255 || sprite.y < 0 || sprite.y > 255)
+                continue;
+            ++sprite.y; // the PPU draws a sprite one line below its OAM Y
+            placed.push_back({ sprite, int(p), int(i) });
+        }
     }
     return placed;
 }
@@ -29,9 +34,16 @@ std::string spriteLimitsReport(const std::vector<Metasprite> &metasprites,
     for (const PlacedMetaspriteSprite &entry : placed)
         sprites.push_back(entry.sprite);
 
+    size_t given = 0;
+    for (const MetaspritePlacement &placement : placements)
+        if (placement.metasprite >= 0 && size_t(placement.metasprite) < metasprites.size())
+            given += metasprites[size_t(placement.metasprite)].sprites.size();
     std::string report = std::to_string(placements.size()) + (placements.size() == 1 ? " placement, " : " placements, ")
-        + std::to_string(sprites.size()) + (sprites.size() == 1 ? " sprite" : " sprites")
-        + (sprites.size() > 64 ? " (more than the 64 OAM holds)" : "") + ", 8x" + std::to_string(spriteHeight) + ".\n";
+        + std::to_string(given) + (given == 1 ? " sprite" : " sprites") + ", 8x" + std::to_string(spriteHeight) + ".\n";
+    if (given > sprites.size())
+        report += std::to_string(given - sprites.size())
+            + (given - sprites.size() == 1 ? " sprite is" : " sprites are")
+            + " not in OAM (its X or Y outside 0-255, or past the 64th) and not counted.\n";
     const std::vector<ScanlineOverflow> overflows
         = scanlineOverflows(sprites, spriteHeight, 0, FramePicture::frameHeight - 1);
     if (overflows.empty())

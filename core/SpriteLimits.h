@@ -8,7 +8,8 @@
 
 namespace mosavo {
 
-// A metasprite of a document (its position in the list) with its origin at x, y of the frame.
+// A metasprite of a document (its position in the list) placed as a program puts it in OAM: each sprite's OAM X and Y
+// are x and y plus its offsets, so it is drawn from frame row y + offset + 1.
 struct MetaspritePlacement
 {
     int metasprite = 0;
@@ -18,9 +19,10 @@ struct MetaspritePlacement
     bool operator==(const MetaspritePlacement &) const = default;
 };
 
-// The sprites of the placements in OAM order (the first placement's sprites first, each metasprite in its own order),
-// each with the placement and the position in its metasprite it came from. Placements of missing metasprites are
-// left out.
+// The sprites of the placements as OAM holds them (the first placement's sprites first, each metasprite in its own
+// order; y is the first frame row drawn), each with the placement and the position in its metasprite it came from.
+// Placements of missing metasprites, sprites whose OAM X or Y would lie outside 0-255 and sprites past the 64th are
+// left out, as in an OAM dump of the placements.
 struct PlacedMetaspriteSprite
 {
     PlacedSprite sprite;
@@ -32,7 +34,7 @@ std::vector<PlacedMetaspriteSprite> placeMetasprites(const std::vector<Metasprit
 
 // The report of Sprite > Check Limits: every frame row (0-239) with more than eight sprites on it, runs of rows with
 // the same sprites on one line, naming the sprites the PPU does not draw there:
-//   Scanlines 120-127: 9 sprites, 1 not drawn: "hero" at 128, 120 sprite 8 (tile $2A)
+//   Scanlines 121-128: 9 sprites, 1 not drawn: "hero" at 128, 120 sprite 8 (tile $2A)
 // or, when no row has more than eight, "No scanline has more than eight sprites." The first line says what was
 // checked.
 std::string spriteLimitsReport(const std::vector<Metasprite> &metasprites,

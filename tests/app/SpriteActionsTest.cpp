@@ -241,7 +241,7 @@ TEST_F(SpriteActionsTest, CheckLimitsReportsTheDroppedSpritesOfTheShownMetasprit
     QDialog *dialog = actions->checkLimits();
     ASSERT_NE(dialog, nullptr);
     const QString report = dialog->findChild<QPlainTextEdit *>(QStringLiteral("limitsReport"))->toPlainText();
-    EXPECT_TRUE(report.contains(QStringLiteral("Scanlines 120-127: 9 sprites, 1 not drawn: \"wide\" at 128, 120 sprite 8")))
+    EXPECT_TRUE(report.contains(QStringLiteral("Scanlines 121-128: 9 sprites, 1 not drawn: \"wide\" at 128, 120 sprite 8")))
         << report.toStdString();
     dialog->close();
 }

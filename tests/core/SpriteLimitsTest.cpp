@@ -20,25 +20,39 @@ TEST(SpriteLimitsTest, NoRowOverEightSaysSo)
     EXPECT_EQ(report, "1 placement, 8 sprites, 8x8.\nNo scanline has more than eight sprites.\n");
 }
 
-TEST(SpriteLimitsTest, OneWideMetaspriteNamesTheNinthSpriteOnEveryRow)
+TEST(SpriteLimitsTest, OneWideMetaspriteNamesTheNinthSpriteOnTheRowsItsOamDumpOverflows)
 {
-    const std::string report = spriteLimitsReport({ wide("hero", 10) }, { { 0, 16, 120 } }, 8);
+    const Metasprite hero = wide("hero", 10);
+    const std::string report = spriteLimitsReport({ hero }, { { 0, 16, 120 } }, 8);
     EXPECT_EQ(report, "1 placement, 10 sprites, 8x8.\n"
-                      "Scanlines 120-127: 10 sprites, 2 not drawn: \"hero\" at 16, 120 sprite 8 (tile $28); "
+                      "Scanlines 121-128: 10 sprites, 2 not drawn: \"hero\" at 16, 120 sprite 8 (tile $28); "
                       "\"hero\" at 16, 120 sprite 9 (tile $29)\n");
+    // The rows are those on which the PPU drops sprites of the same placement's OAM dump.
+    const std::array<uint8_t, 256> oam = oamBytes(hero, 16, 120);
+    const std::vector<PlacedSprite> fromOam = spritesFromOam(oam);
+    const std::vector<ScanlineOverflow> overflows = scanlineOverflows(fromOam, 8, 0, 239);
+    ASSERT_EQ(overflows.size(), 8u);
+    EXPECT_EQ(overflows.front().row, 121);
+    EXPECT_EQ(overflows.back().row, 128);
+
+    // Sprites the OAM cannot hold (X past 255) are not counted, as they are not in the dump.
+    const std::string offScreen = spriteLimitsReport({ hero }, { { 0, 200, 120 } }, 8);
+    EXPECT_EQ(offScreen, "1 placement, 10 sprites, 8x8.\n"
+                         "3 sprites are not in OAM (its X or Y outside 0-255, or past the 64th) and not counted.\n"
+                         "No scanline has more than eight sprites.\n");
 }
 
 TEST(SpriteLimitsTest, PlacementsTogetherOverflowWhereTheyOverlapInOamOrder)
 {
-    // Two metasprites of five, the second four rows lower: rows 104-107 hold ten sprites, the second's last two lose.
+    // Two metasprites of five, the second four rows lower: rows 105-108 hold ten sprites, the second's last two lose.
     const std::vector<Metasprite> metasprites { wide("a", 5), wide("b", 5) };
     const std::string report = spriteLimitsReport(metasprites, { { 0, 0, 100 }, { 1, 100, 104 } }, 8);
     EXPECT_EQ(report, "2 placements, 10 sprites, 8x8.\n"
-                      "Scanlines 104-107: 10 sprites, 2 not drawn: \"b\" at 100, 104 sprite 3 (tile $23); "
+                      "Scanlines 105-108: 10 sprites, 2 not drawn: \"b\" at 100, 104 sprite 3 (tile $23); "
                       "\"b\" at 100, 104 sprite 4 (tile $24)\n");
     // 8x16 sprites overlap for twelve rows; rows past the frame are not reported.
     const std::string tall = spriteLimitsReport(metasprites, { { 1, 0, 236 }, { 0, 0, 230 } }, 16);
-    EXPECT_NE(tall.find("Scanlines 236-239: 10 sprites, 2 not drawn: \"a\" at 0, 230 sprite 3"), std::string::npos)
+    EXPECT_NE(tall.find("Scanlines 237-239: 10 sprites, 2 not drawn: \"a\" at 0, 230 sprite 3"), std::string::npos)
         << tall;
 }
 
@@ -49,5 +63,5 @@ TEST(SpriteLimitsTest, PlacementsOfMissingMetaspritesAreLeftOut)
     EXPECT_EQ(placed[1].placement, 1);
     EXPECT_EQ(placed[1].index, 1);
     EXPECT_EQ(placed[1].sprite.x, 18);
-    EXPECT_EQ(placed[1].sprite.y, 20);
+    EXPECT_EQ(placed[1].sprite.y, 21);
 }
