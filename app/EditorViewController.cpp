@@ -211,6 +211,19 @@ QString EditorViewController::tileDataSummary()
     return text;
 }
 
+std::optional<QString> EditorViewController::tileDataWarning()
+{
+    const TileDataPtr tileData = editorViewControllerSettings()->tileData();
+    const auto header = tileData && tileData->header() ? INesHeader::parse(*tileData->header()) : std::nullopt;
+    if (!header)
+        return std::nullopt;
+    const auto bytes = tileData->consoleFormattedPixelData();
+    const auto warning = header->sizeWarning(bytes ? bytes->size() : 0);
+    if (!warning)
+        return std::nullopt;
+    return QString::fromStdString(*warning);
+}
+
 std::optional<int64_t> EditorViewController::chrRomStartTile()
 {
     const TileDataPtr tileData = editorViewControllerSettings()->tileData();

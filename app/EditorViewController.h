@@ -131,6 +131,8 @@ public:
 
     // A line for the status bar: what the tile data is (iNES ROM or CHR data), its tiles and header facts.
     QString tileDataSummary();
+    // The warning for tiles from a ROM image whose size is not what its header says; nothing otherwise.
+    std::optional<QString> tileDataWarning();
     // The first CHR-ROM tile of an iNES ROM with CHR-ROM; nothing for CHR-RAM ROMs and bare CHR data.
     std::optional<int64_t> chrRomStartTile();
 

@@ -505,8 +505,15 @@ void MainMosavoWindow::showAbout()
 void MainMosavoWindow::updateTileDataFacts()
 {
     auto *controller = ui_->editorViewController;
-    if (tileFacts_)
-        tileFacts_->setText(controller->tileDataSummary());
+    const std::optional<QString> warning = controller->tileDataWarning();
+    if (tileFacts_) {
+        tileFacts_->setText(controller->tileDataSummary()
+                            + (warning ? QStringLiteral(" \u00b7 size differs from header") : QString()));
+        tileFacts_->setToolTip(warning ? *warning : QString());
+    }
+    // Shown whenever such tiles come in (opened, imported, or brought back by undo).
+    if (warning)
+        showStatus(QStringLiteral("Warning: ") + *warning);
     ui_->actionGoToChrRom->setEnabled(controller->chrRomStartTile().has_value());
 }
 

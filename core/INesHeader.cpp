@@ -41,4 +41,24 @@ std::optional<INesHeader> INesHeader::parse(std::span<const uint8_t> bytes)
     return header;
 }
 
+std::optional<std::string> INesHeader::sizeWarning(uint64_t fileBytes) const
+{
+    constexpr uint64_t headerBytes = 16;
+    constexpr uint64_t trainerBytes = 512;
+    const uint64_t parts[] = { headerBytes, trainer ? trainerBytes : 0, prgBytes, chrBytes };
+    uint64_t expected = 0;
+    for (const uint64_t part : parts)
+        expected = part > UINT64_MAX - expected ? UINT64_MAX : expected + part;
+    if (expected == fileBytes)
+        return std::nullopt;
+    std::string sizes = "16-byte header";
+    if (trainer)
+        sizes += ", 512-byte trainer";
+    sizes += ", " + std::to_string(prgBytes) + " bytes of PRG-ROM, " + std::to_string(chrBytes) + " bytes of CHR-ROM";
+    const bool shorter = fileBytes < expected;
+    return "the ROM image is " + std::to_string(fileBytes) + " bytes, "
+        + std::to_string(shorter ? expected - fileBytes : fileBytes - expected) + (shorter ? " fewer" : " more")
+        + " than its header says (" + std::to_string(expected) + ": " + sizes + ")";
+}
+
 } // namespace mosavo

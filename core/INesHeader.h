@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <span>
 
 namespace mosavo {
@@ -27,6 +28,12 @@ struct INesHeader
 
     // Nothing unless the buffer holds at least 16 bytes starting with "NES".
     static std::optional<INesHeader> parse(std::span<const uint8_t> bytes);
+
+    // What a ROM image of fileBytes bytes lacks or has too much of for this header (16-byte header, 512-byte trainer
+    // when flagged, PRG-ROM, CHR-ROM):
+    //   the ROM image is 40000 bytes, 1 fewer than its header says (40016: 16-byte header, ...)
+    // nothing when the sizes agree.
+    std::optional<std::string> sizeWarning(uint64_t fileBytes) const;
 };
 
 } // namespace mosavo

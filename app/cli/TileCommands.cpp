@@ -31,31 +31,6 @@ mosavo::TileSheetOrder sheetOrder(const ParsedArguments &arguments)
     return arguments.has(tallOption) ? mosavo::TileSheetOrder::sprites8x16 : mosavo::TileSheetOrder::rows8x8;
 }
 
-// The warning for a ROM image whose size is not what its header says (16-byte header, 512-byte trainer when flagged,
-// PRG-ROM, CHR-ROM); nothing when it is.
-std::optional<QString> romSizeWarning(const mosavo::INesHeader &header, uint64_t fileBytes)
-{
-    constexpr uint64_t headerBytes = 16;
-    constexpr uint64_t trainerBytes = 512;
-    const uint64_t parts[] = { headerBytes, header.trainer ? trainerBytes : 0, header.prgBytes, header.chrBytes };
-    uint64_t expected = 0;
-    for (const uint64_t part : parts)
-        expected = part > UINT64_MAX - expected ? UINT64_MAX : expected + part;
-    if (expected == fileBytes)
-        return std::nullopt;
-    QString sizes = QStringLiteral("16-byte header");
-    if (header.trainer)
-        sizes += QStringLiteral(", 512-byte trainer");
-    sizes += QStringLiteral(", %1 bytes of PRG-ROM, %2 bytes of CHR-ROM").arg(header.prgBytes).arg(header.chrBytes);
-    const bool shorter = fileBytes < expected;
-    return QStringLiteral("the ROM image is %1 bytes, %2 %3 than its header says (%4: %5)")
-        .arg(fileBytes)
-        .arg(shorter ? expected - fileBytes : fileBytes - expected)
-        .arg(shorter ? QStringLiteral("fewer") : QStringLiteral("more"))
-        .arg(expected)
-        .arg(sizes);
-}
-
 std::string infoJson(const mosavo::TileData &tiles, const EditorViewControllerSettings *document)
 {
     auto warnings = nlohmann::ordered_json::array();
@@ -73,8 +48,8 @@ std::string infoJson(const mosavo::TileData &tiles, const EditorViewControllerSe
         info["chrStartTile"] = facts.chrOffsetAfterHeader() / 16;
         // The ROM image as the tiles give it back: the file read, or the one a document was made from.
         if (const auto bytes = tiles.consoleFormattedPixelData())
-            if (const auto warning = romSizeWarning(facts, bytes->size()))
-                warnings.push_back(warning->toStdString());
+            if (const auto warning = facts.sizeWarning(bytes->size()))
+                warnings.push_back(*warning);
     }
     if (document) {
         info["palettes"] = document->palettes() ? document->palettes()->size() : 0;

@@ -5,6 +5,7 @@
 
 #include <QFileInfo>
 #include <QMenu>
+#include <QStatusBar>
 
 using namespace app_test;
 
@@ -160,6 +161,65 @@ TEST_F(RomFileTest, WriteBackChangesOnlyTheTilesOfTheSourceFile)
     ASSERT_EQ(alerts->errors.size(), 1);
     EXPECT_TRUE(alerts->errors[0].contains(path)) << alerts->errors[0].toStdString();
     EXPECT_EQ(readBytes(path), Bytes(100, 0));
+}
+
+// Bare CHR data is written back whole over the file it came from, bytes past the last tile kept.
+TEST_F(RomFileTest, WriteBackIntoBareChrData)
+{
+    Bytes chr = readBytes(testFile("chr/sprite.chr"));
+    const QString path = dir.filePath("sprites.chr");
+    writeBytes(path, chr);
+    MosavoDocument *document = open(path);
+    ASSERT_TRUE(document);
+    EditorViewController &controller = controllerOf(document);
+    drag(controller.mosavo, { { 4, 4 }, { 200, 60 }, { 60, 200 } });
+    settle();
+    const Bytes painted = documentBytes(document);
+    ASSERT_NE(painted, chr);
+    chr.insert(chr.end(), { 9, 8, 7 });
+    writeBytes(path, chr);
+
+    alerts->confirmAnswers = { true };
+    document->window()->romMenu()->menuWillOpen();
+    action(document, "writeBack")->trigger();
+    settle();
+    EXPECT_TRUE(alerts->errors.isEmpty());
+    Bytes expected = painted;
+    expected.insert(expected.end(), { 9, 8, 7 });
+    EXPECT_EQ(readBytes(path), expected);
+}
+
+// A ROM image longer or shorter than its header says opens with the warning in the status bar and beside the tile
+// facts; a ROM of the right size has none.
+TEST_F(RomFileTest, ARomOfTheWrongSizeOpensWithAWarning)
+{
+    const Bytes rom = readBytes(testFile("roms/example.nes"));
+    const QString shortPath = dir.filePath("short.nes");
+    writeBytes(shortPath, Bytes(rom.begin(), rom.end() - 32));
+    const struct
+    {
+        QString path;
+        QString warning;
+    } cases[] = {
+        { romCopy(), QStringLiteral("5 more than its header says") },
+        { shortPath, QStringLiteral("32 fewer than its header says") },
+        { testFile("roms/example.nes"), QString() },
+    };
+    for (const auto &c : cases) {
+        MosavoDocument *document = open(c.path);
+        ASSERT_TRUE(document);
+        const QString message = document->window()->statusBar()->currentMessage();
+        if (c.warning.isEmpty()) {
+            EXPECT_FALSE(message.startsWith("Warning")) << message.toStdString();
+            EXPECT_FALSE(controllerOf(document).tileDataWarning());
+        } else {
+            EXPECT_TRUE(message.startsWith("Warning: the ROM image is")) << message.toStdString();
+            EXPECT_TRUE(message.contains(c.warning)) << message.toStdString();
+            EXPECT_EQ(controllerOf(document).tileDataWarning(), message.mid(9));
+        }
+        KestovaDocumentController::closeDocuments();
+        settle();
+    }
 }
 
 // The document remembers the file its tiles came from across save and reopen ("SourceFile"); Export Data suggests
