@@ -152,8 +152,9 @@ TEST_F(NumbersWindowTest, GoToTileJumpsToATileOrAnOffset)
     EXPECT_FALSE(controller.tileCollection->selectedTiles().contains(100));
 }
 
-// A picture from another program pasted from the clipboard goes through the nearest-colour rule: near colours are
-// accepted as one undo step and the status bar says how they were read; a picture of five colours is refused.
+// A picture from another program pasted from the clipboard or imported from a PNG file goes through the nearest-colour
+// rule: near colours are accepted as one undo step and the status bar says how they were read; a picture of five
+// colours is refused.
 TEST_F(NumbersWindowTest, PastedPicturesUseTheNearestColourRule)
 {
     MosavoDocument *document = openRom();
@@ -183,6 +184,23 @@ TEST_F(NumbersWindowTest, PastedPicturesUseTheNearestColourRule)
     controller.undoStack().undo();
     settle();
     EXPECT_EQ(tileBytes(document), before) << "one undo step";
+
+    // The same colours as a PNG file of two tiles, imported into the block.
+    QImage sheet(16, 8, QImage::Format_RGB32);
+    sheet.fill(qRgb(0xF4, 0xF4, 0xF4));
+    sheet.setPixel(9, 2, qRgb(0x60, 0x60, 0x60));
+    const QString png = dir.filePath("near.png");
+    ASSERT_TRUE(sheet.save(png));
+    panels->answers = { png };
+    trigger(document, "actionImportPng");
+    EXPECT_TRUE(alerts->errors.isEmpty()) << alerts->errors.join(u'\n').toStdString();
+    EXPECT_TRUE(statusText(document).startsWith(QStringLiteral("Imported 2 tiles from %1 into the block, reading the "
+                                                               "nearest colours of the current sub-palette").arg(png)))
+        << statusText(document).toStdString();
+    EXPECT_EQ(matrices[size_t(right)]->values[2][1], 1);
+    controller.undoStack().undo();
+    settle();
+    EXPECT_EQ(tileBytes(document), before);
 
     QImage five(8, 8, QImage::Format_RGB32);
     five.fill(qRgb(0, 0, 0));
