@@ -36,6 +36,21 @@ std::optional<uint8_t> documentBackdrop(const EditorViewControllerSettings &docu
     return uint8_t(colors->front().colorCode);
 }
 
+std::optional<QString> spriteTableConflict(
+    const EditorViewControllerSettings &document, const SpriteImportOptions &options)
+{
+    // 8x16 sprites name their pattern table in each tile byte: the document's table only says where new pairs go.
+    if (document.metasprites().empty() || document.tallSprites() || !options.spritePatternTable)
+        return std::nullopt;
+    const int asked = *options.spritePatternTable & 1;
+    if (asked == document.spritePatternTable())
+        return std::nullopt;
+    return QStringLiteral("its metasprites read their tiles from sprite pattern table %1, so a picture cannot be "
+                          "imported into it from pattern table %2 (that would point them at other tiles)")
+        .arg(document.spritePatternTable())
+        .arg(asked);
+}
+
 std::variant<SpriteImport, QString> convertSpriteImage(
     const QImage &image, const EditorViewControllerSettings &document, const SpriteImportOptions &options)
 {
@@ -45,6 +60,8 @@ std::variant<SpriteImport, QString> convertSpriteImage(
                              "8x16 sprites too")
             : QStringLiteral("the document's metasprites are made of 8x8 sprites, so the picture must be read as "
                              "8x8 sprites too");
+    if (const auto conflict = spriteTableConflict(document, options))
+        return *conflict;
     const mosavo::TileDataPtr &tiles = document.tileData();
     if (!tiles)
         return QStringLiteral("the document holds no tiles");

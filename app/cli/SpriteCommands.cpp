@@ -172,6 +172,9 @@ int runImportSpritePng(const ParsedArguments &arguments, BatchStreams &streams)
         }
     }
 
+    // A --sprite-table the document's metasprites do not read is the document's conflict: it is named.
+    if (const auto conflict = spriteTableConflict(*document, options))
+        return reportFailure(err, { arguments.files.front(), *conflict });
     auto converted = convertSpriteImage(std::get<QImage>(picture), *document, options);
     if (auto *reason = std::get_if<QString>(&converted))
         return reportFailure(err, { picturePath, *reason });
@@ -330,7 +333,8 @@ CommandFamily spriteCommands()
         "    --tall              8x16 sprites: cells of 8x16, each a pair of tiles\n"
         "    --origin X,Y        the picture position that becomes the metasprite's origin (default 0,0)\n"
         "    --name NAME         the metasprite's name (default: the picture's file name without its extension)\n"
-        "    --sprite-table 0|1  the sprite pattern table (default: the document's, 1 unless it says otherwise)\n");
+        "    --sprite-table 0|1  the sprite pattern table (default: the document's, 1 unless it says otherwise);\n"
+        "                        a document whose 8x8 metasprites read the other table is refused\n");
 
     BatchCommand &exportTables
         = family.add(textOption(QStringLiteral("--export-metasprites"), anOutputFile), runExportMetasprites);

@@ -311,6 +311,13 @@ TEST_F(SpriteCommandLine, ImportIntoADocumentReusesItsTilesAndAddsTheMetasprite)
     expectRefused(runKestova({ QStringLiteral("--import-sprite-png"), path(QStringLiteral("hero.png")),
                       QStringLiteral("--output"), tall, QStringLiteral("--tall"), first }),
         path(QStringLiteral("hero.png")), QStringLiteral("the document's metasprites are made of 8x8 sprites"), tall);
+    // Another sprite pattern table would point the document's metasprites at other tiles: the document is named.
+    const QString other = path(QStringLiteral("other.kestova"));
+    expectRefused(runKestova({ QStringLiteral("--import-sprite-png"), path(QStringLiteral("hero.png")),
+                      QStringLiteral("--output"), other, QStringLiteral("--sprite-table"), QStringLiteral("0"), first }),
+        first, QStringLiteral("its metasprites read their tiles from sprite pattern table 1, so a picture cannot be "
+                              "imported into it from pattern table 0"),
+        other);
 }
 
 TEST_F(SpriteCommandLine, UnusableInputIsRefusedWithOneLineAndNoOutput)
