@@ -320,6 +320,48 @@ TEST_F(SpriteCommandLine, ImportIntoADocumentReusesItsTilesAndAddsTheMetasprite)
         other);
 }
 
+TEST_F(SpriteCommandLine, ASecondPictureInTheFirstsColoursLeavesTheFirstMetaspriteAsItWas)
+{
+    const QString first = importFigure();
+    const QString firstPng = path(QStringLiteral("first.png"));
+    ASSERT_EQ(runKestova({ QStringLiteral("--export-metasprite-png"), firstPng, first }).exitCode, 0);
+
+    // Black and white of the red cells, and the yellow: colours the figure's sub-palettes hold.
+    const std::vector<std::string> second = {
+        "kkkkwwww........",
+        "k......w........",
+        "k......w........",
+        "kkkkwwww.....y..",
+        "................",
+        "................",
+        "................",
+        "........yyyyyyyy",
+    };
+    savePicture(picture(second), path(QStringLiteral("second.png")));
+    const QString both = path(QStringLiteral("both.kestova"));
+    const ProcessResult run = runKestova({ QStringLiteral("--import-sprite-png"), path(QStringLiteral("second.png")),
+        QStringLiteral("--output"), both, first });
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    const auto before = readDocument(first);
+    const auto after = readDocument(both);
+    ASSERT_TRUE(before && after);
+    ASSERT_EQ(after->metasprites().size(), 2u);
+    // The figure's two sub-palettes, 4 and 5, as they were.
+    for (size_t k = 4; k < 6; ++k)
+        EXPECT_EQ((*after->palettes())[k]->palette(), (*before->palettes())[k]->palette()) << "sub-palette " << k;
+
+    // The first metasprite is drawn as before; the second as its picture.
+    const QString againPng = path(QStringLiteral("again.png"));
+    ASSERT_EQ(runKestova({ QStringLiteral("--export-metasprite-png"), againPng, both }).exitCode, 0);
+    EXPECT_EQ(QImage(againPng), QImage(firstPng));
+    const QString secondPng = path(QStringLiteral("second-drawn.png"));
+    ASSERT_EQ(runKestova({ QStringLiteral("--export-metasprite-png"), secondPng, QStringLiteral("--metasprite"),
+                             QStringLiteral("1"), both })
+                  .exitCode,
+        0);
+    EXPECT_EQ(QImage(secondPng).convertToFormat(QImage::Format_ARGB32), picture(second));
+}
+
 TEST_F(SpriteCommandLine, UnusableInputIsRefusedWithOneLineAndNoOutput)
 {
     const QString out = path(QStringLiteral("out.kestova"));
