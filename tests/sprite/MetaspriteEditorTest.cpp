@@ -172,4 +172,39 @@ TEST(AnimationPreviewTest, TicksThroughFramesByTheirDurationsAndLoops)
     EXPECT_FALSE(preview.isPlaying());
 }
 
+TEST(AnimationPreviewTest, PlaysSixtyFramesASecondByTheClockAndKeepsItsPlaceWhenTheFramesChange)
+{
+    qt_test::testApplication();
+    AnimationPreview preview;
+    qint64 now = 5000;
+    preview.setClock([&now] { return now; });
+    const std::vector<AnimationPreview::Frame> frames
+        = { { QImage(8, 8, QImage::Format_RGB32), 30 }, { QImage(8, 8, QImage::Format_RGB32), 30 } };
+    preview.setFrames(frames);
+    preview.play();
+    // Frame 30 of 1/60 s begins at 500 ms, frame 60 at 1000 ms.
+    const std::pair<qint64, int> shownAt[] = { { 499, 0 }, { 500, 1 }, { 999, 1 }, { 1000, 0 }, { 60500, 1 } };
+    for (const auto &[played, frame] : shownAt) {
+        now = 5000 + played;
+        preview.catchUp();
+        EXPECT_EQ(preview.currentFrame(), frame) << played << " ms";
+    }
+
+    // The same animation again (a document change): the place and the playing stay.
+    now += 250;
+    preview.setFrames(frames);
+    EXPECT_EQ(preview.currentFrame(), 1);
+    EXPECT_EQ(preview.elapsed(), 15);
+    EXPECT_TRUE(preview.isPlaying());
+    preview.pause();
+    now += 1000;
+    preview.setFrames(frames);
+    EXPECT_FALSE(preview.isPlaying());
+    EXPECT_EQ(preview.currentFrame(), 1);
+    EXPECT_EQ(preview.elapsed(), 15);
+    // The picture shown gone: the first.
+    preview.setFrames({ frames.front() });
+    EXPECT_EQ(preview.currentFrame(), 0);
+}
+
 } // namespace
