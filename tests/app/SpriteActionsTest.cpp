@@ -13,6 +13,7 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QSettings>
+#include <QTest>
 
 using namespace app_test;
 
@@ -199,6 +200,25 @@ TEST_F(SpriteActionsTest, MetaspriteListEditsKeepAnimationsPointingAtTheirMetasp
     actions->removeFrame(0);
     EXPECT_EQ(settings->animations()[0].frames.size(), 1u);
     EXPECT_EQ(actions->preview()->frames().size(), 1u);
+}
+
+TEST_F(SpriteActionsTest, ATileDrawnInThePixelEditorShowsAtOnceInTheMetaspriteEditor)
+{
+    // A sprite of tile 0 of pattern table 1: document tile 256, blank so far.
+    actions->addMetasprite({ "one", { { 0, 0, 0, 4 } } });
+    selectBlock();
+    MetaspriteEditor *editor = actions->editor();
+    const int x = editor->originX(), y = editor->originY();
+    const QRgb blank = editor->frameImage().pixel(x, y);
+    EXPECT_EQ(blank, editor->frameImage().pixel(x - 16, y)) << "the checkerboard shows through the blank tile";
+    EditorViewController &controller = controllerOf(document);
+    controller.toolSelected(controller.toolPencil);
+    controller.choosePaintSlot(3);
+    QTest::mouseClick(controller.mosavo, Qt::LeftButton, {}, QPoint(2, 2));
+    ASSERT_EQ(settings->tileData()->matrices()[256]->values[0][0], 3);
+    const QRgb colour3 = 0xFF000000u | currentDisplayColors().rgb24(actions->paletteBytes()[16 + 3]);
+    EXPECT_EQ(editor->frameImage().pixel(x, y), colour3);
+    EXPECT_EQ(editor->frameImage().pixel(x + 1, y), blank) << "only the pixel drawn";
 }
 
 TEST_F(SpriteActionsTest, AddMetaspriteWithTilesIsOneUndoStepAndTheDocumentKeepsIt)
