@@ -202,6 +202,86 @@ TEST_F(SpriteActionsTest, MetaspriteListEditsKeepAnimationsPointingAtTheirMetasp
     EXPECT_EQ(actions->preview()->frames().size(), 1u);
 }
 
+TEST_F(SpriteActionsTest, MetaspriteListAndAnimationEditsAreEachOneUndoStep)
+{
+    actions->addMetasprite({ "a", { { 0, 0, 1, 4 } } });
+    actions->addMetasprite({ "b", { { 0, 0, 2, 5 } } });
+    actions->setCurrentMetasprite(0);
+    actions->addFrame();
+    actions->setCurrentMetasprite(1);
+    actions->addFrame();
+    actions->setCurrentMetasprite(0);
+    const SpriteDocumentState start = SpriteDocumentState::of(*settings);
+    using Frames = std::vector<AnimationFrame>;
+    struct Edit
+    {
+        const char *name;
+        std::function<void()> apply;
+        std::function<bool(const SpriteDocumentState &)> check;
+    };
+    const std::vector<Edit> edits {
+        { "new metasprite", [&] { actions->newMetasprite(); },
+          [](const SpriteDocumentState &s) { return s.metasprites.size() == 3 && s.metasprites[2].sprites.empty(); } },
+        { "duplicate metasprite", [&] { actions->duplicateMetasprite(); },
+          [](const SpriteDocumentState &s) {
+              return s.metasprites.size() == 3 && s.metasprites[1].sprites == s.metasprites[0].sprites
+                  && s.animations[0].frames == Frames { { 0, 1 }, { 2, 1 } };
+          } },
+        { "move metasprite", [&] { actions->moveMetasprite(1); },
+          [](const SpriteDocumentState &s) {
+              return s.metasprites[1].name == "a" && s.animations[0].frames == Frames { { 1, 1 }, { 0, 1 } };
+          } },
+        { "new animation", [&] { actions->newAnimation(); },
+          [](const SpriteDocumentState &s) { return s.animations.size() == 2 && s.animations[1].frames.empty(); } },
+        { "delete animation", [&] { actions->deleteAnimation(); },
+          [](const SpriteDocumentState &s) { return s.animations.empty(); } },
+        { "add frame", [&] { actions->addFrame(); },
+          [](const SpriteDocumentState &s) { return s.animations[0].frames == Frames { { 0, 1 }, { 1, 1 }, { 0, 1 } }; } },
+        { "remove frame", [&] { actions->removeFrame(0); },
+          [](const SpriteDocumentState &s) { return s.animations[0].frames == Frames { { 1, 1 } }; } },
+        { "move frame", [&] { actions->moveFrame(0, 1); },
+          [](const SpriteDocumentState &s) { return s.animations[0].frames == Frames { { 1, 1 }, { 0, 1 } }; } },
+        { "frame duration", [&] { actions->setFrameDuration(1, 9); },
+          [](const SpriteDocumentState &s) { return s.animations[0].frames == Frames { { 0, 1 }, { 1, 9 } }; } },
+    };
+    for (const Edit &edit : edits) {
+        const int before = stack().index();
+        edit.apply();
+        EXPECT_EQ(stack().index(), before + 1) << edit.name;
+        EXPECT_TRUE(edit.check(SpriteDocumentState::of(*settings))) << edit.name;
+        stack().undo();
+        EXPECT_EQ(SpriteDocumentState::of(*settings), start) << edit.name;
+        EXPECT_EQ(actions->currentMetasprite(), 0) << edit.name;
+        EXPECT_EQ(actions->currentAnimation(), 0) << edit.name;
+        stack().redo();
+        EXPECT_TRUE(edit.check(SpriteDocumentState::of(*settings))) << edit.name;
+        stack().undo();
+    }
+}
+
+TEST_F(SpriteActionsTest, DraggingASpriteInTheDockIsOneUndoStep)
+{
+    actions->addMetasprite({ "two", { { 0, 0, 1, 4 }, { 8, 0, 1, 4 } } });
+    window->show();
+    settle();
+    MetaspriteEditor *editor = actions->editor();
+    ASSERT_TRUE(editor->isVisible());
+    const int x = editor->originX(), y = editor->originY();
+    const int before = stack().index();
+    QTest::mousePress(editor, Qt::LeftButton, {}, editor->widgetPoint(x + 2, y + 2).toPoint());
+    QTest::mouseMove(editor, editor->widgetPoint(x + 3, y + 2).toPoint());
+    QTest::mouseMove(editor, editor->widgetPoint(x + 5, y + 5).toPoint());
+    QTest::mouseRelease(editor, Qt::LeftButton, {}, editor->widgetPoint(x + 5, y + 5).toPoint());
+    settle();
+    EXPECT_EQ(stack().index(), before + 1);
+    EXPECT_EQ(shown().sprites[0], (MetaspriteSprite { 3, 3, 1, 4 }));
+    EXPECT_EQ(shown().sprites[1], (MetaspriteSprite { 8, 0, 1, 4 }));
+    EXPECT_EQ(editor->metasprite(), shown());
+    stack().undo();
+    EXPECT_EQ(shown().sprites[0], (MetaspriteSprite { 0, 0, 1, 4 }));
+    EXPECT_EQ(editor->metasprite(), shown());
+}
+
 TEST_F(SpriteActionsTest, ATileDrawnInThePixelEditorShowsAtOnceInTheMetaspriteEditor)
 {
     // A sprite of tile 0 of pattern table 1: document tile 256, blank so far.
