@@ -13,6 +13,7 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QSettings>
+#include <QStatusBar>
 #include <QTest>
 
 using namespace app_test;
@@ -106,6 +107,29 @@ TEST_F(SpriteActionsTest, BlockAddsItsTilesAsAGridInOneUndoStep)
     EXPECT_TRUE(settings->metasprites().empty());
     stack().redo();
     EXPECT_EQ(shown().sprites.size(), 4u);
+
+    // Tiles 8x8 sprites cannot show are refused with the reason, and nothing changes.
+    auto *viewer = window->findChild<TileCollection *>(QStringLiteral("tileCollection"));
+    const int before = stack().index();
+    viewer->selectTile(0);
+    settle();
+    EXPECT_FALSE(actions->addSpritesFromSelection());
+    EXPECT_EQ(window->statusBar()->currentMessage(), QStringLiteral("Tile 0 is not in sprite pattern table 1 (tiles 256-511)"));
+    EXPECT_EQ(stack().index(), before);
+    // Tiles past the 8 KiB bank: a document of 1024 tiles.
+    const QString big = dir.filePath(QStringLiteral("big.chr"));
+    writeBytes(big, Bytes(1024 * 16, 0));
+    MosavoDocument *bigDocument = documents().openDocumentAt(big);
+    ASSERT_NE(bigDocument, nullptr);
+    settle();
+    MainMosavoWindow *bigWindow = bigDocument->window();
+    SpriteActions *bigActions = SpriteActions::of(bigWindow);
+    bigWindow->findChild<TileCollection *>(QStringLiteral("tileCollection"))->selectTile(600);
+    settle();
+    EXPECT_FALSE(bigActions->addSpritesFromSelection());
+    EXPECT_EQ(bigWindow->statusBar()->currentMessage(),
+        QStringLiteral("Tile 600 is outside the sprites' CHR bank (tiles 0-511)"));
+    EXPECT_EQ(controllerOf(bigDocument).undoStack().count(), 0);
 }
 
 TEST_F(SpriteActionsTest, TallDocumentsAddTallSprites)

@@ -404,6 +404,16 @@ TEST_F(SpriteCommandLine, UnusableInputIsRefusedWithOneLineAndNoOutput)
     expectRefused(runKestova({ QStringLiteral("--export-oam"), bin, QStringLiteral("--metasprite"), QStringLiteral("3"),
                       QStringLiteral("--at"), QStringLiteral("0,0"), document }),
         document, QStringLiteral("holds 1 metasprites (0-0), so there is no metasprite 3"), bin);
+    // A metasprite without sprites has no box to draw unless a canvas is given.
+    empty->metasprites().push_back({ "nothing", {} });
+    writeFile(blank, fromBytes(*empty->documentBytes()));
+    const QString drawn = path(QStringLiteral("nothing.png"));
+    expectRefused(runKestova({ QStringLiteral("--export-metasprite-png"), drawn, blank }), blank,
+        QStringLiteral("metasprite 0 (\"nothing\") has no sprites, so it has no box to draw; give --canvas WxH"), drawn);
+    const ProcessResult canvas = runKestova(
+        { QStringLiteral("--export-metasprite-png"), drawn, QStringLiteral("--canvas"), QStringLiteral("4x4"), blank });
+    EXPECT_EQ(canvas.exitCode, 0) << canvas.err.toStdString();
+    EXPECT_EQ(QImage(drawn).size(), QSize(4, 4));
 }
 
 TEST_F(SpriteCommandLine, WrongUsageExitsWithTwoNamingTheArgument)
