@@ -362,7 +362,8 @@ CommandFamily spriteCommands()
         "                        transparent canvas\n"
         "    --metasprite N      the metasprite, counted from 0 (default 0)\n"
         "    --canvas WxH        the canvas size (default: the metasprite's bounding box)\n"
-        "    --at X,Y            where its origin goes on the canvas (default: the top left of the box)\n");
+        "    --at X,Y            where its origin goes on the canvas (default: where the box's top left is at\n"
+        "                        canvas (0, 0))\n");
 
     BatchCommand &exportOam = family.add(textOption(QStringLiteral("--export-oam"), anOutputFile), runExportOam);
     exportOam.accepts = { metaspriteOption, atOption };
