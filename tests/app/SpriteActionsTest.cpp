@@ -114,7 +114,8 @@ TEST_F(SpriteActionsTest, BlockAddsItsTilesAsAGridInOneUndoStep)
     viewer->selectTile(0);
     settle();
     EXPECT_FALSE(actions->addSpritesFromSelection());
-    EXPECT_EQ(window->statusBar()->currentMessage(), QStringLiteral("Tile 0 is not in sprite pattern table 1 (tiles 256-511)"));
+    EXPECT_EQ(window->statusBar()->currentMessage(),
+        QStringLiteral("Tile 0 is not in sprite pattern table 1 (tiles 256-511)"));
     EXPECT_EQ(stack().index(), before);
     // Tiles past the 8 KiB bank: a document of 1024 tiles.
     const QString big = dir.filePath(QStringLiteral("big.chr"));
@@ -245,28 +246,38 @@ TEST_F(SpriteActionsTest, MetaspriteListAndAnimationEditsAreEachOneUndoStep)
     };
     const std::vector<Edit> edits {
         { "new metasprite", [&] { actions->newMetasprite(); },
-          [](const SpriteDocumentState &s) { return s.metasprites.size() == 3 && s.metasprites[2].sprites.empty(); } },
+            [](const SpriteDocumentState &s) {
+                return s.metasprites.size() == 3 && s.metasprites[2].sprites.empty();
+            } },
         { "duplicate metasprite", [&] { actions->duplicateMetasprite(); },
-          [](const SpriteDocumentState &s) {
-              return s.metasprites.size() == 3 && s.metasprites[1].sprites == s.metasprites[0].sprites
-                  && s.animations[0].frames == Frames { { 0, 1 }, { 2, 1 } };
-          } },
+            [](const SpriteDocumentState &s) {
+                return s.metasprites.size() == 3 && s.metasprites[1].sprites == s.metasprites[0].sprites
+                    && s.animations[0].frames == Frames { { 0, 1 }, { 2, 1 } };
+            } },
         { "move metasprite", [&] { actions->moveMetasprite(1); },
-          [](const SpriteDocumentState &s) {
-              return s.metasprites[1].name == "a" && s.animations[0].frames == Frames { { 1, 1 }, { 0, 1 } };
-          } },
+            [](const SpriteDocumentState &s) {
+                return s.metasprites[1].name == "a" && s.animations[0].frames == Frames { { 1, 1 }, { 0, 1 } };
+            } },
         { "new animation", [&] { actions->newAnimation(); },
-          [](const SpriteDocumentState &s) { return s.animations.size() == 2 && s.animations[1].frames.empty(); } },
+            [](const SpriteDocumentState &s) { return s.animations.size() == 2 && s.animations[1].frames.empty(); } },
         { "delete animation", [&] { actions->deleteAnimation(); },
-          [](const SpriteDocumentState &s) { return s.animations.empty(); } },
+            [](const SpriteDocumentState &s) { return s.animations.empty(); } },
         { "add frame", [&] { actions->addFrame(); },
-          [](const SpriteDocumentState &s) { return s.animations[0].frames == Frames { { 0, 1 }, { 1, 1 }, { 0, 1 } }; } },
+            [](const SpriteDocumentState &s) {
+                return s.animations[0].frames == Frames { { 0, 1 }, { 1, 1 }, { 0, 1 } };
+            } },
         { "remove frame", [&] { actions->removeFrame(0); },
-          [](const SpriteDocumentState &s) { return s.animations[0].frames == Frames { { 1, 1 } }; } },
+            [](const SpriteDocumentState &s) {
+                return s.animations[0].frames == Frames { { 1, 1 } };
+            } },
         { "move frame", [&] { actions->moveFrame(0, 1); },
-          [](const SpriteDocumentState &s) { return s.animations[0].frames == Frames { { 1, 1 }, { 0, 1 } }; } },
+            [](const SpriteDocumentState &s) {
+                return s.animations[0].frames == Frames { { 1, 1 }, { 0, 1 } };
+            } },
         { "frame duration", [&] { actions->setFrameDuration(1, 9); },
-          [](const SpriteDocumentState &s) { return s.animations[0].frames == Frames { { 0, 1 }, { 1, 9 } }; } },
+            [](const SpriteDocumentState &s) {
+                return s.animations[0].frames == Frames { { 0, 1 }, { 1, 9 } };
+            } },
     };
     for (const Edit &edit : edits) {
         const int before = stack().index();

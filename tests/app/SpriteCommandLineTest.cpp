@@ -313,10 +313,12 @@ TEST_F(SpriteCommandLine, ImportIntoADocumentReusesItsTilesAndAddsTheMetasprite)
         path(QStringLiteral("hero.png")), QStringLiteral("the document's metasprites are made of 8x8 sprites"), tall);
     // Another sprite pattern table would point the document's metasprites at other tiles: the document is named.
     const QString other = path(QStringLiteral("other.kestova"));
-    expectRefused(runKestova({ QStringLiteral("--import-sprite-png"), path(QStringLiteral("hero.png")),
-                      QStringLiteral("--output"), other, QStringLiteral("--sprite-table"), QStringLiteral("0"), first }),
-        first, QStringLiteral("its metasprites read their tiles from sprite pattern table 1, so a picture cannot be "
-                              "imported into it from pattern table 0"),
+    expectRefused(
+        runKestova({ QStringLiteral("--import-sprite-png"), path(QStringLiteral("hero.png")),
+            QStringLiteral("--output"), other, QStringLiteral("--sprite-table"), QStringLiteral("0"), first }),
+        first,
+        QStringLiteral("its metasprites read their tiles from sprite pattern table 1, so a picture cannot be "
+                       "imported into it from pattern table 0"),
         other);
 }
 
@@ -409,7 +411,8 @@ TEST_F(SpriteCommandLine, UnusableInputIsRefusedWithOneLineAndNoOutput)
     writeFile(blank, fromBytes(*empty->documentBytes()));
     const QString drawn = path(QStringLiteral("nothing.png"));
     expectRefused(runKestova({ QStringLiteral("--export-metasprite-png"), drawn, blank }), blank,
-        QStringLiteral("metasprite 0 (\"nothing\") has no sprites, so it has no box to draw; give --canvas WxH"), drawn);
+        QStringLiteral("metasprite 0 (\"nothing\") has no sprites, so it has no box to draw; give --canvas WxH"),
+        drawn);
     const ProcessResult canvas = runKestova(
         { QStringLiteral("--export-metasprite-png"), drawn, QStringLiteral("--canvas"), QStringLiteral("4x4"), blank });
     EXPECT_EQ(canvas.exitCode, 0) << canvas.err.toStdString();

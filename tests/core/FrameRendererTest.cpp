@@ -138,7 +138,7 @@ TEST(FrameRenderer, OnlyTheFirstEightSpritesOnARowAreDrawn)
     canvas = FramePicture::filled(72, 8, FramePicture::transparentColor);
     drawSprites(canvas, patterns, leftmostLast, { false, 0 }, palette);
     EXPECT_EQ(canvas.at(3, 3), FramePicture::transparentColor); // the ninth in OAM order, leftmost
-    EXPECT_EQ(canvas.at(8 * 8 + 3, 3), palette[19]);             // the eighth, rightmost, shows
+    EXPECT_EQ(canvas.at(8 * 8 + 3, 3), palette[19]); // the eighth, rightmost, shows
     const auto leftmostOverflows = scanlineOverflows(leftmostLast, 8, 0, 239);
     ASSERT_FALSE(leftmostOverflows.empty());
     EXPECT_EQ(leftmostOverflows.front().dropped, std::vector<int> { 8 });
