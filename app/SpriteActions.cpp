@@ -234,10 +234,8 @@ void SpriteActions::refreshPreview()
             frames.push_back({ framePictureImage(picture, 4), frame.duration });
         }
     }
-    const bool playing = preview_->isPlaying();
+    // The frame shown, and playing or paused, stay as they were.
     preview_->setFrames(std::move(frames));
-    if (playing)
-        preview_->play();
 }
 
 void SpriteActions::updateButtons()

@@ -6,6 +6,8 @@
 #include "palette/NESPalette.h"
 #include "palette/PaletteFactory.h"
 
+#include <algorithm>
+
 namespace kestova {
 
 namespace {
@@ -23,6 +25,27 @@ std::optional<std::vector<mosavo::ColorEntry>> storedColors(const mosavo::Palett
     return palette->palette();
 }
 
+// Colours 1-3 of the document's sub-palettes 4, 5, ... up to the first that holds no colours.
+std::vector<mosavo::SubPaletteColors> documentSpriteSubPalettes(const EditorViewControllerSettings &document)
+{
+    std::vector<mosavo::SubPaletteColors> found;
+    if (!document.palettes())
+        return found;
+    const auto &palettes = *document.palettes();
+    for (size_t k = spriteSubPaletteBase; k < subPaletteCount && k < palettes.size(); ++k) {
+        const auto colors = storedColors(palettes[k]);
+        if (!colors || colors->size() < 4
+            || std::any_of(colors->begin() + 1, colors->begin() + 4,
+                [](const mosavo::ColorEntry &entry) { return entry.colorCode < 0 || entry.colorCode > 0x3F; }))
+            break;
+        mosavo::SubPaletteColors subPalette {};
+        for (size_t c = 0; c < 3; ++c)
+            subPalette[c] = uint8_t((*colors)[c + 1].colorCode);
+        found.push_back(subPalette);
+    }
+    return found;
+}
+
 } // namespace
 
 std::optional<uint8_t> documentBackdrop(const EditorViewControllerSettings &document)
@@ -36,6 +59,21 @@ std::optional<uint8_t> documentBackdrop(const EditorViewControllerSettings &docu
     return uint8_t(colors->front().colorCode);
 }
 
+std::optional<QString> spriteTableConflict(
+    const EditorViewControllerSettings &document, const SpriteImportOptions &options)
+{
+    // 8x16 sprites name their pattern table in each tile byte: the document's table only says where new pairs go.
+    if (document.metasprites().empty() || document.tallSprites() || !options.spritePatternTable)
+        return std::nullopt;
+    const int asked = *options.spritePatternTable & 1;
+    if (asked == document.spritePatternTable())
+        return std::nullopt;
+    return QStringLiteral("its metasprites read their tiles from sprite pattern table %1, so a picture cannot be "
+                          "imported into it from pattern table %2 (that would point them at other tiles)")
+        .arg(document.spritePatternTable())
+        .arg(asked);
+}
+
 std::variant<SpriteImport, QString> convertSpriteImage(
     const QImage &image, const EditorViewControllerSettings &document, const SpriteImportOptions &options)
 {
@@ -45,6 +83,8 @@ std::variant<SpriteImport, QString> convertSpriteImage(
                              "8x16 sprites too")
             : QStringLiteral("the document's metasprites are made of 8x8 sprites, so the picture must be read as "
                              "8x8 sprites too");
+    if (const auto conflict = spriteTableConflict(document, options))
+        return *conflict;
     const mosavo::TileDataPtr &tiles = document.tileData();
     if (!tiles)
         return QStringLiteral("the document holds no tiles");
@@ -86,8 +126,19 @@ std::variant<SpriteImport, QString> convertSpriteImage(
 
     const std::vector<uint8_t> pixels = rgbaPixels(image);
     const mosavo::RgbaPicture picture { image.width(), image.height(), pixels };
-    auto conversion
-        = mosavo::convertSpritePicture(picture, mosavo::PatternTables::fromTiles(*tiles, first), inUse, settings);
+    const mosavo::PatternTables patterns = mosavo::PatternTables::fromTiles(*tiles, first);
+    std::optional<mosavo::SpriteConversion> kept;
+    if (!options.palette && !document.metasprites().empty()) {
+        // The metasprites there are keep their colours when the picture fits the document's sub-palettes 4-7.
+        const auto current = documentSpriteSubPalettes(document);
+        if (!current.empty()) {
+            mosavo::SpriteConversionSettings inCurrent = settings;
+            inCurrent.subPalettes = current;
+            if (auto conversion = mosavo::convertSpritePicture(picture, patterns, inUse, inCurrent))
+                kept = std::move(conversion);
+        }
+    }
+    auto conversion = kept ? std::move(*kept) : mosavo::convertSpritePicture(picture, patterns, inUse, settings);
     if (!conversion)
         return QString::fromStdString(conversion.error);
     // Tiles of the bank become tiles of the document.

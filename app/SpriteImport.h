@@ -49,11 +49,18 @@ struct SpriteImport
 // colours.
 std::optional<uint8_t> documentBackdrop(const EditorViewControllerSettings &document);
 
+// Why the sprite pattern table the options ask for cannot be used with the document, or nothing: the document's 8x8
+// metasprites read their tiles from its sprite pattern table, and an import into another would re-point them.
+std::optional<QString> spriteTableConflict(
+    const EditorViewControllerSettings &document, const SpriteImportOptions &options);
+
 // Converts the picture for the document without changing it. Pixels of alpha 0, or of the universal background colour
 // (the palette's byte 0, else documentBackdrop), are empty; colours are matched exactly to the current display
-// colours. New tiles go to blank tiles of the sprite pattern table that no screen or metasprite uses and that the
-// document has. Refused (the reason) as convertSpritePicture refuses, and when the document already holds metasprites
-// of the other sprite size.
+// colours. Without a palette, a document that holds metasprites has the picture tried in its own sub-palettes 4-7
+// first (those with colours, from 4 on), so its metasprites keep their colours; only a picture that does not fit them
+// has its sub-palettes found. New tiles go to blank tiles of the sprite pattern table that no screen or metasprite
+// uses and that the document has. Refused (the reason) as convertSpritePicture refuses, and when the document already
+// holds metasprites of the other sprite size or (spriteTableConflict) of another sprite pattern table.
 std::variant<SpriteImport, QString> convertSpriteImage(
     const QImage &image, const EditorViewControllerSettings &document, const SpriteImportOptions &options);
 

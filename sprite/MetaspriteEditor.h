@@ -34,8 +34,8 @@ public:
 //
 // A click selects the sprite under the pointer (the front one; Shift or Ctrl adds or removes it), a click on nothing
 // clears the selection; dragging moves the selection, the grabbed sprite snapping to multiples of snap() pixels;
-// arrow keys move the selection one pixel (snap() pixels with Shift); Delete deletes it. Moves and deletes go to the
-// delegate.
+// arrow keys move the selection one pixel (eight with Shift, whatever the snap); Delete deletes it. Moves and deletes
+// go to the delegate.
 class MetaspriteEditor : public QWidget
 {
     Q_OBJECT

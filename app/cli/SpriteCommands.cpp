@@ -172,6 +172,9 @@ int runImportSpritePng(const ParsedArguments &arguments, BatchStreams &streams)
         }
     }
 
+    // A --sprite-table the document's metasprites do not read is the document's conflict: it is named.
+    if (const auto conflict = spriteTableConflict(*document, options))
+        return reportFailure(err, { arguments.files.front(), *conflict });
     auto converted = convertSpriteImage(std::get<QImage>(picture), *document, options);
     if (auto *reason = std::get_if<QString>(&converted))
         return reportFailure(err, { picturePath, *reason });
@@ -323,14 +326,16 @@ CommandFamily spriteCommands()
         "                        must be display colours exactly, at most three a cell, of one sprite sub-palette.\n"
         "                        A cell equal to a tile of the sprite pattern table, or to one flipped, reuses it;\n"
         "                        others take blank tiles no screen or metasprite uses. The sub-palettes found (or\n"
-        "                        given) become the document's sub-palettes 4-7\n"
+        "                        given) become the document's sub-palettes 4-7; a document that holds metasprites\n"
+        "                        has its own 4-7 tried first, new ones found only when the picture does not fit\n"
         "    --output DOC        the document written\n"
         "    --palette PAL       a 32-byte palette file whose sub-palettes 4-7 the picture must use; its byte 0 is\n"
         "                        the universal background colour (without it, the document's sub-palette 0 colour 0)\n"
         "    --tall              8x16 sprites: cells of 8x16, each a pair of tiles\n"
         "    --origin X,Y        the picture position that becomes the metasprite's origin (default 0,0)\n"
         "    --name NAME         the metasprite's name (default: the picture's file name without its extension)\n"
-        "    --sprite-table 0|1  the sprite pattern table (default: the document's, 1 unless it says otherwise)\n");
+        "    --sprite-table 0|1  the sprite pattern table (default: the document's, 1 unless it says otherwise);\n"
+        "                        a document whose 8x8 metasprites read the other table is refused\n");
 
     BatchCommand &exportTables
         = family.add(textOption(QStringLiteral("--export-metasprites"), anOutputFile), runExportMetasprites);
@@ -357,7 +362,8 @@ CommandFamily spriteCommands()
         "                        transparent canvas\n"
         "    --metasprite N      the metasprite, counted from 0 (default 0)\n"
         "    --canvas WxH        the canvas size (default: the metasprite's bounding box)\n"
-        "    --at X,Y            where its origin goes on the canvas (default: the top left of the box)\n");
+        "    --at X,Y            where its origin goes on the canvas (default: where the box's top left is at\n"
+        "                        canvas (0, 0))\n");
 
     BatchCommand &exportOam = family.add(textOption(QStringLiteral("--export-oam"), anOutputFile), runExportOam);
     exportOam.accepts = { metaspriteOption, atOption };

@@ -13,6 +13,8 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QSettings>
+#include <QStatusBar>
+#include <QTest>
 
 using namespace app_test;
 
@@ -105,6 +107,30 @@ TEST_F(SpriteActionsTest, BlockAddsItsTilesAsAGridInOneUndoStep)
     EXPECT_TRUE(settings->metasprites().empty());
     stack().redo();
     EXPECT_EQ(shown().sprites.size(), 4u);
+
+    // Tiles 8x8 sprites cannot show are refused with the reason, and nothing changes.
+    auto *viewer = window->findChild<TileCollection *>(QStringLiteral("tileCollection"));
+    const int before = stack().index();
+    viewer->selectTile(0);
+    settle();
+    EXPECT_FALSE(actions->addSpritesFromSelection());
+    EXPECT_EQ(window->statusBar()->currentMessage(),
+        QStringLiteral("Tile 0 is not in sprite pattern table 1 (tiles 256-511)"));
+    EXPECT_EQ(stack().index(), before);
+    // Tiles past the 8 KiB bank: a document of 1024 tiles.
+    const QString big = dir.filePath(QStringLiteral("big.chr"));
+    writeBytes(big, Bytes(1024 * 16, 0));
+    MosavoDocument *bigDocument = documents().openDocumentAt(big);
+    ASSERT_NE(bigDocument, nullptr);
+    settle();
+    MainMosavoWindow *bigWindow = bigDocument->window();
+    SpriteActions *bigActions = SpriteActions::of(bigWindow);
+    bigWindow->findChild<TileCollection *>(QStringLiteral("tileCollection"))->selectTile(600);
+    settle();
+    EXPECT_FALSE(bigActions->addSpritesFromSelection());
+    EXPECT_EQ(bigWindow->statusBar()->currentMessage(),
+        QStringLiteral("Tile 600 is outside the sprites' CHR bank (tiles 0-511)"));
+    EXPECT_EQ(controllerOf(bigDocument).undoStack().count(), 0);
 }
 
 TEST_F(SpriteActionsTest, TallDocumentsAddTallSprites)
@@ -199,6 +225,115 @@ TEST_F(SpriteActionsTest, MetaspriteListEditsKeepAnimationsPointingAtTheirMetasp
     actions->removeFrame(0);
     EXPECT_EQ(settings->animations()[0].frames.size(), 1u);
     EXPECT_EQ(actions->preview()->frames().size(), 1u);
+}
+
+TEST_F(SpriteActionsTest, MetaspriteListAndAnimationEditsAreEachOneUndoStep)
+{
+    actions->addMetasprite({ "a", { { 0, 0, 1, 4 } } });
+    actions->addMetasprite({ "b", { { 0, 0, 2, 5 } } });
+    actions->setCurrentMetasprite(0);
+    actions->addFrame();
+    actions->setCurrentMetasprite(1);
+    actions->addFrame();
+    actions->setCurrentMetasprite(0);
+    const SpriteDocumentState start = SpriteDocumentState::of(*settings);
+    using Frames = std::vector<AnimationFrame>;
+    struct Edit
+    {
+        const char *name;
+        std::function<void()> apply;
+        std::function<bool(const SpriteDocumentState &)> check;
+    };
+    const std::vector<Edit> edits {
+        { "new metasprite", [&] { actions->newMetasprite(); },
+            [](const SpriteDocumentState &s) {
+                return s.metasprites.size() == 3 && s.metasprites[2].sprites.empty();
+            } },
+        { "duplicate metasprite", [&] { actions->duplicateMetasprite(); },
+            [](const SpriteDocumentState &s) {
+                return s.metasprites.size() == 3 && s.metasprites[1].sprites == s.metasprites[0].sprites
+                    && s.animations[0].frames == Frames { { 0, 1 }, { 2, 1 } };
+            } },
+        { "move metasprite", [&] { actions->moveMetasprite(1); },
+            [](const SpriteDocumentState &s) {
+                return s.metasprites[1].name == "a" && s.animations[0].frames == Frames { { 1, 1 }, { 0, 1 } };
+            } },
+        { "new animation", [&] { actions->newAnimation(); },
+            [](const SpriteDocumentState &s) { return s.animations.size() == 2 && s.animations[1].frames.empty(); } },
+        { "delete animation", [&] { actions->deleteAnimation(); },
+            [](const SpriteDocumentState &s) { return s.animations.empty(); } },
+        { "add frame", [&] { actions->addFrame(); },
+            [](const SpriteDocumentState &s) {
+                return s.animations[0].frames == Frames { { 0, 1 }, { 1, 1 }, { 0, 1 } };
+            } },
+        { "remove frame", [&] { actions->removeFrame(0); },
+            [](const SpriteDocumentState &s) {
+                return s.animations[0].frames == Frames { { 1, 1 } };
+            } },
+        { "move frame", [&] { actions->moveFrame(0, 1); },
+            [](const SpriteDocumentState &s) {
+                return s.animations[0].frames == Frames { { 1, 1 }, { 0, 1 } };
+            } },
+        { "frame duration", [&] { actions->setFrameDuration(1, 9); },
+            [](const SpriteDocumentState &s) {
+                return s.animations[0].frames == Frames { { 0, 1 }, { 1, 9 } };
+            } },
+    };
+    for (const Edit &edit : edits) {
+        const int before = stack().index();
+        edit.apply();
+        EXPECT_EQ(stack().index(), before + 1) << edit.name;
+        EXPECT_TRUE(edit.check(SpriteDocumentState::of(*settings))) << edit.name;
+        stack().undo();
+        EXPECT_EQ(SpriteDocumentState::of(*settings), start) << edit.name;
+        EXPECT_EQ(actions->currentMetasprite(), 0) << edit.name;
+        EXPECT_EQ(actions->currentAnimation(), 0) << edit.name;
+        stack().redo();
+        EXPECT_TRUE(edit.check(SpriteDocumentState::of(*settings))) << edit.name;
+        stack().undo();
+    }
+}
+
+TEST_F(SpriteActionsTest, DraggingASpriteInTheDockIsOneUndoStep)
+{
+    actions->addMetasprite({ "two", { { 0, 0, 1, 4 }, { 8, 0, 1, 4 } } });
+    window->show();
+    settle();
+    MetaspriteEditor *editor = actions->editor();
+    ASSERT_TRUE(editor->isVisible());
+    const int x = editor->originX(), y = editor->originY();
+    const int before = stack().index();
+    QTest::mousePress(editor, Qt::LeftButton, {}, editor->widgetPoint(x + 2, y + 2).toPoint());
+    QTest::mouseMove(editor, editor->widgetPoint(x + 3, y + 2).toPoint());
+    QTest::mouseMove(editor, editor->widgetPoint(x + 5, y + 5).toPoint());
+    QTest::mouseRelease(editor, Qt::LeftButton, {}, editor->widgetPoint(x + 5, y + 5).toPoint());
+    settle();
+    EXPECT_EQ(stack().index(), before + 1);
+    EXPECT_EQ(shown().sprites[0], (MetaspriteSprite { 3, 3, 1, 4 }));
+    EXPECT_EQ(shown().sprites[1], (MetaspriteSprite { 8, 0, 1, 4 }));
+    EXPECT_EQ(editor->metasprite(), shown());
+    stack().undo();
+    EXPECT_EQ(shown().sprites[0], (MetaspriteSprite { 0, 0, 1, 4 }));
+    EXPECT_EQ(editor->metasprite(), shown());
+}
+
+TEST_F(SpriteActionsTest, ATileDrawnInThePixelEditorShowsAtOnceInTheMetaspriteEditor)
+{
+    // A sprite of tile 0 of pattern table 1: document tile 256, blank so far.
+    actions->addMetasprite({ "one", { { 0, 0, 0, 4 } } });
+    selectBlock();
+    MetaspriteEditor *editor = actions->editor();
+    const int x = editor->originX(), y = editor->originY();
+    const QRgb blank = editor->frameImage().pixel(x, y);
+    EXPECT_EQ(blank, editor->frameImage().pixel(x - 16, y)) << "the checkerboard shows through the blank tile";
+    EditorViewController &controller = controllerOf(document);
+    controller.toolSelected(controller.toolPencil);
+    controller.choosePaintSlot(3);
+    QTest::mouseClick(controller.mosavo, Qt::LeftButton, {}, QPoint(2, 2));
+    ASSERT_EQ(settings->tileData()->matrices()[256]->values[0][0], 3);
+    const QRgb colour3 = 0xFF000000u | currentDisplayColors().rgb24(actions->paletteBytes()[16 + 3]);
+    EXPECT_EQ(editor->frameImage().pixel(x, y), colour3);
+    EXPECT_EQ(editor->frameImage().pixel(x + 1, y), blank) << "only the pixel drawn";
 }
 
 TEST_F(SpriteActionsTest, AddMetaspriteWithTilesIsOneUndoStepAndTheDocumentKeepsIt)

@@ -311,6 +311,57 @@ TEST_F(SpriteCommandLine, ImportIntoADocumentReusesItsTilesAndAddsTheMetasprite)
     expectRefused(runKestova({ QStringLiteral("--import-sprite-png"), path(QStringLiteral("hero.png")),
                       QStringLiteral("--output"), tall, QStringLiteral("--tall"), first }),
         path(QStringLiteral("hero.png")), QStringLiteral("the document's metasprites are made of 8x8 sprites"), tall);
+    // Another sprite pattern table would point the document's metasprites at other tiles: the document is named.
+    const QString other = path(QStringLiteral("other.kestova"));
+    expectRefused(
+        runKestova({ QStringLiteral("--import-sprite-png"), path(QStringLiteral("hero.png")),
+            QStringLiteral("--output"), other, QStringLiteral("--sprite-table"), QStringLiteral("0"), first }),
+        first,
+        QStringLiteral("its metasprites read their tiles from sprite pattern table 1, so a picture cannot be "
+                       "imported into it from pattern table 0"),
+        other);
+}
+
+TEST_F(SpriteCommandLine, ASecondPictureInTheFirstsColoursLeavesTheFirstMetaspriteAsItWas)
+{
+    const QString first = importFigure();
+    const QString firstPng = path(QStringLiteral("first.png"));
+    ASSERT_EQ(runKestova({ QStringLiteral("--export-metasprite-png"), firstPng, first }).exitCode, 0);
+
+    // Black and white of the red cells, and the yellow: colours the figure's sub-palettes hold.
+    const std::vector<std::string> second = {
+        "kkkkwwww........",
+        "k......w........",
+        "k......w........",
+        "kkkkwwww.....y..",
+        "................",
+        "................",
+        "................",
+        "........yyyyyyyy",
+    };
+    savePicture(picture(second), path(QStringLiteral("second.png")));
+    const QString both = path(QStringLiteral("both.kestova"));
+    const ProcessResult run = runKestova({ QStringLiteral("--import-sprite-png"), path(QStringLiteral("second.png")),
+        QStringLiteral("--output"), both, first });
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    const auto before = readDocument(first);
+    const auto after = readDocument(both);
+    ASSERT_TRUE(before && after);
+    ASSERT_EQ(after->metasprites().size(), 2u);
+    // The figure's two sub-palettes, 4 and 5, as they were.
+    for (size_t k = 4; k < 6; ++k)
+        EXPECT_EQ((*after->palettes())[k]->palette(), (*before->palettes())[k]->palette()) << "sub-palette " << k;
+
+    // The first metasprite is drawn as before; the second as its picture.
+    const QString againPng = path(QStringLiteral("again.png"));
+    ASSERT_EQ(runKestova({ QStringLiteral("--export-metasprite-png"), againPng, both }).exitCode, 0);
+    EXPECT_EQ(QImage(againPng), QImage(firstPng));
+    const QString secondPng = path(QStringLiteral("second-drawn.png"));
+    ASSERT_EQ(runKestova({ QStringLiteral("--export-metasprite-png"), secondPng, QStringLiteral("--metasprite"),
+                             QStringLiteral("1"), both })
+                  .exitCode,
+        0);
+    EXPECT_EQ(QImage(secondPng).convertToFormat(QImage::Format_ARGB32), picture(second));
 }
 
 TEST_F(SpriteCommandLine, UnusableInputIsRefusedWithOneLineAndNoOutput)
@@ -355,6 +406,17 @@ TEST_F(SpriteCommandLine, UnusableInputIsRefusedWithOneLineAndNoOutput)
     expectRefused(runKestova({ QStringLiteral("--export-oam"), bin, QStringLiteral("--metasprite"), QStringLiteral("3"),
                       QStringLiteral("--at"), QStringLiteral("0,0"), document }),
         document, QStringLiteral("holds 1 metasprites (0-0), so there is no metasprite 3"), bin);
+    // A metasprite without sprites has no box to draw unless a canvas is given.
+    empty->metasprites().push_back({ "nothing", {} });
+    writeFile(blank, fromBytes(*empty->documentBytes()));
+    const QString drawn = path(QStringLiteral("nothing.png"));
+    expectRefused(runKestova({ QStringLiteral("--export-metasprite-png"), drawn, blank }), blank,
+        QStringLiteral("metasprite 0 (\"nothing\") has no sprites, so it has no box to draw; give --canvas WxH"),
+        drawn);
+    const ProcessResult canvas = runKestova(
+        { QStringLiteral("--export-metasprite-png"), drawn, QStringLiteral("--canvas"), QStringLiteral("4x4"), blank });
+    EXPECT_EQ(canvas.exitCode, 0) << canvas.err.toStdString();
+    EXPECT_EQ(QImage(drawn).size(), QSize(4, 4));
 }
 
 TEST_F(SpriteCommandLine, WrongUsageExitsWithTwoNamingTheArgument)

@@ -136,4 +136,13 @@ TEST(MetaspriteExport, PictureFollowsTheHardwareRulesOnATransparentCanvas)
     const FramePicture moved = metaspritePicture(patterns, row, { false, 1 }, palette, 90, 20, 2, 3);
     EXPECT_EQ(moved.at(2, 3), 0x30);
     EXPECT_EQ(moved.at(1, 3), FramePicture::transparentColor);
+
+    // OAM order decides, not position: the ninth sprite vanishes though it is the leftmost.
+    Metasprite leftmostLast { "leftmost_last", {} };
+    for (int i = 0; i < 8; ++i)
+        leftmostLast.sprites.push_back({ 8 + i * 8, 0, 0, 4 });
+    leftmostLast.sprites.push_back({ 0, 0, 0, 4 });
+    const FramePicture leftmost = metaspritePicture(patterns, leftmostLast, { false, 1 }, palette, 72, 8, 0, 0);
+    EXPECT_EQ(leftmost.at(3, 3), FramePicture::transparentColor) << "the ninth in OAM order, leftmost, vanishes";
+    EXPECT_EQ(leftmost.at(8 * 8 + 3, 3), 0x16) << "the eighth, rightmost, shows";
 }

@@ -129,6 +129,19 @@ TEST(FrameRenderer, OnlyTheFirstEightSpritesOnARowAreDrawn)
     EXPECT_EQ(overflows.front().dropped, std::vector<int> { 8 });
     EXPECT_EQ(mostSpritesOnOneRow(sprites, 8), 9);
     EXPECT_EQ(mostSpritesOnOneRow(sprites, 4), 8); // as 8x4 they would not meet
+
+    // OAM order decides, not position: the ninth sprite vanishes though it is the leftmost.
+    std::vector<PlacedSprite> leftmostLast;
+    for (int i = 0; i < 8; ++i)
+        leftmostLast.push_back({ 8 + i * 8, 0, 3, 0 });
+    leftmostLast.push_back({ 0, 0, 3, 0 });
+    canvas = FramePicture::filled(72, 8, FramePicture::transparentColor);
+    drawSprites(canvas, patterns, leftmostLast, { false, 0 }, palette);
+    EXPECT_EQ(canvas.at(3, 3), FramePicture::transparentColor); // the ninth in OAM order, leftmost
+    EXPECT_EQ(canvas.at(8 * 8 + 3, 3), palette[19]); // the eighth, rightmost, shows
+    const auto leftmostOverflows = scanlineOverflows(leftmostLast, 8, 0, 239);
+    ASSERT_FALSE(leftmostOverflows.empty());
+    EXPECT_EQ(leftmostOverflows.front().dropped, std::vector<int> { 8 });
 }
 
 TEST(Metasprite, TableBytesOamAndAttributes)

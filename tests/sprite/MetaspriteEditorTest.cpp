@@ -1,6 +1,8 @@
 #include "sprite/AnimationPreview.h"
 #include "sprite/MetaspriteEditor.h"
 
+#include "palette/DisplayColors.h"
+
 #include "common/QtTestEnvironment.h"
 
 #include <gtest/gtest.h>
@@ -91,7 +93,77 @@ TEST_F(MetaspriteEditorTest, OverflowOverlayMarksOnlyRowsWithMoreThanEightSprite
     const QImage &image = editor.frameImage();
     EXPECT_NE(image.pixel(128 + 24, 120), image.pixel(128, 120));
     EXPECT_EQ(image.pixel(128, 140), image.pixel(128, 120));
-    editor.grab(); // paints the overlay without trouble
+}
+
+TEST_F(MetaspriteEditorTest, PaintsTheOverflowBandsTheBoxAndTheOriginOverThePicture)
+{
+    Metasprite nine = row(9); // frame columns 88-159, rows 120-127
+    nine.sprites.push_back({ 0, 20, 1, 4 }); // alone on rows 140-147
+    editor.setMetasprite(nine);
+    const int zoom = editor.zoom();
+    const QImage drawn = editor.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    ASSERT_EQ(drawn.size(), editor.sizeHint());
+    const QImage &frame = editor.frameImage();
+    // The middle of frame pixel (x, y) as painted, and as the picture has it.
+    auto painted = [&](int x, int y) { return drawn.pixel(x * zoom + zoom / 2, y * zoom + zoom / 2); };
+
+    // Overflowing rows are tinted red across the view; a row of one sprite, and an empty row, are not.
+    for (int y : { 121, 126 }) {
+        const QRgb tinted = painted(10, y);
+        EXPECT_NE(tinted, frame.pixel(10, y)) << "row " << y;
+        EXPECT_GT(qRed(tinted) - qGreen(tinted), 30) << "row " << y;
+    }
+    for (int y : { 100, 143 })
+        EXPECT_EQ(painted(10, y), frame.pixel(10, y)) << "row " << y;
+    EXPECT_EQ(painted(130, 143), frame.pixel(130, 143)) << "the lone sprite is drawn untinted";
+    // The count's label at the right of the band, in solid red.
+    EXPECT_EQ(drawn.pixel(drawn.width() - 8 * zoom - 3, 120 * zoom + 1), qRgb(230, 30, 30));
+
+    // The bounding box: its dashed edge runs around the sprites, nowhere else.
+    QRect edge;
+    for (int y = 0; y < drawn.height(); ++y)
+        for (int x = 0; x < drawn.width(); ++x)
+            if (drawn.pixel(x, y) == qRgb(40, 200, 255))
+                edge |= QRect(x, y, 1, 1);
+    ASSERT_FALSE(edge.isNull());
+    EXPECT_NEAR(edge.left(), 88 * zoom, 1);
+    EXPECT_NEAR(edge.top(), 120 * zoom, 1);
+    EXPECT_NEAR(edge.right(), 160 * zoom, 1);
+    EXPECT_NEAR(edge.bottom(), 148 * zoom, 1);
+
+    // The origin's cross: magenta three pixels out each way from (128, 120), nothing beyond.
+    const QRgb magenta = qRgb(255, 0, 255);
+    EXPECT_EQ(drawn.pixel(128 * zoom + 2 * zoom, 120 * zoom), magenta);
+    EXPECT_EQ(drawn.pixel(128 * zoom - 2 * zoom, 120 * zoom), magenta);
+    EXPECT_EQ(drawn.pixel(128 * zoom, 120 * zoom - 2 * zoom), magenta);
+    EXPECT_NE(drawn.pixel(128 * zoom + 4 * zoom, 120 * zoom), magenta);
+}
+
+TEST_F(MetaspriteEditorTest, OverAScreenABehindSpriteShowsOnlyOnColourZero)
+{
+    // The screen: tile 1 (opaque, colour 1) in its top-left cell, blank tile 0 elsewhere.
+    palette[0] = 0x0F;
+    palette[1] = 0x2A;
+    editor.setPalette(palette);
+    Screen screen;
+    screen.setTile(0, 0, 1);
+    editor.setBackground(screen);
+    // A sprite behind the background across frame columns 4-11 of rows 0-7: half over the opaque cell.
+    editor.setOrigin(4, 0);
+    MetaspriteSprite behind { 0, 0, 1, 4 };
+    behind.behindBackground = true;
+    editor.setMetasprite({ "behind", { behind } });
+    const int zoom = editor.zoom();
+    const QImage drawn = editor.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    auto painted = [&](int x, int y) { return drawn.pixel(x * zoom + zoom / 2, y * zoom + zoom / 2); };
+    const DisplayColors &display = currentDisplayColors();
+    const QRgb screenColour = 0xFF000000u | display.rgb24(0x2A);
+    const QRgb backdrop = 0xFF000000u | display.rgb24(0x0F);
+    const QRgb spriteColour = 0xFF000000u | display.rgb24(0x16);
+    EXPECT_EQ(painted(2, 5), screenColour) << "the screen's pixel shows";
+    EXPECT_EQ(painted(20, 5), backdrop) << "colour 0 of the screen: the universal background";
+    EXPECT_EQ(painted(6, 5), screenColour) << "the behind sprite is hidden by the opaque pixel";
+    EXPECT_EQ(painted(10, 5), spriteColour) << "and shows over colour 0";
 }
 
 TEST_F(MetaspriteEditorTest, DragMovesTheSelectionWithRealMouseEvents)
@@ -170,6 +242,41 @@ TEST(AnimationPreviewTest, TicksThroughFramesByTheirDurationsAndLoops)
     EXPECT_TRUE(preview.isPlaying());
     preview.pause();
     EXPECT_FALSE(preview.isPlaying());
+}
+
+TEST(AnimationPreviewTest, PlaysSixtyFramesASecondByTheClockAndKeepsItsPlaceWhenTheFramesChange)
+{
+    qt_test::testApplication();
+    AnimationPreview preview;
+    qint64 now = 5000;
+    preview.setClock([&now] { return now; });
+    const std::vector<AnimationPreview::Frame> frames
+        = { { QImage(8, 8, QImage::Format_RGB32), 30 }, { QImage(8, 8, QImage::Format_RGB32), 30 } };
+    preview.setFrames(frames);
+    preview.play();
+    // Frame 30 of 1/60 s begins at 500 ms, frame 60 at 1000 ms.
+    const std::pair<qint64, int> shownAt[] = { { 499, 0 }, { 500, 1 }, { 999, 1 }, { 1000, 0 }, { 60500, 1 } };
+    for (const auto &[played, frame] : shownAt) {
+        now = 5000 + played;
+        preview.catchUp();
+        EXPECT_EQ(preview.currentFrame(), frame) << played << " ms";
+    }
+
+    // The same animation again (a document change): the place and the playing stay.
+    now += 250;
+    preview.setFrames(frames);
+    EXPECT_EQ(preview.currentFrame(), 1);
+    EXPECT_EQ(preview.elapsed(), 15);
+    EXPECT_TRUE(preview.isPlaying());
+    preview.pause();
+    now += 1000;
+    preview.setFrames(frames);
+    EXPECT_FALSE(preview.isPlaying());
+    EXPECT_EQ(preview.currentFrame(), 1);
+    EXPECT_EQ(preview.elapsed(), 15);
+    // The picture shown gone: the first.
+    preview.setFrames({ frames.front() });
+    EXPECT_EQ(preview.currentFrame(), 0);
 }
 
 } // namespace
