@@ -407,7 +407,7 @@ CommandFamily screenCommands()
         "                        table are used as they are, new ones take blank tiles no screen uses\n"
         "    --output DOC        the document written: FILE's content (a document, ROM image or CHR data) or,\n"
         "                        without FILE, 512 blank tiles, plus the screen; its sub-palettes 0-3 become the\n"
-        "                        document's sub-palettes 0-3\n"
+        "                        document's sub-palettes 0-3 (a new document's 4-7 are fixed readable colours)\n"
         "    --palette PAL       the four background sub-palettes to use (bytes 0-15 of PAL); without it they\n"
         "                        are found\n"
         "    --bg-table 0|1      the pattern table the screen reads (default 0)\n"

@@ -1,7 +1,9 @@
 #include "app/EditorViewControllerSettings.h"
 #include "core/ConsoleDataFactory.h"
+#include "core/Matrix.h"
 #include "core/Rle.h"
 #include "palette/DisplayColors.h"
+#include "palette/PaletteFactory.h"
 
 #include <QDir>
 #include <QFile>
@@ -152,6 +154,14 @@ TEST_F(CliScreens, RealSheetThroughARenderedScreenComesBackAsTheSamePicture)
         EXPECT_EQ(screens[0].toObject().value(QStringLiteral("patternTable")).toInt(), 0);
         EXPECT_GT(screens[0].toObject().value(QStringLiteral("distinctTiles")).toInt(), 40);
         EXPECT_FALSE(facts.contains(QStringLiteral("metasprites")));
+        // The document has a whole palette file: the screen's four sub-palettes, then four readable ones.
+        const ProgramRun exported = runProgram({ QStringLiteral("--export-palette"), path(QStringLiteral("doc.pal")),
+            path(QStringLiteral("doc.kestova")) });
+        ASSERT_EQ(exported.exitCode, 0) << exported.err.toStdString();
+        const Bytes colours = read(QStringLiteral("doc.pal"));
+        ASSERT_EQ(colours.size(), 32u);
+        const Bytes &readable = mosavo::PaletteFactory::readableColorNumbers();
+        EXPECT_EQ(Bytes(colours.begin() + 16, colours.end()), Bytes(readable.begin() + 16, readable.end()));
 
         ASSERT_EQ(runProgram({ QStringLiteral("--export-screen-png"), path(QStringLiteral("back.png")),
                                  path(QStringLiteral("doc.kestova")) })
