@@ -115,6 +115,9 @@ public:
     int64_t bankFirstTile() const;
     mosavo::PatternTables patterns() const;
 
+    // The stamp picked up from the screen by a Pick drag, while it is the stamp.
+    const std::optional<mosavo::ScreenRegion> &pickedStamp() const { return pickedStamp_; }
+
     // ScreenEditorDelegate.
     void screenGestureBegan(mosavo::ScreenEditor *editor, mosavo::ScreenTool tool, int column, int row) override;
     void screenGestureMoved(mosavo::ScreenEditor *editor, mosavo::ScreenTool tool, int column, int row) override;
@@ -134,6 +137,8 @@ private:
     void updateMarks();
     // The viewer's selected block as a stamp of the shown screen's pattern table, or why not.
     std::optional<mosavo::ScreenRegion> viewerStamp();
+    // Tells the editor the size of the stamp: the rectangle picked up from the screen, else the viewer's block.
+    void updateStampSize();
     void applyTool(mosavo::ScreenTool tool, int column, int row);
 
     QDockWidget *dock_ = nullptr;
@@ -152,6 +157,9 @@ private:
     std::optional<std::vector<mosavo::Screen>> gestureBefore_;
     mosavo::Screen gestureScreen_;
     std::optional<mosavo::ScreenRegion> gestureStamp_;
+    // The rectangle of cells a Pick drag picked up (tiles and sub-palettes): the stamp until the viewer's selection
+    // changes.
+    std::optional<mosavo::ScreenRegion> pickedStamp_;
 };
 
 } // namespace kestova
