@@ -19,7 +19,12 @@
 #include <QGuiApplication>
 #include <QMimeData>
 #include <QComboBox>
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QDockWidget>
+#include <QFormLayout>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QInputDialog>
@@ -633,16 +638,54 @@ void ScreenActions::screenGestureEnded(ScreenEditor *, ScreenTool tool, const Ce
 
 void ScreenActions::chooseScreenPicture()
 {
-    choosePicture(QStringLiteral("Import Screen Picture"), [this](const QString &path) { importScreenPicture(path); });
+    choosePicture(QStringLiteral("Import Screen Picture"), [this](const QString &path) {
+        const SettingsPtr s = settings();
+        auto *dialog = new QDialog(window_);
+        dialog->setObjectName(QStringLiteral("screenImportDialog"));
+        dialog->setWindowTitle(QStringLiteral("Import Screen Picture"));
+        dialog->setAttribute(Qt::WA_DeleteOnClose);
+        auto *layout = new QVBoxLayout(dialog);
+        layout->addWidget(new QLabel(QFileInfo(path).fileName(), dialog));
+        auto *form = new QFormLayout;
+        auto *table = new QComboBox(dialog);
+        table->setObjectName(QStringLiteral("screenImportTable"));
+        table->addItems({ QStringLiteral("Table 0 (tiles 0-255)"), QStringLiteral("Table 1 (tiles 256-511)") });
+        if (s && current_ >= 0 && current_ < int(s->screens().size()))
+            table->setCurrentIndex(s->screens()[size_t(current_)].patternTable & 1);
+        form->addRow(QStringLiteral("Pattern table:"), table);
+        layout->addLayout(form);
+        auto *find = new QRadioButton(QStringLiteral("Find sub-palettes for the picture"), dialog);
+        find->setObjectName(QStringLiteral("screenImportFindSubPalettes"));
+        find->setChecked(true);
+        auto *own = new QRadioButton(QStringLiteral("Use the document's sub-palettes 0-3"), dialog);
+        own->setObjectName(QStringLiteral("screenImportDocumentSubPalettes"));
+        layout->addWidget(find);
+        layout->addWidget(own);
+        auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, dialog);
+        buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("Import"));
+        layout->addWidget(buttons);
+        connect(buttons, &QDialogButtonBox::accepted, dialog, &QDialog::accept);
+        connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
+        connect(dialog, &QDialog::accepted, this,
+            [this, path, table, own] { importScreenPicture(path, table->currentIndex(), own->isChecked()); });
+        dialog->open();
+    });
 }
 
-bool ScreenActions::importScreenPicture(const QString &path)
+bool ScreenActions::importScreenPicture(const QString &path, int patternTable, bool documentSubPalettes)
 {
     const SettingsPtr s = settings();
     if (!s)
         return false;
+    std::optional<BackgroundSubPalettes> subPalettes;
+    if (documentSubPalettes) {
+        const PaletteBytes bytes = documentPaletteBytes(*s);
+        subPalettes.emplace();
+        for (size_t p = 0; p < subPalettes->size(); ++p)
+            std::copy_n(bytes.begin() + p * 4, 4, (*subPalettes)[p].begin());
+    }
     auto converted = convertScreenPictureFile(path, *s, currentDisplayColors(), currentDisplayEmphasis(),
-        std::nullopt, 0, QFileInfo(path).completeBaseName().toStdString());
+        subPalettes, patternTable & 1, QFileInfo(path).completeBaseName().toStdString());
     if (const auto *reason = std::get_if<QString>(&converted)) {
         alerts().showError(reason->startsWith(path) ? *reason : FileError { path, *reason }.describe(), window_);
         return false;
@@ -657,7 +700,8 @@ bool ScreenActions::importScreenPicture(const QString &path)
         return false;
     }
     applyScreenConversion(*copy, conversion);
-    const int64_t first = bankFirstTile();
+    // The conversion numbers its new tiles within the screen's pattern table.
+    const int64_t first = bankFirstTile() + int64_t(conversion.screen.patternTable) * PatternTables::tilesPerTable;
     std::vector<int64_t> numbers;
     std::vector<MatrixPtr> tiles;
     for (const ScreenTileChange &change : conversion.tileChanges) {

@@ -96,12 +96,15 @@ public:
     // The copied region at the selection's top-left cell (the screen's top-left without one).
     bool pasteRegion();
 
-    // Screen > Import Screen Picture: asks for a picture and imports it (importScreenPicture).
+    // Screen > Import Screen Picture: asks for a picture, then in a small dialog ("screenImportDialog", opened over
+    // the window) for the pattern table (default the shown screen's) and whether to find sub-palettes or use the
+    // document's 0-3, and imports it (importScreenPicture) when the dialog is accepted.
     void chooseScreenPicture();
-    // A 256 x 240 picture file made into a new screen (pattern table 0, sub-palettes found and given to sub-palettes
-    // 0-3), with its tiles, as one undo step; false, with one message naming the file and the reason and the document
-    // unchanged, when it cannot be used.
-    bool importScreenPicture(const QString &path);
+    // A 256 x 240 picture file made into a new screen of the pattern table, with its tiles, as one undo step: with
+    // documentSubPalettes in the document's sub-palettes 0-3, else in sub-palettes found for it and given to the
+    // document's 0-3. False, with one message naming the file and the reason and the document unchanged, when it
+    // cannot be used.
+    bool importScreenPicture(const QString &path, int patternTable = 0, bool documentSubPalettes = false);
     // Screen > Remove Duplicate Tiles: the shown screen's pattern table's identical tiles merged into the first and
     // every screen reading it renumbered, one undo step. False when nothing is merged.
     bool removeDuplicateTiles();

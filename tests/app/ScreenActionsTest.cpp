@@ -1,4 +1,5 @@
 #include "app/ScreenActions.h"
+#include "app/ScreenImport.h"
 #include "palette/DisplayColors.h"
 #include "viewer/TileCollection.h"
 
@@ -6,10 +7,12 @@
 
 #include <QClipboard>
 #include <QComboBox>
+#include <QDialog>
 #include <QDockWidget>
 #include <QListWidget>
 #include <QMenu>
 #include <QMimeData>
+#include <QRadioButton>
 #include <QStatusBar>
 #include <QTest>
 
@@ -401,6 +404,67 @@ TEST_F(ScreenActionsTest, AttributeFillAndPatternTableThroughRealMouseEventsUndo
     stack().redo();
     EXPECT_EQ(shown().patternTable, 1);
     EXPECT_EQ(table->currentIndex(), 1);
+}
+
+TEST_F(ScreenActionsTest, ImportScreenPictureAsksForThePatternTableAndSubPalettes)
+{
+    // The document's sub-palettes: 0 is $0F $16 $21 $30; a picture in its colours.
+    Bytes paletteBytes(32, 0x0F);
+    paletteBytes[1] = 0x16;
+    paletteBytes[2] = 0x21;
+    paletteBytes[3] = 0x30;
+    controllerOf(document).replacePalettes(*PaletteFactory::generate(paletteBytes));
+    const DisplayColors colors;
+    auto rgb = [&](int number) { return 0xFF000000u | colors.rgb24(number); };
+    QImage picture(256, 240, QImage::Format_RGB32);
+    picture.fill(rgb(0x0F));
+    for (int y = 0; y < 8; ++y)
+        for (int x = 0; x < 8; ++x)
+            picture.setPixel(x, y, rgb(0x21));
+    const QString path = dir.filePath(QStringLiteral("title.png"));
+    ASSERT_TRUE(picture.save(path));
+
+    // The dialog that comes up over the window once the picture is chosen.
+    const auto chooseTitle = [&]() -> QDialog * {
+        panels->answers = { path };
+        trigger(document, "actionImportScreenPicture");
+        for (QDialog *shown : window->findChildren<QDialog *>(QStringLiteral("screenImportDialog")))
+            if (shown->isVisible())
+                return shown;
+        return nullptr;
+    };
+    QDialog *dialog = chooseTitle();
+    ASSERT_NE(dialog, nullptr);
+    auto *table = dialog->findChild<QComboBox *>(QStringLiteral("screenImportTable"));
+    auto *own = dialog->findChild<QRadioButton *>(QStringLiteral("screenImportDocumentSubPalettes"));
+    ASSERT_TRUE(table && own);
+    EXPECT_EQ(table->currentIndex(), 0);
+    EXPECT_TRUE(dialog->findChild<QRadioButton *>(QStringLiteral("screenImportFindSubPalettes"))->isChecked());
+    table->setCurrentIndex(1);
+    own->click();
+    dialog->accept();
+    settle();
+
+    ASSERT_EQ(settings->screens().size(), 1u) << alerts->errors.join(QLatin1Char('\n')).toStdString();
+    const Screen &title = settings->screens()[0];
+    EXPECT_EQ(title.patternTable, 1);
+    // The drawn cell is a tile of pattern table 1 (tiles 256-511) in colour 2 of sub-palette 0.
+    const int tile = title.tileAt(0, 0);
+    const auto &tiles = settings->tileData()->matrices();
+    const auto &cells = tiles[size_t(256 + tile)]->cells();
+    EXPECT_TRUE(std::all_of(cells.begin(), cells.end(), [](int64_t value) { return value == 2; }));
+    const auto &table0 = tiles[size_t(tile)]->cells();
+    EXPECT_TRUE(std::all_of(table0.begin(), table0.end(), [](int64_t value) { return value == 0; }));
+    const PaletteBytes after = documentPaletteBytes(*settings);
+    EXPECT_EQ(Bytes(after.begin(), after.begin() + 16), Bytes(paletteBytes.begin(), paletteBytes.begin() + 16));
+    EXPECT_EQ(actions->editor()->picture().pixel(3, 3) & 0xFFFFFF, rgb(0x21) & 0xFFFFFF);
+    // The next import offers the shown screen's table.
+    QDialog *again = chooseTitle();
+    ASSERT_NE(again, nullptr);
+    EXPECT_EQ(again->findChild<QComboBox *>(QStringLiteral("screenImportTable"))->currentIndex(), 1);
+    again->reject();
+    settle();
+    EXPECT_EQ(settings->screens().size(), 1u);
 }
 
 TEST_F(ScreenActionsTest, MarkUnusedTilesFollowsTheScreens)
