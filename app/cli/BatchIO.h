@@ -1,8 +1,8 @@
 #pragma once
 
 #include "app/EditorViewControllerSettings.h"
-#include "app/cli/ArgumentParser.h"
 #include "app/FileIO.h"
+#include "app/cli/ArgumentParser.h"
 #include "core/Bytes.h"
 #include "core/TileData.h"
 

@@ -226,7 +226,8 @@ TEST_F(CliScreens, NametableExportsGiveTheBinaryBytesInEveryForm)
     const Bytes binary = exportTo(nametable, QStringLiteral("level.nam"), second);
     EXPECT_EQ(binary, screen.nametableBytes());
 
-    const Bytes packed = exportTo(nametable, QStringLiteral("level.rle"), second + QStringList { QStringLiteral("--rle") });
+    const Bytes packed
+        = exportTo(nametable, QStringLiteral("level.rle"), second + QStringList { QStringLiteral("--rle") });
     EXPECT_LT(packed.size(), binary.size());
     const auto unpacked = mosavo::rleUnpack(packed, 1024);
     ASSERT_TRUE(unpacked) << unpacked.error;
