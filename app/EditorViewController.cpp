@@ -346,6 +346,7 @@ void EditorViewController::selected(TileCollection *, const std::vector<std::vec
         mosavo->setTileIDs(std::move(flat));
     if (mosavo && mosavo->update())
         systemLog("Could not update mosavo in TileCollectionDelegate");
+    emit tileSelectionChanged();
 }
 
 void EditorViewController::updated(Mosavo *, TileDataPtr tileData, const std::vector<int64_t> &numbers)

@@ -157,6 +157,8 @@ signals:
     void contentReloaded();
     // The file the tiles came from changed (an import or its undo).
     void sourceFileChanged();
+    // The tile viewer reported a selected block (a click, selectTile, a new zoom size).
+    void tileSelectionChanged();
 
 private:
     // Makes sub-palette `number` and paint slot `slot` current in the three selectors and this controller.

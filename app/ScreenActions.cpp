@@ -19,7 +19,12 @@
 #include <QGuiApplication>
 #include <QMimeData>
 #include <QComboBox>
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QDockWidget>
+#include <QFormLayout>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QInputDialog>
@@ -76,12 +81,20 @@ ScreenActions::ScreenActions(MainMosavoWindow *window)
     buildMenu();
     followDocument(this, window, [this] { refresh(); }, [this] {
         current_ = -1;
+        pickedStamp_.reset();
+        updateStampSize();
         refresh();
         // A document that has screens shows them.
         if (const SettingsPtr s = settings(); s && !s->screens().empty() && !dock_->isVisible())
             dock_->show();
     });
+    // A block selected in the tile viewer is the stamp again.
+    connect(window->editorViewController, &EditorViewController::tileSelectionChanged, this, [this] {
+        pickedStamp_.reset();
+        updateStampSize();
+    });
     refresh();
+    updateStampSize();
 }
 
 ScreenActions *ScreenActions::install(MainMosavoWindow *window)
@@ -530,18 +543,30 @@ std::optional<ScreenRegion> ScreenActions::viewerStamp()
     return tileBlock(columns, int(rows.size()), tiles);
 }
 
+void ScreenActions::updateStampSize()
+{
+    if (pickedStamp_) {
+        editor_->setStampSize(pickedStamp_->columns, pickedStamp_->rows);
+        return;
+    }
+    const auto &rows = window_->ui().tileCollection->selectedTileIDs();
+    size_t columns = 1;
+    for (const auto &row : rows)
+        columns = std::max(columns, row.size());
+    editor_->setStampSize(int(columns), std::max(1, int(rows.size())));
+}
+
 void ScreenActions::applyTool(ScreenTool tool, int column, int row)
 {
     switch (tool) {
     case ScreenTool::stamp:
+        // A rectangle picked up from the screen brings its sub-palettes along; the viewer's block only tiles.
         if (gestureStamp_)
-            mosavo::pasteRegion(gestureScreen_, *gestureStamp_, column, row, false);
+            mosavo::pasteRegion(gestureScreen_, *gestureStamp_, column, row, pickedStamp_.has_value());
         break;
-    case ScreenTool::attribute: {
-        const int subPalette = window_->editorViewController->currentSubPalette();
-        gestureScreen_.setSubPalette(column, row, subPalette & 3);
+    case ScreenTool::attribute:
+        gestureScreen_.setSubPalette(column, row, window_->editorViewController->currentSubPalette());
         break;
-    }
     default:
         break;
     }
@@ -552,19 +577,25 @@ void ScreenActions::screenGestureBegan(ScreenEditor *, ScreenTool tool, int colu
     const SettingsPtr s = settings();
     if (!s || current_ < 0)
         return;
-    gestureBefore_ = s->screens();
-    gestureScreen_ = s->screens()[size_t(current_)];
+    gestureBefore_.reset();
     gestureStamp_.reset();
-    if (tool == ScreenTool::stamp || tool == ScreenTool::fill)
-        gestureStamp_ = viewerStamp();
     if (tool == ScreenTool::pick) {
-        const int64_t number = bankFirstTile() + int64_t(gestureScreen_.patternTable) * 256
-            + gestureScreen_.tileAt(column, row);
+        const Screen &screen = s->screens()[size_t(current_)];
+        const int64_t number = bankFirstTile() + int64_t(screen.patternTable) * 256 + screen.tileAt(column, row);
         window_->ui().tileCollection->selectTile(number);
         status(QStringLiteral("Picked tile %1 ($%2)").arg(number).arg(number, 0, 16));
-        gestureBefore_.reset();
         return;
     }
+    if (const int subPalette = window_->editorViewController->currentSubPalette();
+        tool == ScreenTool::attribute && (subPalette < 0 || subPalette > 3)) {
+        status(QStringLiteral("Sub-palette %1 is a sprite sub-palette: a screen takes background sub-palettes 0-3")
+                   .arg(subPalette));
+        return;
+    }
+    gestureBefore_ = s->screens();
+    gestureScreen_ = s->screens()[size_t(current_)];
+    if (tool == ScreenTool::stamp || tool == ScreenTool::fill)
+        gestureStamp_ = pickedStamp_ ? pickedStamp_ : viewerStamp();
     applyTool(tool, column, row);
     editor_->updateScreen(gestureScreen_);
 }
@@ -579,9 +610,18 @@ void ScreenActions::screenGestureMoved(ScreenEditor *, ScreenTool tool, int colu
 
 void ScreenActions::screenGestureEnded(ScreenEditor *, ScreenTool tool, const CellRect &cells)
 {
+    const SettingsPtr s = settings();
+    if (tool == ScreenTool::pick) {
+        // A drag over several cells picks up their rectangle as the stamp (a click has picked its tile).
+        if (s && current_ >= 0 && cells.columns * cells.rows > 1) {
+            pickedStamp_ = mosavo::copyRegion(s->screens()[size_t(current_)], cells);
+            updateStampSize();
+            status(QStringLiteral("Picked up %1 x %2 cells as the stamp").arg(cells.columns).arg(cells.rows));
+        }
+        return;
+    }
     if (!gestureBefore_)
         return;
-    const SettingsPtr s = settings();
     if (!s || current_ < 0) {
         gestureBefore_.reset();
         return;
@@ -598,16 +638,54 @@ void ScreenActions::screenGestureEnded(ScreenEditor *, ScreenTool tool, const Ce
 
 void ScreenActions::chooseScreenPicture()
 {
-    choosePicture(QStringLiteral("Import Screen Picture"), [this](const QString &path) { importScreenPicture(path); });
+    choosePicture(QStringLiteral("Import Screen Picture"), [this](const QString &path) {
+        const SettingsPtr s = settings();
+        auto *dialog = new QDialog(window_);
+        dialog->setObjectName(QStringLiteral("screenImportDialog"));
+        dialog->setWindowTitle(QStringLiteral("Import Screen Picture"));
+        dialog->setAttribute(Qt::WA_DeleteOnClose);
+        auto *layout = new QVBoxLayout(dialog);
+        layout->addWidget(new QLabel(QFileInfo(path).fileName(), dialog));
+        auto *form = new QFormLayout;
+        auto *table = new QComboBox(dialog);
+        table->setObjectName(QStringLiteral("screenImportTable"));
+        table->addItems({ QStringLiteral("Table 0 (tiles 0-255)"), QStringLiteral("Table 1 (tiles 256-511)") });
+        if (s && current_ >= 0 && current_ < int(s->screens().size()))
+            table->setCurrentIndex(s->screens()[size_t(current_)].patternTable & 1);
+        form->addRow(QStringLiteral("Pattern table:"), table);
+        layout->addLayout(form);
+        auto *find = new QRadioButton(QStringLiteral("Find sub-palettes for the picture"), dialog);
+        find->setObjectName(QStringLiteral("screenImportFindSubPalettes"));
+        find->setChecked(true);
+        auto *own = new QRadioButton(QStringLiteral("Use the document's sub-palettes 0-3"), dialog);
+        own->setObjectName(QStringLiteral("screenImportDocumentSubPalettes"));
+        layout->addWidget(find);
+        layout->addWidget(own);
+        auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, dialog);
+        buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("Import"));
+        layout->addWidget(buttons);
+        connect(buttons, &QDialogButtonBox::accepted, dialog, &QDialog::accept);
+        connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
+        connect(dialog, &QDialog::accepted, this,
+            [this, path, table, own] { importScreenPicture(path, table->currentIndex(), own->isChecked()); });
+        dialog->open();
+    });
 }
 
-bool ScreenActions::importScreenPicture(const QString &path)
+bool ScreenActions::importScreenPicture(const QString &path, int patternTable, bool documentSubPalettes)
 {
     const SettingsPtr s = settings();
     if (!s)
         return false;
+    std::optional<BackgroundSubPalettes> subPalettes;
+    if (documentSubPalettes) {
+        const PaletteBytes bytes = documentPaletteBytes(*s);
+        subPalettes.emplace();
+        for (size_t p = 0; p < subPalettes->size(); ++p)
+            std::copy_n(bytes.begin() + p * 4, 4, (*subPalettes)[p].begin());
+    }
     auto converted = convertScreenPictureFile(path, *s, currentDisplayColors(), currentDisplayEmphasis(),
-        std::nullopt, 0, QFileInfo(path).completeBaseName().toStdString());
+        subPalettes, patternTable & 1, QFileInfo(path).completeBaseName().toStdString());
     if (const auto *reason = std::get_if<QString>(&converted)) {
         alerts().showError(reason->startsWith(path) ? *reason : FileError { path, *reason }.describe(), window_);
         return false;
@@ -622,7 +700,8 @@ bool ScreenActions::importScreenPicture(const QString &path)
         return false;
     }
     applyScreenConversion(*copy, conversion);
-    const int64_t first = bankFirstTile();
+    // The conversion numbers its new tiles within the screen's pattern table.
+    const int64_t first = bankFirstTile() + int64_t(conversion.screen.patternTable) * PatternTables::tilesPerTable;
     std::vector<int64_t> numbers;
     std::vector<MatrixPtr> tiles;
     for (const ScreenTileChange &change : conversion.tileChanges) {

@@ -96,12 +96,15 @@ public:
     // The copied region at the selection's top-left cell (the screen's top-left without one).
     bool pasteRegion();
 
-    // Screen > Import Screen Picture: asks for a picture and imports it (importScreenPicture).
+    // Screen > Import Screen Picture: asks for a picture, then in a small dialog ("screenImportDialog", opened over
+    // the window) for the pattern table (default the shown screen's) and whether to find sub-palettes or use the
+    // document's 0-3, and imports it (importScreenPicture) when the dialog is accepted.
     void chooseScreenPicture();
-    // A 256 x 240 picture file made into a new screen (pattern table 0, sub-palettes found and given to sub-palettes
-    // 0-3), with its tiles, as one undo step; false, with one message naming the file and the reason and the document
-    // unchanged, when it cannot be used.
-    bool importScreenPicture(const QString &path);
+    // A 256 x 240 picture file made into a new screen of the pattern table, with its tiles, as one undo step: with
+    // documentSubPalettes in the document's sub-palettes 0-3, else in sub-palettes found for it and given to the
+    // document's 0-3. False, with one message naming the file and the reason and the document unchanged, when it
+    // cannot be used.
+    bool importScreenPicture(const QString &path, int patternTable = 0, bool documentSubPalettes = false);
     // Screen > Remove Duplicate Tiles: the shown screen's pattern table's identical tiles merged into the first and
     // every screen reading it renumbered, one undo step. False when nothing is merged.
     bool removeDuplicateTiles();
@@ -114,6 +117,9 @@ public:
     // The first document tile of the screens' CHR bank, and the bank's tiles as they are now.
     int64_t bankFirstTile() const;
     mosavo::PatternTables patterns() const;
+
+    // The stamp picked up from the screen by a Pick drag, while it is the stamp.
+    const std::optional<mosavo::ScreenRegion> &pickedStamp() const { return pickedStamp_; }
 
     // ScreenEditorDelegate.
     void screenGestureBegan(mosavo::ScreenEditor *editor, mosavo::ScreenTool tool, int column, int row) override;
@@ -134,6 +140,8 @@ private:
     void updateMarks();
     // The viewer's selected block as a stamp of the shown screen's pattern table, or why not.
     std::optional<mosavo::ScreenRegion> viewerStamp();
+    // Tells the editor the size of the stamp: the rectangle picked up from the screen, else the viewer's block.
+    void updateStampSize();
     void applyTool(mosavo::ScreenTool tool, int column, int row);
 
     QDockWidget *dock_ = nullptr;
@@ -152,6 +160,9 @@ private:
     std::optional<std::vector<mosavo::Screen>> gestureBefore_;
     mosavo::Screen gestureScreen_;
     std::optional<mosavo::ScreenRegion> gestureStamp_;
+    // The rectangle of cells a Pick drag picked up (tiles and sub-palettes): the stamp until the viewer's selection
+    // changes.
+    std::optional<mosavo::ScreenRegion> pickedStamp_;
 };
 
 } // namespace kestova

@@ -136,10 +136,16 @@ void applyScreenConversion(EditorViewControllerSettings &document, const ScreenC
         tiles[size_t(tableStart + change.tile)] = Matrix::make(values, 8, 8);
     }
     std::vector<PalettePtr> palettes = document.palettes().value_or(std::vector<PalettePtr> {});
-    const std::vector<PalettePtr> fresh
-        = PaletteFactory::generate(PaletteType::nes).value_or(std::vector<PalettePtr> {});
-    for (size_t p = palettes.size(); p < documentSubPalettes; ++p)
-        palettes.push_back(p < fresh.size() ? fresh[p] : std::make_shared<NESPalette>());
+    // Sub-palettes the document lacks, or that hold no colours yet (a new document's, never shown), take the fixed
+    // readable ones tiles opened from a file start with, so that the document always has a whole palette file.
+    const std::vector<PalettePtr> readable = PaletteFactory::readable();
+    if (palettes.size() < documentSubPalettes)
+        palettes.resize(documentSubPalettes);
+    for (size_t p = 0; p < documentSubPalettes; ++p) {
+        const auto nes = std::dynamic_pointer_cast<NESPalette>(palettes[p]);
+        if (!palettes[p] || (nes && !nes->hasColors()))
+            palettes[p] = readable[p];
+    }
     for (size_t p = 0; p < conversion.subPalettes.size(); ++p)
         palettes[p] = NESPalette::fromData(Bytes(conversion.subPalettes[p].begin(), conversion.subPalettes[p].end()));
     document.setPalettes(std::move(palettes));

@@ -43,7 +43,8 @@ std::variant<mosavo::ScreenConversion, QString> convertScreenPictureFile(const Q
     const std::optional<mosavo::BackgroundSubPalettes> &subPalettes, int patternTable, const std::string &name);
 
 // Puts a conversion into the document: its tiles written into the screen bank, its sub-palettes as the document's
-// sub-palettes 0-3 (4-7 kept, or new ones when it has fewer), its screen added last.
+// sub-palettes 0-3 (4-7 kept; those it lacks or that hold no colours yet take PaletteFactory::readable's), its screen
+// added last.
 void applyScreenConversion(EditorViewControllerSettings &document, const mosavo::ScreenConversion &conversion);
 
 } // namespace kestova

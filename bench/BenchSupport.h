@@ -7,6 +7,11 @@
 #include <QWidget>
 
 #include <chrono>
+#include <cstdio>
+#include <map>
+#include <string>
+#include <utility>
+#include <vector>
 
 namespace bench_support {
 
@@ -54,8 +59,33 @@ inline void renderEachIteration(benchmark::State &state, QWidget &widget, QSize 
     renderEachIteration(state, widget, size, [] {});
 }
 
-// The main of a benchmark of widgets: an application on the offscreen platform unless another is asked for.
-inline int runWidgetBenchmarks(int argc, char **argv)
+// The console report that also keeps each benchmark's "ratio" counter, for a summary of ratios and their targets.
+class RatioReporter : public benchmark::ConsoleReporter
+{
+public:
+    std::map<std::string, double> ratios;
+
+    void ReportRuns(const std::vector<Run> &runs) override
+    {
+        ConsoleReporter::ReportRuns(runs);
+        for (const Run &run : runs)
+            if (const auto found = run.counters.find("ratio"); found != run.counters.end())
+                ratios[run.benchmark_name()] = found->second;
+    }
+
+    // Prints "NAME: ratio (target <= N)" for each benchmark of that name that ran (MISSED after it when above).
+    void printRatio(const char *name, double target) const
+    {
+        // Benchmark names carry their settings after a slash.
+        for (const auto &[key, value] : ratios)
+            if (key == name || key.rfind(std::string(name) + "/", 0) == 0)
+                std::printf("%s: %.2f (target <= %.1f)%s\n", name, value, target, value <= target ? "" : "  MISSED");
+    }
+};
+
+// The main of a benchmark of widgets: an application on the offscreen platform unless another is asked for. After
+// the table, the ratio of each benchmark named in targets, with its target.
+inline int runWidgetBenchmarks(int argc, char **argv, const std::vector<std::pair<const char *, double>> &targets = {})
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -63,7 +93,10 @@ inline int runWidgetBenchmarks(int argc, char **argv)
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
         return 1;
-    benchmark::RunSpecifiedBenchmarks();
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    for (const auto &[name, target] : targets)
+        reporter.printRatio(name, target);
     benchmark::Shutdown();
     return 0;
 }

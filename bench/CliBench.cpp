@@ -7,6 +7,8 @@
 //   (target: at most 1.5 times).
 // Each command alternates with its --info run; the ratios are printed after the table.
 
+#include "BenchSupport.h"
+
 #include <benchmark/benchmark.h>
 
 #include <chrono>
@@ -163,36 +165,15 @@ void BM_RenderFrameFullNametable64SpritesAgainstInfo(benchmark::State &state)
 BENCHMARK(BM_ImportScreenPngAgainstInfo)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 BENCHMARK(BM_RenderFrameFullNametable64SpritesAgainstInfo)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 
-// Keeps each benchmark's ratio, for the summary.
-class RatioReporter : public benchmark::ConsoleReporter
-{
-public:
-    std::map<std::string, double> ratios;
-
-    void ReportRuns(const std::vector<Run> &runs) override
-    {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run &run : runs)
-            if (const auto found = run.counters.find("ratio"); found != run.counters.end())
-                ratios[run.benchmark_name()] = found->second;
-    }
-};
-
 } // namespace
 
 int main(int argc, char **argv)
 {
     benchmark::Initialize(&argc, argv);
-    RatioReporter reporter;
+    bench_support::RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    const auto ratio = [&](const char *name, double target) {
-        // Benchmark names carry their settings after a slash.
-        for (const auto &[key, value] : reporter.ratios)
-            if (key == name || key.rfind(std::string(name) + "/", 0) == 0)
-                std::printf("%s: %.2f (target <= %.1f)%s\n", name, value, target, value <= target ? "" : "  MISSED");
-    };
-    ratio("BM_ImportScreenPngAgainstInfo", 2.0);
-    ratio("BM_RenderFrameFullNametable64SpritesAgainstInfo", 1.5);
+    reporter.printRatio("BM_ImportScreenPngAgainstInfo", 2.0);
+    reporter.printRatio("BM_RenderFrameFullNametable64SpritesAgainstInfo", 1.5);
     std::error_code ignored;
     fs::remove_all(folder(), ignored);
     return 0;

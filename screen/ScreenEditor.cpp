@@ -13,6 +13,12 @@ namespace mosavo {
 namespace {
 constexpr int frameWidth = FramePicture::frameWidth;
 constexpr int frameHeight = FramePicture::frameHeight;
+
+// Whether a drag with the tool outlines the rectangle from its first cell to its last.
+bool draggesRectangle(ScreenTool tool)
+{
+    return tool == ScreenTool::select || tool == ScreenTool::fill || tool == ScreenTool::pick;
+}
 } // namespace
 
 ScreenEditor::ScreenEditor(QWidget *parent)
@@ -275,7 +281,7 @@ void ScreenEditor::paintEvent(QPaintEvent *event)
         drawGrid(4, QColor(255, 200, 40));
 
     // The rectangle being dragged out, or the selection.
-    const CellRect band = dragging_ && (dragTool_ == ScreenTool::select || dragTool_ == ScreenTool::fill)
+    const CellRect band = dragging_ && draggesRectangle(dragTool_)
         ? CellRect::spanning(anchor_.x(), anchor_.y(), last_.x(), last_.y())
         : selection_;
     if (!band.isEmpty()) {
@@ -325,7 +331,7 @@ void ScreenEditor::mousePressEvent(QMouseEvent *event)
     dragging_ = true;
     dragTool_ = tool_;
     anchor_ = last_ = cell;
-    if (dragTool_ == ScreenTool::select || dragTool_ == ScreenTool::fill)
+    if (draggesRectangle(dragTool_))
         update();
     if (delegate_)
         delegate_->screenGestureBegan(this, dragTool_, cell.x(), cell.y());
@@ -345,7 +351,7 @@ void ScreenEditor::mouseMoveEvent(QMouseEvent *event)
         return;
     const CellRect before = CellRect::spanning(anchor_.x(), anchor_.y(), last_.x(), last_.y());
     last_ = clamped;
-    if (dragTool_ == ScreenTool::select || dragTool_ == ScreenTool::fill) {
+    if (draggesRectangle(dragTool_)) {
         const CellRect after = CellRect::spanning(anchor_.x(), anchor_.y(), last_.x(), last_.y());
         update(cellsRect(before).united(cellsRect(after)).adjusted(-2, -2, 2, 2));
     }

@@ -18,7 +18,7 @@ class ScreenEditor;
 // What a press of the left button does on the screen (the right button always picks).
 enum class ScreenTool {
     stamp, // puts the stamp (the tile viewer's block or a region picked up from the screen) at the cell
-    pick, // selects the tile under the pointer in the tile viewer
+    pick, // selects the tile under the pointer in the tile viewer; a drag over several cells picks up their rectangle
     attribute, // gives the 2 x 2 area under the pointer the current background sub-palette
     fill, // fills the rectangle dragged out with the tile
     select, // selects the rectangle dragged out (for cut, copy and paste)
@@ -82,6 +82,7 @@ public:
     void setTool(ScreenTool tool);
     // The size in cells of the stamp, outlined under the pointer while the stamp tool is chosen.
     void setStampSize(int columns, int rows);
+    QSize stampSize() const { return { stampColumns_, stampRows_ }; }
 
     // The selected rectangle of cells (empty when none).
     const CellRect &selection() const { return selection_; }

@@ -1,6 +1,7 @@
 #include "app/cli/BatchIO.h"
 
 #include "app/MosavoDocument.h"
+#include "convert/SourceWriters.h"
 #include "core/ConsoleDataFactory.h"
 #include "core/SystemLog.h"
 #include "editor/MosavoLogging.h"
@@ -37,6 +38,32 @@ int writeOutput(QTextStream &err, const QString &path, const mosavo::Bytes &byte
 {
     const auto error = writeFileAtomically(path, bytes);
     return error ? reportFailure(err, *error) : exitSuccess;
+}
+
+std::optional<QString> checkSourceName(const ParsedArguments &arguments)
+{
+    if (arguments.has(asmOption) && arguments.has(cOption))
+        return QStringLiteral("--asm and --c cannot go together; give one");
+    for (const auto &[option, language] :
+        { std::pair { asmOption, mosavo::SourceLanguage::ca65 }, std::pair { cOption, mosavo::SourceLanguage::c } })
+        if (const auto name = arguments.text(option))
+            if (const auto why = mosavo::sourceNameError(name->toStdString(), language))
+                return QStringLiteral("%1 %2: %3").arg(option, *name, QString::fromStdString(*why));
+    return std::nullopt;
+}
+
+int writeBytesOrSource(QTextStream &err, const ParsedArguments &arguments, const QString &input, const QString &path,
+    const mosavo::Bytes &bytes)
+{
+    for (const auto &[option, language] :
+        { std::pair { asmOption, mosavo::SourceLanguage::ca65 }, std::pair { cOption, mosavo::SourceLanguage::c } })
+        if (const auto name = arguments.text(option)) {
+            const auto source = mosavo::byteSource(name->toStdString(), bytes, language);
+            if (!source)
+                return reportFailure(err, { input, QString::fromStdString(source.error) });
+            return writeOutput(err, path, mosavo::Bytes(source.text->begin(), source.text->end()));
+        }
+    return writeOutput(err, path, bytes);
 }
 
 bool isDocumentFile(const QString &path, const mosavo::Bytes &bytes)

@@ -2,6 +2,7 @@
 
 #include "app/EditorViewControllerSettings.h"
 #include "app/FileIO.h"
+#include "app/cli/ArgumentParser.h"
 #include "core/Bytes.h"
 #include "core/TileData.h"
 
@@ -32,6 +33,17 @@ int reportFailure(QTextStream &err, const FileError &error);
 int reportUsage(QTextStream &err, const QString &reason);
 // Writes bytes to path through a temporary file: exitSuccess, or the failure reported.
 int writeOutput(QTextStream &err, const QString &path, const mosavo::Bytes &bytes);
+
+// --asm NAME / --c NAME: a command's binary output written instead as ca65 source (NAME: then .byte rows of 16) or
+// C source (const unsigned char NAME[N] = {...};) of exactly the same bytes.
+inline const QString asmOption = QStringLiteral("--asm");
+inline const QString cOption = QStringLiteral("--c");
+// The usage fault of those options (both given, a name that cannot be a label or array name), or nothing.
+std::optional<QString> checkSourceName(const ParsedArguments &arguments);
+// Writes bytes to path, as they are or as the source --asm or --c asks for: exitSuccess, or the failure reported
+// naming input (the file the bytes came from) when they cannot be written as source.
+int writeBytesOrSource(QTextStream &err, const ParsedArguments &arguments, const QString &input, const QString &path,
+    const mosavo::Bytes &bytes);
 
 // What an input FILE holds: its tiles, for a Kestova document also the document's content, and the file's size.
 struct Input

@@ -72,7 +72,7 @@ std::variant<Bytes, FileError> documentPaletteFile(const QString &path, const Ed
     return FileError { path, QStringLiteral("its sub-palettes do not make a palette file") };
 }
 
-// --export-palette OUT.pal [--bytes 32|16] DOCUMENT
+// --export-palette OUT.pal [--bytes 32|16] [--asm NAME | --c NAME] DOCUMENT
 int runExportPalette(const ParsedArguments &arguments, BatchStreams &streams)
 {
     const QString &input = arguments.files.front();
@@ -87,7 +87,7 @@ int runExportPalette(const ParsedArguments &arguments, BatchStreams &streams)
     Bytes &file = std::get<Bytes>(bytes);
     if (arguments.text(bytesOption) == u"16")
         file.resize(halfPaletteFileSize);
-    return writeOutput(streams.err, arguments.commandValue, file);
+    return writeBytesOrSource(streams.err, arguments, input, arguments.commandValue, file);
 }
 
 } // namespace
@@ -145,11 +145,15 @@ CommandFamily paletteCommands()
     };
     BatchCommand &exportPalette = family.add(
         textOption(QStringLiteral("--export-palette"), QStringLiteral("an output file")), runExportPalette);
-    exportPalette.accepts = { bytesOption };
-    exportPalette.synopsis = QStringLiteral("--export-palette OUT.pal [--bytes 32|16] DOCUMENT");
+    exportPalette.accepts = { bytesOption, asmOption, cOption };
+    exportPalette.check = checkSourceName;
+    exportPalette.synopsis
+        = QStringLiteral("--export-palette OUT.pal [--bytes 32|16] [--asm NAME | --c NAME] DOCUMENT");
     exportPalette.help = QStringLiteral(
         "  --export-palette OUT  write the eight sub-palettes of a document as a 32-byte palette file\n"
-        "    --bytes 16          write only its background half, sub-palettes 0-3 (16 bytes)\n");
+        "    --bytes 16          write only its background half, sub-palettes 0-3 (16 bytes)\n"
+        "    --asm NAME          as ca65 source: NAME: then .byte rows of 16\n"
+        "    --c NAME            as C source: const unsigned char NAME[N] = {...};\n");
     return family;
 }
 

@@ -7,7 +7,6 @@
 #include "app/DisplayColorsMenu.h"
 #include "app/PngTiles.h"
 #include "app/ScreenImport.h"
-#include "convert/SourceWriters.h"
 #include "core/INesHeader.h"
 #include "core/Rle.h"
 #include "palette/PaletteFactory.h"
@@ -33,8 +32,6 @@ const QString spriteTableOption = QStringLiteral("--sprite-table");
 const QString nameOption = QStringLiteral("--name");
 const QString screenOption = QStringLiteral("--screen");
 const QString rleOption = QStringLiteral("--rle");
-const QString asmOption = QStringLiteral("--asm");
-const QString cOption = QStringLiteral("--c");
 const QString nametableOption = QStringLiteral("--nametable");
 const QString oamOption = QStringLiteral("--oam");
 const QString chrBankOption = QStringLiteral("--chr-bank");
@@ -84,18 +81,6 @@ std::variant<mosavo::PatternTables, FileError> documentPatternTables(
     return mosavo::PatternTables::fromTiles(*document.tileData(), std::get<int64_t>(first));
 }
 
-std::optional<QString> checkSourceName(const ParsedArguments &arguments)
-{
-    if (arguments.has(asmOption) && arguments.has(cOption))
-        return QStringLiteral("--asm and --c cannot go together; give one");
-    for (const auto &[option, language] :
-        { std::pair { asmOption, mosavo::SourceLanguage::ca65 }, std::pair { cOption, mosavo::SourceLanguage::c } })
-        if (const auto name = arguments.text(option))
-            if (const auto why = mosavo::sourceNameError(name->toStdString(), language))
-                return QStringLiteral("%1 %2: %3").arg(option, *name, QString::fromStdString(*why));
-    return std::nullopt;
-}
-
 // --export-nametable OUT [--screen N] [--rle] [--asm NAME | --c NAME] DOC
 int runExportNametable(const ParsedArguments &arguments, BatchStreams &streams)
 {
@@ -118,15 +103,7 @@ int runExportNametable(const ParsedArguments &arguments, BatchStreams &streams)
                         .arg(QString::fromStdString(packed.error)) });
         bytes = std::move(*packed.bytes);
     }
-    for (const auto &[option, language] :
-        { std::pair { asmOption, mosavo::SourceLanguage::ca65 }, std::pair { cOption, mosavo::SourceLanguage::c } })
-        if (const auto name = arguments.text(option)) {
-            const auto source = mosavo::byteSource(name->toStdString(), bytes, language);
-            if (!source)
-                return reportFailure(streams.err, { path, QString::fromStdString(source.error) });
-            bytes.assign(source.text->begin(), source.text->end());
-        }
-    return writeOutput(streams.err, arguments.commandValue, bytes);
+    return writeBytesOrSource(streams.err, arguments, path, arguments.commandValue, bytes);
 }
 
 // --export-screen-png OUT.png [--screen N] [--display-palette FILE] DOC
@@ -407,7 +384,7 @@ CommandFamily screenCommands()
         "                        table are used as they are, new ones take blank tiles no screen uses\n"
         "    --output DOC        the document written: FILE's content (a document, ROM image or CHR data) or,\n"
         "                        without FILE, 512 blank tiles, plus the screen; its sub-palettes 0-3 become the\n"
-        "                        document's sub-palettes 0-3\n"
+        "                        document's sub-palettes 0-3 (a new document's 4-7 are fixed readable colours)\n"
         "    --palette PAL       the four background sub-palettes to use (bytes 0-15 of PAL); without it they\n"
         "                        are found\n"
         "    --bg-table 0|1      the pattern table the screen reads (default 0)\n"

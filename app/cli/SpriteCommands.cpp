@@ -27,8 +27,6 @@ const QString atOption = QStringLiteral("--at");
 const QString originOption = QStringLiteral("--origin");
 const QString nameOption = QStringLiteral("--name");
 const QString spriteTableOption = QStringLiteral("--sprite-table");
-const QString asmOption = QStringLiteral("--asm");
-const QString cOption = QStringLiteral("--c");
 const QString metaspriteOption = QStringLiteral("--metasprite");
 const QString canvasOption = QStringLiteral("--canvas");
 

@@ -71,7 +71,7 @@ int runInfo(const ParsedArguments &arguments, BatchStreams &streams)
     return exitSuccess;
 }
 
-// --export-chr OUT FILE
+// --export-chr OUT [--asm NAME | --c NAME] FILE
 int runExportChr(const ParsedArguments &arguments, BatchStreams &streams)
 {
     const QString &path = arguments.files.front();
@@ -81,7 +81,7 @@ int runExportChr(const ParsedArguments &arguments, BatchStreams &streams)
     const auto bytes = std::get<Input>(read).tiles->consoleFormattedPixelData();
     if (!bytes)
         return reportFailure(streams.err, { path, QStringLiteral("holds no tiles") });
-    return writeOutput(streams.err, arguments.commandValue, *bytes);
+    return writeBytesOrSource(streams.err, arguments, path, arguments.commandValue, *bytes);
 }
 
 // --export-png OUT.png [--palette PAL] [--sub-palette N] [--columns C] [--tall] FILE
@@ -270,9 +270,13 @@ CommandFamily tileCommands()
         "    --tall              read 8x16 sprites: in each 8x16 cell the top tile, then the bottom one\n");
 
     BatchCommand &exportChr = family.add(textOption(QStringLiteral("--export-chr"), anOutputFile), runExportChr);
-    exportChr.synopsis = QStringLiteral("--export-chr OUT FILE");
+    exportChr.accepts = { asmOption, cOption };
+    exportChr.check = checkSourceName;
+    exportChr.synopsis = QStringLiteral("--export-chr OUT [--asm NAME | --c NAME] FILE");
     exportChr.help = QStringLiteral(
-        "  --export-chr OUT      write the tiles back in NES format, with the header in front for a ROM image\n");
+        "  --export-chr OUT      write the tiles back in NES format, with the header in front for a ROM image\n"
+        "    --asm NAME          as ca65 source: NAME: then .byte rows of 16\n"
+        "    --c NAME            as C source: const unsigned char NAME[N] = {...};\n");
     return family;
 }
 

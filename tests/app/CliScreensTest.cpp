@@ -1,7 +1,9 @@
 #include "app/EditorViewControllerSettings.h"
 #include "core/ConsoleDataFactory.h"
+#include "core/Matrix.h"
 #include "core/Rle.h"
 #include "palette/DisplayColors.h"
+#include "palette/PaletteFactory.h"
 
 #include <QDir>
 #include <QFile>
@@ -152,6 +154,14 @@ TEST_F(CliScreens, RealSheetThroughARenderedScreenComesBackAsTheSamePicture)
         EXPECT_EQ(screens[0].toObject().value(QStringLiteral("patternTable")).toInt(), 0);
         EXPECT_GT(screens[0].toObject().value(QStringLiteral("distinctTiles")).toInt(), 40);
         EXPECT_FALSE(facts.contains(QStringLiteral("metasprites")));
+        // The document has a whole palette file: the screen's four sub-palettes, then four readable ones.
+        const ProgramRun exported = runProgram({ QStringLiteral("--export-palette"), path(QStringLiteral("doc.pal")),
+            path(QStringLiteral("doc.kestova")) });
+        ASSERT_EQ(exported.exitCode, 0) << exported.err.toStdString();
+        const Bytes colours = read(QStringLiteral("doc.pal"));
+        ASSERT_EQ(colours.size(), 32u);
+        const Bytes &readable = mosavo::PaletteFactory::readableColorNumbers();
+        EXPECT_EQ(Bytes(colours.begin() + 16, colours.end()), Bytes(readable.begin() + 16, readable.end()));
 
         ASSERT_EQ(runProgram({ QStringLiteral("--export-screen-png"), path(QStringLiteral("back.png")),
                                  path(QStringLiteral("doc.kestova")) })
@@ -190,48 +200,79 @@ TEST_F(CliScreens, NametableExportsGiveTheBinaryBytesInEveryForm)
         screen.attributes[i] = uint8_t(i % 5);
     mosavo::Screen other = screen;
     other.tiles.fill(9);
-    writeDocument(QStringLiteral("doc.kestova"), { other, screen });
+    // A document with a palette file of 32 different bytes and a tile drawn in all four colours.
+    auto document = kestova::EditorViewControllerSettings::emptyConsoleObject(mosavo::ConsoleType::nes);
+    document->screens() = { other, screen };
+    Bytes paletteFile(32);
+    for (size_t i = 0; i < paletteFile.size(); ++i)
+        paletteFile[i] = uint8_t(0x3F - i);
+    document->setPalettes(*mosavo::PaletteFactory::generate(paletteFile));
+    std::vector<int64_t> pixels(64);
+    for (size_t i = 0; i < pixels.size(); ++i)
+        pixels[i] = int64_t(i * 7 % 4);
+    document->tileData()->matrices()[3] = mosavo::Matrix::make(pixels, 8, 8);
+    write(QStringLiteral("doc.kestova"), *document->documentBytes());
     const QString doc = path(QStringLiteral("doc.kestova"));
-    const auto exportNametable = [&](const QString &out, QStringList options) {
+    const auto exportTo = [&](const QString &command, const QString &out, QStringList options) {
         options.prepend(path(out));
-        options.prepend(QStringLiteral("--export-nametable"));
-        options << QStringLiteral("--screen") << QStringLiteral("1") << doc;
+        options.prepend(command);
+        options << doc;
         const ProgramRun run = runProgram(options);
         EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
         return read(out);
     };
-    const Bytes binary = exportNametable(QStringLiteral("level.nam"), {});
+    const QString nametable = QStringLiteral("--export-nametable");
+    const QStringList second = { QStringLiteral("--screen"), QStringLiteral("1") };
+    const Bytes binary = exportTo(nametable, QStringLiteral("level.nam"), second);
     EXPECT_EQ(binary, screen.nametableBytes());
 
-    const Bytes packed = exportNametable(QStringLiteral("level.rle"), { QStringLiteral("--rle") });
+    const Bytes packed
+        = exportTo(nametable, QStringLiteral("level.rle"), second + QStringList { QStringLiteral("--rle") });
     EXPECT_LT(packed.size(), binary.size());
     const auto unpacked = mosavo::rleUnpack(packed, 1024);
     ASSERT_TRUE(unpacked) << unpacked.error;
     EXPECT_EQ(*unpacked.bytes, binary);
 
-    for (const bool rle : { false, true }) {
-        SCOPED_TRACE(rle ? "RLE" : "binary");
-        const Bytes &expected = rle ? packed : binary;
-        QStringList asmOptions = { QStringLiteral("--asm"), QStringLiteral("level") };
-        QStringList cOptions = { QStringLiteral("--c"), QStringLiteral("level") };
-        if (rle) {
-            asmOptions << QStringLiteral("--rle");
-            cOptions << QStringLiteral("--rle");
-        }
-        exportNametable(QStringLiteral("level.s"), asmOptions);
-        write(QStringLiteral("flat.cfg"),
-            QByteArray("MEMORY { ROM: start = $8000, size = $8000, file = %O; }\n"
-                       "SEGMENTS { CODE: load = ROM, type = ro; RODATA: load = ROM, type = ro; }\n"));
-        shell("ca65 -o level.o level.s && ld65 -C flat.cfg -o level.bin level.o");
-        EXPECT_EQ(read(QStringLiteral("level.bin")), expected);
+    const Bytes tiles = exportTo(QStringLiteral("--export-chr"), QStringLiteral("tiles.chr"), {});
+    ASSERT_EQ(tiles.size(), 8192u);
+    EXPECT_EQ(tiles[3 * 16 + 1], 0x55) << "row 1 of tile 3: colours 0, 3, 2, 1, 0, 3, 2, 1, low bits 0, 1, 0, 1, ...";
+    EXPECT_EQ(exportTo(QStringLiteral("--export-palette"), QStringLiteral("doc.pal"), {}), paletteFile);
 
-        exportNametable(QStringLiteral("level.c"), cOptions);
-        write(QStringLiteral("main.c"),
-            QByteArray("#include <stdio.h>\n#include \"level.c\"\nint main(void) {\n"
-                       "    FILE *f = fopen(\"c.bin\", \"wb\");\n"
-                       "    return !f || fwrite(level, 1, sizeof level, f) != sizeof level || fclose(f) != 0;\n}\n"));
+    // Each export as ca65 source (assembled and linked) and as C source (compiled and run) gives exactly its binary
+    // bytes.
+    struct SourceCase
+    {
+        const char *what;
+        QString command;
+        QStringList options;
+        Bytes expected;
+    };
+    const std::vector<SourceCase> cases = {
+        { "nametable", nametable, second, binary },
+        { "RLE nametable", nametable, second + QStringList { QStringLiteral("--rle") }, packed },
+        { "tiles", QStringLiteral("--export-chr"), {}, tiles },
+        { "palette file", QStringLiteral("--export-palette"), {}, paletteFile },
+        { "background half of the palette file", QStringLiteral("--export-palette"),
+            { QStringLiteral("--bytes"), QStringLiteral("16") }, Bytes(paletteFile.begin(), paletteFile.begin() + 16) },
+    };
+    write(QStringLiteral("flat.cfg"),
+        QByteArray("MEMORY { ROM: start = $8000, size = $8000, file = %O; }\n"
+                   "SEGMENTS { CODE: load = ROM, type = ro; RODATA: load = ROM, type = ro; }\n"));
+    write(QStringLiteral("main.c"),
+        QByteArray("#include <stdio.h>\n#include \"data.c\"\nint main(void) {\n"
+                   "    FILE *f = fopen(\"c.bin\", \"wb\");\n"
+                   "    return !f || fwrite(data, 1, sizeof data, f) != sizeof data || fclose(f) != 0;\n}\n"));
+    for (const SourceCase &source : cases) {
+        SCOPED_TRACE(source.what);
+        exportTo(source.command, QStringLiteral("data.s"),
+            source.options + QStringList { QStringLiteral("--asm"), QStringLiteral("data") });
+        shell("ca65 -o data.o data.s && ld65 -C flat.cfg -o data.bin data.o");
+        EXPECT_EQ(read(QStringLiteral("data.bin")), source.expected);
+
+        exportTo(source.command, QStringLiteral("data.c"),
+            source.options + QStringList { QStringLiteral("--c"), QStringLiteral("data") });
         shell("cc -std=c99 -Wall -Wextra -pedantic -Werror -o dump main.c && ./dump");
-        EXPECT_EQ(read(QStringLiteral("c.bin")), expected);
+        EXPECT_EQ(read(QStringLiteral("c.bin")), source.expected);
     }
 }
 
@@ -415,6 +456,9 @@ TEST_F(CliScreens, RefusalsExitWithOneLineAndLeaveNoOutput)
             2, QStringLiteral("--asm and --c cannot go together") },
         { { QStringLiteral("--export-nametable"), out, QStringLiteral("--c"), QStringLiteral("int"), doc }, 2,
             QStringLiteral("--c int:") },
+        { { QStringLiteral("--export-chr"), out, QStringLiteral("--asm"), QStringLiteral("lda"),
+              path(QStringLiteral("bank.chr")) },
+            2, QStringLiteral("--asm lda:") },
         { { QStringLiteral("--export-screen-png"), out, path(QStringLiteral("bank.chr")) }, 1,
             QStringLiteral("bank.chr: is not a Kestova document") },
         { { QStringLiteral("--render-frame"), out, QStringLiteral("--nametable"), path(QStringLiteral("short.nam")),

@@ -1,4 +1,5 @@
 #include "app/ScreenActions.h"
+#include "app/ScreenImport.h"
 #include "palette/DisplayColors.h"
 #include "viewer/TileCollection.h"
 
@@ -6,10 +7,13 @@
 
 #include <QClipboard>
 #include <QComboBox>
+#include <QDialog>
 #include <QDockWidget>
 #include <QListWidget>
 #include <QMenu>
 #include <QMimeData>
+#include <QRadioButton>
+#include <QStatusBar>
 #include <QTest>
 
 using namespace app_test;
@@ -34,6 +38,19 @@ protected:
     {
         QTest::mouseClick(actions->editor(), button, Qt::NoModifier, actions->editor()->cellRect(column, row).center());
     }
+    // A left-button drag from one cell to another, as the mouse does it.
+    void drag(int fromColumn, int fromRow, int toColumn, int toRow)
+    {
+        ScreenEditor *editor = actions->editor();
+        QTest::mousePress(editor, Qt::LeftButton, Qt::NoModifier, editor->cellRect(fromColumn, fromRow).center());
+        QTest::mouseMove(editor, editor->cellRect(toColumn, toRow).center());
+        QTest::mouseRelease(editor, Qt::LeftButton, Qt::NoModifier, editor->cellRect(toColumn, toRow).center());
+    }
+    void chooseTool(ScreenTool tool)
+    {
+        window->findChild<QComboBox *>(QStringLiteral("screenTool"))->setCurrentIndex(int(tool));
+    }
+    TileCollection *viewer() { return window->findChild<TileCollection *>(QStringLiteral("tileCollection")); }
     void paintTile(int64_t number, int value)
     {
         MatrixPtr tile = Matrix::make(8, 8);
@@ -144,6 +161,13 @@ TEST_F(ScreenActionsTest, ListEditsAndRegionsAreOneUndoStepEach)
     EXPECT_EQ(settings->screens()[1].tileAt(10, 4), 7);
     stack().undo(); // paste
     EXPECT_EQ(settings->screens()[1].tileAt(10, 4), 0);
+    stack().redo(); // paste again
+    EXPECT_EQ(settings->screens()[1].tileAt(11, 4), 8);
+    EXPECT_EQ(settings->screens()[1].subPaletteAt(10, 4), 2);
+    stack().redo(); // cut again
+    EXPECT_EQ(settings->screens()[1].tileAt(11, 4), 0);
+    stack().undo();
+    stack().undo();
     stack().undo(); // move
     EXPECT_EQ(settings->screens()[2].name, "title");
     stack().undo(); // rename
@@ -239,6 +263,9 @@ TEST_F(ScreenActionsTest, ImportScreenPictureAndRemoveDuplicateTiles)
     EXPECT_EQ(shown().distinctTiles(), used - 1);
     stack().undo();
     EXPECT_EQ(shown().tileAt(6, 5), 201);
+    stack().redo();
+    EXPECT_EQ(shown().tileAt(6, 5), 200);
+    EXPECT_EQ(shown().distinctTiles(), used - 1);
 
     // A file that is not a picture: one message naming it, nothing changed.
     const QString broken = dir.filePath(QStringLiteral("broken.png"));
@@ -251,6 +278,193 @@ TEST_F(ScreenActionsTest, ImportScreenPictureAndRemoveDuplicateTiles)
     ASSERT_EQ(alerts->errors.size(), 1);
     EXPECT_TRUE(alerts->errors[0].startsWith(broken)) << alerts->errors[0].toStdString();
     EXPECT_EQ(stack().index(), index);
+}
+
+TEST_F(ScreenActionsTest, PickDragPicksUpARectangleAsTheStamp)
+{
+    actions->newScreen();
+    Screen start = shown();
+    start.setTile(2, 2, 5);
+    start.setTile(3, 2, 6);
+    start.setTile(2, 3, 7);
+    start.setTile(3, 3, 8);
+    start.setSubPalette(2, 2, 2);
+    ASSERT_TRUE(actions->addScreen(start));
+    actions->dock()->resize(900, 800);
+    auto *blocks = window->findChild<QComboBox *>(QStringLiteral("zoomPopUp"));
+    // The stamp outline follows the viewer's block.
+    blocks->setCurrentIndex(1);
+    viewer()->selectTile(32);
+    settle();
+    EXPECT_EQ(actions->editor()->stampSize(), QSize(2, 2));
+    blocks->setCurrentIndex(0);
+    viewer()->selectTile(9);
+    settle();
+    EXPECT_EQ(actions->editor()->stampSize(), QSize(1, 1));
+
+    // A Pick drag over 2 x 2 cells picks them up, tiles and sub-palettes, as the stamp; it changes nothing.
+    chooseTool(ScreenTool::pick);
+    const int steps = stack().index();
+    drag(2, 2, 3, 3);
+    ASSERT_TRUE(actions->pickedStamp());
+    EXPECT_EQ(actions->pickedStamp()->tiles, (std::vector<uint8_t> { 5, 6, 7, 8 }));
+    EXPECT_EQ(actions->editor()->stampSize(), QSize(2, 2));
+    EXPECT_EQ(stack().index(), steps);
+
+    // Stamped twice elsewhere, one undo step each.
+    chooseTool(ScreenTool::stamp);
+    click(10, 10);
+    EXPECT_EQ(shown().tileAt(10, 10), 5);
+    EXPECT_EQ(shown().tileAt(11, 11), 8);
+    EXPECT_EQ(shown().subPaletteAt(10, 10), 2);
+    click(20, 4);
+    EXPECT_EQ(shown().tileAt(21, 4), 6);
+    EXPECT_EQ(stack().index(), steps + 2);
+    stack().undo();
+    stack().undo();
+    EXPECT_EQ(shown().tileAt(10, 10), 0);
+    EXPECT_EQ(shown().subPaletteAt(10, 10), 0);
+    stack().redo();
+    EXPECT_EQ(shown().tileAt(11, 11), 8);
+    EXPECT_EQ(shown().subPaletteAt(10, 10), 2);
+
+    // A Pick click picks one tile into the viewer, and the viewer's block is the stamp again.
+    chooseTool(ScreenTool::pick);
+    click(3, 2);
+    EXPECT_EQ(viewer()->selectedTileIDs(), (std::vector<std::vector<int64_t>> { { 6 } }));
+    EXPECT_FALSE(actions->pickedStamp());
+    EXPECT_EQ(actions->editor()->stampSize(), QSize(1, 1));
+    chooseTool(ScreenTool::stamp);
+    click(0, 0);
+    EXPECT_EQ(shown().tileAt(0, 0), 6);
+    EXPECT_EQ(shown().tileAt(1, 0), 0);
+}
+
+TEST_F(ScreenActionsTest, AttributeFillAndPatternTableThroughRealMouseEventsUndoAndRedo)
+{
+    actions->newScreen();
+    actions->dock()->resize(900, 800);
+    window->findChild<QComboBox *>(QStringLiteral("zoomPopUp"))->setCurrentIndex(0);
+    settle();
+
+    // Attribute byte 1 covers tiles (4-7, 0-3): cell (4, 2) is its bottom-left area, bits 4-5.
+    chooseTool(ScreenTool::attribute);
+    controllerOf(document).chooseSubPalette(3);
+    const int steps = stack().index();
+    click(4, 2);
+    EXPECT_EQ(shown().attributes[1], 0x30);
+    // A drag across both bottom areas, one step.
+    controllerOf(document).chooseSubPalette(1);
+    drag(4, 2, 6, 3);
+    EXPECT_EQ(shown().attributes[1], 0x50);
+    EXPECT_EQ(shown().attributes[0], 0);
+    EXPECT_EQ(stack().index(), steps + 2);
+    stack().undo();
+    EXPECT_EQ(shown().attributes[1], 0x30);
+    stack().undo();
+    EXPECT_EQ(shown().attributes[1], 0);
+    stack().redo();
+    stack().redo();
+    EXPECT_EQ(shown().attributes[1], 0x50);
+
+    // A sprite sub-palette is refused, with the reason in the status bar, and paints nothing.
+    controllerOf(document).chooseSubPalette(5);
+    click(0, 0);
+    EXPECT_TRUE(window->statusBar()->currentMessage().contains(QStringLiteral("background sub-palettes 0-3")))
+        << window->statusBar()->currentMessage().toStdString();
+    drag(0, 0, 3, 3);
+    EXPECT_EQ(shown().attributes[0], 0);
+    EXPECT_EQ(stack().index(), steps + 2);
+
+    // Fill: the rectangle dragged out takes the viewer's tile.
+    viewer()->selectTile(9);
+    settle();
+    chooseTool(ScreenTool::fill);
+    drag(3, 2, 1, 1);
+    for (int row = 1; row <= 2; ++row)
+        for (int column = 1; column <= 3; ++column)
+            EXPECT_EQ(shown().tileAt(column, row), 9) << column << ", " << row;
+    EXPECT_EQ(shown().tileAt(0, 1), 0);
+    EXPECT_EQ(shown().tileAt(4, 2), 0);
+    EXPECT_EQ(shown().tileAt(1, 3), 0);
+    stack().undo();
+    EXPECT_EQ(shown().tileAt(2, 2), 0);
+    stack().redo();
+    EXPECT_EQ(shown().tileAt(2, 2), 9);
+
+    // The pattern table chosen in the dock, one step.
+    auto *table = window->findChild<QComboBox *>(QStringLiteral("screenPatternTable"));
+    table->setFocus();
+    QTest::keyClick(table, Qt::Key_Down);
+    settle();
+    EXPECT_EQ(shown().patternTable, 1);
+    stack().undo();
+    EXPECT_EQ(shown().patternTable, 0);
+    EXPECT_EQ(table->currentIndex(), 0);
+    stack().redo();
+    EXPECT_EQ(shown().patternTable, 1);
+    EXPECT_EQ(table->currentIndex(), 1);
+}
+
+TEST_F(ScreenActionsTest, ImportScreenPictureAsksForThePatternTableAndSubPalettes)
+{
+    // The document's sub-palettes: 0 is $0F $16 $21 $30; a picture in its colours.
+    Bytes paletteBytes(32, 0x0F);
+    paletteBytes[1] = 0x16;
+    paletteBytes[2] = 0x21;
+    paletteBytes[3] = 0x30;
+    controllerOf(document).replacePalettes(*PaletteFactory::generate(paletteBytes));
+    const DisplayColors colors;
+    auto rgb = [&](int number) { return 0xFF000000u | colors.rgb24(number); };
+    QImage picture(256, 240, QImage::Format_RGB32);
+    picture.fill(rgb(0x0F));
+    for (int y = 0; y < 8; ++y)
+        for (int x = 0; x < 8; ++x)
+            picture.setPixel(x, y, rgb(0x21));
+    const QString path = dir.filePath(QStringLiteral("title.png"));
+    ASSERT_TRUE(picture.save(path));
+
+    // The dialog that comes up over the window once the picture is chosen.
+    const auto chooseTitle = [&]() -> QDialog * {
+        panels->answers = { path };
+        trigger(document, "actionImportScreenPicture");
+        for (QDialog *shown : window->findChildren<QDialog *>(QStringLiteral("screenImportDialog")))
+            if (shown->isVisible())
+                return shown;
+        return nullptr;
+    };
+    QDialog *dialog = chooseTitle();
+    ASSERT_NE(dialog, nullptr);
+    auto *table = dialog->findChild<QComboBox *>(QStringLiteral("screenImportTable"));
+    auto *own = dialog->findChild<QRadioButton *>(QStringLiteral("screenImportDocumentSubPalettes"));
+    ASSERT_TRUE(table && own);
+    EXPECT_EQ(table->currentIndex(), 0);
+    EXPECT_TRUE(dialog->findChild<QRadioButton *>(QStringLiteral("screenImportFindSubPalettes"))->isChecked());
+    table->setCurrentIndex(1);
+    own->click();
+    dialog->accept();
+    settle();
+
+    ASSERT_EQ(settings->screens().size(), 1u) << alerts->errors.join(QLatin1Char('\n')).toStdString();
+    const Screen &title = settings->screens()[0];
+    EXPECT_EQ(title.patternTable, 1);
+    // The drawn cell is a tile of pattern table 1 (tiles 256-511) in colour 2 of sub-palette 0.
+    const int tile = title.tileAt(0, 0);
+    const auto &tiles = settings->tileData()->matrices();
+    const auto &cells = tiles[size_t(256 + tile)]->cells();
+    EXPECT_TRUE(std::all_of(cells.begin(), cells.end(), [](int64_t value) { return value == 2; }));
+    const auto &table0 = tiles[size_t(tile)]->cells();
+    EXPECT_TRUE(std::all_of(table0.begin(), table0.end(), [](int64_t value) { return value == 0; }));
+    const PaletteBytes after = documentPaletteBytes(*settings);
+    EXPECT_EQ(Bytes(after.begin(), after.begin() + 16), Bytes(paletteBytes.begin(), paletteBytes.begin() + 16));
+    EXPECT_EQ(actions->editor()->picture().pixel(3, 3) & 0xFFFFFF, rgb(0x21) & 0xFFFFFF);
+    // The next import offers the shown screen's table.
+    QDialog *again = chooseTitle();
+    ASSERT_NE(again, nullptr);
+    EXPECT_EQ(again->findChild<QComboBox *>(QStringLiteral("screenImportTable"))->currentIndex(), 1);
+    again->reject();
+    settle();
+    EXPECT_EQ(settings->screens().size(), 1u);
 }
 
 TEST_F(ScreenActionsTest, MarkUnusedTilesFollowsTheScreens)
