@@ -5,9 +5,40 @@
 #include "app/MainMosavoWindow.h"
 #include "app/MosavoDocument.h"
 
+#include <QScrollArea>
 #include <QUndoStack>
 
 namespace kestova {
+
+void placeDocumentDock(MainMosavoWindow *window, QDockWidget *dock, QWidget *content)
+{
+    auto *scroll = new QScrollArea(dock);
+    scroll->setObjectName(dock->objectName() + QStringLiteral("Scroll"));
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidgetResizable(true);
+    scroll->setWidget(content);
+    scroll->setMinimumWidth(160);
+    dock->setWidget(scroll);
+    QDockWidget *beside = nullptr;
+    for (QDockWidget *other : window->findChildren<QDockWidget *>(Qt::FindDirectChildrenOnly))
+        if (other != dock && window->dockWidgetArea(other) == Qt::RightDockWidgetArea) {
+            beside = other;
+            break;
+        }
+    window->addDockWidget(Qt::RightDockWidgetArea, dock);
+    if (beside)
+        window->tabifyDockWidget(beside, dock);
+    static const char *const sizedProperty = "documentDocksSized";
+    QObject::connect(dock, &QDockWidget::visibilityChanged, window, [window, dock](bool visible) {
+        if (!visible || window->property(sizedProperty).toBool())
+            return;
+        window->setProperty(sizedProperty, true);
+        // A third of a large window; on a small one what leaves the tiles, the pixel editor and the colours about
+        // 800 pixels.
+        const int width = std::max(200, std::min(window->width() / 3, window->width() - 800));
+        window->resizeDocks({ dock }, { std::max(dock->minimumSizeHint().width(), width) }, Qt::Horizontal);
+    });
+}
 
 SettingsPtr documentWithTiles(const MainMosavoWindow *window)
 {

@@ -5,6 +5,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <QDockWidget>
 #include <QToolButton>
 
 #include <algorithm>
@@ -59,6 +60,11 @@ protected:
 // reloaded after the document's content is replaced (opened, reverted).
 void followDocument(QObject *context, const MainMosavoWindow *window, const std::function<void()> &changed,
     const std::function<void()> &reloaded);
+
+// Puts a document dock's content in the window's right dock area, in tabs with the document docks already there. The
+// content scrolls when the dock is narrower than it, and the first time a document dock opens the area takes a third
+// of a large window's width and less of a small one's, so that the pixel editor keeps its room on a small screen.
+void placeDocumentDock(MainMosavoWindow *window, QDockWidget *dock, QWidget *content);
 
 // A tool button with its object name, text and tooltip.
 inline QToolButton *dockToolButton(QWidget *parent, const QString &name, const QString &text, const QString &tip)

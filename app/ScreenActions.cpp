@@ -214,10 +214,7 @@ void ScreenActions::buildDock()
             status(ScreenEditor::describeCell(editor_->screen(), column, row));
     });
 
-    dock_->setWidget(content);
-    window_->addDockWidget(Qt::RightDockWidgetArea, dock_);
-    if (auto *sprites = window_->findChild<QDockWidget *>(QStringLiteral("spritesDock")))
-        window_->tabifyDockWidget(sprites, dock_);
+    placeDocumentDock(window_, dock_, content);
     dock_->hide();
 }
 

@@ -99,13 +99,16 @@ void SpriteActions::buildDock()
             renameMetasprite(metaspriteList_->row(item), item->text());
     });
 
-    // Sprite tools.
+    // Sprite tools, in two rows so that the dock fits beside the pixel editor on a small screen.
     auto *tools = new QHBoxLayout;
     tools->setSpacing(2);
+    auto *moreTools = new QHBoxLayout;
+    moreTools->setSpacing(2);
+    QHBoxLayout *toolRow = tools;
     auto addTool = [&](const char *name, const QString &text, const QString &tip, auto handler, bool editsSprites) {
         QToolButton *button = dockToolButton(content, QString::fromLatin1(name), text, tip);
         connect(button, &QToolButton::clicked, this, handler);
-        tools->addWidget(button);
+        toolRow->addWidget(button);
         if (editsSprites)
             spriteEditButtons_ << button;
         return button;
@@ -120,6 +123,7 @@ void SpriteActions::buildDock()
         QStringLiteral("Show the selected sprites only where the background is colour 0"),
         [this] { toggleSelectedBehindBackground(); }, true);
     behindButton_->setCheckable(true);
+    toolRow = moreTools;
     addTool("spriteFront", QStringLiteral("Front"), QStringLiteral("Bring the selected sprites to the front"),
         [this] { moveSelectedToFront(true); }, true);
     addTool("spriteBack", QStringLiteral("Back"), QStringLiteral("Send the selected sprites to the back"),
@@ -134,9 +138,11 @@ void SpriteActions::buildDock()
     connect(subPaletteChoice_, &QComboBox::activated, this,
         [this](int index) { setSelectedSubPalette(subPaletteChoice_->itemData(index).toInt()); });
     spriteEditButtons_ << subPaletteChoice_;
-    tools->addWidget(subPaletteChoice_);
+    moreTools->addWidget(subPaletteChoice_);
     tools->addStretch();
+    moreTools->addStretch();
     layout->addLayout(tools);
+    layout->addLayout(moreTools);
 
     // View and document choices.
     auto *options = new QHBoxLayout;
@@ -264,14 +270,7 @@ void SpriteActions::buildDock()
     framesRow->addLayout(playButtons);
     layout->addLayout(framesRow);
 
-    dock_->setWidget(content);
-    window_->addDockWidget(Qt::RightDockWidgetArea, dock_);
-    // Beside the screen editor, in tabs.
-    for (QDockWidget *other : window_->findChildren<QDockWidget *>())
-        if (other != dock_ && other->windowTitle() == QStringLiteral("Screens")) {
-            window_->tabifyDockWidget(other, dock_);
-            break;
-        }
+    placeDocumentDock(window_, dock_, content);
     dock_->hide();
 }
 

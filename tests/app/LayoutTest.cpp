@@ -2,11 +2,14 @@
 
 #include "editor/MosavoArea.h"
 
+#include <QAbstractButton>
 #include <QComboBox>
+#include <QDockWidget>
 #include <QDialog>
 #include <QLabel>
 #include <QMessageBox>
 #include <QScrollBar>
+#include <QScrollArea>
 #include <QSettings>
 #include <QSplitter>
 #include <QStatusBar>
@@ -130,6 +133,40 @@ TEST_F(LayoutTest, WindowFitsSmallScreensAndGrowsOnLargeOnes)
     drag(editor, { at });
     settle();
     EXPECT_EQ(editor->bitmapCanvasForDrawing()->matrix()->values[9][5], editor->colorFromPalette());
+}
+
+// With the Screens and Sprites docks open the window still fits a 1024 x 600 screen, the pixel editor keeps a usable
+// size and every dock control can be brought into view.
+TEST_F(LayoutTest, WindowWithItsDocksOpenFitsSmallScreens)
+{
+    MosavoDocument *document = openNew();
+    ASSERT_TRUE(document);
+    MainMosavoWindow *window = document->window();
+    trigger(document, "actionNewScreen");
+    trigger(document, "actionNewMetasprite");
+    settle();
+    for (const char *dock : { "screensDock", "spritesDock" })
+        ASSERT_TRUE(part<QDockWidget>(document, dock)->isVisible()) << dock;
+    EXPECT_LE(window->minimumSizeHint().width(), 1024) << window->minimumSizeHint().width();
+    EXPECT_LE(window->minimumSizeHint().height(), 600) << window->minimumSizeHint().height();
+    resizeWindow(document, { 1024, 600 });
+    EXPECT_EQ(window->size(), QSize(1024, 600));
+    EXPECT_GE(part<Mosavo>(document, "mosavo")->width(), 192);
+    // A dock narrower than its controls scrolls them into view.
+    for (const char *dock : { "screensDock", "spritesDock" }) {
+        auto *shown = part<QDockWidget>(document, dock);
+        shown->raise();
+        settle();
+        auto *scroll = qobject_cast<QScrollArea *>(shown->widget());
+        ASSERT_TRUE(scroll) << dock;
+        for (QWidget *control : shown->findChildren<QAbstractButton *>()) {
+            if (!control->isVisibleTo(shown))
+                continue;
+            scroll->ensureWidgetVisible(control, 0, 0);
+            settle();
+            EXPECT_TRUE(wholeInWindow(control)) << dock << " " << control->objectName().toStdString();
+        }
+    }
 }
 
 // The viewer scale is chosen in the View menu, fits the viewer panel to it and is kept with the splitter's
