@@ -8,6 +8,12 @@
 #include <QImageWriter>
 
 #include <algorithm>
+#include <cstdio>
+
+#ifdef Q_OS_UNIX
+#include <fcntl.h>
+#include <unistd.h>
+#endif
 
 namespace kestova {
 
@@ -292,6 +298,41 @@ std::optional<FileError> writeTileSheetPng(
     return writePngFile(path, std::get<QImage>(made));
 }
 
+QuietPictureReading::QuietPictureReading()
+{
+#ifdef Q_OS_UNIX
+    if (QCoreApplication::instance())
+        return;
+    std::fflush(stderr);
+    const int nothing = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
+    if (nothing < 0)
+        return;
+    savedError_ = ::dup(STDERR_FILENO);
+    if (savedError_ >= 0)
+        ::dup2(nothing, STDERR_FILENO);
+    ::close(nothing);
+#endif
+}
+
+QuietPictureReading::~QuietPictureReading()
+{
+#ifdef Q_OS_UNIX
+    if (savedError_ < 0)
+        return;
+    std::fflush(stderr);
+    ::dup2(savedError_, STDERR_FILENO);
+    ::close(savedError_);
+#endif
+}
+
+QString pictureReadError(const QImageReader &reader)
+{
+    return reader.error() == QImageReader::UnknownError || reader.errorString().isEmpty()
+            || reader.errorString() == QStringLiteral("Unknown error")
+        ? QStringLiteral("damaged or cut short")
+        : reader.errorString();
+}
+
 std::optional<FileError> writePngFile(const QString &path, const QImage &image)
 {
     return writeFileAtomically(path, [&image](QIODevice &device) -> std::optional<QString> {
@@ -342,10 +383,11 @@ std::variant<SheetTiles, QString> tilesFromPng(
     QByteArray data = QByteArray::fromRawData(reinterpret_cast<const char *>(png.data()), qsizetype(png.size()));
     QBuffer buffer(&data);
     buffer.open(QIODevice::ReadOnly);
+    const QuietPictureReading quiet;
     QImageReader reader(&buffer, "png");
     const QSize size = reader.size();
     if (!size.isValid() || size.isEmpty())
-        return QStringLiteral("cannot be read as PNG (%1)").arg(reader.errorString());
+        return QStringLiteral("cannot be read as PNG (%1)").arg(pictureReadError(reader));
     const int rowStep = order == TileSheetOrder::sprites8x16 ? 2 * tileSide : tileSide;
     if (size.width() % tileSide != 0 || size.height() % rowStep != 0)
         return order == TileSheetOrder::sprites8x16
@@ -366,7 +408,7 @@ std::variant<SheetTiles, QString> tilesFromPng(
             .arg(maximumSheetTiles);
     QImage image;
     if (!reader.read(&image) || image.isNull())
-        return QStringLiteral("cannot be read as PNG (%1)").arg(reader.errorString());
+        return QStringLiteral("cannot be read as PNG (%1)").arg(pictureReadError(reader));
     if (image.size() != size)
         return QStringLiteral("cannot be read as PNG (its size changed while it was read)");
 

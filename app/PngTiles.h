@@ -15,6 +15,8 @@
 #include <variant>
 #include <vector>
 
+class QImageReader;
+
 namespace kestova {
 
 // Tiles to and from PNG tile sheets, for the command line and the window alike.
@@ -43,6 +45,23 @@ struct TileSheetLayout
 // cells past the last tile are colour 0. The reason when it cannot be made (too tall).
 std::variant<QImage, QString> tileSheetImage(
     const mosavo::TileList &tiles, const TileColors &colors, TileSheetLayout layout);
+// While one lives, on the command line (no QCoreApplication), the PNG library's own error lines ("libpng error: ...")
+// do not reach standard error: a picture that cannot be read gets the program's one line instead.
+class QuietPictureReading
+{
+public:
+    QuietPictureReading();
+    ~QuietPictureReading();
+    QuietPictureReading(const QuietPictureReading &) = delete;
+    QuietPictureReading &operator=(const QuietPictureReading &) = delete;
+
+private:
+    int savedError_ = -1;
+};
+
+// Why a reader could not read its picture, in words ("damaged or cut short" where the reader has none).
+QString pictureReadError(const QImageReader &reader);
+
 // Writes a picture as a PNG file through a temporary file: on failure the old file (if any) is left as it was.
 std::optional<FileError> writePngFile(const QString &path, const QImage &image);
 // The picture of tiles written as PNG to path, through a temporary file (nothing is left behind on failure).

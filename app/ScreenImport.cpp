@@ -1,5 +1,7 @@
 #include "app/ScreenImport.h"
 
+#include "app/PngTiles.h"
+
 #include "core/INesHeader.h"
 #include "palette/NESPalette.h"
 #include "palette/PaletteFactory.h"
@@ -114,11 +116,15 @@ std::variant<ScreenConversion, QString> convertScreenPictureFile(const QString &
     const EditorViewControllerSettings &document, const DisplayColors &colors, int emphasis,
     const std::optional<BackgroundSubPalettes> &subPalettes, int patternTable, const std::string &name)
 {
+    QImage image;
     QImageReader reader(path);
-    const QImage image = reader.read();
+    {
+        const QuietPictureReading quiet;
+        image = reader.read();
+    }
     const QString shown = QDir::toNativeSeparators(path);
     if (image.isNull())
-        return QStringLiteral("%1: cannot be read as a picture (%2)").arg(shown, reader.errorString());
+        return QStringLiteral("%1: cannot be read as a picture (%2)").arg(shown, pictureReadError(reader));
     auto converted = convertScreenImage(image, document, colors, emphasis, subPalettes, patternTable, name);
     if (auto *reason = std::get_if<QString>(&converted))
         return QStringLiteral("%1: %2").arg(shown, *reason);

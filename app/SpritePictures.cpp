@@ -32,10 +32,11 @@ std::variant<QImage, QString> pngPicture(const mosavo::Bytes &png)
     QByteArray data = QByteArray::fromRawData(reinterpret_cast<const char *>(png.data()), qsizetype(png.size()));
     QBuffer buffer(&data);
     buffer.open(QIODevice::ReadOnly);
+    const QuietPictureReading quiet;
     QImageReader reader(&buffer, "png");
     const QSize size = reader.size();
     if (!size.isValid() || size.isEmpty())
-        return QStringLiteral("cannot be read as PNG (%1)").arg(reader.errorString());
+        return QStringLiteral("cannot be read as PNG (%1)").arg(pictureReadError(reader));
     if (size.width() > maximumSpritePictureSide || size.height() > maximumSpritePictureSide)
         return QStringLiteral("the picture is %1x%2 pixels; a sprite picture may be at most %3 pixels a side")
             .arg(size.width())
@@ -43,7 +44,7 @@ std::variant<QImage, QString> pngPicture(const mosavo::Bytes &png)
             .arg(maximumSpritePictureSide);
     QImage image;
     if (!reader.read(&image) || image.isNull())
-        return QStringLiteral("cannot be read as PNG (%1)").arg(reader.errorString());
+        return QStringLiteral("cannot be read as PNG (%1)").arg(pictureReadError(reader));
     if (image.size() != size)
         return QStringLiteral("cannot be read as PNG (its size changed while it was read)");
     return image;

@@ -7,6 +7,7 @@
 #include "app/DisplayColorsMenu.h"
 #include "app/PngTiles.h"
 #include "app/ScreenImport.h"
+#include "app/SpritePictures.h"
 #include "core/INesHeader.h"
 #include "core/Rle.h"
 #include "palette/PaletteFactory.h"
@@ -270,11 +271,10 @@ int runImportScreenPng(const ParsedArguments &arguments, BatchStreams &streams)
     const ReadResult picture = readWholeFile(picturePath);
     if (picture.error)
         return reportFailure(err, *picture.error);
-    QImage image;
-    if (!image.loadFromData(QByteArray::fromRawData(
-                                reinterpret_cast<const char *>(picture.bytes.data()), qsizetype(picture.bytes.size())),
-            "png"))
-        return reportFailure(err, { picturePath, QStringLiteral("not a PNG picture") });
+    auto png = pngPicture(picture.bytes);
+    if (const auto *reason = std::get_if<QString>(&png))
+        return reportFailure(err, { picturePath, *reason });
+    const QImage image = std::move(std::get<QImage>(png));
     auto target = targetDocument(arguments);
     if (auto *error = std::get_if<FileError>(&target))
         return reportFailure(err, *error);

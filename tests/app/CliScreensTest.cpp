@@ -422,6 +422,13 @@ TEST_F(CliScreens, RefusalsExitWithOneLineAndLeaveNoOutput)
     odd.setPixel(17, 3, qRgb(1, 2, 3));
     odd.save(path(QStringLiteral("odd.png")));
     write(QStringLiteral("short.nam"), Bytes(1000, 0));
+    // A picture cut short inside its image data: the PNG library's own error line stays off standard error.
+    {
+        QFile whole(path(QStringLiteral("odd.png")));
+        ASSERT_TRUE(whole.open(QIODevice::ReadOnly));
+        const QByteArray bytes = whole.readAll();
+        write(QStringLiteral("cut.png"), Bytes(bytes.begin(), bytes.begin() + bytes.size() / 2));
+    }
     // A ROM image whose board uses CHR-RAM.
     Bytes rom = { 'N', 'E', 'S', 0x1A, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0 };
     rom.resize(16 + 16384, 0);
@@ -445,6 +452,12 @@ TEST_F(CliScreens, RefusalsExitWithOneLineAndLeaveNoOutput)
         { { QStringLiteral("--import-screen-png"), path(QStringLiteral("odd.png")), QStringLiteral("--output"), out,
               path(QStringLiteral("chr-ram.nes")) },
             1, QStringLiteral("chr-ram.nes: is an iNES ROM image without CHR-ROM") },
+        { { QStringLiteral("--import-screen-png"), path(QStringLiteral("cut.png")), QStringLiteral("--output"), out },
+            1, QStringLiteral("cut.png: cannot be read as PNG") },
+        { { QStringLiteral("--import-sprite-png"), path(QStringLiteral("cut.png")), QStringLiteral("--output"), out },
+            1, QStringLiteral("cut.png: cannot be read as PNG") },
+        { { QStringLiteral("--import-png"), path(QStringLiteral("cut.png")), QStringLiteral("--output"), out }, 1,
+            QStringLiteral("cut.png: cannot be read as PNG") },
         { { QStringLiteral("--import-screen-png"), path(QStringLiteral("odd.png")) }, 2,
             QStringLiteral("--import-screen-png needs --output DOC.kestova") },
         { { QStringLiteral("--export-nametable"), out, QStringLiteral("--rle"), doc }, 1,
