@@ -56,7 +56,8 @@ std::string infoJson(const mosavo::TileData &tiles, const EditorViewControllerSe
         addGraphicsInfo(info, *document);
     }
     info["warnings"] = std::move(warnings);
-    return info.dump();
+    // Names from a document are its bytes: any that are not UTF-8 are shown as U+FFFD rather than refused.
+    return info.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
 }
 
 // --info FILE

@@ -407,6 +407,18 @@ TEST_F(CliScreens, InfoListsScreensAndMetaspritesWithTheMostSpritesOnOneLine)
         "{\"name\":\"one\",\"sprites\":1,\"mostOnOneLine\":1}],\"warnings\":[]}\n");
 }
 
+// Names are the document's bytes: one that is not UTF-8 is listed with U+FFFD in its place, not a crash.
+TEST_F(CliScreens, InfoListsNamesThatAreNotUtf8)
+{
+    mosavo::Screen screen;
+    screen.name = "ti\xB7tle";
+    writeDocument(QStringLiteral("doc.kestova"), { screen }, { { "\xFF", { {} } } });
+    const ProgramRun run = runProgram({ QStringLiteral("--info"), path(QStringLiteral("doc.kestova")) });
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_TRUE(run.out.contains("\"name\":\"ti\xEF\xBF\xBDtle\"")) << run.out.toStdString();
+    EXPECT_TRUE(run.out.contains("\"name\":\"\xEF\xBF\xBD\",\"sprites\":1")) << run.out.toStdString();
+}
+
 TEST_F(CliScreens, RefusalsExitWithOneLineAndLeaveNoOutput)
 {
     mosavo::Screen allValues;
