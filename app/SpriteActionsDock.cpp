@@ -281,7 +281,7 @@ void SpriteActions::buildMenu()
     QAction *show = dock_->toggleViewAction();
     show->setText(QStringLiteral("Show &Sprites"));
     show->setObjectName(QStringLiteral("actionShowSprites"));
-    show->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
+    show->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_M));
     menu_->addAction(show);
     menu_->addSeparator();
     auto add = [this](const char *name, const QString &text, auto handler, QKeySequence key = {}) {

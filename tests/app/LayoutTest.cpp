@@ -7,6 +7,7 @@
 #include <QDockWidget>
 #include <QDialog>
 #include <QLabel>
+#include <QMap>
 #include <QMessageBox>
 #include <QScrollBar>
 #include <QScrollArea>
@@ -405,6 +406,19 @@ TEST_F(LayoutTest, BlockSizeKeysToolTipsAndHelp)
         }
     EXPECT_GT(keys, 40);
     dialog->close();
+    // No two window-wide actions share a key: Qt would run neither.
+    QMap<QString, QString> owners;
+    for (const QAction *action : window->findChildren<QAction *>()) {
+        if (action->shortcutContext() == Qt::WidgetShortcut || action->shortcutContext() == Qt::WidgetWithChildrenShortcut)
+            continue;
+        for (const QKeySequence &key : action->shortcuts()) {
+            const QString name = key.toString();
+            EXPECT_FALSE(owners.contains(name) && owners[name] != action->objectName())
+                << name.toStdString() << " of " << action->objectName().toStdString() << " and "
+                << owners[name].toStdString();
+            owners[name] = action->objectName();
+        }
+    }
 
     // Each tool button's tooltip names its key, and that key chooses the tool.
     const std::pair<QToolButton *, Qt::Key> tools[] = { { part<QToolButton>(document, "toolPencil"), Qt::Key_P },
