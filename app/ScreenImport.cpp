@@ -106,6 +106,17 @@ std::variant<ScreenConversion, QString> convertScreenImage(const QImage &image,
         std::clamp<int64_t>(document.tileData()->totalNumberTiles() - tableStart, 0, PatternTables::tilesPerTable));
     request.tilesInUse = tilesUsedByScreens(document.screens(), table);
     request.name = name;
+    if (!subPalettes && !document.screens().empty()) {
+        // The screens there keep their colours when the picture fits the document's sub-palettes 0-3.
+        const PaletteBytes bytes = documentPaletteBytes(document);
+        BackgroundSubPalettes current {};
+        for (size_t p = 0; p < current.size(); ++p)
+            std::copy_n(bytes.begin() + std::ptrdiff_t(p * 4), 4, current[p].begin());
+        ScreenPictureRequest inCurrent = request;
+        inCurrent.subPalettes = current;
+        if (auto kept = convertScreenPicture(inCurrent))
+            return std::move(*kept.conversion);
+    }
     auto result = convertScreenPicture(request);
     if (!result)
         return QString::fromStdString(result.error);

@@ -32,7 +32,9 @@ mosavo::PaletteBytes greyPaletteBytes();
 QImage frameImage(const mosavo::FramePicture &frame, const mosavo::DisplayColors &colors, int emphasis);
 
 // The screen converted from a picture (any QImage format) for the document, reading pattern table patternTable of
-// its screen bank: the conversion or the reason it was refused.
+// its screen bank: the conversion or the reason it was refused. Without sub-palettes given, a document that has
+// screens first has the picture tried in its own sub-palettes 0-3, so that its screens keep their colours; others are
+// found only when it does not fit them.
 std::variant<mosavo::ScreenConversion, QString> convertScreenImage(const QImage &image,
     const EditorViewControllerSettings &document, const mosavo::DisplayColors &colors, int emphasis,
     const std::optional<mosavo::BackgroundSubPalettes> &subPalettes, int patternTable, const std::string &name);

@@ -137,6 +137,7 @@ TEST_F(CliScreens, RealSheetThroughARenderedScreenComesBackAsTheSamePicture)
     ASSERT_EQ(picture.size(), QSize(256, 240));
 
     // Into a new document (sub-palettes found) and into the tiles themselves (sub-palettes given: every tile found).
+    Bytes backgroundHalves[2];
     for (const bool intoTiles : { false, true }) {
         SCOPED_TRACE(intoTiles ? "into the tiles" : "new document");
         QStringList import
@@ -162,6 +163,7 @@ TEST_F(CliScreens, RealSheetThroughARenderedScreenComesBackAsTheSamePicture)
         ASSERT_EQ(colours.size(), 32u);
         const Bytes &readable = mosavo::PaletteFactory::readableColorNumbers();
         EXPECT_EQ(Bytes(colours.begin() + 16, colours.end()), Bytes(readable.begin() + 16, readable.end()));
+        backgroundHalves[intoTiles ? 1 : 0] = Bytes(colours.begin(), colours.begin() + 16);
 
         ASSERT_EQ(runProgram({ QStringLiteral("--export-screen-png"), path(QStringLiteral("back.png")),
                                  path(QStringLiteral("doc.kestova")) })
@@ -187,6 +189,29 @@ TEST_F(CliScreens, RealSheetThroughARenderedScreenComesBackAsTheSamePicture)
                 0);
             EXPECT_EQ(QImage(path(QStringLiteral("again.png"))), picture);
         }
+    }
+
+    // The picture imported again, without a palette, into the document with the screen: found sub-palettes come in
+    // another order, but the picture fits the document's own, so the screen already there keeps its colours.
+    ASSERT_NE(backgroundHalves[0], backgroundHalves[1]);
+    ASSERT_EQ(runProgram({ QStringLiteral("--import-screen-png"), path(QStringLiteral("picture.png")),
+                             QStringLiteral("--output"), path(QStringLiteral("two.kestova")),
+                             path(QStringLiteral("doc.kestova")) })
+                  .exitCode,
+        0);
+    ASSERT_EQ(runProgram({ QStringLiteral("--export-palette"), path(QStringLiteral("two.pal")), QStringLiteral("--bytes"),
+                             QStringLiteral("16"), path(QStringLiteral("two.kestova")) })
+                  .exitCode,
+        0);
+    EXPECT_EQ(read(QStringLiteral("two.pal")), backgroundHalves[1]);
+    for (const char *screen : { "0", "1" }) {
+        ASSERT_EQ(runProgram({ QStringLiteral("--export-screen-png"), path(QStringLiteral("back.png")),
+                                 QStringLiteral("--screen"), QString::fromLatin1(screen), path(QStringLiteral("two.kestova")) })
+                      .exitCode,
+            0);
+        EXPECT_EQ(QImage(path(QStringLiteral("back.png"))).convertToFormat(QImage::Format_RGB32),
+            picture.convertToFormat(QImage::Format_RGB32))
+            << "screen " << screen;
     }
 }
 
