@@ -3,10 +3,12 @@
 #include "app/cli/ArgumentParser.h"
 #include "app/cli/BatchCommand.h"
 #include "app/cli/BatchIO.h"
+#include "app/cli/PaletteCommands.h"
 #include "app/cli/ScreenCommands.h"
 
 #include "app/DisplayColorsMenu.h"
 
+#include <QFileInfo>
 #include <QTextStream>
 
 #include <algorithm>
@@ -100,8 +102,60 @@ QString commandLineUsage()
                          "\n"
                          "Exit status: 0 on success; 1 when a file cannot be used (one line on standard error naming\n"
                          "the file and the reason; no output file is left behind); 2 for wrong usage (one line naming\n"
-                         "the argument at fault).\n");
+                         "the argument at fault), an output naming one of the inputs among them (an import may\n"
+                         "write over the FILE it adds to).\n");
 }
+
+namespace {
+
+// The file a command writes and those it reads, as given.
+struct CommandFiles
+{
+    QString output;
+    QString outputArgument;
+    std::vector<std::pair<QString, QString>> inputs; // argument, path
+};
+
+CommandFiles commandFiles(const ParsedArguments &arguments)
+{
+    CommandFiles files;
+    const QString command = arguments.command.value_or(QString());
+    const bool imports = command.startsWith(QStringLiteral("--import"));
+    if (const auto output = arguments.text(QStringLiteral("--output"))) {
+        files.output = *output;
+        files.outputArgument = QStringLiteral("--output");
+    } else if (!imports && command != QStringLiteral("--info")) {
+        files.output = arguments.commandValue;
+        files.outputArgument = command;
+    }
+    if (imports)
+        files.inputs.push_back({ command, arguments.commandValue });
+    for (const QString &option : { paletteOption, QStringLiteral("--nametable"), QStringLiteral("--oam"),
+             displayPaletteOption })
+        if (const auto path = arguments.text(option))
+            files.inputs.push_back({ option, *path });
+    // An import may write its result over the FILE it adds to (the write goes through a temporary file).
+    for (qsizetype i = imports ? 1 : 0; i < arguments.files.size(); ++i)
+        files.inputs.push_back({ QStringLiteral("FILE"), arguments.files[i] });
+    return files;
+}
+
+// The input the output would replace, when it names one of them.
+std::optional<QString> outputOverInput(const ParsedArguments &arguments)
+{
+    const CommandFiles files = commandFiles(arguments);
+    const QFileInfo output(files.output);
+    if (files.output.isEmpty() || !output.exists())
+        return std::nullopt;
+    const QString target = output.canonicalFilePath();
+    for (const auto &[argument, path] : files.inputs)
+        if (!path.isEmpty() && QFileInfo(path).canonicalFilePath() == target)
+            return QStringLiteral("%1 %2 is also the file read as %3; write the output to another file")
+                .arg(files.outputArgument, files.output, argument);
+    return std::nullopt;
+}
+
+} // namespace
 
 std::optional<int> runBatch(const QStringList &arguments, QTextStream &out, QTextStream &err)
 {
@@ -128,6 +182,8 @@ std::optional<int> runBatch(const QStringList &arguments, QTextStream &out, QTex
     const BatchCommand *command = std::get<const BatchCommand *>(chosen);
     if (!command)
         return std::nullopt;
+    if (const auto reason = outputOverInput(checked))
+        return reportUsage(err, *reason);
     const BatchDiagnostics diagnostics;
     BatchStreams streams { out, err };
     // Every picture the command writes or reads is in the display colours --display-palette names, for this run only.

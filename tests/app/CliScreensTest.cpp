@@ -544,6 +544,33 @@ TEST_F(CliScreens, RefusalsExitWithOneLineAndLeaveNoOutput)
         EXPECT_TRUE(QString::fromUtf8(run.err).contains(row.message)) << run.err.toStdString();
         EXPECT_FALSE(QFile::exists(out));
     }
+    // An output naming one of the inputs is refused before anything is written; an import may still write over the
+    // FILE it adds to.
+    const Bytes documentBytes = read(QStringLiteral("doc.kestova"));
+    const Bytes nametableBytes = read(QStringLiteral("short.nam"));
+    const Bytes pictureBytes = read(QStringLiteral("odd.png"));
+    const QString nam = path(QStringLiteral("short.nam"));
+    const QString png = path(QStringLiteral("odd.png"));
+    for (const QStringList &arguments : std::vector<QStringList> {
+             { QStringLiteral("--export-nametable"), doc, doc },
+             { QStringLiteral("--render-frame"), nam, QStringLiteral("--nametable"), nam, path(QStringLiteral("bank.chr")) },
+             { QStringLiteral("--import-screen-png"), png, QStringLiteral("--output"), png },
+             { QStringLiteral("--import-screen-png"), png, QStringLiteral("--output"), nam, QStringLiteral("--palette"),
+                 nam } }) {
+        SCOPED_TRACE(arguments.join(u' ').toStdString());
+        const ProgramRun run = runProgram(arguments);
+        EXPECT_EQ(run.exitCode, 2);
+        EXPECT_EQ(run.err.count('\n'), 1) << run.err.toStdString();
+        EXPECT_TRUE(run.err.contains("is also the file read as")) << run.err.toStdString();
+    }
+    EXPECT_EQ(read(QStringLiteral("doc.kestova")), documentBytes);
+    EXPECT_EQ(read(QStringLiteral("short.nam")), nametableBytes);
+    EXPECT_EQ(read(QStringLiteral("odd.png")), pictureBytes);
+    write(QStringLiteral("bank-copy.chr"), knownBank());
+    const ProgramRun inPlace = runProgram({ QStringLiteral("--import-png"), path(QStringLiteral("small.png")),
+        QStringLiteral("--output"), path(QStringLiteral("bank-copy.chr")), path(QStringLiteral("bank-copy.chr")) });
+    EXPECT_EQ(inPlace.exitCode, 0) << inPlace.err.toStdString();
+
     // The same renders once the faults are gone (a bank that exists).
     EXPECT_EQ(runProgram({ QStringLiteral("--render-frame"), out, QStringLiteral("--chr-bank"), QStringLiteral("15"),
                              dataDir + QStringLiteral("/roms/hello_mmc1.nes") })
