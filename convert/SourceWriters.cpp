@@ -11,7 +11,9 @@ constexpr size_t valuesPerRow = 16;
 constexpr size_t labelsPerRow = 8;
 constexpr std::string_view indent = "    ";
 
-constexpr std::array<std::string_view, 44> cKeywords = {
+// C's keywords, and those GNU C and cc65 add.
+constexpr std::array<std::string_view, 48> cKeywords = {
+    "asm",
     "auto",
     "break",
     "case",
@@ -56,6 +58,9 @@ constexpr std::array<std::string_view, 44> cKeywords = {
     "_Noreturn",
     "_Static_assert",
     "_Thread_local",
+    "cdecl",
+    "fastcall",
+    "typeof",
 };
 
 // Names ca65 reads as something else where a label stands: the registers, the address-size prefixes z: and f:, and
