@@ -20,16 +20,36 @@ namespace {
 constexpr std::array<uint8_t, 3> documentTag = { 0xD9, 0xD9, 0xF7 };
 } // namespace
 
+namespace {
+// The text on one line: control characters (from a file name or an argument) written as \n, \t or \xNN.
+QString oneLine(const QString &text)
+{
+    QString line;
+    line.reserve(text.size());
+    for (const QChar c : text) {
+        if (c == u'\n')
+            line += QStringLiteral("\\n");
+        else if (c == u'\t')
+            line += QStringLiteral("\\t");
+        else if (c.unicode() < 0x20 || c.unicode() == 0x7F)
+            line += QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QLatin1Char('0'));
+        else
+            line += c;
+    }
+    return line;
+}
+} // namespace
+
 int reportFailure(QTextStream &err, const FileError &error)
 {
-    err << "kestova: " << QDir::toNativeSeparators(error.path) << ": " << error.reason << '\n';
+    err << "kestova: " << oneLine(QDir::toNativeSeparators(error.path) + QStringLiteral(": ") + error.reason) << '\n';
     err.flush();
     return exitUnusableInput;
 }
 
 int reportUsage(QTextStream &err, const QString &reason)
 {
-    err << "kestova: " << reason << "; see 'kestova --help'\n";
+    err << "kestova: " << oneLine(reason) << "; see 'kestova --help'\n";
     err.flush();
     return exitUsage;
 }

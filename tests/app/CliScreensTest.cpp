@@ -506,6 +506,10 @@ TEST_F(CliScreens, RefusalsExitWithOneLineAndLeaveNoOutput)
             2, QStringLiteral("--asm and --c cannot go together") },
         { { QStringLiteral("--export-nametable"), out, QStringLiteral("--c"), QStringLiteral("int"), doc }, 2,
             QStringLiteral("--c int:") },
+        // A control character in an argument is written out, so the message stays one line.
+        { { QStringLiteral("--export-nametable"), out, QStringLiteral("--asm"), QStringLiteral("a\nb"), doc }, 2,
+            QStringLiteral("--asm a\\nb:") },
+        { { QStringLiteral("--info"), path(QStringLiteral("no\nsuch.chr")) }, 1, QStringLiteral("no\\nsuch.chr: ") },
         { { QStringLiteral("--export-chr"), out, QStringLiteral("--c"), QStringLiteral("asm"),
               path(QStringLiteral("bank.chr")) },
             2, QStringLiteral("--c asm:") },
