@@ -77,6 +77,16 @@ inline QToolButton *dockToolButton(QWidget *parent, const QString &name, const Q
     return button;
 }
 
+// Whether an item of the list other than the one at index already has the name.
+template<typename Item>
+bool nameTakenByAnother(const std::vector<Item> &items, int index, const QString &name)
+{
+    for (size_t i = 0; i < items.size(); ++i)
+        if (int(i) != index && QString::fromStdString(items[i].name) == name)
+            return true;
+    return false;
+}
+
 // base, or base_2, base_3, ...: the first name no item of the list (anything with a std::string name) has.
 template<typename Item>
 QString uniqueItemName(const std::vector<Item> &items, const QString &base)

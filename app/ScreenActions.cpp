@@ -420,6 +420,11 @@ bool ScreenActions::renameScreen(int index, const QString &name)
     const SettingsPtr s = settings();
     if (!s || index < 0 || index >= int(s->screens().size()) || name.trimmed().isEmpty())
         return false;
+    if (nameTakenByAnother(s->screens(), index, name.trimmed())) {
+        status(QStringLiteral("Another screen is named \"%1\" already").arg(name.trimmed()));
+        refresh();
+        return false;
+    }
     std::vector<Screen> after = s->screens();
     after[size_t(index)].name = name.trimmed().toStdString();
     push(std::move(after), index, QStringLiteral("Rename Screen"));
@@ -682,7 +687,7 @@ bool ScreenActions::importScreenPicture(const QString &path, int patternTable, b
             std::copy_n(bytes.begin() + p * 4, 4, (*subPalettes)[p].begin());
     }
     auto converted = convertScreenPictureFile(path, *s, currentDisplayColors(), currentDisplayEmphasis(),
-        subPalettes, patternTable & 1, QFileInfo(path).completeBaseName().toStdString());
+        subPalettes, patternTable & 1, uniqueItemName(s->screens(), QFileInfo(path).completeBaseName()).toStdString());
     if (const auto *reason = std::get_if<QString>(&converted)) {
         alerts().showError(reason->startsWith(path) ? *reason : FileError { path, *reason }.describe(), window_);
         return false;

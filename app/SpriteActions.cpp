@@ -295,7 +295,7 @@ bool SpriteActions::importSpritePicture(const QString &path)
         return fail(error->reason);
     SpriteImportOptions options;
     options.tall = s->metasprites().empty() ? tallChoice_->isChecked() : s->tallSprites();
-    options.name = QFileInfo(path).completeBaseName();
+    options.name = uniqueItemName(s->metasprites(), QFileInfo(path).completeBaseName());
     auto converted = convertSpriteImage(std::get<QImage>(picture), *s, options);
     if (const auto *reason = std::get_if<QString>(&converted))
         return fail(*reason);
@@ -365,6 +365,11 @@ bool SpriteActions::renameMetasprite(int index, const QString &name)
     const SettingsPtr s = settings();
     const QString trimmed = name.trimmed();
     if (!s || index < 0 || index >= int(s->metasprites().size()) || trimmed.isEmpty()) {
+        refreshLists();
+        return false;
+    }
+    if (nameTakenByAnother(s->metasprites(), index, trimmed)) {
+        status(QStringLiteral("Another metasprite is named \"%1\" already").arg(trimmed));
         refreshLists();
         return false;
     }

@@ -134,6 +134,11 @@ TEST_F(ScreenActionsTest, ListEditsAndRegionsAreOneUndoStepEach)
     EXPECT_NE(settings->screens()[2].name, settings->screens()[1].name);
     ASSERT_TRUE(actions->renameScreen(2, QStringLiteral("title")));
     EXPECT_EQ(settings->screens()[2].name, "title");
+    // Another screen's name is refused, and nothing goes on the undo stack.
+    const int steps = stack().count();
+    EXPECT_FALSE(actions->renameScreen(1, QStringLiteral("title")));
+    EXPECT_NE(settings->screens()[1].name, "title");
+    EXPECT_EQ(stack().count(), steps);
     actions->moveScreen(-1);
     EXPECT_EQ(settings->screens()[1].name, "title");
     EXPECT_EQ(actions->currentScreen(), 1);
@@ -465,6 +470,13 @@ TEST_F(ScreenActionsTest, ImportScreenPictureAsksForThePatternTableAndSubPalette
     again->reject();
     settle();
     EXPECT_EQ(settings->screens().size(), 1u);
+    // The same picture imported again is a second screen with a name of its own.
+    QDialog *second = chooseTitle();
+    ASSERT_NE(second, nullptr);
+    second->accept();
+    settle();
+    ASSERT_EQ(settings->screens().size(), 2u);
+    EXPECT_EQ(settings->screens()[1].name, settings->screens()[0].name + "_2");
 }
 
 TEST_F(ScreenActionsTest, MarkUnusedTilesFollowsTheScreens)

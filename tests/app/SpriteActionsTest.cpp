@@ -196,6 +196,13 @@ TEST_F(SpriteActionsTest, EverySpriteEditIsOneUndoStep)
     const int before = stack().index();
     actions->moveSprites(actions->editor(), { 0 }, 200, 0);
     EXPECT_EQ(stack().index(), before);
+    // Another metasprite's name is refused too.
+    actions->newMetasprite();
+    const int named = stack().index();
+    ASSERT_EQ(settings->metasprites().size(), 2u);
+    EXPECT_FALSE(actions->renameMetasprite(1, QString::fromStdString(settings->metasprites()[0].name)));
+    EXPECT_EQ(stack().index(), named);
+    EXPECT_NE(settings->metasprites()[1].name, settings->metasprites()[0].name);
 }
 
 TEST_F(SpriteActionsTest, MetaspriteListEditsKeepAnimationsPointingAtTheirMetasprites)
