@@ -680,12 +680,8 @@ bool ScreenActions::importScreenPicture(const QString &path, int patternTable, b
     if (!s)
         return false;
     std::optional<BackgroundSubPalettes> subPalettes;
-    if (documentSubPalettes) {
-        const PaletteBytes bytes = documentPaletteBytes(*s);
-        subPalettes.emplace();
-        for (size_t p = 0; p < subPalettes->size(); ++p)
-            std::copy_n(bytes.begin() + p * 4, 4, (*subPalettes)[p].begin());
-    }
+    if (documentSubPalettes)
+        subPalettes = backgroundSubPalettes(documentPaletteBytes(*s));
     auto converted = convertScreenPictureFile(path, *s, currentDisplayColors(), currentDisplayEmphasis(),
         subPalettes, patternTable & 1, uniqueItemName(s->screens(), QFileInfo(path).completeBaseName()).toStdString());
     if (const auto *reason = std::get_if<QString>(&converted)) {

@@ -39,6 +39,14 @@ PaletteBytes greyPaletteBytes()
     return bytes;
 }
 
+BackgroundSubPalettes backgroundSubPalettes(const PaletteBytes &bytes)
+{
+    BackgroundSubPalettes subPalettes {};
+    for (size_t p = 0; p < subPalettes.size(); ++p)
+        std::copy_n(bytes.begin() + std::ptrdiff_t(p * 4), 4, subPalettes[p].begin());
+    return subPalettes;
+}
+
 PaletteBytes documentPaletteBytes(const EditorViewControllerSettings &document)
 {
     PaletteBytes bytes = greyPaletteBytes();
@@ -108,12 +116,8 @@ std::variant<ScreenConversion, QString> convertScreenImage(const QImage &image,
     request.name = name;
     if (!subPalettes && !document.screens().empty()) {
         // The screens there keep their colours when the picture fits the document's sub-palettes 0-3.
-        const PaletteBytes bytes = documentPaletteBytes(document);
-        BackgroundSubPalettes current {};
-        for (size_t p = 0; p < current.size(); ++p)
-            std::copy_n(bytes.begin() + std::ptrdiff_t(p * 4), 4, current[p].begin());
         ScreenPictureRequest inCurrent = request;
-        inCurrent.subPalettes = current;
+        inCurrent.subPalettes = backgroundSubPalettes(documentPaletteBytes(document));
         if (auto kept = convertScreenPicture(inCurrent))
             return std::move(*kept.conversion);
     }

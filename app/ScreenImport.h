@@ -25,6 +25,8 @@ std::variant<int64_t, QString> screenBankFirstTile(const mosavo::TileData &tiles
 // The 32 palette bytes of a document's eight sub-palettes; a colour a sub-palette lacks (it has none until first
 // shown, or fewer than four) is taken from the viewer's greys 0x30, 0x10, 0x00, 0x0F.
 mosavo::PaletteBytes documentPaletteBytes(const EditorViewControllerSettings &document);
+// The four background sub-palettes of palette bytes (bytes 0-15).
+mosavo::BackgroundSubPalettes backgroundSubPalettes(const mosavo::PaletteBytes &bytes);
 // The viewer's greys in all eight sub-palettes.
 mosavo::PaletteBytes greyPaletteBytes();
 

@@ -263,10 +263,7 @@ int runImportScreenPng(const ParsedArguments &arguments, BatchStreams &streams)
         auto read = readPaletteBytes(*file);
         if (auto *error = std::get_if<FileError>(&read))
             return reportFailure(err, *error);
-        const mosavo::PaletteBytes &bytes = std::get<mosavo::PaletteBytes>(read);
-        subPalettes.emplace();
-        for (size_t p = 0; p < subPalettes->size(); ++p)
-            std::copy_n(bytes.begin() + p * 4, 4, (*subPalettes)[p].begin());
+        subPalettes = backgroundSubPalettes(std::get<mosavo::PaletteBytes>(read));
     }
     const ReadResult picture = readWholeFile(picturePath);
     if (picture.error)
