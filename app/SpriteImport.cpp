@@ -25,10 +25,11 @@ std::optional<std::vector<mosavo::ColorEntry>> storedColors(const mosavo::Palett
     return palette->palette();
 }
 
-// Colours 1-3 of the document's sub-palettes 4, 5, ... up to the first that holds no colours.
-std::vector<mosavo::SubPaletteColors> documentSpriteSubPalettes(const EditorViewControllerSettings &document)
+// Colours 1-3 of the document's sub-palettes 4-7, nothing for one without four colours.
+std::vector<std::optional<mosavo::SubPaletteColors>> documentSpriteSubPalettes(
+    const EditorViewControllerSettings &document)
 {
-    std::vector<mosavo::SubPaletteColors> found;
+    std::vector<std::optional<mosavo::SubPaletteColors>> found(subPaletteCount - spriteSubPaletteBase);
     if (!document.palettes())
         return found;
     const auto &palettes = *document.palettes();
@@ -37,13 +38,24 @@ std::vector<mosavo::SubPaletteColors> documentSpriteSubPalettes(const EditorView
         if (!colors || colors->size() < 4
             || std::any_of(colors->begin() + 1, colors->begin() + 4,
                 [](const mosavo::ColorEntry &entry) { return entry.colorCode < 0 || entry.colorCode > 0x3F; }))
-            break;
+            continue;
         mosavo::SubPaletteColors subPalette {};
         for (size_t c = 0; c < 3; ++c)
             subPalette[c] = uint8_t((*colors)[c + 1].colorCode);
-        found.push_back(subPalette);
+        found[k - spriteSubPaletteBase] = subPalette;
     }
     return found;
+}
+
+// The sprite sub-palettes (0 for 4, ...) the document's metasprites use.
+std::bitset<4> spriteSubPalettesInUse(const EditorViewControllerSettings &document)
+{
+    std::bitset<4> used;
+    for (const mosavo::Metasprite &metasprite : document.metasprites())
+        for (const mosavo::MetaspriteSprite &sprite : metasprite.sprites)
+            if (sprite.subPalette >= int(spriteSubPaletteBase) && sprite.subPalette < int(subPaletteCount))
+                used.set(size_t(sprite.subPalette) - spriteSubPaletteBase);
+    return used;
 }
 
 } // namespace
@@ -129,8 +141,17 @@ std::variant<SpriteImport, QString> convertSpriteImage(
     const mosavo::PatternTables patterns = mosavo::PatternTables::fromTiles(*tiles, first);
     std::optional<mosavo::SpriteConversion> kept;
     if (!options.palette && !document.metasprites().empty()) {
-        // The metasprites there are keep their colours when the picture fits the document's sub-palettes 4-7.
-        const auto current = documentSpriteSubPalettes(document);
+        // The metasprites there are keep their colours: the picture is tried in the document's sub-palettes 4-7 (those
+        // with colours, from 4 on) first; when it does not fit them, only the sub-palettes no metasprite uses are
+        // given new colours.
+        settings.currentSubPalettes = documentSpriteSubPalettes(document);
+        settings.keptSubPalettes = spriteSubPalettesInUse(document);
+        std::vector<mosavo::SubPaletteColors> current;
+        for (const auto &colors : settings.currentSubPalettes) {
+            if (!colors)
+                break;
+            current.push_back(*colors);
+        }
         if (!current.empty()) {
             mosavo::SpriteConversionSettings inCurrent = settings;
             inCurrent.subPalettes = current;
@@ -152,6 +173,27 @@ std::variant<SpriteImport, QString> convertSpriteImage(
     import.spritePatternTable = table;
     import.tall = options.tall;
     return import;
+}
+
+std::vector<mosavo::PalettePtr> newDocumentPalettes(const SpriteImport &import)
+{
+    const mosavo::DisplayColors &display = mosavo::currentDisplayColors();
+    const int emphasis = mosavo::currentDisplayEmphasis();
+    std::vector<mosavo::Rgb8> shown;
+    for (const mosavo::SubPaletteColors &colors : import.subPalettes)
+        for (const uint8_t number : colors)
+            shown.push_back(display.rgb(number, emphasis));
+    mosavo::Bytes numbers = mosavo::PaletteFactory::readableColorNumbers();
+    // The readable backdrop, else black, the greys and then any colour the picture does not show.
+    std::vector<uint8_t> candidates { numbers[0], 0x0F, 0x00, 0x10 };
+    for (uint8_t number = 0; number < 0x40; ++number)
+        candidates.push_back(number);
+    for (const uint8_t candidate : candidates)
+        if (std::find(shown.begin(), shown.end(), display.rgb(candidate, emphasis)) == shown.end()) {
+            numbers[0] = candidate;
+            break;
+        }
+    return *mosavo::PaletteFactory::generate(numbers);
 }
 
 SpriteImportUndo applySpriteImport(EditorViewControllerSettings &document, const SpriteImport &import)

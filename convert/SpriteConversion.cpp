@@ -187,17 +187,54 @@ SpriteConversion convertSpritePicture(const RgbaPicture &picture, const PatternT
                 return refused(cellName(cell, settings.tall) + " has the colours " + colorList(cell.colorSet)
                     + ", which no one of the sprite sub-palettes 4-7 holds");
     } else {
-        std::vector<std::set<uint8_t>> sets;
-        for (const Cell &cell : cells)
-            sets.push_back(cell.colorSet);
-        std::vector<size_t> uncovered;
-        const auto found = findSubPalettes(sets, 4, &uncovered);
-        if (!found) {
-            const Cell &first = cells[uncovered.empty() ? 0 : uncovered.front()];
-            return refused("the cells' colours do not fit in four sprite sub-palettes of three colours; "
-                + cellName(first, settings.tall) + " (" + colorList(first.colorSet) + ") is the first that does not");
+        std::vector<SubPaletteColors> kept;
+        std::vector<size_t> freeSlots;
+        for (size_t k = 0; k < 4; ++k) {
+            const bool keep = settings.keptSubPalettes.test(k) && k < settings.currentSubPalettes.size()
+                && settings.currentSubPalettes[k];
+            if (keep)
+                kept.push_back(*settings.currentSubPalettes[k]);
+            else
+                freeSlots.push_back(k);
         }
-        palettes = *found;
+        std::vector<std::set<uint8_t>> sets;
+        std::vector<const Cell *> setCells;
+        for (const Cell &cell : cells)
+            if (subPaletteHolding(kept, cell.colorSet) < 0) {
+                sets.push_back(cell.colorSet);
+                setCells.push_back(&cell);
+            }
+        std::vector<size_t> uncovered;
+        const auto found = sets.empty() ? std::optional(std::vector<SubPaletteColors> {})
+                                        : findSubPalettes(sets, int(freeSlots.size()), &uncovered);
+        if (!found) {
+            const Cell &first = *setCells[uncovered.empty() ? 0 : uncovered.front()];
+            const std::string cell = cellName(first, settings.tall) + " (" + colorList(first.colorSet) + ")";
+            if (freeSlots.size() == 4)
+                return refused("the cells' colours do not fit in four sprite sub-palettes of three colours; " + cell
+                    + " is the first that does not");
+            const std::string advice = " (give a palette to choose the sub-palettes)";
+            if (freeSlots.empty())
+                return refused("the document's metasprites use every sprite sub-palette, and none of them holds the "
+                    "colours of " + cell + advice);
+            return refused("the cells' colours do not fit in the sprite sub-palettes the document's metasprites use "
+                "and the " + std::to_string(freeSlots.size()) + " they leave free; " + cell
+                + " is the first that does not" + advice);
+        }
+        // The kept sub-palettes in their places, the found ones in the free places from the lowest; a free place
+        // the picture does not need keeps its colours.
+        size_t nextKept = 0;
+        size_t nextFound = 0;
+        for (size_t k = 0; k < 4 && (nextKept < kept.size() || nextFound < found->size()); ++k) {
+            if (std::find(freeSlots.begin(), freeSlots.end(), k) == freeSlots.end())
+                palettes.push_back(kept[nextKept++]);
+            else if (nextFound < found->size())
+                palettes.push_back((*found)[nextFound++]);
+            else
+                palettes.push_back(k < settings.currentSubPalettes.size() && settings.currentSubPalettes[k]
+                        ? *settings.currentSubPalettes[k]
+                        : SubPaletteColors { 0x0F, 0x0F, 0x0F });
+        }
     }
 
     TableUnits units(bank, settings.patternTable, settings.tall);

@@ -39,6 +39,11 @@ struct SpriteConversionSettings
     std::optional<uint8_t> universalBackground;
     // The sprite sub-palettes 4-7 (colours 1-3 of each) the cells must use; found by the program when absent.
     std::optional<std::vector<SubPaletteColors>> subPalettes;
+    // When they are found: the document's sub-palettes 4, 5, ... (colours 1-3, nothing for one without colours) and
+    // those of them whose colours must stay (the ones other metasprites use). Cells go to the kept sub-palettes where
+    // they fit; the colours of the others are found for the places left, lowest first.
+    std::vector<std::optional<SubPaletteColors>> currentSubPalettes;
+    std::bitset<4> keptSubPalettes;
     // The colours pixels are matched against (exactly); the current display colours when null.
     const DisplayColors *displayColors = nullptr;
     int emphasis = emphasisNone;

@@ -176,6 +176,8 @@ int runImportSpritePng(const ParsedArguments &arguments, BatchStreams &streams)
     auto converted = convertSpriteImage(std::get<QImage>(picture), *document, options);
     if (auto *reason = std::get_if<QString>(&converted))
         return reportFailure(err, { picturePath, *reason });
+    if (arguments.files.isEmpty())
+        document->setPalettes(newDocumentPalettes(std::get<SpriteImport>(converted)));
     applySpriteImport(*document, std::get<SpriteImport>(converted));
     const auto bytes = document->documentBytes();
     if (!bytes)

@@ -80,7 +80,8 @@ const mosavo::DisplayColors masterColors;
 
 // A picture drawn in characters: '.' transparent, the others colour numbers shown in the master colours.
 const std::map<char, uint8_t> colorNumbers
-    = { { 'r', 0x16 }, { 'w', 0x20 }, { 'k', 0x0F }, { 'b', 0x12 }, { 'g', 0x1A }, { 'y', 0x28 } };
+    = { { 'r', 0x16 }, { 'w', 0x20 }, { 'k', 0x0F }, { 'b', 0x12 }, { 'g', 0x1A }, { 'y', 0x28 }, { 'p', 0x24 },
+          { 'o', 0x27 } };
 
 QImage picture(const std::vector<std::string> &rows)
 {
@@ -192,6 +193,16 @@ TEST_F(SpriteCommandLine, ImportMakesANewDocumentWithTheMetaspriteTilesAndSubPal
     }
     for (int64_t number : { 0x16, 0x20, 0x0F, 0x12, 0x1A, 0x28 })
         EXPECT_TRUE(spriteColors.count(number)) << std::hex << number;
+
+    // Every sub-palette has colours, so the palette file can be written; its universal background colour is none
+    // the picture shows (white and black are: the next readable grey is taken).
+    const QString palette = path(QStringLiteral("hero.pal"));
+    const ProcessResult exported
+        = runKestova({ QStringLiteral("--export-palette"), palette, path(QStringLiteral("hero.kestova")) });
+    ASSERT_EQ(exported.exitCode, 0) << exported.err.toStdString();
+    const QByteArray bytes = readFile(palette);
+    ASSERT_EQ(bytes.size(), 32);
+    EXPECT_EQ(uint8_t(bytes[0]), 0x00);
 }
 
 TEST_F(SpriteCommandLine, ExportsGiveTheTablesTheOamAndThePictureBack)
@@ -362,6 +373,22 @@ TEST_F(SpriteCommandLine, ASecondPictureInTheFirstsColoursLeavesTheFirstMetaspri
                   .exitCode,
         0);
     EXPECT_EQ(QImage(secondPng).convertToFormat(QImage::Format_ARGB32), picture(second));
+
+    // A third picture in colours no sub-palette holds takes the free sub-palette 6; 4 and 5 stay the figure's.
+    const std::vector<std::string> third(8, "pppooo..");
+    savePicture(picture(third), path(QStringLiteral("third.png")));
+    const QString three = path(QStringLiteral("three.kestova"));
+    const ProcessResult added = runKestova({ QStringLiteral("--import-sprite-png"), path(QStringLiteral("third.png")),
+        QStringLiteral("--output"), three, both });
+    ASSERT_EQ(added.exitCode, 0) << added.err.toStdString();
+    const auto withThird = readDocument(three);
+    ASSERT_TRUE(withThird);
+    ASSERT_EQ(withThird->metasprites().size(), 3u);
+    EXPECT_EQ(withThird->metasprites()[2].sprites.front().subPalette, 6);
+    for (size_t k = 4; k < 6; ++k)
+        EXPECT_EQ((*withThird->palettes())[k]->palette(), (*before->palettes())[k]->palette()) << "sub-palette " << k;
+    ASSERT_EQ(runKestova({ QStringLiteral("--export-metasprite-png"), againPng, three }).exitCode, 0);
+    EXPECT_EQ(QImage(againPng), QImage(firstPng)) << "the figure is drawn as before";
 }
 
 TEST_F(SpriteCommandLine, UnusableInputIsRefusedWithOneLineAndNoOutput)

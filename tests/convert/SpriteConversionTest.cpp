@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <functional>
 #include <map>
+#include <set>
 
 using namespace mosavo;
 
@@ -222,6 +223,45 @@ TEST(SpriteConversion, FindsSubPalettesOrUsesTheGivenOnes)
     // Colour index = position in the sub-palette + 1: red is colour 3 of sub-palette 6.
     EXPECT_EQ(given.tileChanges[0].pixels[0], 3);
     expectDrawsThePicture(p, bank, given, s);
+}
+
+TEST(SpriteConversion, KeptSubPalettesStayAndTheFoundOnesTakeTheFreePlaces)
+{
+    const std::vector<std::string> blue
+        = { "bbbbbbbb", "bggggggb", "b......b", "bbbbbbbb", "........", "........", "........", "........" };
+    const TestPicture p = picture(besides({ cellA, blue }));
+    const PatternTables bank;
+    auto s = settings();
+    // Sub-palette 5 is kept and holds cell A's colours; 4 is free (other colours), 6 and 7 have none.
+    s.currentSubPalettes = { SubPaletteColors { 0x01, 0x02, 0x03 }, SubPaletteColors { 0x16, 0x20, 0x0F },
+        std::nullopt, std::nullopt };
+    s.keptSubPalettes.set(1);
+    const auto result = convertSpritePicture(p.view(), bank, {}, s);
+    ASSERT_TRUE(result) << result.error;
+    ASSERT_EQ(result.subPalettes.size(), 2u);
+    EXPECT_EQ(result.subPalettes[1], (SubPaletteColors { 0x16, 0x20, 0x0F })) << "the kept one as it was";
+    EXPECT_EQ(result.metasprite->sprites[0].subPalette, 5);
+    EXPECT_EQ(result.metasprite->sprites[1].subPalette, 4) << "the blue cell's colours take the free place 4";
+    EXPECT_EQ(std::set<uint8_t>(result.subPalettes[0].begin(), result.subPalettes[0].end()),
+        (std::set<uint8_t> { 0x12, 0x1A }));
+    expectDrawsThePicture(p, bank, result, s);
+
+    // A picture the kept one holds alone leaves the free place 4 its colours.
+    const auto alone = convertSpritePicture(picture(cellA).view(), bank, {}, s);
+    ASSERT_TRUE(alone) << alone.error;
+    EXPECT_EQ(alone.subPalettes,
+        (std::vector<SubPaletteColors> { { 0x01, 0x02, 0x03 }, { 0x16, 0x20, 0x0F } }));
+
+    // Every place kept and none holding the blue cell: refused, naming it.
+    s.currentSubPalettes = { SubPaletteColors { 0x01, 0x02, 0x03 }, SubPaletteColors { 0x16, 0x20, 0x0F },
+        SubPaletteColors { 0x04, 0x05, 0x06 }, SubPaletteColors { 0x07, 0x08, 0x09 } };
+    s.keptSubPalettes.set();
+    const auto refused = convertSpritePicture(p.view(), bank, {}, s);
+    ASSERT_FALSE(refused);
+    EXPECT_EQ(refused.error,
+        "the document's metasprites use every sprite sub-palette, and none of them holds the colours of the 8x8 "
+        "cell at pixel (8, 0) ($12, $1A) (give a palette to choose the "
+        "sub-palettes)");
 }
 
 TEST(SpriteConversion, TheUniversalBackgroundColourIsEmpty)
