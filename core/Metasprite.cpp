@@ -30,25 +30,32 @@ Bytes metaspriteTableBytes(const Metasprite &metasprite)
     return bytes;
 }
 
-std::array<uint8_t, 256> oamBytes(const Metasprite &metasprite, int x, int y)
+std::array<uint8_t, 256> oamBytes(const Metasprite &metasprite, int x, int y, OamLeftOut *leftOut)
 {
     std::array<uint8_t, 256> oam {};
     for (size_t entry = 0; entry < oamEntries; ++entry)
         oam[entry * 4] = oamHiddenY;
+    OamLeftOut left;
     size_t entry = 0;
     for (const MetaspriteSprite &sprite : metasprite.sprites) {
-        if (entry == oamEntries)
-            break;
         const int spriteX = x + sprite.x;
         const int spriteY = y + sprite.y;
-        if (spriteX < 0 || spriteX > 255 || spriteY < 0 || spriteY > 255)
+        if (spriteX < 0 || spriteX > 255 || spriteY < 0 || spriteY > 255) {
+            ++left.offScreen;
             continue;
+        }
+        if (entry == oamEntries) {
+            ++left.beyondOam;
+            continue;
+        }
         oam[entry * 4 + 0] = uint8_t(spriteY);
         oam[entry * 4 + 1] = sprite.tile;
         oam[entry * 4 + 2] = sprite.attributes();
         oam[entry * 4 + 3] = uint8_t(spriteX);
         ++entry;
     }
+    if (leftOut)
+        *leftOut = left;
     return oam;
 }
 

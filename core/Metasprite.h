@@ -68,7 +68,12 @@ constexpr uint8_t oamHiddenY = 0xFF;
 
 // 64 entries of Y, tile, attributes, X: the metasprite's sprites first, in its order, at Y = y + offset and
 // X = x + offset (a sprite shows one line below its Y). Sprites that land outside 0-255 and sprites beyond the 64th
-// are left out; every other entry has Y = oamHiddenY.
-std::array<uint8_t, 256> oamBytes(const Metasprite &metasprite, int x, int y);
+// are left out (counted in leftOut when given); every other entry has Y = oamHiddenY.
+struct OamLeftOut
+{
+    size_t offScreen = 0;
+    size_t beyondOam = 0;
+};
+std::array<uint8_t, 256> oamBytes(const Metasprite &metasprite, int x, int y, OamLeftOut *leftOut = nullptr);
 
 } // namespace mosavo

@@ -47,6 +47,13 @@ int reportFailure(QTextStream &err, const FileError &error)
     return exitUnusableInput;
 }
 
+void reportWarning(QTextStream &err, const FileError &warning)
+{
+    err << "kestova: warning: " << oneLine(QDir::toNativeSeparators(warning.path) + QStringLiteral(": ") + warning.reason)
+        << '\n';
+    err.flush();
+}
+
 int reportUsage(QTextStream &err, const QString &reason)
 {
     err << "kestova: " << oneLine(reason) << "; see 'kestova --help'\n";

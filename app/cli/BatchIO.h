@@ -29,7 +29,10 @@ enum ExitStatus : int {
 
 // Writes "kestova: PATH: reason" and returns exitUnusableInput.
 int reportFailure(QTextStream &err, const FileError &error);
+// Writes "kestova: warning: PATH: reason": the command did its work, short of what is named.
+void reportWarning(QTextStream &err, const FileError &warning);
 // Writes "kestova: reason; see 'kestova --help'" and returns exitUsage.
+
 int reportUsage(QTextStream &err, const QString &reason);
 // Writes bytes to path through a temporary file: exitSuccess, or the failure reported.
 int writeOutput(QTextStream &err, const QString &path, const mosavo::Bytes &bytes);

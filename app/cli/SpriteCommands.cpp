@@ -288,8 +288,28 @@ int runExportOam(const ParsedArguments &arguments, BatchStreams &streams)
     if (const int *status = std::get_if<int>(&chosen))
         return *status;
     const Pair at = position(arguments, atOption);
-    const auto oam = mosavo::oamBytes(*std::get<const mosavo::Metasprite *>(chosen), at.first, at.second);
-    return writeOutput(streams.err, arguments.commandValue, mosavo::Bytes(oam.begin(), oam.end()));
+    const mosavo::Metasprite &metasprite = *std::get<const mosavo::Metasprite *>(chosen);
+    mosavo::OamLeftOut left;
+    const auto oam = mosavo::oamBytes(metasprite, at.first, at.second, &left);
+    const int status = writeOutput(streams.err, arguments.commandValue, mosavo::Bytes(oam.begin(), oam.end()));
+    if (status == 0 && (left.offScreen || left.beyondOam)) {
+        // Written as the hardware can hold it; what is missing is said.
+        QStringList parts;
+        if (left.offScreen)
+            parts << QStringLiteral("%1 off the screen").arg(left.offScreen);
+        if (left.beyondOam)
+            parts << QStringLiteral("%1 beyond OAM's %2 entries").arg(left.beyondOam).arg(mosavo::oamEntries);
+        reportWarning(streams.err,
+            { path,
+                QStringLiteral("%1 of the %2 sprites of '%3' are left out of the OAM at %4,%5: %6")
+                    .arg(left.offScreen + left.beyondOam)
+                    .arg(metasprite.sprites.size())
+                    .arg(QString::fromStdString(metasprite.name))
+                    .arg(at.first)
+                    .arg(at.second)
+                    .arg(parts.join(QStringLiteral(", "))) });
+    }
+    return status;
 }
 
 } // namespace
@@ -372,7 +392,8 @@ CommandFamily spriteCommands()
     exportOam.synopsis = QStringLiteral("--export-oam OUT [--metasprite N] --at X,Y DOC");
     exportOam.help = QStringLiteral(
         "  --export-oam OUT      write 256 bytes of OAM: the metasprite's sprites first, in its order, at\n"
-        "                        Y = y + offset, X = x + offset (sprites off the screen left out); every other\n"
+        "                        Y = y + offset, X = x + offset; sprites off the screen and beyond the 64th are\n"
+        "                        left out, with a warning on standard error; every other\n"
         "                        entry Y = $FF\n"
         "    --at X,Y            where the metasprite's origin goes, 0-255 each\n");
     return family;

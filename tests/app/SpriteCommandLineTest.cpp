@@ -232,10 +232,9 @@ TEST_F(SpriteCommandLine, ExportsGiveTheTablesTheOamAndThePictureBack)
     EXPECT_TRUE(readFile(cSource).contains("const unsigned char* const hero_frames[] = {"));
 
     const QString oam = path(QStringLiteral("hero.oam"));
-    ASSERT_EQ(
-        runKestova({ QStringLiteral("--export-oam"), oam, QStringLiteral("--at"), QStringLiteral("100,50"), document })
-            .exitCode,
-        0);
+    const ProcessResult placed
+        = runKestova({ QStringLiteral("--export-oam"), oam, QStringLiteral("--at"), QStringLiteral("100,50"), document });
+    ASSERT_EQ(placed.exitCode, 0);
     const QByteArray oamBytes = readFile(oam);
     ASSERT_EQ(oamBytes.size(), 256);
     EXPECT_EQ(uint8_t(oamBytes[0]), 34) << "Y = 50 - 16";
@@ -243,6 +242,29 @@ TEST_F(SpriteCommandLine, ExportsGiveTheTablesTheOamAndThePictureBack)
     EXPECT_EQ(uint8_t(oamBytes[6]), 0x40 | (hero.sprites[1].attributes() & 3)) << "flipped horizontally";
     for (int entry = 4; entry < 64; ++entry)
         EXPECT_EQ(uint8_t(oamBytes[entry * 4]), 0xFF) << entry;
+    EXPECT_TRUE(placed.err.isEmpty()) << "every sprite is in OAM";
+
+    // A metasprite of 70 sprites placed so that two lie off the screen: 64 are written, the rest named as a warning.
+    auto many = readDocument(document);
+    mosavo::Metasprite crowd;
+    crowd.name = "crowd";
+    for (int i = 0; i < 70; ++i)
+        crowd.sprites.push_back({ i < 2 ? -100 : (i % 10) * 8, (i / 10) * 8, 0, 4, false, false, false });
+    many->metasprites().push_back(crowd);
+    const QString manyDocument = path(QStringLiteral("many.kestova"));
+    writeFile(manyDocument, fromBytes(*many->documentBytes()));
+    const ProcessResult full = runKestova({ QStringLiteral("--export-oam"), oam, QStringLiteral("--metasprite"),
+        QStringLiteral("1"), QStringLiteral("--at"), QStringLiteral("20,20"), manyDocument });
+    ASSERT_EQ(full.exitCode, 0) << full.err.toStdString();
+    EXPECT_EQ(QString::fromUtf8(full.err).toStdString(),
+        (QStringLiteral("kestova: warning: ") + manyDocument
+            + QStringLiteral(": 6 of the 70 sprites of 'crowd' are left out of the OAM at 20,20: 2 off the screen, 4 "
+                             "beyond OAM's 64 entries\n"))
+            .toStdString());
+    const QByteArray fullBytes = readFile(oam);
+    ASSERT_EQ(fullBytes.size(), 256);
+    EXPECT_EQ(uint8_t(fullBytes[3]), 20 + 16) << "the first sprite in OAM is the third of the metasprite";
+    EXPECT_EQ(uint8_t(fullBytes[63 * 4]), 20 + 6 * 8) << "the 64th entry holds the 66th sprite";
 
     // The picture drawn back: the bounding box with the origin at its top left is the picture imported.
     const QString png = path(QStringLiteral("drawn.png"));
