@@ -415,6 +415,14 @@ bool SpriteActions::addSpritesFromSelection()
     {
         int column, row;
         uint8_t tile;
+        bool blank;
+    };
+    const mosavo::TileList &tileList = s->tileData()->matrices();
+    const auto blankTile = [&](int64_t number) {
+        if (number < 0 || size_t(number) >= tileList.size() || !tileList[size_t(number)])
+            return true;
+        const auto &cellValues = tileList[size_t(number)]->cells();
+        return std::all_of(cellValues.begin(), cellValues.end(), [](int64_t value) { return value == 0; });
     };
     std::vector<Cell> cells;
     for (size_t r = 0; r < rows.size(); ++r) {
@@ -444,13 +452,21 @@ bool SpriteActions::addSpritesFromSelection()
                 return false;
             }
             const uint8_t tile = tall ? uint8_t((inTable & 0xFE) | ofTable) : uint8_t(inTable);
-            cells.push_back({ int(c), int(tall && viewerTall ? r / 2 : r), tile });
+            const int64_t shown = tall ? first + ofTable * PatternTables::tilesPerTable + (inTable & 0xFE) : number;
+            cells.push_back({ int(c), int(tall && viewerTall ? r / 2 : r), tile,
+                blankTile(shown) && (!tall || blankTile(shown + 1)) });
         }
     }
     if (cells.empty()) {
         status(QStringLiteral("Select tiles in the viewer to add them as sprites"));
         return false;
     }
+    // A block's blank tiles would only spend sprites: they are left out when it has others.
+    auto blanks = std::count_if(cells.begin(), cells.end(), [](const Cell &cell) { return cell.blank; });
+    if (blanks > 0 && size_t(blanks) < cells.size())
+        std::erase_if(cells, [](const Cell &cell) { return cell.blank; });
+    else
+        blanks = 0;
     SpriteDocumentState after = SpriteDocumentState::of(*s);
     int index = current_;
     if (index < 0) {
@@ -485,6 +501,11 @@ bool SpriteActions::addSpritesFromSelection()
     }
     dock_->show();
     push(after, { index, currentAnimation_, added }, QStringLiteral("Add Sprites"));
+    if (blanks > 0)
+        status(QStringLiteral("Added %1 sprites; %2 blank %3 of the block left out")
+                   .arg(added.size())
+                   .arg(blanks)
+                   .arg(blanks == 1 ? QStringLiteral("tile") : QStringLiteral("tiles")));
     return true;
 }
 

@@ -133,6 +133,26 @@ TEST_F(SpriteActionsTest, BlockAddsItsTilesAsAGridInOneUndoStep)
     EXPECT_EQ(controllerOf(bigDocument).undoStack().count(), 0);
 }
 
+TEST_F(SpriteActionsTest, ABlocksBlankTilesAreLeftOutWhenItHasOthers)
+{
+    // Tiles 256, 257 and 272 drawn, 273 blank: three sprites where the tiles are.
+    auto &tiles = settings->tileData()->matrices();
+    for (size_t t : { 256, 257, 272 })
+        tiles[t]->values[3][3] = 1;
+    selectBlock();
+    ASSERT_TRUE(actions->addSpritesFromSelection());
+    const auto &sprites = shown().sprites;
+    ASSERT_EQ(sprites.size(), 3u);
+    EXPECT_EQ(sprites[2], (MetaspriteSprite { 0, 8, 16, 4 }));
+    EXPECT_EQ(window->statusBar()->currentMessage(),
+        QStringLiteral("Added 3 sprites; 1 blank tile of the block left out"));
+    // A block of nothing but blank tiles is added whole, to be drawn afterwards.
+    for (size_t t : { 256, 257, 272 })
+        tiles[t]->values[3][3] = 0;
+    ASSERT_TRUE(actions->addSpritesFromSelection());
+    EXPECT_EQ(shown().sprites.size(), 7u);
+}
+
 TEST_F(SpriteActionsTest, TallDocumentsAddTallSprites)
 {
     actions->setTallSprites(true);
