@@ -109,9 +109,10 @@ void AnimationPreview::paintEvent(QPaintEvent *)
     const QImage &picture = frames_[size_t(current_)].picture;
     if (picture.isNull())
         return;
-    // The largest whole magnification that fits, centred.
-    const int scale = std::max(1, std::min(width() / std::max(picture.width(), 1), height() / std::max(picture.height(), 1)));
-    const QSize size = picture.size() * scale;
+    // The largest whole magnification that fits, centred; a picture larger than the preview is made smaller to fit.
+    const double fit = std::min(double(width()) / std::max(picture.width(), 1),
+        double(height()) / std::max(picture.height(), 1));
+    const QSize size = fit >= 1 ? picture.size() * int(fit) : (QSizeF(picture.size()) * fit).toSize().expandedTo({ 1, 1 });
     const QRect target(QPoint((width() - size.width()) / 2, (height() - size.height()) / 2), size);
     painter.drawImage(target, picture);
 }

@@ -244,6 +244,23 @@ TEST(AnimationPreviewTest, TicksThroughFramesByTheirDurationsAndLoops)
     EXPECT_FALSE(preview.isPlaying());
 }
 
+TEST(AnimationPreviewTest, AFrameWiderThanThePreviewIsShownWhole)
+{
+    qt_test::testApplication();
+    AnimationPreview preview;
+    preview.resize(64, 64);
+    // A metasprite spread over 256 pixels: its right quarter blue.
+    QImage wide(256, 32, QImage::Format_RGB32);
+    wide.fill(Qt::red);
+    for (int y = 0; y < wide.height(); ++y)
+        for (int x = 192; x < wide.width(); ++x)
+            wide.setPixel(x, y, qRgb(0, 0, 255));
+    preview.setFrames({ { wide, 1 } });
+    const QImage shown = preview.grab().toImage();
+    EXPECT_EQ(shown.pixel(60, 32), qRgb(0, 0, 255)) << "the right end is in view";
+    EXPECT_EQ(shown.pixel(4, 32), qRgb(255, 0, 0)) << "and the left end";
+}
+
 TEST(AnimationPreviewTest, PlaysSixtyFramesASecondByTheClockAndKeepsItsPlaceWhenTheFramesChange)
 {
     qt_test::testApplication();
