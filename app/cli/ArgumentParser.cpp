@@ -5,16 +5,21 @@
 
 namespace kestova::cli {
 
-namespace {
-
 std::optional<int64_t> parseNumber(const QString &text, int64_t lowest, int64_t highest)
 {
+    // Decimal digits, after a minus sign or none: no plus sign, no spaces, no other base.
+    const qsizetype digitsFrom = text.startsWith(u'-') ? 1 : 0;
+    if (text.size() == digitsFrom
+        || !std::all_of(text.begin() + digitsFrom, text.end(), [](QChar c) { return c >= u'0' && c <= u'9'; }))
+        return std::nullopt;
     bool ok = false;
     const qlonglong value = text.toLongLong(&ok, 10);
     if (!ok || value < lowest || value > highest)
         return std::nullopt;
     return value;
 }
+
+namespace {
 
 // Checks a value against its option: nothing when it fits, else the reason.
 std::optional<UsageError> checkValue(const OptionRule &rule, const std::optional<QString> &value)

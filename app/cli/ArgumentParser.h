@@ -35,6 +35,10 @@ struct OptionRule
     QStringList choices;
 };
 
+// A whole decimal number lowest..highest (digits after a minus sign or none), or nothing: the one reading of numbers
+// in arguments.
+std::optional<int64_t> parseNumber(const QString &text, int64_t lowest, int64_t highest);
+
 // The kinds of option, made plainly.
 OptionRule flagOption(const QString &name);
 OptionRule textOption(const QString &name, const QString &needs);

@@ -49,12 +49,11 @@ std::optional<Pair> parsePair(const QString &text, QChar separator, int lowest, 
     const QStringList parts = text.split(separator);
     if (parts.size() != 2)
         return std::nullopt;
-    bool okFirst = false, okSecond = false;
-    const int first = parts[0].trimmed().toInt(&okFirst, 10);
-    const int second = parts[1].trimmed().toInt(&okSecond, 10);
-    if (!okFirst || !okSecond || first < lowest || first > highest || second < lowest || second > highest)
+    const auto first = parseNumber(parts[0], lowest, highest);
+    const auto second = parseNumber(parts[1], lowest, highest);
+    if (!first || !second)
         return std::nullopt;
-    return Pair { first, second };
+    return Pair { int(*first), int(*second) };
 }
 
 // A position option's rule broken, or nothing.

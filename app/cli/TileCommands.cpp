@@ -135,9 +135,7 @@ std::optional<QString> checkImportPng(const ParsedArguments &arguments)
     if (arguments.has(atOption) && arguments.files.isEmpty())
         return QStringLiteral("--at places the tiles in FILE, and there is none");
     if (const auto at = arguments.text(atOption)) {
-        bool ok = false;
-        const qlonglong tile = at->toLongLong(&ok, 10);
-        if (!ok || tile < 0 || tile > std::numeric_limits<int32_t>::max())
+        if (!parseNumber(*at, 0, std::numeric_limits<int32_t>::max()))
             return QStringLiteral("--at must be a tile number, not '%1'").arg(*at);
     }
     return std::nullopt;

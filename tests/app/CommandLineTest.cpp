@@ -495,6 +495,11 @@ TEST(CommandLine, WrongUsageExitsTwoWithOneLineNamingTheArgument)
             QStringLiteral("--columns must be a number 1-4096, not '0'") },
         { { png, output, columns, QStringLiteral("-3"), input },
             QStringLiteral("--columns must be a number 1-4096, not '-3'") },
+        // Numbers are decimal digits only, in every option alike.
+        { { png, output, columns, QStringLiteral("+4"), input },
+            QStringLiteral("--columns must be a number 1-4096, not '+4'") },
+        { { png, output, columns, QStringLiteral(" 4"), input },
+            QStringLiteral("--columns must be a number 1-4096, not ' 4'") },
         { { png, output, columns, input }, QStringLiteral("--columns must be a number 1-4096, not '%1'").arg(input) },
         { { png, output, columns, QStringLiteral("4"), QStringLiteral("--columns=5"), input },
             QStringLiteral("--columns given more than once") },

@@ -485,6 +485,8 @@ TEST_F(SpriteCommandLine, WrongUsageExitsWithTwoNamingTheArgument)
             QStringLiteral("--export-oam needs --at X,Y, where the metasprite's origin goes on the screen") },
         { { QStringLiteral("--export-oam"), out, QStringLiteral("--at"), QStringLiteral("300,2"), doc },
             QStringLiteral("--at must be X,Y, two whole numbers 0..255, not '300,2'") },
+        { { QStringLiteral("--export-oam"), out, QStringLiteral("--at"), QStringLiteral("+3, 2"), doc },
+            QStringLiteral("--at must be X,Y, two whole numbers 0..255, not '+3, 2'") },
         { { QStringLiteral("--export-metasprites"), out, QStringLiteral("--asm"), QStringLiteral("a"),
               QStringLiteral("--c"), QStringLiteral("b"), doc },
             QStringLiteral("--asm and --c cannot be combined") },
