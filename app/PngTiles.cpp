@@ -333,6 +333,30 @@ QString pictureReadError(const QImageReader &reader)
         : reader.errorString();
 }
 
+std::variant<QImage, QString> readPng(
+    const Bytes &png, const std::function<std::optional<QString>(QSize)> &sizeRefusal)
+{
+    if (png.size() < pngSignature.size() || !std::equal(pngSignature.begin(), pngSignature.end(), png.begin()))
+        return QStringLiteral("not a PNG picture (%1 bytes without the PNG signature)").arg(png.size());
+    QByteArray data = QByteArray::fromRawData(reinterpret_cast<const char *>(png.data()), qsizetype(png.size()));
+    QBuffer buffer(&data);
+    buffer.open(QIODevice::ReadOnly);
+    const QuietPictureReading quiet;
+    QImageReader reader(&buffer, "png");
+    const QSize size = reader.size();
+    if (!size.isValid() || size.isEmpty())
+        return QStringLiteral("cannot be read as PNG (%1)").arg(pictureReadError(reader));
+    if (sizeRefusal)
+        if (auto reason = sizeRefusal(size))
+            return *reason;
+    QImage image;
+    if (!reader.read(&image) || image.isNull())
+        return QStringLiteral("cannot be read as PNG (%1)").arg(pictureReadError(reader));
+    if (image.size() != size)
+        return QStringLiteral("cannot be read as PNG (its size changed while it was read)");
+    return image;
+}
+
 std::optional<FileError> writePngFile(const QString &path, const QImage &image)
 {
     return writeFileAtomically(path, [&image](QIODevice &device) -> std::optional<QString> {
@@ -378,39 +402,33 @@ std::variant<PictureIndices, QString> pictureColorIndices(
 std::variant<SheetTiles, QString> tilesFromPng(
     const Bytes &png, TileSheetOrder order, const std::optional<NamedTileColors> &subPalette)
 {
-    if (png.size() < pngSignature.size() || !std::equal(pngSignature.begin(), pngSignature.end(), png.begin()))
-        return QStringLiteral("not a PNG picture (%1 bytes without the PNG signature)").arg(png.size());
-    QByteArray data = QByteArray::fromRawData(reinterpret_cast<const char *>(png.data()), qsizetype(png.size()));
-    QBuffer buffer(&data);
-    buffer.open(QIODevice::ReadOnly);
-    const QuietPictureReading quiet;
-    QImageReader reader(&buffer, "png");
-    const QSize size = reader.size();
-    if (!size.isValid() || size.isEmpty())
-        return QStringLiteral("cannot be read as PNG (%1)").arg(pictureReadError(reader));
-    const int rowStep = order == TileSheetOrder::sprites8x16 ? 2 * tileSide : tileSide;
-    if (size.width() % tileSide != 0 || size.height() % rowStep != 0)
-        return order == TileSheetOrder::sprites8x16
-            ? QStringLiteral("the picture is %1x%2 pixels; a sheet of 8x16 sprites must be a multiple of 8 pixels "
-                             "wide and of 16 pixels high")
-                  .arg(size.width())
-                  .arg(size.height())
-            : QStringLiteral("the picture is %1x%2 pixels; a tile sheet must be a multiple of 8 pixels wide and high")
-                  .arg(size.width())
-                  .arg(size.height());
+    auto read = readPng(png, [order](QSize size) -> std::optional<QString> {
+        const int rowStep = order == TileSheetOrder::sprites8x16 ? 2 * tileSide : tileSide;
+        if (size.width() % tileSide != 0 || size.height() % rowStep != 0)
+            return order == TileSheetOrder::sprites8x16
+                ? QStringLiteral("the picture is %1x%2 pixels; a sheet of 8x16 sprites must be a multiple of 8 pixels "
+                                 "wide and of 16 pixels high")
+                      .arg(size.width())
+                      .arg(size.height())
+                : QStringLiteral("the picture is %1x%2 pixels; a tile sheet must be a multiple of 8 pixels wide and "
+                                 "high")
+                      .arg(size.width())
+                      .arg(size.height());
+        const int64_t tiles = int64_t(size.width() / tileSide) * (size.height() / tileSide);
+        if (tiles > maximumSheetTiles)
+            return QStringLiteral("the picture is %1x%2 pixels, %3 tiles; a tile sheet holds at most %4")
+                .arg(size.width())
+                .arg(size.height())
+                .arg(tiles)
+                .arg(maximumSheetTiles);
+        return std::nullopt;
+    });
+    if (auto *reason = std::get_if<QString>(&read))
+        return *reason;
+    const QImage &image = std::get<QImage>(read);
+    const QSize size = image.size();
     const int64_t columns = size.width() / tileSide;
     const int64_t rows = size.height() / tileSide;
-    if (columns * rows > maximumSheetTiles)
-        return QStringLiteral("the picture is %1x%2 pixels, %3 tiles; a tile sheet holds at most %4")
-            .arg(size.width())
-            .arg(size.height())
-            .arg(columns * rows)
-            .arg(maximumSheetTiles);
-    QImage image;
-    if (!reader.read(&image) || image.isNull())
-        return QStringLiteral("cannot be read as PNG (%1)").arg(pictureReadError(reader));
-    if (image.size() != size)
-        return QStringLiteral("cannot be read as PNG (its size changed while it was read)");
 
     auto mapped = pictureColorIndices(image, subPalette);
     if (auto *reason = std::get_if<QString>(&mapped))

@@ -12,6 +12,7 @@
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <functional>
 #include <variant>
 #include <vector>
 
@@ -61,6 +62,11 @@ private:
 
 // Why a reader could not read its picture, in words ("damaged or cut short" where the reader has none).
 QString pictureReadError(const QImageReader &reader);
+
+// The picture PNG bytes hold, or why they cannot be read. sizeRefusal (when given) sees the size the header declares
+// before the pixels are read, and may refuse it with a reason.
+std::variant<QImage, QString> readPng(
+    const mosavo::Bytes &png, const std::function<std::optional<QString>(QSize)> &sizeRefusal = {});
 
 // Writes a picture as a PNG file through a temporary file: on failure the old file (if any) is left as it was.
 std::optional<FileError> writePngFile(const QString &path, const QImage &image);

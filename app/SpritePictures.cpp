@@ -2,18 +2,11 @@
 
 #include "app/PngTiles.h"
 
-#include <QBuffer>
-#include <QImageReader>
-
 #include <algorithm>
 #include <array>
 #include <cstring>
 
 namespace kestova {
-
-namespace {
-constexpr std::array<uint8_t, 8> pngSignature = { 0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n' };
-} // namespace
 
 std::vector<uint8_t> rgbaPixels(const QImage &image)
 {
@@ -27,27 +20,14 @@ std::vector<uint8_t> rgbaPixels(const QImage &image)
 
 std::variant<QImage, QString> pngPicture(const mosavo::Bytes &png)
 {
-    if (png.size() < pngSignature.size() || !std::equal(pngSignature.begin(), pngSignature.end(), png.begin()))
-        return QStringLiteral("not a PNG picture (%1 bytes without the PNG signature)").arg(png.size());
-    QByteArray data = QByteArray::fromRawData(reinterpret_cast<const char *>(png.data()), qsizetype(png.size()));
-    QBuffer buffer(&data);
-    buffer.open(QIODevice::ReadOnly);
-    const QuietPictureReading quiet;
-    QImageReader reader(&buffer, "png");
-    const QSize size = reader.size();
-    if (!size.isValid() || size.isEmpty())
-        return QStringLiteral("cannot be read as PNG (%1)").arg(pictureReadError(reader));
-    if (size.width() > maximumSpritePictureSide || size.height() > maximumSpritePictureSide)
-        return QStringLiteral("the picture is %1x%2 pixels; a sprite picture may be at most %3 pixels a side")
-            .arg(size.width())
-            .arg(size.height())
-            .arg(maximumSpritePictureSide);
-    QImage image;
-    if (!reader.read(&image) || image.isNull())
-        return QStringLiteral("cannot be read as PNG (%1)").arg(pictureReadError(reader));
-    if (image.size() != size)
-        return QStringLiteral("cannot be read as PNG (its size changed while it was read)");
-    return image;
+    return readPng(png, [](QSize size) -> std::optional<QString> {
+        if (size.width() > maximumSpritePictureSide || size.height() > maximumSpritePictureSide)
+            return QStringLiteral("the picture is %1x%2 pixels; a sprite picture may be at most %3 pixels a side")
+                .arg(size.width())
+                .arg(size.height())
+                .arg(maximumSpritePictureSide);
+        return std::nullopt;
+    });
 }
 
 std::variant<QImage, FileError> readPngPicture(const QString &path)
