@@ -459,6 +459,15 @@ QList<std::pair<QString, QString>> MainMosavoWindow::keyboardShortcuts() const
     keys.append({ QStringLiteral("Right button"), QStringLiteral("Paint with colour 0 (in the editor)") });
     keys.append({ QStringLiteral("Alt+click, middle button"),
         QStringLiteral("Pick the colour under the pointer (in the editor)") });
+    // Keys the screen and sprite editors take from the window's shortcuts while they have the focus and a selection.
+    const auto native = [](QKeySequence::StandardKey key) {
+        return QKeySequence(key).toString(QKeySequence::NativeText);
+    };
+    keys.append({ QStringLiteral("Del, %1, %2, %3")
+                      .arg(native(QKeySequence::Copy), native(QKeySequence::Cut), native(QKeySequence::Paste)),
+        QStringLiteral("Clear, copy, cut or paste the selected screen region (in the screen editor)") });
+    keys.append({ QStringLiteral("Del, H, V, arrows (Shift: 8 pixels)"),
+        QStringLiteral("Delete, flip or move the selected sprites (in the sprite editor)") });
     return keys;
 }
 

@@ -213,6 +213,14 @@ void ScreenActions::buildDock()
         if (column >= 0 && row >= 0)
             status(ScreenEditor::describeCell(editor_->screen(), column, row));
     });
+    connect(editor_, &ScreenEditor::regionKeyPressed, this, [this](ScreenRegionKey key) {
+        switch (key) {
+        case ScreenRegionKey::clear: clearRegion(); break;
+        case ScreenRegionKey::copy: copyRegion(); break;
+        case ScreenRegionKey::cut: cutRegion(); break;
+        case ScreenRegionKey::paste: pasteRegion(); break;
+        }
+    });
 
     placeDocumentDock(window_, dock_, content);
     dock_->hide();
@@ -241,6 +249,7 @@ void ScreenActions::buildMenu()
     menu_->addSeparator();
     add("actionCopyScreenRegion", QStringLiteral("&Copy Region"), [this] { copyRegion(); });
     add("actionCutScreenRegion", QStringLiteral("Cu&t Region"), [this] { cutRegion(); });
+    add("actionClearScreenRegion", QStringLiteral("C&lear Region"), [this] { clearRegion(); });
     add("actionPasteScreenRegion", QStringLiteral("&Paste Region"), [this] { pasteRegion(); });
     menu_->addSeparator();
     add("actionRemoveDuplicateTiles", QStringLiteral("&Remove Duplicate Tiles"), [this] { removeDuplicateTiles(); });
@@ -487,10 +496,17 @@ void ScreenActions::cutRegion()
     if (!s || current_ < 0 || editor_->selection().isEmpty())
         return;
     copyRegion();
+    clearRegion(QStringLiteral("Cut Region"));
+}
+
+void ScreenActions::clearRegion(const QString &text)
+{
+    const SettingsPtr s = settings();
+    if (!s || current_ < 0 || editor_->selection().isEmpty())
+        return;
     std::vector<Screen> after = s->screens();
-    Screen &screen = after[size_t(current_)];
-    fillTiles(screen, editor_->selection(), 0);
-    push(std::move(after), current_, QStringLiteral("Cut Region"));
+    fillTiles(after[size_t(current_)], editor_->selection(), 0);
+    push(std::move(after), current_, text);
 }
 
 bool ScreenActions::pasteRegion()

@@ -93,6 +93,8 @@ public:
     // Regions of the shown screen: the editor's selection (tiles and sub-palettes together).
     void copyRegion();
     void cutRegion();
+    // The selected cells show tile 0; their sub-palettes stay.
+    void clearRegion(const QString &text = QStringLiteral("Clear Region"));
     // The copied region at the selection's top-left cell (the screen's top-left without one).
     bool pasteRegion();
 

@@ -534,11 +534,16 @@ void SpriteActions::deleteSprites(MetaspriteEditor *, const std::vector<int> &sp
 
 void SpriteActions::flipSelected(bool horizontally)
 {
+    flipSprites(editor_, editor_->selection(), horizontally);
+}
+
+void SpriteActions::flipSprites(MetaspriteEditor *, const std::vector<int> &sprites, bool horizontally)
+{
     const SettingsPtr s = settings();
     if (!s || current_ < 0)
         return;
     SpriteDocumentState after = SpriteDocumentState::of(*s);
-    if (sprite_edits::flipSprites(after.metasprites[size_t(current_)], editor_->selection(), horizontally,
+    if (sprite_edits::flipSprites(after.metasprites[size_t(current_)], sprites, horizontally,
                                   s->tallSprites() ? 16 : 8))
         push(after, shown(), horizontally ? QStringLiteral("Flip Sprites Horizontally")
                                           : QStringLiteral("Flip Sprites Vertically"));

@@ -123,6 +123,7 @@ public:
     // MetaspriteEditorDelegate.
     void moveSprites(mosavo::MetaspriteEditor *editor, const std::vector<int> &sprites, int dx, int dy) override;
     void deleteSprites(mosavo::MetaspriteEditor *editor, const std::vector<int> &sprites) override;
+    void flipSprites(mosavo::MetaspriteEditor *editor, const std::vector<int> &sprites, bool horizontally) override;
 
     // Called by SpriteStateCommand once it has changed the document.
     void stateApplied(int metasprite, int animation, const std::vector<int> &selection);

@@ -2,6 +2,7 @@
 
 #include "palette/DisplayColors.h"
 
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
@@ -26,10 +27,47 @@ ScreenEditor::ScreenEditor(QWidget *parent)
     , frame_(FramePicture::filled(frameWidth, frameHeight, 0))
 {
     setMouseTracking(true);
+    setFocusPolicy(Qt::ClickFocus);
     setAttribute(Qt::WA_OpaquePaintEvent);
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     setScale(2);
     composeAll();
+}
+
+namespace {
+std::optional<ScreenRegionKey> regionKeyOf(const QKeyEvent &event)
+{
+    if (event.matches(QKeySequence::Copy))
+        return ScreenRegionKey::copy;
+    if (event.matches(QKeySequence::Cut))
+        return ScreenRegionKey::cut;
+    if (event.matches(QKeySequence::Paste))
+        return ScreenRegionKey::paste;
+    if ((event.key() == Qt::Key_Delete || event.key() == Qt::Key_Backspace)
+        && !(event.modifiers() & ~Qt::KeypadModifier))
+        return ScreenRegionKey::clear;
+    return std::nullopt;
+}
+} // namespace
+
+bool ScreenEditor::event(QEvent *event)
+{
+    if (event->type() == QEvent::ShortcutOverride && !selection_.isEmpty()
+        && regionKeyOf(*static_cast<QKeyEvent *>(event))) {
+        event->accept();
+        return true;
+    }
+    return QWidget::event(event);
+}
+
+void ScreenEditor::keyPressEvent(QKeyEvent *event)
+{
+    const auto key = selection_.isEmpty() ? std::nullopt : regionKeyOf(*event);
+    if (!key) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    emit regionKeyPressed(*key);
 }
 
 void ScreenEditor::setScreen(const Screen &screen)

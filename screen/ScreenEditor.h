@@ -24,6 +24,15 @@ enum class ScreenTool {
     select, // selects the rectangle dragged out (for cut, copy and paste)
 };
 
+// What a key asks of the selected region while the editor has the focus: Delete (or Backspace) clears its tiles, and
+// the platform's copy, cut and paste keys copy, cut or paste a region there.
+enum class ScreenRegionKey {
+    clear,
+    copy,
+    cut,
+    paste,
+};
+
 // Hears what the user does on a ScreenEditor; the view itself changes nothing. A gesture is a press, the cells the
 // pointer moves onto while the button is held, and the release with the rectangle from the first cell to the last.
 class ScreenEditorDelegate
@@ -109,6 +118,9 @@ signals:
     void cellHovered(int column, int row);
     // The user dragged out a new selection.
     void selectionChanged(const mosavo::CellRect &cells);
+    // A region key was pressed while the editor had the focus and a selection; such keys are the editor's then, not
+    // the window's shortcuts (which act on tiles).
+    void regionKeyPressed(mosavo::ScreenRegionKey key);
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -116,6 +128,8 @@ protected:
     void mouseMoveEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
     void leaveEvent(QEvent *event) override;
+    bool event(QEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     void composeAll();

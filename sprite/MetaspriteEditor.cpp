@@ -279,6 +279,37 @@ void MetaspriteEditor::mouseReleaseEvent(QMouseEvent *event)
     renderPicture();
 }
 
+namespace {
+// The keys the editor takes for its selected sprites, with no modifier but Shift.
+bool isSpriteKey(const QKeyEvent &event)
+{
+    if (event.modifiers() & ~(Qt::ShiftModifier | Qt::KeypadModifier))
+        return false;
+    switch (event.key()) {
+    case Qt::Key_Left:
+    case Qt::Key_Right:
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+    case Qt::Key_Delete:
+    case Qt::Key_Backspace:
+    case Qt::Key_H:
+    case Qt::Key_V: return true;
+    default: return false;
+    }
+}
+} // namespace
+
+bool MetaspriteEditor::event(QEvent *event)
+{
+    // Selected sprites take their keys before the window's shortcuts (Delete, H and V there act on tiles).
+    if (event->type() == QEvent::ShortcutOverride && !selection_.empty() && delegate_
+        && isSpriteKey(*static_cast<QKeyEvent *>(event))) {
+        event->accept();
+        return true;
+    }
+    return QWidget::event(event);
+}
+
 void MetaspriteEditor::keyPressEvent(QKeyEvent *event)
 {
     if (selection_.empty() || !delegate_) {
@@ -296,6 +327,12 @@ void MetaspriteEditor::keyPressEvent(QKeyEvent *event)
     case Qt::Key_Backspace: {
         const std::vector<int> doomed = selection_;
         delegate_->deleteSprites(this, doomed);
+        return;
+    }
+    case Qt::Key_H:
+    case Qt::Key_V: {
+        const std::vector<int> flipped = selection_;
+        delegate_->flipSprites(this, flipped, event->key() == Qt::Key_H);
         return;
     }
     default: QWidget::keyPressEvent(event); return;

@@ -25,6 +25,8 @@ public:
     virtual void moveSprites(MetaspriteEditor *editor, const std::vector<int> &sprites, int dx, int dy) = 0;
     // The Delete key on selected sprites.
     virtual void deleteSprites(MetaspriteEditor *editor, const std::vector<int> &sprites) = 0;
+    // The H or V key on selected sprites: flip them horizontally (or vertically).
+    virtual void flipSprites(MetaspriteEditor *editor, const std::vector<int> &sprites, bool horizontally) = 0;
 };
 
 // A metasprite drawn as the PPU draws it (core/FrameRenderer: priority, behind-background, flips, 8x16 halves, eight
@@ -34,8 +36,9 @@ public:
 //
 // A click selects the sprite under the pointer (the front one; Shift or Ctrl adds or removes it), a click on nothing
 // clears the selection; dragging moves the selection, the grabbed sprite snapping to multiples of snap() pixels;
-// arrow keys move the selection one pixel (eight with Shift, whatever the snap); Delete deletes it. Moves and deletes
-// go to the delegate.
+// arrow keys move the selection one pixel (eight with Shift, whatever the snap); Delete deletes it, H and V flip it.
+// While sprites are selected these keys are the editor's, not the window's shortcuts. Moves, deletes and flips go to
+// the delegate.
 class MetaspriteEditor : public QWidget
 {
     Q_OBJECT
@@ -95,6 +98,7 @@ protected:
     void mousePressEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
+    bool event(QEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
 
 private:

@@ -183,6 +183,36 @@ TEST_F(ScreenActionsTest, ListEditsAndRegionsAreOneUndoStepEach)
     EXPECT_TRUE(settings->screens().empty());
 }
 
+TEST_F(ScreenActionsTest, RegionKeysActOnTheSelectedCellsNotOnTheTiles)
+{
+    Screen start;
+    start.setTile(0, 0, 7);
+    start.setTile(1, 0, 8);
+    ASSERT_TRUE(actions->addScreen(start));
+    paintTile(7, 1);
+    window->show();
+    settle();
+    chooseTool(ScreenTool::select);
+    drag(0, 0, 1, 0);
+    settle();
+    ScreenEditor *editor = actions->editor();
+    ASSERT_EQ(editor->selection(), (CellRect { 0, 0, 2, 1 }));
+    ASSERT_TRUE(editor->hasFocus()) << "a click gives the screen editor the focus";
+    const auto tiles = settings->tileData()->consoleFormattedPixelData();
+
+    // Copy, then paste at (5, 5); Delete clears the selected cells.
+    QTest::keySequence(editor, QKeySequence::Copy);
+    drag(5, 5, 5, 5);
+    QTest::keySequence(editor, QKeySequence::Paste);
+    EXPECT_EQ(shown().tileAt(5, 5), 7);
+    EXPECT_EQ(shown().tileAt(6, 5), 8);
+    QTest::keyClick(editor, Qt::Key_Delete);
+    EXPECT_EQ(shown().tileAt(5, 5), 0);
+    EXPECT_EQ(shown().tileAt(6, 5), 8) << "only the selected cell";
+    EXPECT_EQ(stack().undoText(), QStringLiteral("Clear Region"));
+    EXPECT_EQ(settings->tileData()->consoleFormattedPixelData(), tiles) << "no tile is cleared";
+}
+
 TEST_F(ScreenActionsTest, RegionsPassThroughTheSystemClipboard)
 {
     actions->newScreen();

@@ -344,6 +344,31 @@ TEST_F(SpriteActionsTest, DraggingASpriteInTheDockIsOneUndoStep)
     EXPECT_EQ(editor->metasprite(), shown());
 }
 
+TEST_F(SpriteActionsTest, DeleteHAndVActOnTheSelectedSpritesNotOnTheTiles)
+{
+    actions->addMetasprite({ "two", { { 0, 0, 1, 4 }, { 8, 0, 2, 4 } } });
+    settings->tileData()->matrices()[257]->values[0][0] = 3;
+    window->show();
+    settle();
+    MetaspriteEditor *editor = actions->editor();
+    const int x = editor->originX(), y = editor->originY();
+    QTest::mouseClick(editor, Qt::LeftButton, {}, editor->widgetPoint(x + 2, y + 2).toPoint());
+    settle();
+    ASSERT_EQ(editor->selection(), (std::vector<int> { 0 }));
+    ASSERT_TRUE(editor->hasFocus());
+    const auto tiles = settings->tileData()->consoleFormattedPixelData();
+
+    QTest::keyClick(editor, Qt::Key_H);
+    EXPECT_TRUE(shown().sprites[0].flipHorizontally);
+    QTest::keyClick(editor, Qt::Key_V);
+    EXPECT_TRUE(shown().sprites[0].flipVertically);
+    QTest::keyClick(editor, Qt::Key_Delete);
+    ASSERT_EQ(shown().sprites.size(), 1u);
+    EXPECT_EQ(shown().sprites[0].tile, 2);
+    EXPECT_EQ(settings->tileData()->consoleFormattedPixelData(), tiles) << "no tile is flipped or cleared";
+    EXPECT_EQ(stack().undoText(), QStringLiteral("Delete Sprites"));
+}
+
 TEST_F(SpriteActionsTest, ATileDrawnInThePixelEditorShowsAtOnceInTheMetaspriteEditor)
 {
     // A sprite of tile 0 of pattern table 1: document tile 256, blank so far.

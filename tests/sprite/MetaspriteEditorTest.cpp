@@ -24,6 +24,7 @@ struct RecordingDelegate : MetaspriteEditorDelegate
         moves.emplace_back(sprites, dx, dy);
     }
     void deleteSprites(MetaspriteEditor *, const std::vector<int> &sprites) override { deletes.push_back(sprites); }
+    void flipSprites(MetaspriteEditor *, const std::vector<int> &, bool) override {}
 };
 
 void send(QWidget *widget, QEvent::Type type, QPointF at, Qt::MouseButton button, Qt::MouseButtons held,
