@@ -388,13 +388,33 @@ void ScreenEditor::mouseMoveEvent(QMouseEvent *event)
     if (clamped == last_)
         return;
     const CellRect before = CellRect::spanning(anchor_.x(), anchor_.y(), last_.x(), last_.y());
+    const QPoint from = last_;
     last_ = clamped;
     if (draggesRectangle(dragTool_)) {
         const CellRect after = CellRect::spanning(anchor_.x(), anchor_.y(), last_.x(), last_.y());
         update(cellsRect(before).united(cellsRect(after)).adjusted(-2, -2, 2, 2));
+        if (delegate_)
+            delegate_->screenGestureMoved(this, dragTool_, clamped.x(), clamped.y());
+        return;
     }
-    if (delegate_)
-        delegate_->screenGestureMoved(this, dragTool_, clamped.x(), clamped.y());
+    // A stroke: every cell on the line from the last one, however fast the pointer went (Bresenham over cells).
+    const int dx = std::abs(clamped.x() - from.x()), sx = from.x() < clamped.x() ? 1 : -1;
+    const int dy = -std::abs(clamped.y() - from.y()), sy = from.y() < clamped.y() ? 1 : -1;
+    int error = dx + dy;
+    QPoint at = from;
+    while (at != clamped) {
+        const int doubled = 2 * error;
+        if (doubled >= dy) {
+            error += dy;
+            at.rx() += sx;
+        }
+        if (doubled <= dx) {
+            error += dx;
+            at.ry() += sy;
+        }
+        if (delegate_)
+            delegate_->screenGestureMoved(this, dragTool_, at.x(), at.y());
+    }
 }
 
 void ScreenEditor::mouseReleaseEvent(QMouseEvent *event)

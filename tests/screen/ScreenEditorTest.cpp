@@ -144,15 +144,41 @@ TEST_F(ScreenEditorTest, MouseGesturesReportCellsAtEveryScale)
         QTest::mouseMove(&editor, QPoint(5 * pitch + 3, 2 * pitch + 2)); // same cell: nothing new
         QTest::mouseMove(&editor, QPoint(7 * pitch + 1, 4 * pitch + 1));
         QTest::mouseRelease(&editor, Qt::LeftButton, {}, QPoint(7 * pitch + 1, 4 * pitch + 1));
-        ASSERT_EQ(delegate.calls.size(), 3u) << "scale " << scale;
+        // A jump of two cells is a stroke through the cell between.
+        ASSERT_EQ(delegate.calls.size(), 4u) << "scale " << scale;
         EXPECT_EQ(delegate.calls[0].kind, 'b');
         EXPECT_EQ(delegate.calls[0].column, 5);
         EXPECT_EQ(delegate.calls[0].row, 2);
         EXPECT_EQ(delegate.calls[1].kind, 'm');
-        EXPECT_EQ(delegate.calls[1].column, 7);
-        EXPECT_EQ(delegate.calls[1].row, 4);
-        EXPECT_EQ(delegate.calls[2].kind, 'e');
-        EXPECT_EQ(delegate.calls[2].cells, (CellRect { 5, 2, 3, 3 }));
+        EXPECT_EQ(delegate.calls[1].column, 6);
+        EXPECT_EQ(delegate.calls[1].row, 3);
+        EXPECT_EQ(delegate.calls[2].kind, 'm');
+        EXPECT_EQ(delegate.calls[2].column, 7);
+        EXPECT_EQ(delegate.calls[2].row, 4);
+        EXPECT_EQ(delegate.calls[3].kind, 'e');
+        EXPECT_EQ(delegate.calls[3].cells, (CellRect { 5, 2, 3, 3 }));
+    }
+
+    // A fast attribute stroke across a row reaches every cell on its way; a rectangle tool hears only where it is.
+    for (ScreenTool tool : { ScreenTool::attribute, ScreenTool::fill }) {
+        delegate.calls.clear();
+        editor.setTool(tool);
+        const int pitch = 8 * editor.scale();
+        QTest::mousePress(&editor, Qt::LeftButton, {}, QPoint(1, 10 * pitch + 1));
+        QTest::mouseMove(&editor, QPoint(9 * pitch + 1, 11 * pitch + 1));
+        QTest::mouseRelease(&editor, Qt::LeftButton, {}, QPoint(9 * pitch + 1, 11 * pitch + 1));
+        std::vector<std::pair<int, int>> moved;
+        for (const auto &call : delegate.calls)
+            if (call.kind == 'm')
+                moved.emplace_back(call.column, call.row);
+        if (tool == ScreenTool::fill) {
+            EXPECT_EQ(moved, (std::vector<std::pair<int, int>> { { 9, 11 } }));
+            continue;
+        }
+        ASSERT_EQ(moved.size(), 9u);
+        for (size_t i = 0; i < moved.size(); ++i)
+            EXPECT_EQ(moved[i].first, int(i) + 1);
+        EXPECT_EQ(moved.back(), (std::pair<int, int> { 9, 11 }));
     }
 }
 
