@@ -52,6 +52,12 @@ TEST_F(ApplicationTest, PaintingWithAPickedColourChangesTheDocumentAndSurvivesSa
     MosavoDocument *document = openNew();
     EditorViewController &controller = controllerOf(document);
     const SettingsPtr settings = document->editorViewControllerSettings.lock();
+    // A new document's colours are random: slot 2 of sub-palette 5 must not hold the colour picked below already.
+    if (const PalettePtr five = (*settings->palettes())[5]; five->palette()[2].colorCode == nesKeyOrder[17]) {
+        auto colors = five->palette();
+        colors[2] = five->palette()[1].colorCode == nesKeyOrder[17] ? colors[3] : colors[1];
+        five->setPalette(colors);
+    }
 
     // Sub-palette 5 (bottom row, second palette of the 320 x 40 selector), colour slot 2, master colour box (1, 4).
     QTest::mouseClick(controller.selectablePalettesOutlet, Qt::LeftButton, {}, QPoint(100, 30));
