@@ -80,8 +80,8 @@ inline constexpr int screenPictureHeight = 240;
 //   that every area can share (the most used such colour that lets the rest be packed); else the areas that
 //   cannot be covered are named;
 // - each 8 x 8 cell becomes a tile; identical cells share one tile number; a cell identical to a tile of the pattern
-//   table uses that tile, the others take blank tiles that no screen uses, in tile order; more new tiles than those
-//   is refused with both counts.
+//   table uses that tile, the others take blank tiles that tilesInUse does not mark, in tile order; more new tiles
+//   than those is refused with both counts.
 ScreenConversionResult convertScreenPicture(const ScreenPictureRequest &request);
 
 // "$0F"

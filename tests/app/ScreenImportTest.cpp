@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
+
 using namespace kestova;
 
 namespace {
@@ -98,6 +100,31 @@ TEST(ScreenImport, PicturesBecomeScreensInTheCharacterRomOfARom)
             << "tile " << tile << " of the first screen kept";
     EXPECT_EQ(colorOf(0, 2), 0x02);
     EXPECT_EQ(colorOf(1, 3), 0x16);
+}
+
+TEST(ScreenImport, NewTilesLeaveTheMetaspritesTilesAlone)
+{
+    // 8x16 sprites of pairs 0/1 (table 0) and 4/5 (byte 5: table 1), and 8x8 ones of table 1 tile 2, all blank.
+    for (const bool tall : { true, false }) {
+        SettingsPtr document = romDocument(true);
+        document->setTallSprites(tall);
+        document->setSpritePatternTable(1);
+        document->metasprites().push_back({ "hero", { { 0, 0, uint8_t(tall ? 0 : 2), 4 }, { 8, 0, 5, 4 } } });
+        for (const int table : { 0, 1 }) {
+            auto converted = convertScreenImage(picture(), *document, mosavo::DisplayColors(), 0, std::nullopt, table, "");
+            ASSERT_TRUE(std::holds_alternative<mosavo::ScreenConversion>(converted));
+            std::set<int> drawn;
+            for (const mosavo::ScreenTileChange &change : std::get<mosavo::ScreenConversion>(converted).tileChanges)
+                drawn.insert(change.tile);
+            const std::set<int> used = tall ? (table == 0 ? std::set<int> { 0, 1 } : std::set<int> { 4, 5 })
+                                            : (table == 0 ? std::set<int> {} : std::set<int> { 2, 5 });
+            for (const int tile : used)
+                EXPECT_FALSE(drawn.count(tile)) << (tall ? "8x16" : "8x8") << " table " << table << " tile " << tile;
+            EXPECT_EQ(drawn.size(), 2u);
+            if (!tall && table == 0)
+                EXPECT_TRUE(drawn.count(2)) << "8x8 sprites read table 1 only: tile 2 of table 0 is free";
+        }
+    }
 }
 
 TEST(ScreenImport, RefusalsNameTheFileAndTheReason)
