@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/EditorViewControllerSettings.h"
+#include "core/GraphicsArchive.h"
 
 #include <QObject>
 #include <QPointer>
@@ -10,6 +11,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <optional>
 #include <vector>
 
 namespace kestova {
@@ -77,14 +79,17 @@ inline QToolButton *dockToolButton(QWidget *parent, const QString &name, const Q
     return button;
 }
 
-// Whether an item of the list other than the one at index already has the name.
+// Why the item of the list at index cannot take the name (another item has it, or it is longer than a document
+// keeps), or nothing. kind names the items: "screen".
 template<typename Item>
-bool nameTakenByAnother(const std::vector<Item> &items, int index, const QString &name)
+std::optional<QString> nameRefusal(const std::vector<Item> &items, int index, const QString &name, const QString &kind)
 {
+    if (size_t(name.toUtf8().size()) > mosavo::maximumNameBytes)
+        return QStringLiteral("A %1 name may be at most %2 bytes long").arg(kind).arg(mosavo::maximumNameBytes);
     for (size_t i = 0; i < items.size(); ++i)
         if (int(i) != index && QString::fromStdString(items[i].name) == name)
-            return true;
-    return false;
+            return QStringLiteral("Another %1 is named \"%2\" already").arg(kind, name);
+    return std::nullopt;
 }
 
 // base, or base_2, base_3, ...: the first name no item of the list (anything with a std::string name) has.
@@ -95,10 +100,14 @@ QString uniqueItemName(const std::vector<Item> &items, const QString &base)
         return std::any_of(
             items.begin(), items.end(), [&](const Item &item) { return QString::fromStdString(item.name) == name; });
     };
-    if (!taken(base))
-        return base;
+    // Short enough for a document to keep, with room for the number.
+    QString kept = base;
+    while (size_t(kept.toUtf8().size()) > mosavo::maximumNameBytes - 12)
+        kept.chop(1);
+    if (kept.size() == base.size() && !taken(kept))
+        return kept;
     for (int n = 2;; ++n)
-        if (const QString name = QStringLiteral("%1_%2").arg(base).arg(n); !taken(name))
+        if (const QString name = QStringLiteral("%1_%2").arg(kept).arg(n); !taken(name))
             return name;
 }
 

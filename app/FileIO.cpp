@@ -52,6 +52,16 @@ ReadResult readWholeFile(const QString &path)
     return result;
 }
 
+std::optional<QString> documentSizeRefusal(size_t size)
+{
+    if (size <= size_t(maximumInputSize))
+        return std::nullopt;
+    return QStringLiteral("the document would be %1 bytes, more than the %2 a document may be to be opened again "
+                          "(export its tiles as CHR data instead)")
+        .arg(size)
+        .arg(maximumInputSize);
+}
+
 std::optional<FileError> writeFileAtomically(const QString &path, const mosavo::Bytes &bytes)
 {
     return writeFileAtomically(path, [&bytes](QIODevice &device) -> std::optional<QString> {

@@ -31,6 +31,9 @@ struct ReadResult
 
 // Reads a whole regular file of at most maximumInputSize bytes.
 ReadResult readWholeFile(const QString &path);
+// Why a document of this many bytes is not written (a file larger than maximumInputSize could not be opened again),
+// or nothing.
+std::optional<QString> documentSizeRefusal(size_t size);
 // Writes through a temporary file renamed into place: on failure the old file (if any) is left as it was.
 std::optional<FileError> writeFileAtomically(const QString &path, const mosavo::Bytes &bytes);
 // The same for content that is produced while it is written (such as an encoded picture): write puts it on the

@@ -210,6 +210,8 @@ std::optional<FileError> MosavoDocument::writeTo(const QString &path)
     const auto bytes = data();
     if (const auto *error = std::get_if<DocumentError>(&bytes))
         return FileError { path, QStringLiteral("cannot be saved (%1)").arg(error->description()) };
+    if (const auto refusal = documentSizeRefusal(std::get<Bytes>(bytes).size()))
+        return FileError { path, *refusal };
     return writeFileAtomically(path, std::get<Bytes>(bytes));
 }
 

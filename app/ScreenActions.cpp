@@ -429,8 +429,8 @@ bool ScreenActions::renameScreen(int index, const QString &name)
     const SettingsPtr s = settings();
     if (!s || index < 0 || index >= int(s->screens().size()) || name.trimmed().isEmpty())
         return false;
-    if (nameTakenByAnother(s->screens(), index, name.trimmed())) {
-        status(QStringLiteral("Another screen is named \"%1\" already").arg(name.trimmed()));
+    if (const auto refusal = nameRefusal(s->screens(), index, name.trimmed(), QStringLiteral("screen"))) {
+        status(*refusal);
         refresh();
         return false;
     }

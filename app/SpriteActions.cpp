@@ -368,8 +368,8 @@ bool SpriteActions::renameMetasprite(int index, const QString &name)
         refreshLists();
         return false;
     }
-    if (nameTakenByAnother(s->metasprites(), index, trimmed)) {
-        status(QStringLiteral("Another metasprite is named \"%1\" already").arg(trimmed));
+    if (const auto refusal = nameRefusal(s->metasprites(), index, trimmed, QStringLiteral("metasprite"))) {
+        status(*refusal);
         refreshLists();
         return false;
     }

@@ -5,8 +5,6 @@
 namespace mosavo {
 
 namespace {
-constexpr size_t maxNameLength = 256;
-
 bool fail(std::string *whyNot, std::string reason)
 {
     if (whyNot)
@@ -17,7 +15,7 @@ bool fail(std::string *whyNot, std::string reason)
 bool readName(const ArchiveRecord &record, std::string &name, std::string *whyNot)
 {
     const auto field = record.find("Name");
-    if (field == record.end() || !field->is_string() || field->get_ref<const std::string &>().size() > maxNameLength)
+    if (field == record.end() || !field->is_string() || field->get_ref<const std::string &>().size() > maximumNameBytes)
         return fail(whyNot, "its name is missing or not a short text");
     name = field->get<std::string>();
     return true;

@@ -10,6 +10,9 @@
 
 namespace mosavo {
 
+// The longest name (in bytes of UTF-8) a screen, metasprite or animation keeps: a reader refuses longer ones.
+constexpr size_t maximumNameBytes = 256;
+
 // Archive records of screens, metasprites and animations, as a document stores them.
 //   Screen:     "Name" (text), "PatternTable" (0 or 1), "Tiles" (960 bytes), "Attributes" (64 bytes)
 //   Metasprite: "Name" (text), "Sprites": a list of "X", "Y" (-128..127), "Tile" (0-255), "Attributes" (the OAM byte)

@@ -2,6 +2,7 @@
 
 #include "app/MosavoDocument.h"
 #include "convert/SourceWriters.h"
+#include "core/GraphicsArchive.h"
 #include "core/ConsoleDataFactory.h"
 #include "core/SystemLog.h"
 #include "editor/MosavoLogging.h"
@@ -54,6 +55,15 @@ void reportWarning(QTextStream &err, const FileError &warning)
     err.flush();
 }
 
+std::optional<QString> checkItemName(const ParsedArguments &arguments)
+{
+    const auto name = arguments.text(QStringLiteral("--name"));
+    if (name && size_t(name->toUtf8().size()) > mosavo::maximumNameBytes)
+        return QStringLiteral("--name must be at most %1 bytes of UTF-8, not %2").arg(mosavo::maximumNameBytes).arg(
+            name->toUtf8().size());
+    return std::nullopt;
+}
+
 int reportUsage(QTextStream &err, const QString &reason)
 {
     err << "kestova: " << oneLine(reason) << "; see 'kestova --help'\n";
@@ -65,6 +75,16 @@ int writeOutput(QTextStream &err, const QString &path, const mosavo::Bytes &byte
 {
     const auto error = writeFileAtomically(path, bytes);
     return error ? reportFailure(err, *error) : exitSuccess;
+}
+
+int writeDocument(QTextStream &err, const QString &path, const EditorViewControllerSettings &document)
+{
+    const auto bytes = document.documentBytes();
+    if (!bytes)
+        return reportFailure(err, { path, QStringLiteral("cannot be made (the document holds no tiles)") });
+    if (const auto refusal = documentSizeRefusal(bytes->size()))
+        return reportFailure(err, { path, *refusal });
+    return writeOutput(err, path, *bytes);
 }
 
 std::optional<QString> checkSourceName(const ParsedArguments &arguments)

@@ -29,6 +29,9 @@ enum ExitStatus : int {
 
 // Writes "kestova: PATH: reason" and returns exitUnusableInput.
 int reportFailure(QTextStream &err, const FileError &error);
+// Why the value of --name cannot name a screen or metasprite of a document (too long to be kept), or nothing.
+std::optional<QString> checkItemName(const ParsedArguments &arguments);
+
 // Writes "kestova: warning: PATH: reason": the command did its work, short of what is named.
 void reportWarning(QTextStream &err, const FileError &warning);
 // Writes "kestova: reason; see 'kestova --help'" and returns exitUsage.
@@ -36,6 +39,8 @@ void reportWarning(QTextStream &err, const FileError &warning);
 int reportUsage(QTextStream &err, const QString &reason);
 // Writes bytes to path through a temporary file: exitSuccess, or the failure reported.
 int writeOutput(QTextStream &err, const QString &path, const mosavo::Bytes &bytes);
+// Writes the document to path as writeOutput does; one too large to be opened again is refused.
+int writeDocument(QTextStream &err, const QString &path, const EditorViewControllerSettings &document);
 
 // --asm NAME / --c NAME: a command's binary output written instead as ca65 source (NAME: then .byte rows of 16) or
 // C source (const unsigned char NAME[N] = {...};) of exactly the same bytes.

@@ -224,7 +224,7 @@ std::optional<QString> checkImportScreenPng(const ParsedArguments &arguments)
 {
     if (!arguments.has(outputOption))
         return QStringLiteral("--import-screen-png needs --output DOC.kestova");
-    return std::nullopt;
+    return checkItemName(arguments);
 }
 
 // The document a screen is added to: FILE's content (a document as it is, ROM or CHR data as the window opens it),
@@ -286,11 +286,7 @@ int runImportScreenPng(const ParsedArguments &arguments, BatchStreams &streams)
     if (auto *reason = std::get_if<QString>(&converted))
         return reportFailure(err, { picturePath, *reason });
     applyScreenConversion(document, std::get<mosavo::ScreenConversion>(converted));
-    const auto bytes = document.documentBytes();
-    if (!bytes)
-        return reportFailure(
-            err, { arguments.text(outputOption).value_or(QString()), QStringLiteral("cannot be made") });
-    return writeOutput(err, *arguments.text(outputOption), *bytes);
+    return writeDocument(err, *arguments.text(outputOption), document);
 }
 
 } // namespace

@@ -120,6 +120,8 @@ std::optional<QString> checkImportSpritePng(const ParsedArguments &arguments)
 {
     if (!arguments.has(outputOption))
         return QStringLiteral("--import-sprite-png needs --output DOC.kestova");
+    if (const auto name = checkItemName(arguments))
+        return name;
     return checkPosition(arguments, originOption, -positionLimit, positionLimit);
 }
 
@@ -178,10 +180,7 @@ int runImportSpritePng(const ParsedArguments &arguments, BatchStreams &streams)
     if (arguments.files.isEmpty())
         document->setPalettes(newDocumentPalettes(std::get<SpriteImport>(converted)));
     applySpriteImport(*document, std::get<SpriteImport>(converted));
-    const auto bytes = document->documentBytes();
-    if (!bytes)
-        return reportFailure(err, { arguments.files.value(0, picturePath), QStringLiteral("holds no tiles") });
-    return writeOutput(err, *arguments.text(outputOption), *bytes);
+    return writeDocument(err, *arguments.text(outputOption), *document);
 }
 
 std::optional<QString> checkExportMetasprites(const ParsedArguments &arguments)

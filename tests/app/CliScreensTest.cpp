@@ -459,6 +459,11 @@ TEST_F(CliScreens, RefusalsExitWithOneLineAndLeaveNoOutput)
     odd.setPixel(17, 3, qRgb(1, 2, 3));
     odd.save(path(QStringLiteral("odd.png")));
     write(QStringLiteral("short.nam"), Bytes(1000, 0));
+    QImage plain(256, 240, QImage::Format_RGB32);
+    plain.fill(master(0x0F));
+    plain.save(path(QStringLiteral("plain.png")));
+    // CHR data as large as an input may be: with a screen, its document could not be opened again.
+    write(QStringLiteral("huge.chr"), Bytes(64 * 1024 * 1024, 0));
     // A picture cut short inside its image data: the PNG library's own error line stays off standard error.
     {
         QFile whole(path(QStringLiteral("odd.png")));
@@ -497,6 +502,12 @@ TEST_F(CliScreens, RefusalsExitWithOneLineAndLeaveNoOutput)
             QStringLiteral("cut.png: cannot be read as PNG") },
         { { QStringLiteral("--import-screen-png"), path(QStringLiteral("odd.png")) }, 2,
             QStringLiteral("--import-screen-png needs --output DOC.kestova") },
+        { { QStringLiteral("--import-screen-png"), path(QStringLiteral("plain.png")), QStringLiteral("--output"), out,
+              path(QStringLiteral("huge.chr")) },
+            1, QStringLiteral("out: the document would be ") },
+        { { QStringLiteral("--import-screen-png"), path(QStringLiteral("plain.png")), QStringLiteral("--output"), out,
+              QStringLiteral("--name"), QString(129, QChar(0xE9)) },
+            2, QStringLiteral("--name must be at most 256 bytes of UTF-8, not 258") },
         { { QStringLiteral("--export-nametable"), out, QStringLiteral("--rle"), doc }, 1,
             QStringLiteral("doc.kestova: screen 0: the nametable uses all 256 byte values, so no RLE tag is free") },
         { { QStringLiteral("--export-nametable"), out, QStringLiteral("--screen"), QStringLiteral("1"), doc }, 1,

@@ -138,6 +138,9 @@ TEST_F(ScreenActionsTest, ListEditsAndRegionsAreOneUndoStepEach)
     const int steps = stack().count();
     EXPECT_FALSE(actions->renameScreen(1, QStringLiteral("title")));
     EXPECT_NE(settings->screens()[1].name, "title");
+    // So is a name longer than a document keeps (it could not be opened again).
+    EXPECT_FALSE(actions->renameScreen(1, QString(257, u'n')));
+    EXPECT_EQ(window->statusBar()->currentMessage(), QStringLiteral("A screen name may be at most 256 bytes long"));
     EXPECT_EQ(stack().count(), steps);
     actions->moveScreen(-1);
     EXPECT_EQ(settings->screens()[1].name, "title");
