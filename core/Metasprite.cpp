@@ -40,7 +40,8 @@ std::array<uint8_t, 256> oamBytes(const Metasprite &metasprite, int x, int y, Oa
     for (const MetaspriteSprite &sprite : metasprite.sprites) {
         const int spriteX = x + sprite.x;
         const int spriteY = y + sprite.y;
-        if (spriteX < 0 || spriteX > 255 || spriteY < 0 || spriteY > 255) {
+        // Y 239 and on would be drawn from line 240 down, below the picture.
+        if (spriteX < 0 || spriteX > 255 || spriteY < 0 || spriteY > lastVisibleOamY) {
             ++left.offScreen;
             continue;
         }

@@ -66,9 +66,13 @@ constexpr size_t oamEntries = 64;
 // Unused OAM entries hold this Y, which puts them below the screen.
 constexpr uint8_t oamHiddenY = 0xFF;
 
+// The largest Y of a sprite the picture shows a line of (it is drawn from the line below its Y).
+constexpr int lastVisibleOamY = 238;
+
 // 64 entries of Y, tile, attributes, X: the metasprite's sprites first, in its order, at Y = y + offset and
-// X = x + offset (a sprite shows one line below its Y). Sprites that land outside 0-255 and sprites beyond the 64th
-// are left out (counted in leftOut when given); every other entry has Y = oamHiddenY.
+// X = x + offset (a sprite shows one line below its Y). Sprites off the screen (X outside 0-255, Y outside
+// 0-lastVisibleOamY) and sprites beyond the 64th are left out (counted in leftOut when given); every other entry has
+// Y = oamHiddenY.
 struct OamLeftOut
 {
     size_t offScreen = 0;

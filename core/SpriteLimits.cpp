@@ -16,7 +16,8 @@ std::vector<PlacedMetaspriteSprite> placeMetasprites(const std::vector<Metasprit
             = placeMetasprite(metasprites[size_t(placement.metasprite)], placement.x, placement.y);
         for (size_t i = 0; i < sprites.size() && placed.size() < oamEntries; ++i) {
             PlacedSprite sprite = sprites[i];
-            if (sprite.x < 0 || sprite.x > 255 || sprite.y < 0 || sprite.y > 255)
+            // Left out as an OAM dump of the placement leaves it out (oamBytes): off the screen.
+            if (sprite.x < 0 || sprite.x > 255 || sprite.y < 0 || sprite.y > lastVisibleOamY)
                 continue;
             ++sprite.y; // the PPU draws a sprite one line below its OAM Y
             placed.push_back({ sprite, int(p), int(i) });
@@ -43,7 +44,7 @@ std::string spriteLimitsReport(const std::vector<Metasprite> &metasprites,
     if (given > sprites.size())
         report += std::to_string(given - sprites.size())
             + (given - sprites.size() == 1 ? " sprite is" : " sprites are")
-            + " not in OAM (its X or Y outside 0-255, or past the 64th) and not counted.\n";
+            + " not in OAM (off the screen, X outside 0-255 or Y outside 0-238, or past the 64th) and not counted.\n";
     const std::vector<ScanlineOverflow> overflows
         = scanlineOverflows(sprites, spriteHeight, 0, FramePicture::frameHeight - 1);
     if (overflows.empty())

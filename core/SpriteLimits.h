@@ -21,8 +21,8 @@ struct MetaspritePlacement
 
 // The sprites of the placements as OAM holds them (the first placement's sprites first, each metasprite in its own
 // order; y is the first frame row drawn), each with the placement and the position in its metasprite it came from.
-// Placements of missing metasprites, sprites whose OAM X or Y would lie outside 0-255 and sprites past the 64th are
-// left out, as in an OAM dump of the placements.
+// Placements of missing metasprites, sprites off the screen (OAM X outside 0-255, Y outside 0-lastVisibleOamY) and
+// sprites past the 64th are left out, as in an OAM dump of the placements.
 struct PlacedMetaspriteSprite
 {
     PlacedSprite sprite;

@@ -265,6 +265,15 @@ TEST_F(SpriteCommandLine, ExportsGiveTheTablesTheOamAndThePictureBack)
     ASSERT_EQ(fullBytes.size(), 256);
     EXPECT_EQ(uint8_t(fullBytes[3]), 20 + 16) << "the first sprite in OAM is the third of the metasprite";
     EXPECT_EQ(uint8_t(fullBytes[63 * 4]), 20 + 6 * 8) << "the 64th entry holds the 66th sprite";
+    // Placed lower, the last row of ten sprites has Y = 239: drawn from line 240, below the picture, it is left out.
+    const ProcessResult low = runKestova({ QStringLiteral("--export-oam"), oam, QStringLiteral("--metasprite"),
+        QStringLiteral("1"), QStringLiteral("--at"), QStringLiteral("20,191"), manyDocument });
+    ASSERT_EQ(low.exitCode, 0) << low.err.toStdString();
+    EXPECT_TRUE(low.err.contains(": 12 of the 70 sprites of 'crowd' are left out of the OAM at 20,191: 12 off the "
+                                 "screen\n"))
+        << low.err.toStdString();
+    EXPECT_EQ(uint8_t(readFile(oam)[58 * 4]), 255) << "58 sprites are in OAM";
+    EXPECT_EQ(uint8_t(readFile(oam)[57 * 4]), 191 + 40);
 
     // The picture drawn back: the bounding box with the origin at its top left is the picture imported.
     const QString png = path(QStringLiteral("drawn.png"));

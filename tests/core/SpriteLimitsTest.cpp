@@ -38,7 +38,8 @@ TEST(SpriteLimitsTest, OneWideMetaspriteNamesTheNinthSpriteOnTheRowsItsOamDumpOv
     // Sprites the OAM cannot hold (X past 255) are not counted, as they are not in the dump.
     const std::string offScreen = spriteLimitsReport({ hero }, { { 0, 200, 120 } }, 8);
     EXPECT_EQ(offScreen, "1 placement, 10 sprites, 8x8.\n"
-                         "3 sprites are not in OAM (its X or Y outside 0-255, or past the 64th) and not counted.\n"
+                         "3 sprites are not in OAM (off the screen, X outside 0-255 or Y outside 0-238, or past the "
+                         "64th) and not counted.\n"
                          "No scanline has more than eight sprites.\n");
 }
 
