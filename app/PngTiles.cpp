@@ -298,7 +298,7 @@ std::optional<FileError> writeTileSheetPng(
     return writePngFile(path, std::get<QImage>(made));
 }
 
-QuietPictureReading::QuietPictureReading()
+QuietPictureCodec::QuietPictureCodec()
 {
 #ifdef Q_OS_UNIX
     if (QCoreApplication::instance())
@@ -314,7 +314,7 @@ QuietPictureReading::QuietPictureReading()
 #endif
 }
 
-QuietPictureReading::~QuietPictureReading()
+QuietPictureCodec::~QuietPictureCodec()
 {
 #ifdef Q_OS_UNIX
     if (savedError_ < 0)
@@ -341,7 +341,7 @@ std::variant<QImage, QString> readPng(
     QByteArray data = QByteArray::fromRawData(reinterpret_cast<const char *>(png.data()), qsizetype(png.size()));
     QBuffer buffer(&data);
     buffer.open(QIODevice::ReadOnly);
-    const QuietPictureReading quiet;
+    const QuietPictureCodec quiet;
     QImageReader reader(&buffer, "png");
     const QSize size = reader.size();
     if (!size.isValid() || size.isEmpty())
@@ -359,23 +359,31 @@ std::variant<QImage, QString> readPng(
 
 std::optional<FileError> writePngFile(const QString &path, const QImage &image)
 {
-    return writeFileAtomically(path, [&image](QIODevice &device) -> std::optional<QString> {
-        // PNG is built into Qt. Without an application (on the command line), the image format plugins, which Qt
-        // would otherwise load one by one to ask whether they write PNG, are left out of the search.
-        const bool batch = !QCoreApplication::instance();
-        const QStringList paths = batch ? QCoreApplication::libraryPaths() : QStringList();
-        if (batch)
-            QCoreApplication::setLibraryPaths({});
-        QImageWriter writer(&device, "png");
-        // zlib level 2: a quarter quicker than the default level for a slightly larger file.
-        writer.setQuality(70);
-        const bool written = writer.write(image);
-        if (batch)
-            QCoreApplication::setLibraryPaths(paths);
-        if (!written)
-            return QStringLiteral("cannot be written as PNG (%1)").arg(writer.errorString());
-        return std::nullopt;
-    });
+    // Made in memory first, then written as bytes: a file that cannot take them all (a full disk) then says why, where
+    // the PNG library would only say that a write failed.
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    // PNG is built into Qt. Without an application (on the command line), the image format plugins, which Qt would
+    // otherwise load one by one to ask whether they write PNG, are left out of the search.
+    const bool batch = !QCoreApplication::instance();
+    const QStringList paths = batch ? QCoreApplication::libraryPaths() : QStringList();
+    if (batch)
+        QCoreApplication::setLibraryPaths({});
+    QImageWriter writer(&buffer, "png");
+    // zlib level 2: a quarter quicker than the default level for a slightly larger file.
+    writer.setQuality(70);
+    bool written = false;
+    {
+        const QuietPictureCodec quiet;
+        written = writer.write(image);
+    }
+    if (batch)
+        QCoreApplication::setLibraryPaths(paths);
+    if (!written)
+        return FileError { path, QStringLiteral("cannot be made as PNG (%1)").arg(writer.errorString()) };
+    const auto *first = reinterpret_cast<const uint8_t *>(png.constData());
+    return writeFileAtomically(path, Bytes(first, first + png.size()));
 }
 
 std::variant<PictureIndices, QString> pictureColorIndices(

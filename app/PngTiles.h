@@ -47,14 +47,14 @@ struct TileSheetLayout
 std::variant<QImage, QString> tileSheetImage(
     const mosavo::TileList &tiles, const TileColors &colors, TileSheetLayout layout);
 // While one lives, on the command line (no QCoreApplication), the PNG library's own error lines ("libpng error: ...")
-// do not reach standard error: a picture that cannot be read gets the program's one line instead.
-class QuietPictureReading
+// do not reach standard error: a picture that cannot be read or written gets the program's one line instead.
+class QuietPictureCodec
 {
 public:
-    QuietPictureReading();
-    ~QuietPictureReading();
-    QuietPictureReading(const QuietPictureReading &) = delete;
-    QuietPictureReading &operator=(const QuietPictureReading &) = delete;
+    QuietPictureCodec();
+    ~QuietPictureCodec();
+    QuietPictureCodec(const QuietPictureCodec &) = delete;
+    QuietPictureCodec &operator=(const QuietPictureCodec &) = delete;
 
 private:
     int savedError_ = -1;

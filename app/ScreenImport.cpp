@@ -138,7 +138,7 @@ std::variant<ScreenConversion, QString> convertScreenPictureFile(const QString &
     QImage image;
     QImageReader reader(path);
     {
-        const QuietPictureReading quiet;
+        const QuietPictureCodec quiet;
         image = reader.read();
     }
     const QString shown = QDir::toNativeSeparators(path);

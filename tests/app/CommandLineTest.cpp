@@ -441,6 +441,19 @@ TEST(CommandLine, UnusablePaletteOrOutputFailsWithoutTouchingExistingFiles)
     }
     EXPECT_FALSE(QFileInfo::exists(temp.filePath(QStringLiteral("no"))));
 
+    // A picture the disk cannot take whole (a file size limit of 512 bytes stands in for a full disk): one line with
+    // the file's own reason, not the PNG library's, and the earlier file kept.
+    QProcess limited;
+    limited.start(QStringLiteral("/bin/sh"),
+        { QStringLiteral("-c"), QStringLiteral("trap '' XFSZ; ulimit -f 1; exec \"$0\" \"$@\""),
+            QStringLiteral(KESTOVA_BINARY), QStringLiteral("--export-png"), output, input });
+    ASSERT_TRUE(limited.waitForFinished(60000));
+    const QString limitedErr = QString::fromUtf8(limited.readAllStandardError());
+    EXPECT_EQ(limited.exitCode(), 1);
+    EXPECT_EQ(limitedErr.toStdString(),
+        (QStringLiteral("kestova: ") + output + QStringLiteral(": cannot be written (File too large)\n")).toStdString());
+    EXPECT_EQ(readFile(output), QByteArray("earlier work"));
+
     // A picture taller than a PNG may be: 125,001 tiles in one column are 1,000,008 pixels.
     const QString tall = temp.filePath(QStringLiteral("tall.chr"));
     writeFile(tall, QByteArray(125001 * 16, '\0'));
