@@ -137,11 +137,15 @@ std::variant<ScreenConversion, QString> convertScreenPictureFile(const QString &
 {
     QImage image;
     QImageReader reader(path);
+    const QString shown = QDir::toNativeSeparators(path);
+    // A picture of another size is refused before its pixels are read (a huge one would take long to decode).
+    if (const QSize size = reader.size(); size.isValid())
+        if (const auto refusal = screenPictureSizeRefusal(size.width(), size.height()))
+            return QStringLiteral("%1: %2").arg(shown, QString::fromStdString(*refusal));
     {
         const QuietPictureCodec quiet;
         image = reader.read();
     }
-    const QString shown = QDir::toNativeSeparators(path);
     if (image.isNull())
         return QStringLiteral("%1: cannot be read as a picture (%2)").arg(shown, pictureReadError(reader));
     auto converted = convertScreenImage(image, document, colors, emphasis, subPalettes, patternTable, name);

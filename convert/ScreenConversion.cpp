@@ -84,11 +84,18 @@ std::string colorNumberText(uint8_t number)
     return text;
 }
 
+std::optional<std::string> screenPictureSizeRefusal(int width, int height)
+{
+    if (width == screenPictureWidth && height == screenPictureHeight)
+        return std::nullopt;
+    return "the picture is " + std::to_string(width) + " x " + std::to_string(height)
+        + " pixels; a screen is made from a picture of 256 x 240";
+}
+
 ScreenConversionResult convertScreenPicture(const ScreenPictureRequest &request)
 {
-    if (request.width != screenPictureWidth || request.height != screenPictureHeight)
-        return refused("the picture is " + std::to_string(request.width) + " x " + std::to_string(request.height)
-            + " pixels; a screen is made from a picture of 256 x 240");
+    if (const auto refusal = screenPictureSizeRefusal(request.width, request.height))
+        return refused(*refusal);
     if (request.rgba.size() < size_t(screenPictureWidth * screenPictureHeight * 4) || !request.displayColors
         || !request.patterns)
         return refused("the picture's pixels, the display colours or the pattern table are missing");

@@ -83,6 +83,9 @@ inline constexpr int screenPictureHeight = 240;
 //   table uses that tile, the others take blank tiles that tilesInUse does not mark, in tile order; more new tiles
 //   than those is refused with both counts.
 ScreenConversionResult convertScreenPicture(const ScreenPictureRequest &request);
+// Why a picture of this size cannot become a screen (it is not 256 x 240), or nothing: asked before its pixels are
+// read.
+std::optional<std::string> screenPictureSizeRefusal(int width, int height);
 
 // "$0F"
 std::string colorNumberText(uint8_t number);

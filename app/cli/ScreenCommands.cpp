@@ -268,7 +268,11 @@ int runImportScreenPng(const ParsedArguments &arguments, BatchStreams &streams)
     const ReadResult picture = readWholeFile(picturePath);
     if (picture.error)
         return reportFailure(err, *picture.error);
-    auto png = pngPicture(picture.bytes);
+    auto png = readPng(picture.bytes, [](QSize size) -> std::optional<QString> {
+        if (const auto refusal = mosavo::screenPictureSizeRefusal(size.width(), size.height()))
+            return QString::fromStdString(*refusal);
+        return std::nullopt;
+    });
     if (const auto *reason = std::get_if<QString>(&png))
         return reportFailure(err, { picturePath, *reason });
     const QImage image = std::move(std::get<QImage>(png));

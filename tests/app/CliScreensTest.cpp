@@ -459,6 +459,9 @@ TEST_F(CliScreens, RefusalsExitWithOneLineAndLeaveNoOutput)
     odd.setPixel(17, 3, qRgb(1, 2, 3));
     odd.save(path(QStringLiteral("odd.png")));
     write(QStringLiteral("short.nam"), Bytes(1000, 0));
+    QImage wide(4097, 240, QImage::Format_RGB32);
+    wide.fill(master(0x0F));
+    wide.save(path(QStringLiteral("wide.png")));
     QImage plain(256, 240, QImage::Format_RGB32);
     plain.fill(master(0x0F));
     plain.save(path(QStringLiteral("plain.png")));
@@ -489,6 +492,10 @@ TEST_F(CliScreens, RefusalsExitWithOneLineAndLeaveNoOutput)
             1,
             QStringLiteral(
                 "small.png: the picture is 128 x 240 pixels; a screen is made from a picture of 256 x 240") },
+        { { QStringLiteral("--import-screen-png"), path(QStringLiteral("wide.png")), QStringLiteral("--output"), out },
+            1,
+            QStringLiteral(
+                "wide.png: the picture is 4097 x 240 pixels; a screen is made from a picture of 256 x 240") },
         { { QStringLiteral("--import-screen-png"), path(QStringLiteral("odd.png")), QStringLiteral("--output"), out },
             1, QStringLiteral("odd.png: pixel (17, 3) is #010203, which is not one of the display colours") },
         { { QStringLiteral("--import-screen-png"), path(QStringLiteral("odd.png")), QStringLiteral("--output"), out,
