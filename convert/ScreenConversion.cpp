@@ -283,10 +283,14 @@ ScreenConversionResult convertScreenPicture(const ScreenPictureRequest &request)
         if (blank[size_t(tile)] && !taken[size_t(tile)])
             free.push_back(tile);
     const size_t needed = order.size() - size_t(conversion.reusedTiles);
+    if (needed > 0 && tilesInTable == 0)
+        return refused("the picture needs " + std::to_string(needed) + " new tiles, and the tiles end before pattern "
+            "table " + std::to_string(table) + " (tiles " + std::to_string(table * 256) + "-"
+            + std::to_string(table * 256 + 255) + " of the bank)");
     if (needed > free.size())
         return refused("the picture needs " + std::to_string(needed) + " new tiles, and pattern table "
             + std::to_string(table) + " has room for " + std::to_string(free.size())
-            + " (blank tiles that no screen uses)");
+            + " (blank tiles that no screen or metasprite uses)");
     size_t next = 0;
     for (size_t i = 0; i < order.size(); ++i)
         if (tileNumber[i] < 0) {

@@ -140,6 +140,7 @@ std::variant<mosavo::PatternTables, FileError> bankPatternTables(
     size_t start = 0;
     size_t end = bytes->size();
     QString banks;
+    uint64_t declared = 0; // the CHR-ROM bytes a ROM's header gives
     if (tiles.header()) {
         const auto header = mosavo::INesHeader::parse(*tiles.header());
         if (!header || header->chrBytes == 0)
@@ -150,11 +151,19 @@ std::variant<mosavo::PatternTables, FileError> bankPatternTables(
         const uint64_t chrStart = header->chrOffsetAfterHeader();
         start = chrStart >= uint64_t(end) - headerBytes ? end : size_t(headerBytes + chrStart);
         end = std::min<uint64_t>(end, uint64_t(start) + header->chrBytes);
+        declared = header->chrBytes;
         banks = QStringLiteral("its CHR-ROM");
     } else {
         banks = QStringLiteral("its CHR data");
     }
     const size_t bankCount = (end - start + mosavo::PatternTables::bankSize - 1) / mosavo::PatternTables::bankSize;
+    if (uint64_t(bank) >= bankCount && end - start < declared)
+        return FileError { path,
+            QStringLiteral("its header gives %1 of CHR-ROM, but the file is cut short and holds %2 bytes of it, so "
+                           "there is no bank %3")
+                .arg(plural(qsizetype(declared / mosavo::PatternTables::bankSize), "bank of 8 KiB", "banks of 8 KiB"))
+                .arg(end - start)
+                .arg(bank) };
     if (uint64_t(bank) >= bankCount)
         return FileError { path,
             QStringLiteral("%1 holds %2 of 8 KiB, so there is no bank %3")

@@ -474,6 +474,13 @@ TEST_F(CliScreens, RefusalsExitWithOneLineAndLeaveNoOutput)
         const QByteArray bytes = whole.readAll();
         write(QStringLiteral("cut.png"), Bytes(bytes.begin(), bytes.begin() + bytes.size() / 2));
     }
+    write(QStringLiteral("half.chr"), Bytes(4096, 0));
+    {
+        QFile rom(dataDir + QStringLiteral("/roms/hello.nes"));
+        ASSERT_TRUE(rom.open(QIODevice::ReadOnly));
+        const QByteArray bytes = rom.read(16 + 32768); // 32 KiB of PRG-ROM, and the CHR-ROM cut off
+        write(QStringLiteral("cut.nes"), Bytes(bytes.begin(), bytes.end()));
+    }
     // A ROM image whose board uses CHR-RAM.
     Bytes rom = { 'N', 'E', 'S', 0x1A, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0 };
     rom.resize(16 + 16384, 0);
@@ -550,6 +557,12 @@ TEST_F(CliScreens, RefusalsExitWithOneLineAndLeaveNoOutput)
         { { QStringLiteral("--render-frame"), out, QStringLiteral("--chr-bank"), QStringLiteral("16"),
               dataDir + QStringLiteral("/roms/hello_mmc1.nes") },
             1, QStringLiteral("hello_mmc1.nes: its CHR-ROM holds 16 banks of 8 KiB, so there is no bank 16") },
+        { { QStringLiteral("--render-frame"), out, path(QStringLiteral("cut.nes")) }, 1,
+            QStringLiteral("cut.nes: its header gives 1 bank of 8 KiB of CHR-ROM, but the file is cut short and holds 0 "
+                           "bytes of it, so there is no bank 0") },
+        { { QStringLiteral("--import-screen-png"), path(QStringLiteral("plain.png")), QStringLiteral("--output"), out,
+              QStringLiteral("--bg-table"), QStringLiteral("1"), path(QStringLiteral("half.chr")) },
+            1, QStringLiteral("the tiles end before pattern table 1 (tiles 256-511 of the bank)") },
         { { QStringLiteral("--render-frame"), out, path(QStringLiteral("chr-ram.nes")) }, 1,
             QStringLiteral("chr-ram.nes: is an iNES ROM image without CHR-ROM") },
         { { QStringLiteral("--render-frame"), out, QStringLiteral("--display-palette"),
