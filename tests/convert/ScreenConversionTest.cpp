@@ -253,8 +253,8 @@ TEST(ScreenConversion, RefusalsNameWhatIsWrong)
                     p.set(t * 8 + t % 8, t / 8, 0x16);
             },
             true,
-            "the picture needs 20 new tiles, and pattern table 0 has room for 14 (blank tiles that no screen "
-            "uses)" },
+            "the picture needs 20 new tiles, and pattern table 0 has room for 14 (blank tiles that no screen or "
+            "metasprite uses)" },
     };
     for (const Case &row : cases) {
         Picture picture;
