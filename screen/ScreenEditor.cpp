@@ -85,11 +85,17 @@ void ScreenEditor::updateScreen(const Screen &screen)
         composeAll();
         return;
     }
+    bool hoveredChanged = false;
     for (int row = 0; row < Screen::rows; ++row)
         for (int column = 0; column < Screen::columns; ++column)
             if (old.tileAt(column, row) != screen.tileAt(column, row)
-                || old.subPaletteAt(column, row) != screen.subPaletteAt(column, row))
+                || old.subPaletteAt(column, row) != screen.subPaletteAt(column, row)) {
                 updateCell(column, row);
+                hoveredChanged = hoveredChanged || QPoint(column, row) == hovered_;
+            }
+    // What is said of the cell under the pointer follows its change (a stamp under it, an undo).
+    if (hoveredChanged)
+        emit cellHovered(hovered_.x(), hovered_.y());
 }
 
 void ScreenEditor::setPatternTables(const PatternTables &patterns)

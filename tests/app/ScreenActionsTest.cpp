@@ -82,10 +82,13 @@ TEST_F(ScreenActionsTest, StampAndPickThroughRealMouseEventsAreUndoSteps)
     window->findChild<TileCollection *>(QStringLiteral("tileCollection"))->selectTile(5);
     settle();
     const int before = stack().index();
+    QTest::mouseMove(actions->editor(), actions->editor()->cellRect(3, 2).center());
     click(3, 2);
     EXPECT_EQ(shown().tileAt(3, 2), 5);
     EXPECT_EQ(shown().tileAt(2, 2), 0);
     EXPECT_EQ(stack().index(), before + 1);
+    // What the status bar says of the cell under the pointer follows the stamp.
+    EXPECT_EQ(window->statusBar()->currentMessage(), ScreenEditor::describeCell(shown(), 3, 2));
     EXPECT_EQ(actions->screenList()->item(0)->text().contains(QStringLiteral("2 of 256 tiles")), true);
 
     // The right button picks the tile under the pointer into the tile viewer.
