@@ -242,13 +242,15 @@ void SpriteActions::buildDock()
     frameButtons->addLayout(frameMoves);
     frameButtons->addStretch();
     framesRow->addLayout(frameButtons);
+    // The duration box edits the frame chosen in the list, and only while one is.
+    durationChoice_->setEnabled(false);
     connect(frameList_, &QListWidget::currentRowChanged, this, [this](int row) {
         const SettingsPtr s = settings();
-        if (!s || currentAnimation_ < 0 || row < 0)
-            return;
-        const auto &frames = s->animations()[size_t(currentAnimation_)].frames;
-        if (size_t(row) < frames.size())
-            durationChoice_->setValue(frames[size_t(row)].duration);
+        const bool chosen = s && currentAnimation_ >= 0 && row >= 0
+            && size_t(row) < s->animations()[size_t(currentAnimation_)].frames.size();
+        durationChoice_->setEnabled(chosen);
+        if (chosen)
+            durationChoice_->setValue(s->animations()[size_t(currentAnimation_)].frames[size_t(row)].duration);
     });
 
     preview_ = new AnimationPreview(content);
@@ -258,14 +260,22 @@ void SpriteActions::buildDock()
     auto *playButtons = new QVBoxLayout;
     playButton_ = addAnimationTool(playButtons, "animationPlay", QStringLiteral("Play"),
         QStringLiteral("Play or pause the animation"), [this] {
-            if (preview_->isPlaying())
+            if (preview_->isPlaying()) {
                 preview_->pause();
-            else
+                frameList_->setCurrentRow(preview_->currentFrame());
+            } else {
                 preview_->play();
+            }
             playButton_->setText(preview_->isPlaying() ? QStringLiteral("Pause") : QStringLiteral("Play"));
         });
+    // Paused, the list shows the frame the preview shows (not while it plays: the duration box would change frames
+    // under the user's hands).
     addAnimationTool(playButtons, "animationStep", QStringLiteral("Step"), QStringLiteral("Show the next frame"),
-        [this] { preview_->step(); });
+        [this] {
+            preview_->step();
+            if (!preview_->isPlaying())
+                frameList_->setCurrentRow(preview_->currentFrame());
+        });
     playButtons->addStretch();
     framesRow->addLayout(playButtons);
     layout->addLayout(framesRow);

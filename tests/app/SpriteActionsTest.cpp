@@ -13,6 +13,8 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QSettings>
+#include <QAbstractButton>
+#include <QSpinBox>
 #include <QStatusBar>
 #include <QTest>
 
@@ -319,6 +321,30 @@ TEST_F(SpriteActionsTest, MetaspriteListAndAnimationEditsAreEachOneUndoStep)
         EXPECT_TRUE(edit.check(SpriteDocumentState::of(*settings))) << edit.name;
         stack().undo();
     }
+}
+
+TEST_F(SpriteActionsTest, StepShowsTheFrameInTheListAndTheDurationWaitsForAFrame)
+{
+    actions->addMetasprite({ "a", { { 0, 0, 1, 4 } } });
+    actions->addMetasprite({ "b", { { 0, 0, 2, 4 } } });
+    actions->newAnimation();
+    actions->setCurrentMetasprite(0);
+    actions->addFrame();
+    actions->setCurrentMetasprite(1);
+    actions->addFrame();
+    actions->setFrameDuration(1, 9);
+    auto *duration = window->findChild<QSpinBox *>(QStringLiteral("frameDuration"));
+    ASSERT_NE(duration, nullptr);
+    actions->frameList()->setCurrentRow(-1);
+    EXPECT_FALSE(duration->isEnabled()) << "no frame to give a duration";
+
+    auto *step = window->findChild<QAbstractButton *>(QStringLiteral("animationStep"));
+    ASSERT_NE(step, nullptr);
+    const int shown = actions->preview()->currentFrame();
+    step->click();
+    EXPECT_EQ(actions->frameList()->currentRow(), (shown + 1) % 2) << "the list follows the preview";
+    EXPECT_TRUE(duration->isEnabled());
+    EXPECT_EQ(duration->value(), actions->frameList()->currentRow() == 1 ? 9 : 1);
 }
 
 TEST_F(SpriteActionsTest, DraggingASpriteInTheDockIsOneUndoStep)
