@@ -8,6 +8,7 @@
 #include "app/MainMosavoWindow.h"
 #include "app/MosavoDocument.h"
 #include "app/ScreenImport.h"
+#include "convert/SpriteConversion.h"
 #include "convert/TileDedup.h"
 #include "palette/DisplayColors.h"
 #include "palette/NESPalette.h"
@@ -18,6 +19,7 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QMimeData>
+#include <QSettings>
 #include <QComboBox>
 #include <QDialog>
 #include <QDialogButtonBox>
@@ -256,10 +258,16 @@ void ScreenActions::buildMenu()
     QAction *mark = new QAction(QStringLiteral("Mark &Unused Tiles"), window_);
     mark->setObjectName(QStringLiteral("actionMarkUnusedTiles"));
     mark->setCheckable(true);
-    mark->setToolTip(QStringLiteral("Mark the tiles of the screens' pattern tables that no screen uses"));
-    connect(mark, &QAction::toggled, this, [this](bool on) { setMarkUnusedTiles(on); });
+    mark->setToolTip(
+        QStringLiteral("Mark the tiles of the pattern tables screens and sprites read that no screen or sprite shows"));
+    connect(mark, &QAction::toggled, this, [this](bool on) {
+        QSettings().setValue(markUnusedKey, on);
+        setMarkUnusedTiles(on);
+    });
     window_->ui().menuView->addSeparator();
     window_->ui().menuView->addAction(mark);
+    // Kept for the next window, as the viewer's scale is.
+    mark->setChecked(QSettings().value(markUnusedKey, false).toBool());
     // Before the Sprite menu when there is one, else before Help.
     QAction *before = window_->ui().menuHelp->menuAction();
     if (auto *sprites = window_->findChild<QMenu *>(QStringLiteral("menuSprite")))
@@ -312,6 +320,8 @@ void ScreenActions::refresh()
     updateMarks();
 }
 
+const QString ScreenActions::markUnusedKey = QStringLiteral("view/markUnusedTiles");
+
 void ScreenActions::setMarkUnusedTiles(bool on)
 {
     markUnused_ = on;
@@ -326,11 +336,20 @@ void ScreenActions::updateMarks()
         const int64_t first = bankFirstTile();
         const int64_t count = s->tileData()->totalNumberTiles();
         for (int table = 0; table < 2; ++table) {
+            // The tables the screens or the sprites read.
             const bool read = std::any_of(s->screens().begin(), s->screens().end(),
-                [table](const Screen &screen) { return (screen.patternTable & 1) == table; });
+                                  [table](const Screen &screen) { return (screen.patternTable & 1) == table; })
+                || std::any_of(s->metasprites().begin(), s->metasprites().end(), [&](const Metasprite &metasprite) {
+                       return std::any_of(metasprite.sprites.begin(), metasprite.sprites.end(),
+                           [&](const MetaspriteSprite &sprite) {
+                               return s->tallSprites() ? (sprite.tile & 1) == table
+                                                       : s->spritePatternTable() == table;
+                           });
+                   });
             if (!read)
                 continue;
-            const auto used = tilesUsedByScreens(s->screens(), table);
+            const auto used
+                = tilesShown(s->screens(), s->metasprites(), s->tallSprites(), s->spritePatternTable(), table);
             for (int tile = 0; tile < 256; ++tile)
                 if (!used[size_t(tile)] && first + table * 256 + tile < count)
                     marked.insert(first + table * 256 + tile);

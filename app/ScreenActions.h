@@ -64,6 +64,8 @@ public:
     static ScreenActions *of(const MainMosavoWindow *window);
     // The type of the screen regions Copy Region puts on the system clipboard (the bytes of encodeRegion).
     static inline const QString regionMimeType = QStringLiteral("application/x-kestova-screen-region");
+    // Whether View > Mark Unused Tiles is on, kept for the next window.
+    static const QString markUnusedKey;
 
     QDockWidget *dock() const { return dock_; }
     QMenu *screenMenu() const { return menu_; }

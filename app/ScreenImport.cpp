@@ -113,10 +113,9 @@ std::variant<ScreenConversion, QString> convertScreenImage(const QImage &image,
     const int64_t tableStart = bankStart + table * PatternTables::tilesPerTable;
     request.tilesInTable = int(
         std::clamp<int64_t>(document.tileData()->totalNumberTiles() - tableStart, 0, PatternTables::tilesPerTable));
-    // Tiles the metasprites show are in use too: 8x8 sprites read the sprite pattern table, 8x16 ones name theirs.
-    request.tilesInUse = tilesUsedByScreens(document.screens(), table);
-    if (document.tallSprites() || document.spritePatternTable() == table)
-        request.tilesInUse |= mosavo::spriteTableTilesInUse({}, document.metasprites(), document.tallSprites(), table);
+    // Tiles the metasprites show are in use too.
+    request.tilesInUse = mosavo::tilesShown(
+        document.screens(), document.metasprites(), document.tallSprites(), document.spritePatternTable(), table);
     request.name = name;
     if (!subPalettes && !document.screens().empty()) {
         // The screens there keep their colours when the picture fits the document's sub-palettes 0-3.

@@ -325,4 +325,12 @@ std::bitset<256> spriteTableTilesInUse(
     return used;
 }
 
+std::bitset<256> tilesShown(const std::vector<Screen> &screens, const std::vector<Metasprite> &metasprites, bool tall,
+    int spriteTable, int table)
+{
+    if (tall || (spriteTable & 1) == (table & 1))
+        return spriteTableTilesInUse(screens, metasprites, tall, table);
+    return tilesUsedByScreens(screens, table & 1);
+}
+
 } // namespace mosavo

@@ -84,4 +84,9 @@ SpriteConversion convertSpritePicture(const RgbaPicture &picture, const PatternT
 std::bitset<256> spriteTableTilesInUse(
     const std::vector<Screen> &screens, const std::vector<Metasprite> &metasprites, bool tall, int table);
 
+// The tiles (0-255) of pattern table `table` that a document's screens or metasprites show: its 8x8 sprites read the
+// sprite pattern table spriteTable (so they show none of the other), its 8x16 sprites name their tables.
+std::bitset<256> tilesShown(const std::vector<Screen> &screens, const std::vector<Metasprite> &metasprites, bool tall,
+    int spriteTable, int table);
+
 } // namespace mosavo

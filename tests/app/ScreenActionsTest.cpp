@@ -1,4 +1,5 @@
 #include "app/ScreenActions.h"
+#include "app/SpriteActions.h"
 #include "app/ScreenImport.h"
 #include "palette/DisplayColors.h"
 #include "viewer/TileCollection.h"
@@ -13,6 +14,7 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QRadioButton>
+#include <QSettings>
 #include <QStatusBar>
 #include <QTest>
 
@@ -26,6 +28,7 @@ protected:
     void SetUp() override
     {
         ApplicationTest::SetUp();
+        QSettings().remove(ScreenActions::markUnusedKey);
         document = openNew();
         window = document->window();
         actions = ScreenActions::of(window);
@@ -528,11 +531,26 @@ TEST_F(ScreenActionsTest, MarkUnusedTilesFollowsTheScreens)
     screen.setTile(4, 4, 9);
     actions->addScreen(screen);
     EXPECT_EQ(viewer->markedTiles().size(), 254u);
+    // A metasprite of 8x8 sprites reads table 1: its tiles but the sprite's tile 3 are marked too; undone, not.
+    SpriteActions::of(window)->addMetasprite({ "hero", { { 0, 0, 3, 4 } } });
+    EXPECT_EQ(viewer->markedTiles().size(), 254u + 255u);
+    EXPECT_FALSE(viewer->markedTiles().count(256 + 3));
+    EXPECT_TRUE(viewer->markedTiles().count(256 + 4));
+    stack().undo();
+    EXPECT_EQ(viewer->markedTiles().size(), 254u);
     EXPECT_FALSE(viewer->markedTiles().count(9));
     stack().undo();
     EXPECT_TRUE(viewer->markedTiles().count(9));
     trigger(document, "actionMarkUnusedTiles");
     EXPECT_TRUE(viewer->markedTiles().empty());
+
+    // The choice is kept for the next window.
+    trigger(document, "actionMarkUnusedTiles");
+    KestovaDocumentController::closeDocuments();
+    settle();
+    MosavoDocument *next = openNew();
+    ASSERT_NE(next, nullptr);
+    EXPECT_TRUE(next->window()->findChild<QAction *>(QStringLiteral("actionMarkUnusedTiles"))->isChecked());
 }
 
 } // namespace
