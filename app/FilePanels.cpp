@@ -1,7 +1,10 @@
 #include "app/FilePanels.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
+#include <QSettings>
 
 namespace kestova {
 
@@ -12,6 +15,9 @@ std::shared_ptr<FilePanels> &currentPanels()
     return panels;
 }
 
+// The folder a panel opens in when it is not given one: the folder of the file last chosen in any panel.
+const QString lastFolderKey = QStringLiteral("panels/lastFolder");
+
 void showDialog(QFileDialog::AcceptMode mode, const PanelOptions &options, std::function<void(const QString &)> chosen)
 {
     QFileDialog dialog(QApplication::activeWindow(), options.title);
@@ -19,12 +25,17 @@ void showDialog(QFileDialog::AcceptMode mode, const PanelOptions &options, std::
     dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
     if (!options.nameFilter.isEmpty())
         dialog.setNameFilter(options.nameFilter);
+    if (QFileInfo(options.suggestedName).isRelative())
+        dialog.setDirectory(QSettings().value(lastFolderKey, QDir::homePath()).toString());
     if (!options.suggestedName.isEmpty())
         dialog.selectFile(options.suggestedName);
-    if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
-        chosen(dialog.selectedFiles().constFirst());
-    else
+    if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()) {
+        const QString path = dialog.selectedFiles().constFirst();
+        QSettings().setValue(lastFolderKey, QFileInfo(path).absolutePath());
+        chosen(path);
+    } else {
         chosen(QString());
+    }
 }
 } // namespace
 
