@@ -19,6 +19,7 @@
 #include <QFileInfo>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QSettings>
 #include <QSpinBox>
 #include <QTableWidget>
@@ -161,6 +162,10 @@ void SpriteActions::refresh()
     if (background != std::nullopt || editor_->hasBackground())
         editor_->setBackground(background);
     editor_->setMetasprite(current_ >= 0 ? s->metasprites()[size_t(current_)] : Metasprite {});
+    if (current_ != scrolledTo_) {
+        scrolledTo_ = current_;
+        scrollToOrigin();
+    }
     refreshLists();
     refreshPreview();
     updateButtons();
@@ -702,6 +707,17 @@ void SpriteActions::setZoom(int zoom)
     editor_->setZoom(zoom);
     zoomChoice_->setCurrentIndex(editor_->zoom() - MetaspriteEditor::minimumZoom);
     QSettings().setValue(zoomKey, editor_->zoom());
+    scrollToOrigin();
+}
+
+void SpriteActions::scrollToOrigin()
+{
+    if (!editorScroll_)
+        return;
+    editor_->adjustSize();
+    const QPoint origin = editor_->widgetPoint(editor_->originX(), editor_->originY()).toPoint();
+    const QSize view = editorScroll_->viewport()->size();
+    editorScroll_->ensureVisible(origin.x(), origin.y(), view.width() / 2, view.height() / 2);
 }
 
 void SpriteActions::setSnap(int snap)

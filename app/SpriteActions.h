@@ -18,6 +18,7 @@ class QDialog;
 class QDockWidget;
 class QListWidget;
 class QMenu;
+class QScrollArea;
 class QSpinBox;
 class QToolButton;
 
@@ -108,6 +109,8 @@ public:
     // The view's choices: zoom 2-8, snap 1 or 8 (both kept for the next window), background screen (-1:
     // checkerboard).
     void setZoom(int zoom);
+    // Scrolls the editor so that the metasprite's origin is in the middle of the view.
+    void scrollToOrigin();
     void setSnap(int snap);
     // The settings keys of the zoom and the snap.
     static const QString zoomKey;
@@ -144,6 +147,9 @@ private:
     QDockWidget *dock_ = nullptr;
     QMenu *menu_ = nullptr;
     mosavo::MetaspriteEditor *editor_ = nullptr;
+    QScrollArea *editorScroll_ = nullptr;
+    // The metasprite whose origin the editor was last scrolled to.
+    int scrolledTo_ = -2;
     mosavo::AnimationPreview *preview_ = nullptr;
     QListWidget *metaspriteList_ = nullptr;
     QListWidget *frameList_ = nullptr;

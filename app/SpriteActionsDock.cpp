@@ -28,7 +28,9 @@
 #include <QPushButton>
 #include <QScrollArea>
 #include <QSettings>
+#include <QScreen>
 #include <QSpinBox>
+#include <QTimer>
 #include <QTableWidget>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -192,6 +194,14 @@ void SpriteActions::buildDock()
     scroll->setWidget(editor_);
     scroll->setAlignment(Qt::AlignCenter);
     layout->addWidget(scroll, 1);
+    editorScroll_ = scroll;
+    // Shown the first time, the view is laid out: the origin goes to its middle.
+    connect(dock_, &QDockWidget::visibilityChanged, this, [this](bool visible) {
+        if (visible && !dock_->property("originShown").toBool()) {
+            dock_->setProperty("originShown", true);
+            QTimer::singleShot(0, this, [this] { scrollToOrigin(); });
+        }
+    });
     connect(editor_, &MetaspriteEditor::selectionChanged, this, &SpriteActions::updateButtons);
 
     // Animations.
@@ -200,6 +210,12 @@ void SpriteActions::buildDock()
     animationChoice_ = new QComboBox(content);
     animationChoice_->setObjectName(QStringLiteral("animationChoice"));
     connect(animationChoice_, &QComboBox::activated, this, [this](int index) { setCurrentAnimation(index); });
+    // The frames and the preview fold away, to leave a short screen's height to the sprites (folded at first there).
+    auto *fold = dockToolButton(content, QStringLiteral("animationFold"), QString(),
+        QStringLiteral("Show or hide the animation's frames and preview"));
+    fold->setCheckable(true);
+    fold->setAutoRaise(true);
+    animationRow->addWidget(fold);
     animationRow->addWidget(new QLabel(QStringLiteral("Animation"), content));
     animationRow->addWidget(animationChoice_, 1);
     auto addAnimationTool = [&](QBoxLayout *row, const char *name, const QString &text, const QString &tip,
@@ -278,7 +294,19 @@ void SpriteActions::buildDock()
         });
     playButtons->addStretch();
     framesRow->addLayout(playButtons);
-    layout->addLayout(framesRow);
+    auto *frames = new QWidget(content);
+    frames->setObjectName(QStringLiteral("animationFrames"));
+    framesRow->setContentsMargins(0, 0, 0, 0);
+    frames->setLayout(framesRow);
+    layout->addWidget(frames);
+    connect(fold, &QToolButton::toggled, frames, [fold, frames](bool shown) {
+        frames->setVisible(shown);
+        fold->setArrowType(shown ? Qt::DownArrow : Qt::RightArrow);
+    });
+    const QScreen *screen = window_->screen();
+    fold->setChecked(!screen || screen->availableGeometry().height() >= 800);
+    frames->setVisible(fold->isChecked());
+    fold->setArrowType(fold->isChecked() ? Qt::DownArrow : Qt::RightArrow);
 
     placeDocumentDock(window_, dock_, content);
     dock_->hide();
