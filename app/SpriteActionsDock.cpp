@@ -28,7 +28,6 @@
 #include <QPushButton>
 #include <QScrollArea>
 #include <QSettings>
-#include <QScreen>
 #include <QSpinBox>
 #include <QTimer>
 #include <QTableWidget>
@@ -195,12 +194,15 @@ void SpriteActions::buildDock()
     scroll->setAlignment(Qt::AlignCenter);
     layout->addWidget(scroll, 1);
     editorScroll_ = scroll;
-    // Shown the first time, the view is laid out: the origin goes to its middle.
+    // Shown the first time: in a window under 800 pixels high the animation's frames fold away, and once the view
+    // is laid out the origin goes to its middle.
     connect(dock_, &QDockWidget::visibilityChanged, this, [this](bool visible) {
-        if (visible && !dock_->property("originShown").toBool()) {
-            dock_->setProperty("originShown", true);
-            QTimer::singleShot(0, this, [this] { scrollToOrigin(); });
-        }
+        if (!visible || dock_->property("firstShown").toBool())
+            return;
+        dock_->setProperty("firstShown", true);
+        if (auto *fold = dock_->findChild<QToolButton *>(QStringLiteral("animationFold")))
+            fold->setChecked(window_->height() >= 800);
+        QTimer::singleShot(0, this, [this] { scrollToOrigin(); });
     });
     connect(editor_, &MetaspriteEditor::selectionChanged, this, &SpriteActions::updateButtons);
 
@@ -303,10 +305,7 @@ void SpriteActions::buildDock()
         frames->setVisible(shown);
         fold->setArrowType(shown ? Qt::DownArrow : Qt::RightArrow);
     });
-    const QScreen *screen = window_->screen();
-    fold->setChecked(!screen || screen->availableGeometry().height() >= 800);
-    frames->setVisible(fold->isChecked());
-    fold->setArrowType(fold->isChecked() ? Qt::DownArrow : Qt::RightArrow);
+    fold->setChecked(true);
 
     placeDocumentDock(window_, dock_, content);
     dock_->hide();

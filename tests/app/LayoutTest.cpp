@@ -1,6 +1,7 @@
 #include "DocumentFixture.h"
 
 #include "editor/MosavoArea.h"
+#include "sprite/MetaspriteEditor.h"
 
 #include <QAbstractButton>
 #include <QComboBox>
@@ -168,6 +169,28 @@ TEST_F(LayoutTest, WindowWithItsDocksOpenFitsSmallScreens)
             EXPECT_TRUE(wholeInWindow(control)) << dock << " " << control->objectName().toStdString();
         }
     }
+}
+
+// On a short window the Sprites dock folds the animation's frames away and scrolls the sprite view to the origin.
+TEST_F(LayoutTest, ShortWindowsGiveTheSpritesDockHeightToTheSprites)
+{
+    MosavoDocument *document = openNew();
+    ASSERT_TRUE(document);
+    resizeWindow(document, { 1024, 600 });
+    trigger(document, "actionNewMetasprite");
+    settle();
+    EXPECT_FALSE(part<QWidget>(document, "animationFrames")->isVisible());
+    auto *spriteView = part<QScrollArea>(document, "metaspriteScroll");
+    auto *editor = part<mosavo::MetaspriteEditor>(document, "metaspriteEditor");
+    const QPoint origin = editor->mapTo(
+        spriteView->viewport(), editor->widgetPoint(editor->originX(), editor->originY()).toPoint());
+    EXPECT_TRUE(spriteView->viewport()->rect().contains(origin))
+        << origin.x() << ", " << origin.y() << " in " << spriteView->viewport()->width() << " x "
+        << spriteView->viewport()->height();
+    EXPECT_GE(spriteView->viewport()->height(), 200);
+    // Unfolded on asking.
+    part<QToolButton>(document, "animationFold")->click();
+    EXPECT_TRUE(part<QWidget>(document, "animationFrames")->isVisible());
 }
 
 // The viewer scale is chosen in the View menu, fits the viewer panel to it and is kept with the splitter's
