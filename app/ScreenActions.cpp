@@ -29,6 +29,7 @@
 #include <QRadioButton>
 #include <QFileInfo>
 #include <QHBoxLayout>
+#include <QImageReader>
 #include <QInputDialog>
 #include <QLabel>
 #include <QListWidget>
@@ -676,6 +677,12 @@ void ScreenActions::screenGestureEnded(ScreenEditor *, ScreenTool tool, const Ce
 void ScreenActions::chooseScreenPicture()
 {
     choosePicture(QStringLiteral("Import Screen Picture"), [this](const QString &path) {
+        // A picture of another size is refused before anything is asked.
+        if (const QSize size = QImageReader(path).size(); size.isValid())
+            if (const auto refusal = screenPictureSizeRefusal(size.width(), size.height())) {
+                alerts().showError(FileError { path, QString::fromStdString(*refusal) }.describe(), window_);
+                return;
+            }
         const SettingsPtr s = settings();
         auto *dialog = new QDialog(window_);
         dialog->setObjectName(QStringLiteral("screenImportDialog"));

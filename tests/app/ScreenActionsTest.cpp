@@ -516,6 +516,15 @@ TEST_F(ScreenActionsTest, ImportScreenPictureAsksForThePatternTableAndSubPalette
     settle();
     ASSERT_EQ(settings->screens().size(), 2u);
     EXPECT_EQ(settings->screens()[1].name, settings->screens()[0].name + "_2");
+
+    // A picture of another size is refused before the dialog asks anything.
+    ASSERT_TRUE(picture.copy(0, 0, 128, 128).save(path));
+    alerts->errors.clear();
+    EXPECT_EQ(chooseTitle(), nullptr);
+    ASSERT_EQ(alerts->errors.size(), 1);
+    EXPECT_TRUE(alerts->errors.front().contains(QStringLiteral("a screen is made from a picture of 256 x 240")))
+        << alerts->errors.front().toStdString();
+    EXPECT_EQ(settings->screens().size(), 2u);
 }
 
 TEST_F(ScreenActionsTest, MarkUnusedTilesFollowsTheScreens)
