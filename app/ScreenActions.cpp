@@ -211,6 +211,14 @@ void ScreenActions::buildDock()
         editor_->adjustSize();
     });
     zoomChoice_->setCurrentIndex(1);
+    // Shown the first time in a window under 800 pixels high, the screen is shown at 1x, whole in less room.
+    connect(dock_, &QDockWidget::visibilityChanged, this, [this](bool visible) {
+        if (!visible || dock_->property("firstShown").toBool())
+            return;
+        dock_->setProperty("firstShown", true);
+        if (window_->height() < 800)
+            zoomChoice_->setCurrentIndex(0);
+    });
     connect(tableChoice_, &QComboBox::activated, this, [this](int index) { setPatternTable(index); });
     connect(editor_, &ScreenEditor::cellHovered, this, [this](int column, int row) {
         if (column >= 0 && row >= 0)

@@ -1,6 +1,7 @@
 #include "DocumentFixture.h"
 
 #include "editor/MosavoArea.h"
+#include "screen/ScreenEditor.h"
 #include "sprite/MetaspriteEditor.h"
 
 #include <QAbstractButton>
@@ -171,7 +172,8 @@ TEST_F(LayoutTest, WindowWithItsDocksOpenFitsSmallScreens)
     }
 }
 
-// On a short window the Sprites dock folds the animation's frames away and scrolls the sprite view to the origin.
+// On a short window the Sprites dock folds the animation's frames away and scrolls the sprite view to the origin;
+// the Screens dock shows its screen at 1x.
 TEST_F(LayoutTest, ShortWindowsGiveTheSpritesDockHeightToTheSprites)
 {
     MosavoDocument *document = openNew();
@@ -191,6 +193,11 @@ TEST_F(LayoutTest, ShortWindowsGiveTheSpritesDockHeightToTheSprites)
     // Unfolded on asking.
     part<QToolButton>(document, "animationFold")->click();
     EXPECT_TRUE(part<QWidget>(document, "animationFrames")->isVisible());
+    // The screen editor starts at 1x there.
+    trigger(document, "actionNewScreen");
+    part<QDockWidget>(document, "screensDock")->raise();
+    settle();
+    EXPECT_EQ(part<mosavo::ScreenEditor>(document, "screenEditor")->scale(), 1);
 }
 
 // The viewer scale is chosen in the View menu, fits the viewer panel to it and is kept with the splitter's
