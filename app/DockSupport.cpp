@@ -40,6 +40,17 @@ void placeDocumentDock(MainMosavoWindow *window, QDockWidget *dock, QWidget *con
     });
 }
 
+void whenFirstShown(QDockWidget *dock, const QWidget *window, const std::function<void(bool shortWindow)> &shown)
+{
+    auto connection = std::make_shared<QMetaObject::Connection>();
+    *connection = QObject::connect(dock, &QDockWidget::visibilityChanged, dock, [=](bool visible) {
+        if (!visible)
+            return;
+        QObject::disconnect(*connection);
+        shown(window->height() < shortWindowHeight);
+    });
+}
+
 SettingsPtr documentWithTiles(const MainMosavoWindow *window)
 {
     if (!window || !window->editorViewController)

@@ -37,6 +37,11 @@ Part *installWindowPart(MainMosavoWindow *window)
 }
 
 // The window's document content, when it has tiles.
+// Windows under this height are short: their docks start in the forms that need less room.
+inline constexpr int shortWindowHeight = 800;
+// Calls shown once, when the dock is first shown, telling whether its window is short then.
+void whenFirstShown(QDockWidget *dock, const QWidget *window, const std::function<void(bool shortWindow)> &shown);
+
 SettingsPtr documentWithTiles(const MainMosavoWindow *window);
 
 // A part of a document window (a dock with its menu, say): a child of the window, named so that windowPart finds it,

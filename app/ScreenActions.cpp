@@ -29,7 +29,6 @@
 #include <QRadioButton>
 #include <QFileInfo>
 #include <QHBoxLayout>
-#include <QImageReader>
 #include <QInputDialog>
 #include <QLabel>
 #include <QListWidget>
@@ -211,12 +210,9 @@ void ScreenActions::buildDock()
         editor_->adjustSize();
     });
     zoomChoice_->setCurrentIndex(1);
-    // Shown the first time in a window under 800 pixels high, the screen is shown at 1x, whole in less room.
-    connect(dock_, &QDockWidget::visibilityChanged, this, [this](bool visible) {
-        if (!visible || dock_->property("firstShown").toBool())
-            return;
-        dock_->setProperty("firstShown", true);
-        if (window_->height() < 800)
+    // Shown the first time in a short window, the screen is shown at 1x, whole in less room.
+    whenFirstShown(dock_, window_, [this](bool shortWindow) {
+        if (shortWindow)
             zoomChoice_->setCurrentIndex(0);
     });
     connect(tableChoice_, &QComboBox::activated, this, [this](int index) { setPatternTable(index); });
@@ -686,11 +682,10 @@ void ScreenActions::chooseScreenPicture()
 {
     choosePicture(QStringLiteral("Import Screen Picture"), [this](const QString &path) {
         // A picture of another size is refused before anything is asked.
-        if (const QSize size = QImageReader(path).size(); size.isValid())
-            if (const auto refusal = screenPictureSizeRefusal(size.width(), size.height())) {
-                alerts().showError(FileError { path, QString::fromStdString(*refusal) }.describe(), window_);
-                return;
-            }
+        if (const auto refusal = screenPictureFileSizeRefusal(path)) {
+            alerts().showError(*refusal, window_);
+            return;
+        }
         const SettingsPtr s = settings();
         auto *dialog = new QDialog(window_);
         dialog->setObjectName(QStringLiteral("screenImportDialog"));

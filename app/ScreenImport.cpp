@@ -130,17 +130,26 @@ std::variant<ScreenConversion, QString> convertScreenImage(const QImage &image,
     return std::move(*result.conversion);
 }
 
+std::optional<QString> screenPictureFileSizeRefusal(const QString &path)
+{
+    const QSize size = QImageReader(path).size();
+    if (!size.isValid())
+        return std::nullopt;
+    if (const auto refusal = screenPictureSizeRefusal(size.width(), size.height()))
+        return QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(path), QString::fromStdString(*refusal));
+    return std::nullopt;
+}
+
 std::variant<ScreenConversion, QString> convertScreenPictureFile(const QString &path,
     const EditorViewControllerSettings &document, const DisplayColors &colors, int emphasis,
     const std::optional<BackgroundSubPalettes> &subPalettes, int patternTable, const std::string &name)
 {
+    // A picture of another size is refused before its pixels are read (a huge one would take long to decode).
+    if (auto refusal = screenPictureFileSizeRefusal(path))
+        return *refusal;
     QImage image;
     QImageReader reader(path);
     const QString shown = QDir::toNativeSeparators(path);
-    // A picture of another size is refused before its pixels are read (a huge one would take long to decode).
-    if (const QSize size = reader.size(); size.isValid())
-        if (const auto refusal = screenPictureSizeRefusal(size.width(), size.height()))
-            return QStringLiteral("%1: %2").arg(shown, QString::fromStdString(*refusal));
     {
         const QuietPictureCodec quiet;
         image = reader.read();

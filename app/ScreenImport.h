@@ -33,6 +33,10 @@ mosavo::PaletteBytes greyPaletteBytes();
 // A frame in RGB (transparentColor pixels transparent) in the display colours under emphasis.
 QImage frameImage(const mosavo::FramePicture &frame, const mosavo::DisplayColors &colors, int emphasis);
 
+// Why the picture file cannot become a screen by its size alone ("PATH: the picture is W x H pixels; ..."), read from
+// its header before any pixel is; nothing when it is 256 x 240 or its size cannot be told without reading it.
+std::optional<QString> screenPictureFileSizeRefusal(const QString &path);
+
 // The screen converted from a picture (any QImage format) for the document, reading pattern table patternTable of
 // its screen bank: the conversion or the reason it was refused. Without sub-palettes given, a document that has
 // screens first has the picture tried in its own sub-palettes 0-3, so that its screens keep their colours; others are

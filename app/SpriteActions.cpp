@@ -7,6 +7,7 @@
 #include "app/FileIO.h"
 #include "app/MainMosavoWindow.h"
 #include "app/MosavoDocument.h"
+#include "app/PngTiles.h"
 #include "app/SpriteImport.h"
 #include "app/SpritePictures.h"
 #include "sprite/AnimationPreview.h"
@@ -424,10 +425,8 @@ bool SpriteActions::addSpritesFromSelection()
     };
     const mosavo::TileList &tileList = s->tileData()->matrices();
     const auto blankTile = [&](int64_t number) {
-        if (number < 0 || size_t(number) >= tileList.size() || !tileList[size_t(number)])
-            return true;
-        const auto &cellValues = tileList[size_t(number)]->cells();
-        return std::all_of(cellValues.begin(), cellValues.end(), [](int64_t value) { return value == 0; });
+        return number < 0 || size_t(number) >= tileList.size() || !tileList[size_t(number)]
+            || isBlankTile(*tileList[size_t(number)]);
     };
     std::vector<Cell> cells;
     for (size_t r = 0; r < rows.size(); ++r) {

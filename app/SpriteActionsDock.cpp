@@ -194,14 +194,11 @@ void SpriteActions::buildDock()
     scroll->setAlignment(Qt::AlignCenter);
     layout->addWidget(scroll, 1);
     editorScroll_ = scroll;
-    // Shown the first time: in a window under 800 pixels high the animation's frames fold away, and once the view
-    // is laid out the origin goes to its middle.
-    connect(dock_, &QDockWidget::visibilityChanged, this, [this](bool visible) {
-        if (!visible || dock_->property("firstShown").toBool())
-            return;
-        dock_->setProperty("firstShown", true);
+    // Shown the first time: in a short window the animation's frames fold away, and once the view is laid out the
+    // origin goes to its middle.
+    whenFirstShown(dock_, window_, [this](bool shortWindow) {
         if (auto *fold = dock_->findChild<QToolButton *>(QStringLiteral("animationFold")))
-            fold->setChecked(window_->height() >= 800);
+            fold->setChecked(!shortWindow);
         QTimer::singleShot(0, this, [this] { scrollToOrigin(); });
     });
     connect(editor_, &MetaspriteEditor::selectionChanged, this, &SpriteActions::updateButtons);

@@ -7,15 +7,12 @@
 #include "app/DisplayColorsMenu.h"
 #include "app/PngTiles.h"
 #include "app/ScreenImport.h"
-#include "app/SpritePictures.h"
 #include "core/INesHeader.h"
 #include "core/Rle.h"
 #include "palette/PaletteFactory.h"
 
-#include <QBuffer>
 #include <QDir>
 #include <QFileInfo>
-#include <QImageReader>
 #include <QTextStream>
 
 #include <limits>
