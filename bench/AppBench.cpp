@@ -13,11 +13,11 @@
 // With KESTOVA_BENCH_KEEP_PICTURE=PREFIX set, every first paint is also saved as PREFIX<file name>.png, to see that
 // the rendered window is complete (tiles in the viewer, the selected block in the editor).
 
-#include "app/Alerts.h"
-#include "app/AppDelegate.h"
-#include "app/KestovaDocumentController.h"
-#include "app/MainMosavoWindow.h"
-#include "app/MosavoDocument.h"
+#include "app/window/Alerts.h"
+#include "app/window/AppDelegate.h"
+#include "app/document/KestovaDocumentController.h"
+#include "app/window/MainMosavoWindow.h"
+#include "app/document/MosavoDocument.h"
 
 #include <QApplication>
 #include <QDir>

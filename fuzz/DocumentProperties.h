@@ -2,7 +2,7 @@
 
 #include "FuzzSupport.h"
 
-#include "app/EditorViewControllerSettings.h"
+#include "app/document/EditorViewControllerSettings.h"
 #include "palette/NESColors.h"
 
 namespace fuzz {

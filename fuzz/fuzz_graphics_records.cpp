@@ -6,7 +6,7 @@
 //   written again reads back the same.
 #include "FuzzSupport.h"
 
-#include "app/EditorViewControllerSettings.h"
+#include "app/document/EditorViewControllerSettings.h"
 #include "core/GraphicsArchive.h"
 
 #include <fuzzer/FuzzedDataProvider.h>

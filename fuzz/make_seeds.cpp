@@ -3,7 +3,7 @@
 //   fuzz_make_seeds OUTPUT_FOLDER PALETTE_FILE TILE_FILE...
 #include "FuzzSupport.h"
 
-#include "app/EditorViewControllerSettings.h"
+#include "app/document/EditorViewControllerSettings.h"
 #include "core/ConsoleDataFactory.h"
 #include "palette/PaletteFactory.h"
 

@@ -1,6 +1,6 @@
 #include "app/cli/BatchIO.h"
 
-#include "app/MosavoDocument.h"
+#include "app/document/MosavoDocument.h"
 #include "convert/SourceWriters.h"
 #include "core/GraphicsArchive.h"
 #include "core/ConsoleDataFactory.h"

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/EditorViewControllerSettings.h"
-#include "app/FileIO.h"
+#include "app/document/EditorViewControllerSettings.h"
+#include "app/document/FileIO.h"
 #include "app/cli/ArgumentParser.h"
 #include "core/Bytes.h"
 #include "core/TileData.h"

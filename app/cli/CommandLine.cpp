@@ -6,7 +6,7 @@
 #include "app/cli/PaletteCommands.h"
 #include "app/cli/ScreenCommands.h"
 
-#include "app/DisplayColorsMenu.h"
+#include "app/window/DisplayColorsMenu.h"
 
 #include <QFileInfo>
 #include <QTextStream>

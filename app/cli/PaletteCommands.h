@@ -1,8 +1,8 @@
 #pragma once
 
-#include "app/EditorViewControllerSettings.h"
-#include "app/FileIO.h"
-#include "app/PngTiles.h"
+#include "app/document/EditorViewControllerSettings.h"
+#include "app/document/FileIO.h"
+#include "app/document/PngTiles.h"
 
 #include <QString>
 

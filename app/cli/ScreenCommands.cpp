@@ -4,9 +4,9 @@
 #include "app/cli/BatchIO.h"
 #include "app/cli/PaletteCommands.h"
 
-#include "app/DisplayColorsMenu.h"
-#include "app/PngTiles.h"
-#include "app/ScreenImport.h"
+#include "app/window/DisplayColorsMenu.h"
+#include "app/document/PngTiles.h"
+#include "app/screens/ScreenImport.h"
 #include "core/INesHeader.h"
 #include "core/Rle.h"
 #include "palette/PaletteFactory.h"

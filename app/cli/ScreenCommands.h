@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/EditorViewControllerSettings.h"
-#include "app/FileIO.h"
+#include "app/document/EditorViewControllerSettings.h"
+#include "app/document/FileIO.h"
 #include "core/FrameRenderer.h"
 #include "palette/DisplayColors.h"
 

@@ -3,9 +3,9 @@
 #include "app/cli/PaletteCommands.h"
 #include "app/cli/ScreenCommands.h"
 
-#include "app/ScreenImport.h"
-#include "app/SpriteImport.h"
-#include "app/SpritePictures.h"
+#include "app/screens/ScreenImport.h"
+#include "app/sprites/SpriteImport.h"
+#include "app/sprites/SpritePictures.h"
 #include "convert/MetaspriteExport.h"
 #include "palette/NESPalette.h"
 #include "palette/PaletteFactory.h"

@@ -3,7 +3,7 @@
 #include "app/cli/PaletteCommands.h"
 #include "app/cli/ScreenCommands.h"
 
-#include "app/PngTiles.h"
+#include "app/document/PngTiles.h"
 #include "core/INesHeader.h"
 #include "core/NESTileDataCollection.h"
 

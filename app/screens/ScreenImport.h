@@ -1,0 +1,58 @@
+#pragma once
+
+#include "app/document/EditorViewControllerSettings.h"
+#include "convert/ScreenConversion.h"
+#include "core/FrameRenderer.h"
+#include "core/PatternTables.h"
+#include "palette/DisplayColors.h"
+
+#include <QImage>
+#include <QString>
+
+#include <optional>
+#include <string>
+#include <variant>
+
+namespace kestova {
+
+// Screens and frames of a document as pictures, and pictures made into screens: shared by the window and the
+// command line.
+
+// The first tile of the 8 KiB bank a document's screens read: for tiles of an iNES ROM image the first CHR-ROM tile,
+// else tile 0. The reason when there is none (a ROM image without CHR-ROM).
+std::variant<int64_t, QString> screenBankFirstTile(const mosavo::TileData &tiles);
+
+// The 32 palette bytes of a document's eight sub-palettes; a colour a sub-palette lacks (it has none until first
+// shown, or fewer than four) is taken from the viewer's greys 0x30, 0x10, 0x00, 0x0F.
+mosavo::PaletteBytes documentPaletteBytes(const EditorViewControllerSettings &document);
+// The four background sub-palettes of palette bytes (bytes 0-15).
+mosavo::BackgroundSubPalettes backgroundSubPalettes(const mosavo::PaletteBytes &bytes);
+// The viewer's greys in all eight sub-palettes.
+mosavo::PaletteBytes greyPaletteBytes();
+
+// A frame in RGB (transparentColor pixels transparent) in the display colours under emphasis.
+QImage frameImage(const mosavo::FramePicture &frame, const mosavo::DisplayColors &colors, int emphasis);
+
+// Why the picture file cannot become a screen by its size alone ("PATH: the picture is W x H pixels; ..."), read from
+// its header before any pixel is; nothing when it is 256 x 240 or its size cannot be told without reading it.
+std::optional<QString> screenPictureFileSizeRefusal(const QString &path);
+
+// The screen converted from a picture (any QImage format) for the document, reading pattern table patternTable of
+// its screen bank: the conversion or the reason it was refused. Without sub-palettes given, a document that has
+// screens first has the picture tried in its own sub-palettes 0-3, so that its screens keep their colours; others are
+// found only when it does not fit them.
+std::variant<mosavo::ScreenConversion, QString> convertScreenImage(const QImage &image,
+    const EditorViewControllerSettings &document, const mosavo::DisplayColors &colors, int emphasis,
+    const std::optional<mosavo::BackgroundSubPalettes> &subPalettes, int patternTable, const std::string &name);
+
+// The same for a picture file (PNG, or any format Qt reads): the reason names the file when it cannot be read.
+std::variant<mosavo::ScreenConversion, QString> convertScreenPictureFile(const QString &path,
+    const EditorViewControllerSettings &document, const mosavo::DisplayColors &colors, int emphasis,
+    const std::optional<mosavo::BackgroundSubPalettes> &subPalettes, int patternTable, const std::string &name);
+
+// Puts a conversion into the document: its tiles written into the screen bank, its sub-palettes as the document's
+// sub-palettes 0-3 (4-7 kept; those it lacks or that hold no colours yet take PaletteFactory::readable's), its screen
+// added last.
+void applyScreenConversion(EditorViewControllerSettings &document, const mosavo::ScreenConversion &conversion);
+
+} // namespace kestova

@@ -1,0 +1,65 @@
+#include "app/sprites/SpritePictures.h"
+
+#include "app/document/PngTiles.h"
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+
+namespace kestova {
+
+std::vector<uint8_t> rgbaPixels(const QImage &image)
+{
+    const QImage rgba = image.convertToFormat(QImage::Format_RGBA8888);
+    const size_t rowBytes = size_t(rgba.width()) * 4;
+    std::vector<uint8_t> pixels(rowBytes * size_t(rgba.height()));
+    for (int y = 0; y < rgba.height(); ++y)
+        std::memcpy(pixels.data() + size_t(y) * rowBytes, rgba.constScanLine(y), rowBytes);
+    return pixels;
+}
+
+std::variant<QImage, QString> pngPicture(const mosavo::Bytes &png)
+{
+    return readPng(png, [](QSize size) -> std::optional<QString> {
+        if (size.width() > maximumSpritePictureSide || size.height() > maximumSpritePictureSide)
+            return QStringLiteral("the picture is %1x%2 pixels; a sprite picture may be at most %3 pixels a side")
+                .arg(size.width())
+                .arg(size.height())
+                .arg(maximumSpritePictureSide);
+        return std::nullopt;
+    });
+}
+
+std::variant<QImage, FileError> readPngPicture(const QString &path)
+{
+    const ReadResult read = readWholeFile(path);
+    if (read.error)
+        return *read.error;
+    auto picture = pngPicture(read.bytes);
+    if (auto *reason = std::get_if<QString>(&picture))
+        return FileError { path, *reason };
+    return std::get<QImage>(std::move(picture));
+}
+
+QImage framePictureImage(const mosavo::FramePicture &picture, const mosavo::DisplayColors &colors, int emphasis)
+{
+    QImage image(picture.width, picture.height, QImage::Format_ARGB32);
+    for (int y = 0; y < picture.height; ++y) {
+        auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
+        for (int x = 0; x < picture.width; ++x) {
+            const uint8_t color = picture.at(x, y);
+            line[x] = color == mosavo::FramePicture::transparentColor
+                ? qRgba(0, 0, 0, 0)
+                : QRgb(0xFF000000u | colors.rgb24(color, emphasis));
+        }
+    }
+    return image;
+}
+
+std::optional<FileError> writeFramePicturePng(
+    const QString &path, const mosavo::FramePicture &picture, const mosavo::DisplayColors &colors, int emphasis)
+{
+    return writePngFile(path, framePictureImage(picture, colors, emphasis));
+}
+
+} // namespace kestova

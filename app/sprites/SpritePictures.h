@@ -1,0 +1,40 @@
+#pragma once
+
+#include "app/document/FileIO.h"
+#include "core/Bytes.h"
+#include "core/FrameRenderer.h"
+#include "palette/DisplayColors.h"
+
+#include <QImage>
+#include <QString>
+
+#include <cstdint>
+#include <optional>
+#include <variant>
+#include <vector>
+
+namespace kestova {
+
+// Pictures in and out of the sprite features, for the command line and the window alike.
+
+// The largest side of a picture read for sprites (a metasprite spans at most 256 pixels from its origin).
+inline constexpr int maximumSpritePictureSide = 4096;
+
+// The pixels of an image as 8-bit red, green, blue, alpha (not premultiplied), row after row with no padding.
+std::vector<uint8_t> rgbaPixels(const QImage &image);
+
+// A PNG picture from bytes, or the reason it is not one (no PNG signature, unreadable, a side above
+// maximumSpritePictureSide).
+std::variant<QImage, QString> pngPicture(const mosavo::Bytes &png);
+// The same for a file.
+std::variant<QImage, FileError> readPngPicture(const QString &path);
+
+// A frame picture in the colours of its colour numbers under the display colours (ARGB32); colour numbers
+// FramePicture::transparentColor are fully transparent.
+QImage framePictureImage(
+    const mosavo::FramePicture &picture, const mosavo::DisplayColors &colors, int emphasis = mosavo::emphasisNone);
+// That picture written as PNG to path, through a temporary file.
+std::optional<FileError> writeFramePicturePng(const QString &path, const mosavo::FramePicture &picture,
+    const mosavo::DisplayColors &colors, int emphasis = mosavo::emphasisNone);
+
+} // namespace kestova

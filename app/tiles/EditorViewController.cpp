@@ -1,0 +1,632 @@
+#include "app/tiles/EditorViewController.h"
+
+#include "app/tiles/EditCommands.h"
+#include "core/BlockTransforms.h"
+#include "core/ConsoleDataFactory.h"
+#include "core/MatrixBuilder.h"
+#include "core/NESTileDataCollection.h"
+#include "core/INesHeader.h"
+#include "core/SystemLog.h"
+#include "log/Log.h"
+#include "palette/NESColors.h"
+#include "palette/NESPalette.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QImage>
+#include <QMimeData>
+#include <QTimer>
+
+namespace kestova {
+
+using namespace mosavo;
+
+EditorViewController::EditorViewController(QWidget *parent)
+    : QWidget(parent)
+{
+    // A viewer that shows the current sub-palette follows its colours and the choice of sub-palette.
+    connect(this, &EditorViewController::colorsChanged, this, [this] {
+        if (viewerShowsSubPalette_ && tileCollection) {
+            tileCollection->setDisplayPalette(mosavo ? mosavo->colorPalette() : nullptr);
+            tileCollection->refreshColors();
+        }
+    });
+}
+
+SettingsPtr EditorViewController::editorViewControllerSettings()
+{
+    if (!settings_)
+        settings_ = std::make_shared<EditorViewControllerSettings>();
+    return settings_;
+}
+
+PalettePtr EditorViewController::selectedPalette()
+{
+    if (!selectablePalettes)
+        return nullptr;
+    const int64_t index = editorViewControllerSettings()->selectedPalette();
+    if (index < 0 || size_t(index) >= selectablePalettes->size())
+        return nullptr;
+    return (*selectablePalettes)[size_t(index)];
+}
+
+void EditorViewController::viewDidLoad()
+{
+    if (mosavo) {
+        mosavo->setDatasource(this);
+        connect(mosavo, &Mosavo::colorPicked, this, [this](int64_t slot) { choosePaintSlot(int(slot)); });
+    }
+    if (tileCollection)
+        tileCollection->setTileCollectionDelegate(this);
+    if (selectableColorsOutlet)
+        selectableColorsOutlet->setBoxSelectorDelegate(this);
+    if (selectablePalettesOutlet)
+        selectablePalettesOutlet->setBoxSelectorDelegate(this);
+    if (generalSelectableColorsOutlet)
+        generalSelectableColorsOutlet->setBoxSelectorDelegate(this);
+}
+
+void EditorViewController::setup()
+{
+    log().i(QStringLiteral("Request to update views"));
+    const SettingsPtr settings = editorViewControllerSettings();
+    const TileDataPtr tileData = settings->tileData();
+    if (!tileData) {
+        log().i(QStringLiteral("Cannot call update without specifying needed parameters"));
+        log().i(QStringLiteral("tileDataType and tileData are needed before updating"));
+        return;
+    }
+    tileDataType = tileData->consoleType();
+
+    std::vector<PalettePtr> palettes;
+    if (selectablePalettes) {
+        palettes = *selectablePalettes;
+    } else {
+        PalettePtr first = selectedPalette();
+        palettes.push_back(first ? first : std::make_shared<NESPalette>());
+        for (int i = 1; i < 8; ++i)
+            palettes.push_back(std::make_shared<NESPalette>());
+    }
+    // The sub-palette and the paint slot chosen before stay chosen when they still exist; every selector, the
+    // editor and this controller then agree on them.
+    const int64_t current = previouslySetSelectablePalette >= 0 && size_t(previouslySetSelectablePalette) < palettes.size()
+        ? previouslySetSelectablePalette
+        : 0;
+    const int slot = mosavo ? int(std::clamp<int64_t>(mosavo->colorFromPalette(), 0, 3))
+        : selectableColorsOutlet ? std::clamp(selectableColorsOutlet->currentBoxSelected(), 0, 3)
+                                 : 0;
+    previouslySetSelectablePalette = current;
+    const PalettePtr palette = palettes.empty() ? std::make_shared<NESPalette>() : palettes[size_t(current)];
+    if (setupPaletteSelectorsForControllersOutlets(palette, palettes, std::make_shared<GeneralNESColorPalette>()))
+        showCurrentSubPalette(int(current), slot);
+    setupMosavo(palette);
+    if (mosavo && selectableColorsOutlet)
+        mosavo->setColorFromPalette(selectableColorsOutlet->currentBoxSelected());
+    setupEditorViewControllerSettings();
+    pixelsPerTile = 8;
+
+    std::weak_ptr<TileData> pending = tileData;
+    QTimer::singleShot(0, this, [this, pending] {
+        if (auto data = pending.lock(); data && tileCollection)
+            tileCollection->configure(data);
+    });
+    emit colorsChanged();
+    emit contentReloaded();
+}
+
+void EditorViewController::choosePaintSlot(int slot)
+{
+    if (!selectableColorsOutlet || !selectablePalettesOutlet || slot < 0 || slot > 3)
+        return;
+    selectableColorsOutlet->showPick({ slot, 0 });
+    colorSelectorPicked({ 0, slot });
+}
+
+void EditorViewController::chooseSubPalette(int number)
+{
+    if (!selectablePalettesOutlet || !selectableColorsOutlet)
+        return;
+    const int count = int(selectablePalettesOutlet->palettes().size());
+    if (number < 0 || number >= count)
+        return;
+    const int perRow = std::max(1, selectablePalettesOutlet->palettesPerRow());
+    const int size = std::max(1, selectablePalettesOutlet->boxesPerRow() / perRow);
+    selectablePalettesOutlet->showPick({ (number % perRow) * size, number / perRow });
+    paletteSelectorPicked({ number, 0 });
+}
+
+void EditorViewController::stepSubPalette(int delta)
+{
+    const int count = selectablePalettesOutlet ? int(selectablePalettesOutlet->palettes().size()) : 0;
+    if (count > 0)
+        chooseSubPalette(((currentSubPalette() + delta) % count + count) % count);
+}
+
+void EditorViewController::showCurrentSubPalette(int number, int slot)
+{
+    const auto &palettes = selectablePalettesOutlet->palettes();
+    if (number < 0 || size_t(number) >= palettes.size())
+        return;
+    const int perRow = std::max(1, selectablePalettesOutlet->palettesPerRow());
+    const int size = std::max(1, selectablePalettesOutlet->boxesPerRow() / perRow);
+    selectablePalettesOutlet->selectPalette(number);
+    selectablePalettesOutlet->showPick({ (number % perRow) * size + slot, number / perRow });
+    selectableColorsOutlet->setPalettes({ palettes[size_t(number)] });
+    selectableColorsOutlet->showPick({ slot, 0 });
+    selectablePalettesOutlet->selectBox(slot);
+    selectableColorsOutlet->selectBox(slot);
+    previouslySetSelectablePalette = number;
+    preselectMasterColor();
+}
+
+void EditorViewController::preselectMasterColor()
+{
+    if (!generalSelectableColorsOutlet || !selectableColorsOutlet)
+        return;
+    const PalettePtr shown = selectableColorsOutlet->paletteSelected();
+    const int slot = selectableColorsOutlet->currentBoxSelected();
+    const int boxesPerRow = generalSelectableColorsOutlet->boxesPerRow();
+    if (!shown || boxesPerRow <= 0 || slot < 0 || size_t(slot) >= shown->palette().size())
+        return;
+    const int64_t position = GeneralNESColorPalette::colorNumber(shown->palette()[size_t(slot)].colorCode);
+    generalSelectableColorsOutlet->setSelectedColor(int(position % boxesPerRow), int(position / boxesPerRow));
+    generalSelectableColorsOutlet->redraw();
+}
+
+void EditorViewController::setViewerShowsSubPalette(bool on)
+{
+    viewerShowsSubPalette_ = on;
+    if (tileCollection)
+        tileCollection->setDisplayPalette(on && mosavo ? mosavo->colorPalette() : nullptr);
+}
+
+void EditorViewController::setViewerShowsSprites8x16(bool on)
+{
+    if (tileCollection)
+        tileCollection->setArrangement(on ? TileArrangement::sprites8x16 : TileArrangement::rows8x8);
+}
+
+bool EditorViewController::viewerShowsSprites8x16() const
+{
+    return tileCollection && tileCollection->arrangement() == TileArrangement::sprites8x16;
+}
+
+QString EditorViewController::tileDataSummary()
+{
+    const TileDataPtr tileData = editorViewControllerSettings()->tileData();
+    if (!tileData)
+        return {};
+    const QString tiles = QStringLiteral("%1 tiles").arg(tileData->totalNumberTiles());
+    const auto header = tileData->header() ? INesHeader::parse(*tileData->header()) : std::nullopt;
+    if (!header)
+        return QStringLiteral("CHR data \u00b7 ") + tiles;
+    QString text = QStringLiteral("%1 ROM \u00b7 %2 \u00b7 PRG %3 \u00d7 16 KiB \u00b7 ")
+                       .arg(header->nes2 ? QStringLiteral("NES 2.0") : QStringLiteral("iNES"))
+                       .arg(tiles)
+                       .arg(header->prgBanks());
+    text += header->chrBytes == 0 ? QStringLiteral("CHR-RAM") : QStringLiteral("CHR %1 \u00d7 8 KiB").arg(header->chrBanks());
+    text += QStringLiteral(" \u00b7 mapper %1").arg(header->mapper);
+    if (header->trainer)
+        text += QStringLiteral(" \u00b7 trainer");
+    return text;
+}
+
+std::optional<QString> EditorViewController::tileDataWarning()
+{
+    const TileDataPtr tileData = editorViewControllerSettings()->tileData();
+    const auto header = tileData && tileData->header() ? INesHeader::parse(*tileData->header()) : std::nullopt;
+    if (!header)
+        return std::nullopt;
+    const auto bytes = tileData->consoleFormattedPixelData();
+    const auto warning = header->sizeWarning(bytes ? bytes->size() : 0);
+    if (!warning)
+        return std::nullopt;
+    return QString::fromStdString(*warning);
+}
+
+std::optional<int64_t> EditorViewController::chrRomStartTile()
+{
+    const TileDataPtr tileData = editorViewControllerSettings()->tileData();
+    if (!tileData || !tileData->header())
+        return std::nullopt;
+    const auto header = INesHeader::parse(*tileData->header());
+    if (!header || header->chrBytes == 0)
+        return std::nullopt;
+    const auto tile = int64_t(header->chrOffsetAfterHeader() / 16);
+    if (tile >= tileData->totalNumberTiles())
+        return std::nullopt;
+    return tile;
+}
+
+void EditorViewController::setupMosavo(PalettePtr colorSelector)
+{
+    if (mosavo)
+        mosavo->setTileData(editorViewControllerSettings()->tileData());
+    if (mosavo)
+        mosavo->setColorPalette(std::move(colorSelector));
+}
+
+void EditorViewController::setupEditorViewControllerSettings()
+{
+    editorViewControllerSettings()->setPalettes(selectablePalettes);
+}
+
+bool EditorViewController::setupPaletteSelectorsForControllersOutlets(PalettePtr colorSelector,
+                                                                      std::vector<PalettePtr> paletteSelector,
+                                                                      PalettePtr generalColorSelector)
+{
+    if (!selectableColorsOutlet || !selectablePalettesOutlet || !generalSelectableColorsOutlet)
+        return false;
+    selectableColorsOutlet->setPalettes({ colorSelector });
+    selectablePalettesOutlet->setPalettes(paletteSelector);
+    generalSelectableColorsOutlet->setPalettes({ std::move(generalColorSelector) });
+    selectableColorsOutlet->resetToOriginallySelectedItem();
+    selectablePalettesOutlet->resetToOriginallySelectedItem();
+    generalSelectableColorsOutlet->redraw();
+
+    // The master colour in slot 0 of the sub-palette shown (the first one unless another is current).
+    const PalettePtr first = colorSelector ? colorSelector : paletteSelector.empty() ? nullptr : paletteSelector.front();
+    if (first && !first->palette().empty()) {
+        const int boxesPerRow = generalSelectableColorsOutlet->boxesPerRow();
+        const int64_t position = GeneralNESColorPalette::colorNumber(first->palette().front().colorCode);
+        if (boxesPerRow > 0)
+            generalSelectableColorsOutlet->setSelectedColor(int(position % boxesPerRow), int(position / boxesPerRow));
+    } else {
+        generalSelectableColorsOutlet->randomlySelectColor();
+    }
+    selectablePalettes = std::move(paletteSelector);
+    generalSelectableColorsOutlet->redraw();
+    // The swatches show the new colours at once.
+    selectableColorsOutlet->redraw();
+    selectablePalettesOutlet->redraw();
+    return true;
+}
+
+void EditorViewController::deselectAllTools()
+{
+    for (const auto &[button, tool] : toolButtons())
+        if (button)
+            button->setChecked(false);
+}
+
+std::vector<std::pair<QPointer<QAbstractButton>, ToolType>> EditorViewController::toolButtons() const
+{
+    return { { toolPencil, ToolType::pencil },           { toolStraightLine, ToolType::straightLine },
+             { toolFill, ToolType::fillBucket },         { toolBoxEmpty, ToolType::boxEmpty },
+             { toolBoxFilled, ToolType::boxFilled },     { toolCircleEmpty, ToolType::circleEmpty },
+             { toolCircleFilled, ToolType::circleFilled } };
+}
+
+void EditorViewController::changeZoomSize(QComboBox *sender)
+{
+    const QString title = sender ? sender->currentText() : QString();
+    ZoomSize zoom = ZoomSize::x4;
+    if (title == QLatin1String("x1"))
+        zoom = ZoomSize::x1;
+    else if (title == QLatin1String("x2"))
+        zoom = ZoomSize::x2;
+    if (mosavo)
+        mosavo->setZoomSize(zoom);
+    if (tileCollection)
+        tileCollection->setZoomSize(zoom);
+}
+
+void EditorViewController::toolSelected(QAbstractButton *sender)
+{
+    deselectAllTools();
+    for (const auto &[button, tool] : toolButtons()) {
+        if (button && button == sender) {
+            button->setChecked(true);
+            if (mosavo)
+                mosavo->setToolType(tool);
+            emit toolChanged(tool);
+            return;
+        }
+    }
+}
+
+void EditorViewController::updateLineColor(QAbstractButton *sender)
+{
+    const QString title = sender ? sender->text().remove(QLatin1Char('&')).toLower() : QString();
+    QColor color = Qt::black;
+    if (title == QLatin1String("gray"))
+        color = Qt::gray;
+    else if (title == QLatin1String("white"))
+        color = Qt::white;
+    if (mosavo)
+        mosavo->setLineColorBetweenTiles(color);
+}
+
+void EditorViewController::selected(TileCollection *, const std::vector<std::vector<int64_t>> &rows)
+{
+    std::vector<int64_t> flat;
+    for (const auto &row : rows)
+        flat.insert(flat.end(), row.begin(), row.end());
+    if (mosavo)
+        mosavo->setTileIDs(std::move(flat));
+    if (mosavo && mosavo->update())
+        systemLog("Could not update mosavo in TileCollectionDelegate");
+    emit tileSelectionChanged();
+}
+
+void EditorViewController::updated(Mosavo *, TileDataPtr tileData, const std::vector<int64_t> &numbers)
+{
+    if (!tileCollection) {
+        log().w(QStringLiteral("WARN: No tile viewer set"));
+        return;
+    }
+    std::vector<int64_t> changed;
+    std::vector<MatrixPtr> tiles;
+    if (tileData) {
+        const auto &edited = tileData->matrices();
+        for (size_t i = 0; i < numbers.size() && i < edited.size(); ++i) {
+            changed.push_back(numbers[i]);
+            tiles.push_back(edited[i]);
+        }
+    }
+    replaceTiles(changed, tiles, QStringLiteral("Paint"));
+}
+
+void EditorViewController::replaceTiles(const std::vector<int64_t> &numbers, const std::vector<MatrixPtr> &tiles,
+                                        const QString &text)
+{
+    const TileDataPtr document = editorViewControllerSettings()->tileData();
+    if (!document)
+        return;
+    const auto &target = document->matrices();
+    std::vector<int64_t> changed;
+    std::vector<MatrixPtr> after;
+    for (size_t i = 0; i < numbers.size() && i < tiles.size(); ++i) {
+        const int64_t number = numbers[i];
+        // Filler squares (no tile number) and missing tiles are never written.
+        if (number < 0 || size_t(number) >= target.size() || !tiles[i])
+            continue;
+        if (target[size_t(number)] && *target[size_t(number)] == *tiles[i])
+            continue;
+        if (std::find(changed.begin(), changed.end(), number) != changed.end())
+            continue;
+        changed.push_back(number);
+        after.push_back(tiles[i]);
+    }
+    if (changed.empty()) {
+        if (tileCollection)
+            tileCollection->updateModifiedTileIDs({});
+        return;
+    }
+    undoStack_.push(new ReplaceTilesCommand(this, document, std::move(changed), std::move(after), text));
+}
+
+void EditorViewController::tilesChanged(const std::vector<int64_t> &numbers)
+{
+    if (tileCollection)
+        tileCollection->updateModifiedTileIDs(numbers);
+    if (!mosavo)
+        return;
+    const auto &shown = mosavo->tileIDs();
+    for (int64_t number : numbers)
+        if (std::find(shown.begin(), shown.end(), number) != shown.end()) {
+            mosavo->update();
+            return;
+        }
+}
+
+void EditorViewController::palettesChanged()
+{
+    if (selectablePalettesOutlet)
+        selectablePalettesOutlet->redraw();
+    if (selectableColorsOutlet)
+        selectableColorsOutlet->redraw();
+    if (mosavo)
+        mosavo->QWidget::update();
+    emit colorsChanged();
+}
+
+void EditorViewController::replaceTileData(TileDataPtr tileData, std::optional<std::string> sourceFile)
+{
+    if (tileData)
+        undoStack_.push(new ReplaceTileDataCommand(this, editorViewControllerSettings(), std::move(tileData),
+                                                   std::move(sourceFile)));
+}
+
+void EditorViewController::replacePalettes(std::vector<PalettePtr> palettes)
+{
+    undoStack_.push(new ReplacePalettesCommand(this, editorViewControllerSettings(), std::move(palettes)));
+}
+
+int64_t EditorViewController::blockSide() const
+{
+    return mosavo ? tilesPerSide(mosavo->zoomSize()) : 0;
+}
+
+std::vector<int64_t> EditorViewController::blockTileNumbers() const
+{
+    std::vector<int64_t> numbers = mosavo ? mosavo->tileIDs() : std::vector<int64_t> {};
+    numbers.resize(size_t(blockSide() * blockSide()), -1);
+    return numbers;
+}
+
+MatrixPtr EditorViewController::blockPicture() const
+{
+    const int64_t side = blockSide();
+    MatrixBuilder builder(side, side, 8, 8);
+    const TileDataPtr document = settings_ ? settings_->tileData() : nullptr;
+    const auto numbers = blockTileNumbers();
+    for (size_t k = 0; k < numbers.size() && document; ++k) {
+        const int64_t number = numbers[k];
+        if (number >= 0 && size_t(number) < document->matrices().size())
+            builder.matrices[k / size_t(side)][k % size_t(side)] = document->matrices()[size_t(number)];
+    }
+    return builder.createMatrix();
+}
+
+void EditorViewController::replaceBlock(const Matrix &picture, const QString &text)
+{
+    const auto tiles = MatrixBuilder::convertToMatrices(picture, Matrix(8, 8));
+    if (tiles)
+        replaceTiles(blockTileNumbers(), *tiles, text);
+}
+
+void EditorViewController::flipBlockHorizontally()
+{
+    replaceBlock(*transforms::flipHorizontal(*blockPicture()), QStringLiteral("Flip Horizontally"));
+}
+
+void EditorViewController::flipBlockVertically()
+{
+    replaceBlock(*transforms::flipVertical(*blockPicture()), QStringLiteral("Flip Vertically"));
+}
+
+void EditorViewController::rotateBlockClockwise()
+{
+    replaceBlock(*transforms::rotateClockwise(*blockPicture()), QStringLiteral("Rotate Clockwise"));
+}
+
+void EditorViewController::rotateBlockCounterClockwise()
+{
+    replaceBlock(*transforms::rotateCounterClockwise(*blockPicture()), QStringLiteral("Rotate Counterclockwise"));
+}
+
+void EditorViewController::shiftBlock(int dx, int dy)
+{
+    replaceBlock(*transforms::shift(*blockPicture(), dx, dy), QStringLiteral("Shift"));
+}
+
+void EditorViewController::clearBlock()
+{
+    replaceBlock(*transforms::filled(*blockPicture(), 0), QStringLiteral("Clear"));
+}
+
+const QString EditorViewController::tileMimeType = QStringLiteral("application/x-kestova-tiles");
+
+void EditorViewController::copyBlock()
+{
+    const MatrixPtr picture = blockPicture();
+    const int64_t side = blockSide();
+    if (side == 0)
+        return;
+    const auto tiles = MatrixBuilder::convertToMatrices(*picture, Matrix(8, 8));
+    if (!tiles)
+        return;
+    // The tiles: one byte for the block side, then the NES bytes of its tiles row by row.
+    NESTileDataCollection collection(*tiles);
+    const Bytes chr = *collection.consoleFormattedPixelData();
+    QByteArray payload(1, char(side));
+    payload.append(reinterpret_cast<const char *>(chr.data()), qsizetype(chr.size()));
+
+    auto *mime = new QMimeData;
+    mime->setData(tileMimeType, payload);
+    // And a picture of them in the current sub-palette, for other programs.
+    if (mosavo && mosavo->colorPalette()) {
+        auto canvas = BitmapCanvas::make(picture, mosavo->colorPalette());
+        const RgbaImage rgba = canvas->image();
+        QImage image(rgba.pixels.data(), int(rgba.width), int(rgba.height), int(rgba.width * 4),
+                     QImage::Format_RGBA8888);
+        mime->setImageData(image.copy());
+    }
+    QApplication::clipboard()->setMimeData(mime);
+}
+
+void EditorViewController::cutBlock()
+{
+    copyBlock();
+    replaceBlock(*transforms::filled(*blockPicture(), 0), QStringLiteral("Cut"));
+}
+
+bool EditorViewController::pasteBlock()
+{
+    const QMimeData *mime = QApplication::clipboard()->mimeData();
+    if (!mime || !mime->hasFormat(tileMimeType))
+        return false;
+    const QByteArray payload = mime->data(tileMimeType);
+    if (payload.isEmpty())
+        return false;
+    const int64_t pastedSide = uchar(payload[0]);
+    if (pastedSide < 1 || payload.size() != 1 + pastedSide * pastedSide * 16)
+        return false;
+    const auto pasted = ConsoleDataFactory::nesToMatrices(
+        std::span(reinterpret_cast<const uint8_t *>(payload.constData()) + 1, size_t(payload.size() - 1)));
+    const int64_t side = blockSide();
+    const auto numbers = blockTileNumbers();
+    std::vector<int64_t> targets;
+    std::vector<MatrixPtr> tiles;
+    for (int64_t r = 0; r < std::min(side, pastedSide); ++r)
+        for (int64_t c = 0; c < std::min(side, pastedSide); ++c) {
+            targets.push_back(numbers[size_t(r * side + c)]);
+            tiles.push_back(pasted[size_t(r * pastedSide + c)]);
+        }
+    replaceTiles(targets, tiles, QStringLiteral("Paste"));
+    return true;
+}
+
+void EditorViewController::selected(BoxSelector *boxSelector, PalettePick palette, BoxPosition boxSelected)
+{
+    BoxSelectorProtocol *protocol = boxSelector ? boxSelector->boxSelectorProtocol() : nullptr;
+    if (!protocol || !selectableColorsOutlet || !selectablePalettesOutlet || !generalSelectableColorsOutlet) {
+        log().e(QStringLiteral("Box selector delegate was not set properly"));
+        return;
+    }
+    if (boxSelector == selectableColorsOutlet)
+        colorSelectorPicked(palette);
+    else if (boxSelector == selectablePalettesOutlet)
+        paletteSelectorPicked(palette);
+    else if (boxSelector == generalSelectableColorsOutlet)
+        generalColorSelectorPicked(*protocol, boxSelected);
+}
+
+void EditorViewController::colorSelectorPicked(PalettePick palette)
+{
+    log().i(QStringLiteral("Updated Color Selector"));
+    selectablePalettesOutlet->selectBox(palette.box);
+    selectableColorsOutlet->selectBox(palette.box);
+    selectablePalettesOutlet->redraw();
+    selectableColorsOutlet->redraw();
+    if (mosavo && mosavo->setColorFromPalette(palette.box))
+        systemLog("Failed to set color palette");
+}
+
+void EditorViewController::paletteSelectorPicked(PalettePick palette)
+{
+    log().i(QStringLiteral("Updated Selectable Palettes Selector"));
+    const auto &palettes = selectablePalettesOutlet->palettes();
+    if (palette.number < 0 || size_t(palette.number) >= palettes.size())
+        return;
+    const PalettePtr chosen = palettes[size_t(palette.number)];
+    // The colour selector always shows the chosen sub-palette, also when the number is the one chosen before.
+    selectableColorsOutlet->setPalettes({ chosen });
+    previouslySetSelectablePalette = palette.number;
+    selectablePalettesOutlet->selectPalette(palette.number);
+    selectablePalettesOutlet->redraw();
+    if (mosavo) {
+        mosavo->setColorPalette(chosen);
+        if (mosavo->update()) {
+            systemLog("could not update mosavo");
+            return;
+        }
+    }
+    selectableColorsOutlet->redraw();
+    emit colorsChanged();
+}
+
+void EditorViewController::generalColorSelectorPicked(BoxSelectorProtocol &protocol, BoxPosition boxSelected)
+{
+    log().i(QStringLiteral("Updated General Color Selector"));
+    const int64_t index = int64_t(protocol.boxesPerRow()) * boxSelected.y + boxSelected.x;
+    const PalettePtr master = generalSelectableColorsOutlet->paletteSelected();
+    // The one current sub-palette: the palette selector's choice, which the colour selector and the editor show.
+    const PalettePtr target = selectablePalettesOutlet->paletteSelected();
+    const int slot = selectableColorsOutlet->currentBoxSelected();
+    if (!master || index < 0 || size_t(index) >= master->palette().size() || !target || slot < 0
+        || size_t(slot) >= target->palette().size()) {
+        log().w(QStringLiteral("Failed: selectedBoxSelectablePalette"));
+        return;
+    }
+    const ColorEntry entry = master->palette()[size_t(index)];
+    if (target->palette()[size_t(slot)] != entry)
+        undoStack_.push(new SetPaletteEntryCommand(
+            this, { { target, size_t(slot), target->palette()[size_t(slot)] } }, entry));
+    selectablePalettesOutlet->update(selectablePalettesOutlet->currentPaletteSelected(), target);
+    selectableColorsOutlet->update(0, target);
+    palettesChanged();
+}
+
+} // namespace kestova

@@ -1,0 +1,89 @@
+#pragma once
+
+#include "app/document/FileHandler.h"
+#include "core/TileData.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QPointer>
+
+#include <optional>
+#include <variant>
+
+namespace kestova {
+
+class EditorViewController;
+class MosavoDocument;
+
+// The import/export menu: Import Data..., Export Data..., Import Palette... (32 bytes, or 16 into the background or
+// the sprite half), Export Palette..., Export Background Palette... and Export Sprite Palette... (16 bytes each), and
+// Write Back to NAME (the tiles into the .nes or .chr file they came from), on the current document. Results go to
+// the log and the status bar; failures are also shown to the user.
+class ROMMenu : public QMenu
+{
+    Q_OBJECT
+
+public:
+    explicit ROMMenu(QWidget *parent = nullptr);
+
+    QPointer<QAction> importData;
+    QPointer<QAction> exportData;
+    QPointer<QAction> importPalette;
+    QPointer<QAction> exportPalette;
+    QPointer<QAction> exportBackgroundPalette;
+    // Made by connectItems when the interface file has none.
+    QPointer<QAction> exportSpritePalette;
+    QPointer<QAction> writeBack;
+    QPointer<EditorViewController> editorViewController;
+    std::optional<QString> pathOfFile;
+    DataProcessor dataProcessor;
+    PaletteProccessor paletteProcessor;
+
+    // Connects the items (after they are set) to their actions; adds Export Sprite Palette and Write Back when they
+    // are not set.
+    void connectItems();
+
+    void importDataAction();
+    void exportDataAction();
+    void importPaletteAction();
+    void exportPaletteAction();
+    // The 16-byte background half of the palette file (sub-palettes 0-3).
+    void exportBackgroundPaletteAction();
+    // The 16-byte sprite half (sub-palettes 4-7).
+    void exportSpritePaletteAction();
+    // Writes the tiles into the file they came from, in place: its header and length stay, only the bytes of the
+    // tiles change. Asks once, naming the file.
+    void writeBackAction();
+    // Write Back's title names the current document's source file; disabled without one.
+    void updateWriteBackItem();
+
+    // The bytes of source (the file the tiles came from, as it is now) with the tiles written over their part: for an
+    // iNES ROM image the bytes after the 16-byte header, for CHR data the bytes from the start. The reason when the
+    // file no longer matches the tiles.
+    static std::variant<mosavo::Bytes, QString> writtenBack(const mosavo::TileData &tiles, const mosavo::Bytes &source);
+
+    // Before the menu opens: the items are enabled only while a controller is linked.
+    void menuWillOpen();
+    // All items enabled or disabled.
+    void setItemsEnabled(bool enabled);
+
+private:
+    void exportPaletteFile(PaletteProccessor::Half half);
+    // Bare CHR data over tiles of an iNES ROM from a tile number the user chooses, as one undoable step.
+    void importIntoRom(EditorViewController *controller, MosavoDocument *document, const mosavo::TileData &tiles,
+                       const QString &file, size_t size);
+};
+
+// The menu-bar entry of the import/export menu.
+class ROMMenuItem : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit ROMMenuItem(QObject *parent = nullptr);
+    QPointer<ROMMenu> romMenu;
+    // Enables the four items while a document is open (disables them otherwise); false without a menu.
+    bool hasSubmenu() const;
+};
+
+} // namespace kestova

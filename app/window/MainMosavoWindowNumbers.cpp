@@ -1,0 +1,89 @@
+// The numbers the main window shows: the tile under the pointer, the chosen colour in the master grid, Go to Tile.
+
+#include "app/tiles/EditorViewController.h"
+#include "app/window/GoToTile.h"
+#include "app/window/MainMosavoWindow.h"
+#include "app/document/MosavoDocument.h"
+#include "app/window/TileReadout.h"
+#include "core/INesHeader.h"
+#include "ui_MainMosavo.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QStatusBar>
+
+namespace kestova {
+
+using namespace mosavo;
+
+namespace {
+std::optional<INesHeader> headerOf(const TileDataPtr &tiles)
+{
+    return tiles && tiles->header() ? INesHeader::parse(*tiles->header()) : std::nullopt;
+}
+} // namespace
+
+void MainMosavoWindow::installReadout()
+{
+    auto *controller = ui_->editorViewController;
+    pointerReadout_ = new QLabel(this);
+    pointerReadout_->setObjectName(QStringLiteral("pointerReadout"));
+    statusBar()->insertPermanentWidget(0, pointerReadout_);
+
+    auto show = [this, controller](int64_t tile, std::optional<PixelReadout> pixel) {
+        const TileDataPtr tiles = controller->editorViewControllerSettings()->tileData();
+        pointerReadout_->setText(
+            tiles ? tileReadout(headerOf(tiles), tiles->totalNumberTiles(), tile, pixel) : QString());
+    };
+    connect(ui_->tileCollection, &TileCollection::tileHovered, this, [this, show](int64_t tile) {
+        if (tile < 0)
+            pointerReadout_->clear();
+        else
+            show(tile, std::nullopt);
+    });
+    connect(ui_->mosavo, &Mosavo::pixelHovered, this, [show](int64_t tile, int64_t x, int64_t y, int64_t color) {
+        show(tile, PixelReadout { x, y, color });
+    });
+    connect(ui_->mosavo, &Mosavo::hoverEnded, pointerReadout_, &QLabel::clear);
+
+    // The colour in the chosen slot, outlined among the master colours.
+    connect(ui_->selectableColors, &ColorSelector::chosenColorChanged, ui_->generalSelectableColors,
+        [master = ui_->generalSelectableColors](
+            int64_t color) { master->setOutlinedColor(color < 0 ? std::nullopt : std::optional<int64_t>(color)); });
+
+    auto *goTo = new QAction(QStringLiteral("&Go to Tile\u2026"), this);
+    goTo->setObjectName(QStringLiteral("actionGoToTile"));
+    goTo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
+    goTo->setToolTip(QStringLiteral("Go to a tile number or a file offset (Ctrl+L)"));
+    connect(goTo, &QAction::triggered, this, &MainMosavoWindow::goToTile);
+    ui_->menuView->addSeparator();
+    ui_->menuView->addAction(goTo);
+    addAction(goTo);
+}
+
+void MainMosavoWindow::goToTile()
+{
+    auto *controller = ui_->editorViewController;
+    const TileDataPtr tiles = controller->editorViewControllerSettings()->tileData();
+    if (!tiles)
+        return;
+    auto *dialog = new GoToTileDialog(headerOf(tiles), tiles->totalNumberTiles(), this);
+    dialog->setObjectName(QStringLiteral("goToTileDialog"));
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    connect(dialog, &QDialog::accepted, this, [this, dialog, controller] {
+        const std::optional<GoToTile> chosen = dialog->chosen();
+        const TileDataPtr now = controller->editorViewControllerSettings()->tileData();
+        if (!chosen || !now || chosen->tile >= now->totalNumberTiles())
+            return;
+        ui_->tileCollection->selectTile(chosen->tile);
+        QString message = tileReadout(headerOf(now), now->totalNumberTiles(), chosen->tile);
+        if (chosen->byteInTile != 0)
+            message += QStringLiteral(" (the offset is byte %1 of this tile)").arg(chosen->byteInTile);
+        showStatus(message);
+    });
+    dialog->open();
+    dialog->input()->setFocus();
+}
+
+} // namespace kestova
