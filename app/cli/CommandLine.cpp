@@ -15,6 +15,8 @@
 
 namespace kestova {
 
+using namespace mosavo;
+
 namespace {
 
 using namespace cli;

@@ -10,6 +10,8 @@
 
 namespace kestova::cli {
 
+using namespace mosavo;
+
 namespace {
 
 using mosavo::Bytes;

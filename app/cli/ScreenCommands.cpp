@@ -5,7 +5,8 @@
 #include "app/cli/PaletteCommands.h"
 
 #include "app/window/DisplayColorsMenu.h"
-#include "app/document/PngTiles.h"
+#include "app/document/PictureFiles.h"
+#include "formats/PictureCodec.h"
 #include "app/screens/ScreenImport.h"
 #include "core/INesHeader.h"
 #include "core/Rle.h"
@@ -18,6 +19,8 @@
 #include <limits>
 
 namespace kestova::cli {
+
+using namespace mosavo;
 
 namespace {
 

@@ -19,6 +19,8 @@
 
 namespace kestova::cli {
 
+using namespace mosavo;
+
 namespace {
 
 const QString outputOption = QStringLiteral("--output");

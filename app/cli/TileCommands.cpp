@@ -3,7 +3,7 @@
 #include "app/cli/PaletteCommands.h"
 #include "app/cli/ScreenCommands.h"
 
-#include "app/document/PngTiles.h"
+#include "app/document/PictureFiles.h"
 #include "core/INesHeader.h"
 #include "core/NESTileDataCollection.h"
 
@@ -15,6 +15,8 @@
 #include <limits>
 
 namespace kestova::cli {
+
+using namespace mosavo;
 
 namespace {
 

@@ -1,7 +1,8 @@
 #pragma once
 
-#include "app/window/DockSupport.h"
 #include "app/document/EditorViewControllerSettings.h"
+#include "app/screens/ScreenListCommand.h"
+#include "app/window/DockSupport.h"
 #include "core/PatternTables.h"
 #include "core/Screen.h"
 #include "core/ScreenRegion.h"
@@ -24,27 +25,6 @@ namespace kestova {
 
 class MainMosavoWindow;
 class ScreenActions;
-
-// One change of the document's screens (a gesture on a screen, a list edit, an import): the whole list before and
-// after, and the screen shown with each.
-class ScreenListCommand : public QUndoCommand
-{
-public:
-    ScreenListCommand(ScreenActions *actions, SettingsPtr settings, std::vector<mosavo::Screen> before,
-                      int shownBefore, std::vector<mosavo::Screen> after, int shownAfter, const QString &text);
-    void undo() override;
-    void redo() override;
-
-private:
-    void apply(const std::vector<mosavo::Screen> &screens, int shown);
-
-    QPointer<ScreenActions> actions_;
-    std::weak_ptr<EditorViewControllerSettings> settings_;
-    std::vector<mosavo::Screen> before_;
-    std::vector<mosavo::Screen> after_;
-    int shownBefore_;
-    int shownAfter_;
-};
 
 // The "Screens" dock of a document window and the Screen menu: the screen editor with its tools, zoom and grids, the
 // list of the document's screens (with how many of their pattern table's 256 tiles each uses), cut, copy and paste of
@@ -79,9 +59,9 @@ public:
     // A screen made elsewhere added after the others and shown, with the tiles it needs (tiles[i] replaces document
     // tile numbers[i]) and, when given, new sub-palettes, as one undo step. False without a document.
     bool addScreen(const mosavo::Screen &screen, const std::vector<int64_t> &tileNumbers = {},
-                   const std::vector<mosavo::MatrixPtr> &tiles = {},
-                   const std::optional<std::vector<mosavo::PalettePtr>> &palettes = std::nullopt,
-                   const QString &text = QStringLiteral("Add Screen"));
+        const std::vector<mosavo::MatrixPtr> &tiles = {},
+        const std::optional<std::vector<mosavo::PalettePtr>> &palettes = std::nullopt,
+        const QString &text = QStringLiteral("Add Screen"));
 
     // List edits.
     void newScreen();
@@ -128,8 +108,8 @@ public:
     // ScreenEditorDelegate.
     void screenGestureBegan(mosavo::ScreenEditor *editor, mosavo::ScreenTool tool, int column, int row) override;
     void screenGestureMoved(mosavo::ScreenEditor *editor, mosavo::ScreenTool tool, int column, int row) override;
-    void screenGestureEnded(mosavo::ScreenEditor *editor, mosavo::ScreenTool tool,
-                            const mosavo::CellRect &cells) override;
+    void screenGestureEnded(
+        mosavo::ScreenEditor *editor, mosavo::ScreenTool tool, const mosavo::CellRect &cells) override;
 
     // Called by ScreenListCommand once it has changed the document.
     void stateApplied(int shown);

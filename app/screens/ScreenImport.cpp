@@ -1,6 +1,7 @@
 #include "app/screens/ScreenImport.h"
 
-#include "app/document/PngTiles.h"
+#include "app/document/PictureFiles.h"
+#include "formats/PictureCodec.h"
 
 #include "convert/SpriteConversion.h"
 #include "core/INesHeader.h"

@@ -23,8 +23,7 @@ void SpriteDocumentState::applyTo(EditorViewControllerSettings &settings) const
 }
 
 SpriteStateCommand::SpriteStateCommand(SpriteActions *actions, SettingsPtr settings, SpriteDocumentState before,
-                                       Shown shownBefore, SpriteDocumentState after, Shown shownAfter,
-                                       const QString &text)
+    Shown shownBefore, SpriteDocumentState after, Shown shownAfter, const QString &text)
     : QUndoCommand(text)
     , actions_(actions)
     , settings_(settings)
@@ -32,8 +31,7 @@ SpriteStateCommand::SpriteStateCommand(SpriteActions *actions, SettingsPtr setti
     , shownBefore_(std::move(shownBefore))
     , after_(std::move(after))
     , shownAfter_(std::move(shownAfter))
-{
-}
+{ }
 
 void SpriteStateCommand::undo()
 {

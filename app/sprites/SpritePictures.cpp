@@ -1,12 +1,15 @@
 #include "app/sprites/SpritePictures.h"
 
-#include "app/document/PngTiles.h"
+#include "app/document/PictureFiles.h"
+#include "formats/PictureCodec.h"
 
 #include <algorithm>
 #include <array>
 #include <cstring>
 
 namespace kestova {
+
+using namespace mosavo;
 
 std::vector<uint8_t> rgbaPixels(const QImage &image)
 {

@@ -5,7 +5,7 @@
 #include "app/window/FilePanels.h"
 #include "app/window/MainMosavoWindow.h"
 #include "app/document/MosavoDocument.h"
-#include "app/document/PngTiles.h"
+#include "app/document/PictureFiles.h"
 #include "core/MatrixBuilder.h"
 #include "log/Log.h"
 #include "palette/DisplayColors.h"

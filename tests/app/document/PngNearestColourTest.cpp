@@ -1,4 +1,4 @@
-#include "app/document/PngTiles.h"
+#include "app/document/PictureFiles.h"
 
 #include "app/support/AppTestSupport.h"
 

@@ -1,4 +1,4 @@
-#include "app/document/PngTiles.h"
+#include "app/document/PictureFiles.h"
 #include "core/ConsoleDataFactory.h"
 #include "core/NESTileDataCollection.h"
 #include "palette/NESColors.h"

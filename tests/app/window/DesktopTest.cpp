@@ -1,4 +1,4 @@
-#include "app/document/PngTiles.h"
+#include "app/document/PictureFiles.h"
 #include "app/tiles/ROMMenu.h"
 #include "app/window/RecentFiles.h"
 #include "core/ConsoleDataFactory.h"

@@ -1,29 +1,19 @@
-#include "app/document/PngTiles.h"
+#include "formats/TileSheetPng.h"
+
+#include "formats/PictureCodec.h"
 
 #include "palette/DisplayColors.h"
 
-#include <QBuffer>
 #include <QImageReader>
-#include <QCoreApplication>
-#include <QImageWriter>
 
 #include <algorithm>
-#include <cstdio>
 
-#ifdef Q_OS_UNIX
-#include <fcntl.h>
-#include <unistd.h>
-#endif
-
-namespace kestova {
-
-using namespace mosavo;
+namespace mosavo {
 
 namespace {
 
 constexpr int tileSide = 8;
 constexpr std::array<int64_t, 4> viewerGreyNumbers = { 0x30, 0x10, 0x00, 0x0F };
-constexpr std::array<uint8_t, 8> pngSignature = { 0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n' };
 
 QString rgbText(uint32_t rgb)
 {
@@ -289,103 +279,6 @@ std::variant<QImage, QString> tileSheetImage(const TileList &tiles, const TileCo
     return image;
 }
 
-std::optional<FileError> writeTileSheetPng(
-    const QString &path, const TileList &tiles, const TileColors &colors, TileSheetLayout layout)
-{
-    auto made = tileSheetImage(tiles, colors, layout);
-    if (const auto *reason = std::get_if<QString>(&made))
-        return FileError { path, *reason };
-    return writePngFile(path, std::get<QImage>(made));
-}
-
-QuietPictureCodec::QuietPictureCodec()
-{
-#ifdef Q_OS_UNIX
-    if (QCoreApplication::instance())
-        return;
-    std::fflush(stderr);
-    const int nothing = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
-    if (nothing < 0)
-        return;
-    savedError_ = ::dup(STDERR_FILENO);
-    if (savedError_ >= 0)
-        ::dup2(nothing, STDERR_FILENO);
-    ::close(nothing);
-#endif
-}
-
-QuietPictureCodec::~QuietPictureCodec()
-{
-#ifdef Q_OS_UNIX
-    if (savedError_ < 0)
-        return;
-    std::fflush(stderr);
-    ::dup2(savedError_, STDERR_FILENO);
-    ::close(savedError_);
-#endif
-}
-
-QString pictureReadError(const QImageReader &reader)
-{
-    return reader.error() == QImageReader::UnknownError || reader.errorString().isEmpty()
-            || reader.errorString() == QStringLiteral("Unknown error")
-        ? QStringLiteral("damaged or cut short")
-        : reader.errorString();
-}
-
-std::variant<QImage, QString> readPng(
-    const Bytes &png, const std::function<std::optional<QString>(QSize)> &sizeRefusal)
-{
-    if (png.size() < pngSignature.size() || !std::equal(pngSignature.begin(), pngSignature.end(), png.begin()))
-        return QStringLiteral("not a PNG picture (%1 bytes without the PNG signature)").arg(png.size());
-    QByteArray data = QByteArray::fromRawData(reinterpret_cast<const char *>(png.data()), qsizetype(png.size()));
-    QBuffer buffer(&data);
-    buffer.open(QIODevice::ReadOnly);
-    const QuietPictureCodec quiet;
-    QImageReader reader(&buffer, "png");
-    const QSize size = reader.size();
-    if (!size.isValid() || size.isEmpty())
-        return QStringLiteral("cannot be read as PNG (%1)").arg(pictureReadError(reader));
-    if (sizeRefusal)
-        if (auto reason = sizeRefusal(size))
-            return *reason;
-    QImage image;
-    if (!reader.read(&image) || image.isNull())
-        return QStringLiteral("cannot be read as PNG (%1)").arg(pictureReadError(reader));
-    if (image.size() != size)
-        return QStringLiteral("cannot be read as PNG (its size changed while it was read)");
-    return image;
-}
-
-std::optional<FileError> writePngFile(const QString &path, const QImage &image)
-{
-    // Made in memory first, then written as bytes: a file that cannot take them all (a full disk) then says why, where
-    // the PNG library would only say that a write failed.
-    QByteArray png;
-    QBuffer buffer(&png);
-    buffer.open(QIODevice::WriteOnly);
-    // PNG is built into Qt. Without an application (on the command line), the image format plugins, which Qt would
-    // otherwise load one by one to ask whether they write PNG, are left out of the search.
-    const bool batch = !QCoreApplication::instance();
-    const QStringList paths = batch ? QCoreApplication::libraryPaths() : QStringList();
-    if (batch)
-        QCoreApplication::setLibraryPaths({});
-    QImageWriter writer(&buffer, "png");
-    // zlib level 2: a quarter quicker than the default level for a slightly larger file.
-    writer.setQuality(70);
-    bool written = false;
-    {
-        const QuietPictureCodec quiet;
-        written = writer.write(image);
-    }
-    if (batch)
-        QCoreApplication::setLibraryPaths(paths);
-    if (!written)
-        return FileError { path, QStringLiteral("cannot be made as PNG (%1)").arg(writer.errorString()) };
-    const auto *first = reinterpret_cast<const uint8_t *>(png.constData());
-    return writeFileAtomically(path, Bytes(first, first + png.size()));
-}
-
 std::variant<PictureIndices, QString> pictureColorIndices(
     const QImage &image, const std::optional<NamedTileColors> &subPalette)
 {
@@ -463,16 +356,4 @@ std::variant<SheetTiles, QString> tilesFromPng(
     return result;
 }
 
-std::variant<SheetTiles, FileError> readTilesFromPng(
-    const QString &path, TileSheetOrder order, const std::optional<NamedTileColors> &subPalette)
-{
-    const ReadResult read = readWholeFile(path);
-    if (read.error)
-        return *read.error;
-    auto tiles = tilesFromPng(read.bytes, order, subPalette);
-    if (auto *reason = std::get_if<QString>(&tiles))
-        return FileError { path, *reason };
-    return std::move(std::get<SheetTiles>(tiles));
-}
-
-} // namespace kestova
+} // namespace mosavo

@@ -1,14 +1,14 @@
 #include "app/sprites/SpriteActions.h"
 
-#include "app/window/Alerts.h"
-#include "app/window/DockSupport.h"
-#include "app/tiles/EditorViewController.h"
-#include "app/window/FilePanels.h"
 #include "app/document/FileIO.h"
-#include "app/window/MainMosavoWindow.h"
 #include "app/document/MosavoDocument.h"
 #include "app/sprites/SpriteImport.h"
 #include "app/sprites/SpritePictures.h"
+#include "app/tiles/EditorViewController.h"
+#include "app/window/Alerts.h"
+#include "app/window/DockSupport.h"
+#include "app/window/FilePanels.h"
+#include "app/window/MainMosavoWindow.h"
 #include "sprite/AnimationPreview.h"
 #include "sprite/SpritePicture.h"
 #include "ui_MainMosavo.h"
@@ -29,8 +29,8 @@
 #include <QScrollArea>
 #include <QSettings>
 #include <QSpinBox>
-#include <QTimer>
 #include <QTableWidget>
+#include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -40,7 +40,6 @@
 namespace kestova {
 
 using namespace mosavo;
-
 
 void SpriteActions::buildDock()
 {
@@ -61,17 +60,18 @@ void SpriteActions::buildDock()
     const std::tuple<const char *, const char *, const char *, std::function<void()>> listActions[] = {
         { "metaspriteNew", "New", "A new, empty metasprite", [this] { newMetasprite(); } },
         { "metaspriteDuplicate", "Duplicate", "A copy of the metasprite", [this] { duplicateMetasprite(); } },
-        { "metaspriteRename", "Rename", "Rename the metasprite", [this] {
-             bool ok = false;
-             const SettingsPtr s = settings();
-             if (!s || current_ < 0)
-                 return;
-             const QString name = QInputDialog::getText(dock_, QStringLiteral("Rename Metasprite"),
-                 QStringLiteral("Name:"), QLineEdit::Normal,
-                 QString::fromStdString(s->metasprites()[size_t(current_)].name), &ok);
-             if (ok)
-                 renameMetasprite(current_, name);
-         } },
+        { "metaspriteRename", "Rename", "Rename the metasprite",
+            [this] {
+                bool ok = false;
+                const SettingsPtr s = settings();
+                if (!s || current_ < 0)
+                    return;
+                const QString name
+                    = QInputDialog::getText(dock_, QStringLiteral("Rename Metasprite"), QStringLiteral("Name:"),
+                        QLineEdit::Normal, QString::fromStdString(s->metasprites()[size_t(current_)].name), &ok);
+                if (ok)
+                    renameMetasprite(current_, name);
+            } },
         { "metaspriteDelete", "Delete", "Delete the metasprite", [this] { deleteMetasprite(); } },
         { "metaspriteUp", "Up", "Move the metasprite up the list", [this] { moveMetasprite(-1); } },
         { "metaspriteDown", "Down", "Move the metasprite down the list", [this] { moveMetasprite(1); } },
@@ -80,8 +80,8 @@ void SpriteActions::buildDock()
     buttonGrid->setSpacing(2);
     int slot = 0;
     for (const auto &[name, text, tip, handler] : listActions) {
-        QToolButton *button = dockToolButton(content, QString::fromLatin1(name), QString::fromLatin1(text),
-                                         QString::fromLatin1(tip));
+        QToolButton *button
+            = dockToolButton(content, QString::fromLatin1(name), QString::fromLatin1(text), QString::fromLatin1(tip));
         button->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
         connect(button, &QToolButton::clicked, this, handler);
         buttonGrid->addWidget(button, slot / 2, slot % 2);
@@ -114,22 +114,29 @@ void SpriteActions::buildDock()
             spriteEditButtons_ << button;
         return button;
     };
-    addTool("spriteAdd", QStringLiteral("Add"), QStringLiteral("Add the tiles selected in the viewer as sprites"),
+    addTool(
+        "spriteAdd", QStringLiteral("Add"), QStringLiteral("Add the tiles selected in the viewer as sprites"),
         [this] { addSpritesFromSelection(); }, false);
-    addTool("spriteFlipH", QStringLiteral("Flip H"), QStringLiteral("Flip the selected sprites horizontally"),
+    addTool(
+        "spriteFlipH", QStringLiteral("Flip H"), QStringLiteral("Flip the selected sprites horizontally"),
         [this] { flipSelected(true); }, true);
-    addTool("spriteFlipV", QStringLiteral("Flip V"), QStringLiteral("Flip the selected sprites vertically"),
+    addTool(
+        "spriteFlipV", QStringLiteral("Flip V"), QStringLiteral("Flip the selected sprites vertically"),
         [this] { flipSelected(false); }, true);
-    behindButton_ = addTool("spriteBehind", QStringLiteral("Behind"),
+    behindButton_ = addTool(
+        "spriteBehind", QStringLiteral("Behind"),
         QStringLiteral("Show the selected sprites only where the background is colour 0"),
         [this] { toggleSelectedBehindBackground(); }, true);
     behindButton_->setCheckable(true);
     toolRow = moreTools;
-    addTool("spriteFront", QStringLiteral("Front"), QStringLiteral("Bring the selected sprites to the front"),
+    addTool(
+        "spriteFront", QStringLiteral("Front"), QStringLiteral("Bring the selected sprites to the front"),
         [this] { moveSelectedToFront(true); }, true);
-    addTool("spriteBack", QStringLiteral("Back"), QStringLiteral("Send the selected sprites to the back"),
+    addTool(
+        "spriteBack", QStringLiteral("Back"), QStringLiteral("Send the selected sprites to the back"),
         [this] { moveSelectedToFront(false); }, true);
-    addTool("spriteDelete", QStringLiteral("Delete"), QStringLiteral("Delete the selected sprites (Delete)"),
+    addTool(
+        "spriteDelete", QStringLiteral("Delete"), QStringLiteral("Delete the selected sprites (Delete)"),
         [this] { deleteSelected(); }, true);
     subPaletteChoice_ = new QComboBox(content);
     subPaletteChoice_->setObjectName(QStringLiteral("spriteSubPalette"));
@@ -152,14 +159,14 @@ void SpriteActions::buildDock()
     zoomChoice_->setObjectName(QStringLiteral("spriteZoom"));
     for (int z = MetaspriteEditor::minimumZoom; z <= MetaspriteEditor::maximumZoom; ++z)
         zoomChoice_->addItem(QStringLiteral("%1x").arg(z), z);
-    connect(zoomChoice_, &QComboBox::activated, this,
-        [this](int index) { setZoom(zoomChoice_->itemData(index).toInt()); });
+    connect(
+        zoomChoice_, &QComboBox::activated, this, [this](int index) { setZoom(zoomChoice_->itemData(index).toInt()); });
     snapChoice_ = new QComboBox(content);
     snapChoice_->setObjectName(QStringLiteral("spriteSnap"));
     snapChoice_->addItem(QStringLiteral("Snap 1 px"), 1);
     snapChoice_->addItem(QStringLiteral("Snap 8 px"), 8);
-    connect(snapChoice_, &QComboBox::activated, this,
-        [this](int index) { setSnap(snapChoice_->itemData(index).toInt()); });
+    connect(
+        snapChoice_, &QComboBox::activated, this, [this](int index) { setSnap(snapChoice_->itemData(index).toInt()); });
     backgroundChoice_ = new QComboBox(content);
     backgroundChoice_->setObjectName(QStringLiteral("spriteBackground"));
     backgroundChoice_->setToolTip(QStringLiteral("What the metasprite is drawn over"));
@@ -176,8 +183,8 @@ void SpriteActions::buildDock()
     patternTableChoice_->addItem(QStringLiteral("Table 1"), 1);
     connect(patternTableChoice_, &QComboBox::activated, this,
         [this](int index) { setSpritePatternTable(patternTableChoice_->itemData(index).toInt()); });
-    for (QWidget *widget : std::initializer_list<QWidget *> { zoomChoice_, snapChoice_, backgroundChoice_, tallChoice_,
-                                                             patternTableChoice_ })
+    for (QWidget *widget : std::initializer_list<QWidget *> {
+             zoomChoice_, snapChoice_, backgroundChoice_, tallChoice_, patternTableChoice_ })
         options->addWidget(widget);
     options->addStretch();
     layout->addLayout(options);
@@ -217,13 +224,13 @@ void SpriteActions::buildDock()
     animationRow->addWidget(fold);
     animationRow->addWidget(new QLabel(QStringLiteral("Animation"), content));
     animationRow->addWidget(animationChoice_, 1);
-    auto addAnimationTool = [&](QBoxLayout *row, const char *name, const QString &text, const QString &tip,
-                                auto handler) {
-        QToolButton *button = dockToolButton(content, QString::fromLatin1(name), text, tip);
-        connect(button, &QToolButton::clicked, this, handler);
-        row->addWidget(button);
-        return button;
-    };
+    auto addAnimationTool
+        = [&](QBoxLayout *row, const char *name, const QString &text, const QString &tip, auto handler) {
+              QToolButton *button = dockToolButton(content, QString::fromLatin1(name), text, tip);
+              connect(button, &QToolButton::clicked, this, handler);
+              row->addWidget(button);
+              return button;
+          };
     addAnimationTool(animationRow, "animationNew", QStringLiteral("New"), QStringLiteral("A new, empty animation"),
         [this] { newAnimation(); });
     addAnimationTool(animationRow, "animationDelete", QStringLiteral("Delete"), QStringLiteral("Delete the animation"),
@@ -273,8 +280,8 @@ void SpriteActions::buildDock()
     preview_->setMinimumSize(96, 96);
     framesRow->addWidget(preview_);
     auto *playButtons = new QVBoxLayout;
-    playButton_ = addAnimationTool(playButtons, "animationPlay", QStringLiteral("Play"),
-        QStringLiteral("Play or pause the animation"), [this] {
+    playButton_ = addAnimationTool(
+        playButtons, "animationPlay", QStringLiteral("Play"), QStringLiteral("Play or pause the animation"), [this] {
             if (preview_->isPlaying()) {
                 preview_->pause();
                 frameList_->setCurrentRow(preview_->currentFrame());
@@ -285,8 +292,8 @@ void SpriteActions::buildDock()
         });
     // Paused, the list shows the frame the preview shows (not while it plays: the duration box would change frames
     // under the user's hands).
-    addAnimationTool(playButtons, "animationStep", QStringLiteral("Step"), QStringLiteral("Show the next frame"),
-        [this] {
+    addAnimationTool(
+        playButtons, "animationStep", QStringLiteral("Step"), QStringLiteral("Show the next frame"), [this] {
             preview_->step();
             if (!preview_->isPlaying())
                 frameList_->setCurrentRow(preview_->currentFrame());
@@ -330,10 +337,13 @@ void SpriteActions::buildMenu()
         dock_->show();
         newMetasprite();
     });
-    add("actionAddSpritesFromSelection", QStringLiteral("&Add Sprites from Selection"), [this] {
-        dock_->show();
-        addSpritesFromSelection();
-    }, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_A));
+    add(
+        "actionAddSpritesFromSelection", QStringLiteral("&Add Sprites from Selection"),
+        [this] {
+            dock_->show();
+            addSpritesFromSelection();
+        },
+        QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_A));
     add("actionImportSpritePicture", QStringLiteral("&Import Sprite Picture..."), [this] { chooseSpritePicture(); });
     add("actionCheckLimits", QStringLiteral("Check &Limits..."), [this] { checkLimits(); });
     QAction *help = window_->ui().menuHelp->menuAction();
@@ -360,7 +370,8 @@ QDialog *SpriteActions::checkLimits()
         dialog));
     auto *table = new QTableWidget(0, 3, dialog);
     table->setObjectName(QStringLiteral("placements"));
-    table->setHorizontalHeaderLabels({ QStringLiteral("Metasprite"), QStringLiteral("OAM X"), QStringLiteral("OAM Y") });
+    table->setHorizontalHeaderLabels(
+        { QStringLiteral("Metasprite"), QStringLiteral("OAM X"), QStringLiteral("OAM Y") });
     table->verticalHeader()->hide();
     table->horizontalHeader()->setStretchLastSection(true);
     layout->addWidget(table);
@@ -408,9 +419,8 @@ QDialog *SpriteActions::checkLimits()
     add->setObjectName(QStringLiteral("addPlacement"));
     auto *remove = new QPushButton(QStringLiteral("Remove Placement"), dialog);
     remove->setObjectName(QStringLiteral("removePlacement"));
-    connect(add, &QPushButton::clicked, dialog, [this, addRow] {
-        addRow(std::max(current_, 0), editor_->originX(), editor_->originY());
-    });
+    connect(add, &QPushButton::clicked, dialog,
+        [this, addRow] { addRow(std::max(current_, 0), editor_->originX(), editor_->originY()); });
     connect(remove, &QPushButton::clicked, dialog, [table, update] {
         if (table->rowCount() > 0) {
             table->removeRow(table->currentRow() >= 0 ? table->currentRow() : table->rowCount() - 1);

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "app/document/FileIO.h"
 #include "core/Bytes.h"
 #include "core/Matrix.h"
 #include "core/TileList.h"
@@ -11,14 +10,12 @@
 
 #include <array>
 #include <cstdint>
-#include <optional>
 #include <functional>
+#include <optional>
 #include <variant>
 #include <vector>
 
-class QImageReader;
-
-namespace kestova {
+namespace mosavo {
 
 // Tiles to and from PNG tile sheets, for the command line and the window alike.
 
@@ -39,40 +36,12 @@ inline constexpr int64_t maximumSheetHeight = 1000000;
 struct TileSheetLayout
 {
     int64_t columns = defaultSheetColumns;
-    mosavo::TileSheetOrder order = mosavo::TileSheetOrder::rows8x8;
+    TileSheetOrder order = TileSheetOrder::rows8x8;
 };
 
 // The picture of tiles, one image pixel per tile pixel: an indexed image whose colour table is the four colours;
 // cells past the last tile are colour 0. The reason when it cannot be made (too tall).
-std::variant<QImage, QString> tileSheetImage(
-    const mosavo::TileList &tiles, const TileColors &colors, TileSheetLayout layout);
-// While one lives, on the command line (no QCoreApplication), the PNG library's own error lines ("libpng error: ...")
-// do not reach standard error: a picture that cannot be read or written gets the program's one line instead.
-class QuietPictureCodec
-{
-public:
-    QuietPictureCodec();
-    ~QuietPictureCodec();
-    QuietPictureCodec(const QuietPictureCodec &) = delete;
-    QuietPictureCodec &operator=(const QuietPictureCodec &) = delete;
-
-private:
-    int savedError_ = -1;
-};
-
-// Why a reader could not read its picture, in words ("damaged or cut short" where the reader has none).
-QString pictureReadError(const QImageReader &reader);
-
-// The picture PNG bytes hold, or why they cannot be read. sizeRefusal (when given) sees the size the header declares
-// before the pixels are read, and may refuse it with a reason.
-std::variant<QImage, QString> readPng(
-    const mosavo::Bytes &png, const std::function<std::optional<QString>(QSize)> &sizeRefusal = {});
-
-// Writes a picture as a PNG file through a temporary file: on failure the old file (if any) is left as it was.
-std::optional<FileError> writePngFile(const QString &path, const QImage &image);
-// The picture of tiles written as PNG to path, through a temporary file (nothing is left behind on failure).
-std::optional<FileError> writeTileSheetPng(
-    const QString &path, const mosavo::TileList &tiles, const TileColors &colors, TileSheetLayout layout);
+std::variant<QImage, QString> tileSheetImage(const TileList &tiles, const TileColors &colors, TileSheetLayout layout);
 
 // Colours an RGB picture may use besides the greys: a sub-palette, with a name for messages ("sub-palette 2").
 struct NamedTileColors
@@ -84,7 +53,7 @@ struct NamedTileColors
 // The tiles of a PNG tile sheet, in tile-number order, with the sheet's size in 8x8 cells.
 struct SheetTiles
 {
-    std::vector<mosavo::MatrixPtr> tiles;
+    std::vector<MatrixPtr> tiles;
     int64_t columns = 0;
     int64_t rows = 0;
     // How the colours were read, for messages: "the colours of the greys", "the nearest colours of sub-palette 2:
@@ -112,13 +81,10 @@ std::variant<PictureIndices, QString> pictureColorIndices(
 // alpha below 128 count as its colour 0; nearestColorMapping). Width and height must be multiples of 8 (the height of
 // 16 for 8x16 sprites). The reason when the bytes are not such a picture: for colours, the first pixel that maps to no
 // set and its colour, and why the nearest colours do not serve (a fifth colour, or two colours nearest to one).
-std::variant<SheetTiles, QString> tilesFromPng(const mosavo::Bytes &png, mosavo::TileSheetOrder order,
-    const std::optional<NamedTileColors> &subPalette = std::nullopt);
-// The same for a file.
-std::variant<SheetTiles, FileError> readTilesFromPng(
-    const QString &path, mosavo::TileSheetOrder order, const std::optional<NamedTileColors> &subPalette = std::nullopt);
+std::variant<SheetTiles, QString> tilesFromPng(
+    const Bytes &png, TileSheetOrder order, const std::optional<NamedTileColors> &subPalette = std::nullopt);
 
 // Whether a tile is all colour 0.
-bool isBlankTile(const mosavo::Matrix &tile);
+bool isBlankTile(const Matrix &tile);
 
-} // namespace kestova
+} // namespace mosavo

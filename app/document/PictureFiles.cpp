@@ -1,0 +1,40 @@
+#include "app/document/PictureFiles.h"
+
+#include "formats/PictureCodec.h"
+
+namespace kestova {
+
+using namespace mosavo;
+
+std::optional<FileError> writeTileSheetPng(
+    const QString &path, const TileList &tiles, const TileColors &colors, TileSheetLayout layout)
+{
+    auto made = tileSheetImage(tiles, colors, layout);
+    if (const auto *reason = std::get_if<QString>(&made))
+        return FileError { path, *reason };
+    return writePngFile(path, std::get<QImage>(made));
+}
+
+std::optional<FileError> writePngFile(const QString &path, const QImage &image)
+{
+    // Made in memory first, then written as bytes: a file that cannot take them all (a full disk) then says why, where
+    // the PNG library would only say that a write failed.
+    auto png = encodePng(image);
+    if (const auto *reason = std::get_if<QString>(&png))
+        return FileError { path, *reason };
+    return writeFileAtomically(path, std::get<Bytes>(png));
+}
+
+std::variant<SheetTiles, FileError> readTilesFromPng(
+    const QString &path, TileSheetOrder order, const std::optional<NamedTileColors> &subPalette)
+{
+    const ReadResult read = readWholeFile(path);
+    if (read.error)
+        return *read.error;
+    auto tiles = tilesFromPng(read.bytes, order, subPalette);
+    if (auto *reason = std::get_if<QString>(&tiles))
+        return FileError { path, *reason };
+    return std::move(std::get<SheetTiles>(tiles));
+}
+
+} // namespace kestova

@@ -1,0 +1,149 @@
+#include "app/screens/ScreenActions.h"
+
+#include "app/document/FileIO.h"
+#include "app/document/MosavoDocument.h"
+#include "app/screens/ScreenImport.h"
+#include "app/tiles/EditorViewController.h"
+#include "app/window/Alerts.h"
+#include "app/window/DockSupport.h"
+#include "app/window/FilePanels.h"
+#include "app/window/MainMosavoWindow.h"
+#include "convert/SpriteConversion.h"
+#include "convert/TileDedup.h"
+#include "palette/DisplayColors.h"
+#include "palette/NESPalette.h"
+#include "ui_MainMosavo.h"
+#include "viewer/TileCollection.h"
+
+#include <QCheckBox>
+#include <QClipboard>
+#include <QComboBox>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QDockWidget>
+#include <QFileInfo>
+#include <QFormLayout>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QInputDialog>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollArea>
+#include <QSettings>
+#include <QToolButton>
+#include <QUndoStack>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+namespace kestova {
+
+using namespace mosavo;
+
+void ScreenActions::chooseScreenPicture()
+{
+    choosePicture(QStringLiteral("Import Screen Picture"), [this](const QString &path) {
+        // A picture of another size is refused before anything is asked.
+        if (const auto refusal = screenPictureFileSizeRefusal(path)) {
+            alerts().showError(*refusal, window_);
+            return;
+        }
+        const SettingsPtr s = settings();
+        auto *dialog = new QDialog(window_);
+        dialog->setObjectName(QStringLiteral("screenImportDialog"));
+        dialog->setWindowTitle(QStringLiteral("Import Screen Picture"));
+        dialog->setAttribute(Qt::WA_DeleteOnClose);
+        auto *layout = new QVBoxLayout(dialog);
+        layout->addWidget(new QLabel(QFileInfo(path).fileName(), dialog));
+        auto *form = new QFormLayout;
+        auto *table = new QComboBox(dialog);
+        table->setObjectName(QStringLiteral("screenImportTable"));
+        table->addItems({ QStringLiteral("Table 0 (tiles 0-255)"), QStringLiteral("Table 1 (tiles 256-511)") });
+        if (s && current_ >= 0 && current_ < int(s->screens().size()))
+            table->setCurrentIndex(s->screens()[size_t(current_)].patternTable & 1);
+        form->addRow(QStringLiteral("Pattern table:"), table);
+        layout->addLayout(form);
+        auto *find = new QRadioButton(QStringLiteral("Find sub-palettes for the picture"), dialog);
+        find->setObjectName(QStringLiteral("screenImportFindSubPalettes"));
+        find->setChecked(true);
+        auto *own = new QRadioButton(QStringLiteral("Use the document's sub-palettes 0-3"), dialog);
+        own->setObjectName(QStringLiteral("screenImportDocumentSubPalettes"));
+        layout->addWidget(find);
+        layout->addWidget(own);
+        auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, dialog);
+        buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("Import"));
+        layout->addWidget(buttons);
+        connect(buttons, &QDialogButtonBox::accepted, dialog, &QDialog::accept);
+        connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
+        connect(dialog, &QDialog::accepted, this,
+            [this, path, table, own] { importScreenPicture(path, table->currentIndex(), own->isChecked()); });
+        dialog->open();
+    });
+}
+
+bool ScreenActions::importScreenPicture(const QString &path, int patternTable, bool documentSubPalettes)
+{
+    const SettingsPtr s = settings();
+    if (!s)
+        return false;
+    std::optional<BackgroundSubPalettes> subPalettes;
+    if (documentSubPalettes)
+        subPalettes = backgroundSubPalettes(documentPaletteBytes(*s));
+    auto converted = convertScreenPictureFile(path, *s, currentDisplayColors(), currentDisplayEmphasis(), subPalettes,
+        patternTable & 1, uniqueItemName(s->screens(), QFileInfo(path).completeBaseName()).toStdString());
+    if (const auto *reason = std::get_if<QString>(&converted)) {
+        alerts().showError(reason->startsWith(path) ? *reason : FileError { path, *reason }.describe(), window_);
+        return false;
+    }
+    const ScreenConversion &conversion = std::get<ScreenConversion>(converted);
+    // The sub-palettes as the import leaves them, worked out on a copy of the document.
+    const SettingsPtr copy = EditorViewControllerSettings::decode(s->encode());
+    if (!copy || !copy->tileData()) {
+        alerts().showError(
+            FileError { path, QStringLiteral("the document could not be copied for the import") }.describe(), window_);
+        return false;
+    }
+    applyScreenConversion(*copy, conversion);
+    // The conversion numbers its new tiles within the screen's pattern table.
+    const int64_t first = bankFirstTile() + int64_t(conversion.screen.patternTable) * PatternTables::tilesPerTable;
+    std::vector<int64_t> numbers;
+    std::vector<MatrixPtr> tiles;
+    for (const ScreenTileChange &change : conversion.tileChanges) {
+        MatrixPtr tile = Matrix::make(8, 8);
+        std::copy(change.pixels.begin(), change.pixels.end(), tile->cells().begin());
+        numbers.push_back(first + change.tile);
+        tiles.push_back(std::move(tile));
+    }
+    addScreen(conversion.screen, numbers, tiles, copy->palettes(), QStringLiteral("Import Screen Picture"));
+    status(QStringLiteral("Imported %1 as screen \"%2\" (%3 new tiles)")
+               .arg(QFileInfo(path).fileName(), QString::fromStdString(conversion.screen.name))
+               .arg(conversion.tileChanges.size()));
+    return true;
+}
+
+bool ScreenActions::removeDuplicateTiles()
+{
+    const SettingsPtr s = settings();
+    if (!s || current_ < 0)
+        return false;
+    const int table = s->screens()[size_t(current_)].patternTable & 1;
+    const TileDedup dedup = mosavo::removeDuplicateTiles(patterns(), table, s->screens());
+    if (dedup.freedTiles.empty()) {
+        status(QStringLiteral("No duplicate tiles in pattern table %1").arg(table));
+        return false;
+    }
+    push(dedup.screens, current_, QStringLiteral("Remove Duplicate Tiles"));
+    status(QStringLiteral("Merged %1 duplicate tiles of pattern table %2: the screens use %3 tiles, not %4")
+               .arg(dedup.freedTiles.size())
+               .arg(table)
+               .arg(dedup.tilesUsedAfter)
+               .arg(dedup.tilesUsedBefore));
+    return true;
+}
+
+} // namespace kestova

@@ -1,0 +1,201 @@
+#include "app/sprites/SpriteActions.h"
+
+#include "app/document/FileIO.h"
+#include "app/document/MosavoDocument.h"
+#include "app/document/PictureFiles.h"
+#include "app/sprites/SpriteImport.h"
+#include "app/sprites/SpritePictures.h"
+#include "app/tiles/EditorViewController.h"
+#include "app/window/Alerts.h"
+#include "app/window/DockSupport.h"
+#include "app/window/FilePanels.h"
+#include "app/window/MainMosavoWindow.h"
+#include "sprite/AnimationPreview.h"
+#include "sprite/SpritePicture.h"
+#include "ui_MainMosavo.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDockWidget>
+#include <QFileInfo>
+#include <QListWidget>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QSettings>
+#include <QSpinBox>
+#include <QTableWidget>
+#include <QToolButton>
+#include <QUndoStack>
+
+#include <algorithm>
+#include <climits>
+
+namespace kestova {
+
+using namespace mosavo;
+
+void SpriteActions::chooseSpritePicture()
+{
+    choosePicture(QStringLiteral("Import Sprite Picture"), [this](const QString &path) { importSpritePicture(path); });
+}
+
+bool SpriteActions::importSpritePicture(const QString &path)
+{
+    const SettingsPtr s = settings();
+    if (!s)
+        return false;
+    auto fail = [this, &path](const QString &reason) {
+        alerts().showError(FileError { path, reason }.describe(), window_);
+        return false;
+    };
+    auto picture = readPngPicture(path);
+    if (const auto *error = std::get_if<FileError>(&picture))
+        return fail(error->reason);
+    SpriteImportOptions options;
+    options.tall = s->metasprites().empty() ? tallChoice_->isChecked() : s->tallSprites();
+    options.name = uniqueItemName(s->metasprites(), QFileInfo(path).completeBaseName());
+    auto converted = convertSpriteImage(std::get<QImage>(picture), *s, options);
+    if (const auto *reason = std::get_if<QString>(&converted))
+        return fail(*reason);
+    const SpriteImport &import = std::get<SpriteImport>(converted);
+
+    // The sub-palettes as the import leaves them, worked out on a copy of the document.
+    const SettingsPtr copy = EditorViewControllerSettings::decode(s->encode());
+    if (!copy || !copy->tileData())
+        return fail(QStringLiteral("the document could not be copied for the import"));
+    applySpriteImport(*copy, import);
+
+    std::vector<int64_t> numbers;
+    std::vector<MatrixPtr> tiles;
+    for (const TileChange &change : import.tileChanges) {
+        MatrixPtr tile = Matrix::make(8, 8);
+        std::copy(change.pixels.begin(), change.pixels.end(), tile->cells().begin());
+        numbers.push_back(change.tile);
+        tiles.push_back(std::move(tile));
+    }
+    const QString text = QStringLiteral("Import Sprite Picture");
+    QUndoStack &stack = window_->editorViewController->undoStack();
+    stack.beginMacro(text);
+    if (copy->palettes())
+        window_->editorViewController->replacePalettes(*copy->palettes());
+    if (s->tallSprites() != import.tall)
+        setTallSprites(import.tall);
+    if (s->spritePatternTable() != import.spritePatternTable)
+        setSpritePatternTable(import.spritePatternTable);
+    addMetasprite(import.metasprite, numbers, tiles, text);
+    stack.endMacro();
+    status(QStringLiteral("Imported %1 as metasprite \"%2\" (%3 sprites, %4 new tiles)")
+               .arg(QFileInfo(path).fileName(), QString::fromStdString(import.metasprite.name))
+               .arg(import.metasprite.sprites.size())
+               .arg(import.tileChanges.size()));
+    return true;
+}
+
+bool SpriteActions::addSpritesFromSelection()
+{
+    const SettingsPtr s = settings();
+    if (!s)
+        return false;
+    const auto &rows = window_->ui().tileCollection->selectedTileIDs();
+    const bool tall = s->tallSprites();
+    const int table = s->spritePatternTable();
+    const int64_t first = spriteBankFirstTile();
+    const bool viewerTall = window_->editorViewController->viewerShowsSprites8x16();
+    // Sprites as (column, row) cells of the block, with their tile bytes.
+    struct Cell
+    {
+        int column, row;
+        uint8_t tile;
+        bool blank;
+    };
+    const mosavo::TileList &tileList = s->tileData()->matrices();
+    const auto blankTile = [&](int64_t number) {
+        return number < 0 || size_t(number) >= tileList.size() || !tileList[size_t(number)]
+            || isBlankTile(*tileList[size_t(number)]);
+    };
+    std::vector<Cell> cells;
+    for (size_t r = 0; r < rows.size(); ++r) {
+        // 8x16 sprites from a viewer showing 8x16 pairs take each pair of rows as one row of sprites.
+        if (tall && viewerTall && r % 2 == 1)
+            continue;
+        for (size_t c = 0; c < rows[r].size(); ++c) {
+            const int64_t number = rows[r][c];
+            if (number < 0)
+                continue;
+            const int64_t relative = number - first;
+            if (relative < 0 || relative >= PatternTables::tileCount) {
+                status(QStringLiteral("Tile %1 is outside the sprites' CHR bank (tiles %2-%3)")
+                           .arg(number)
+                           .arg(first)
+                           .arg(first + PatternTables::tileCount - 1));
+                return false;
+            }
+            const int inTable = int(relative % PatternTables::tilesPerTable);
+            const int ofTable = int(relative / PatternTables::tilesPerTable);
+            if (!tall && ofTable != table) {
+                status(QStringLiteral("Tile %1 is not in sprite pattern table %2 (tiles %3-%4)")
+                           .arg(number)
+                           .arg(table)
+                           .arg(first + table * PatternTables::tilesPerTable)
+                           .arg(first + table * PatternTables::tilesPerTable + 255));
+                return false;
+            }
+            const uint8_t tile = tall ? uint8_t((inTable & 0xFE) | ofTable) : uint8_t(inTable);
+            const int64_t shown = tall ? first + ofTable * PatternTables::tilesPerTable + (inTable & 0xFE) : number;
+            cells.push_back({ int(c), int(tall && viewerTall ? r / 2 : r), tile,
+                blankTile(shown) && (!tall || blankTile(shown + 1)) });
+        }
+    }
+    if (cells.empty()) {
+        status(QStringLiteral("Select tiles in the viewer to add them as sprites"));
+        return false;
+    }
+    // A block's blank tiles would only spend sprites: they are left out when it has others.
+    auto blanks = std::count_if(cells.begin(), cells.end(), [](const Cell &cell) { return cell.blank; });
+    if (blanks > 0 && size_t(blanks) < cells.size())
+        std::erase_if(cells, [](const Cell &cell) { return cell.blank; });
+    else
+        blanks = 0;
+    SpriteDocumentState after = SpriteDocumentState::of(*s);
+    int index = current_;
+    if (index < 0) {
+        Metasprite metasprite;
+        metasprite.name = uniqueItemName(after.metasprites, QStringLiteral("metasprite")).toStdString();
+        after.metasprites.push_back(metasprite);
+        index = int(after.metasprites.size()) - 1;
+    }
+    Metasprite &metasprite = after.metasprites[size_t(index)];
+    // Right of what the metasprite has, top-aligned with it; at the origin when it is empty.
+    int left = 0, top = 0;
+    if (!metasprite.sprites.empty()) {
+        left = INT_MIN;
+        top = INT_MAX;
+        for (const MetaspriteSprite &sprite : metasprite.sprites) {
+            left = std::max(left, sprite.x + 8);
+            top = std::min(top, sprite.y);
+        }
+    }
+    const int height = tall ? 16 : 8;
+    const int currentSub = window_->editorViewController->currentSubPalette();
+    const int subPalette = currentSub >= 4 && currentSub <= 7 ? currentSub : 4;
+    std::vector<int> added;
+    for (const Cell &cell : cells) {
+        MetaspriteSprite sprite;
+        sprite.x = std::clamp(left + cell.column * 8, -128, 127);
+        sprite.y = std::clamp(top + cell.row * height, -128, 127);
+        sprite.tile = cell.tile;
+        sprite.subPalette = subPalette;
+        added.push_back(int(metasprite.sprites.size()));
+        metasprite.sprites.push_back(sprite);
+    }
+    dock_->show();
+    push(after, { index, currentAnimation_, added }, QStringLiteral("Add Sprites"));
+    if (blanks > 0)
+        status(QStringLiteral("Added %1 sprites; %2 blank %3 of the block left out")
+                   .arg(added.size())
+                   .arg(blanks)
+                   .arg(blanks == 1 ? QStringLiteral("tile") : QStringLiteral("tiles")));
+    return true;
+}
+
+} // namespace kestova
