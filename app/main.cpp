@@ -1,5 +1,5 @@
-#include "app/window/Application.h"
 #include "app/cli/CommandLine.h"
+#include "app/window/Application.h"
 
 #include <QLoggingCategory>
 #include <QStringList>

@@ -2,8 +2,8 @@
 
 #include "app/document/MosavoDocument.h"
 #include "convert/SourceWriters.h"
-#include "core/GraphicsArchive.h"
 #include "core/ConsoleDataFactory.h"
+#include "core/GraphicsArchive.h"
 #include "core/SystemLog.h"
 #include "editor/MosavoLogging.h"
 
@@ -50,8 +50,8 @@ int reportFailure(QTextStream &err, const FileError &error)
 
 void reportWarning(QTextStream &err, const FileError &warning)
 {
-    err << "kestova: warning: " << oneLine(QDir::toNativeSeparators(warning.path) + QStringLiteral(": ") + warning.reason)
-        << '\n';
+    err << "kestova: warning: "
+        << oneLine(QDir::toNativeSeparators(warning.path) + QStringLiteral(": ") + warning.reason) << '\n';
     err.flush();
 }
 
@@ -59,8 +59,9 @@ std::optional<QString> checkItemName(const ParsedArguments &arguments)
 {
     const auto name = arguments.text(QStringLiteral("--name"));
     if (name && size_t(name->toUtf8().size()) > mosavo::maximumNameBytes)
-        return QStringLiteral("--name must be at most %1 bytes of UTF-8, not %2").arg(mosavo::maximumNameBytes).arg(
-            name->toUtf8().size());
+        return QStringLiteral("--name must be at most %1 bytes of UTF-8, not %2")
+            .arg(mosavo::maximumNameBytes)
+            .arg(name->toUtf8().size());
     return std::nullopt;
 }
 

@@ -1,8 +1,8 @@
 #pragma once
 
+#include "app/cli/ArgumentParser.h"
 #include "app/document/EditorViewControllerSettings.h"
 #include "app/document/FileIO.h"
-#include "app/cli/ArgumentParser.h"
 #include "core/Bytes.h"
 #include "core/TileData.h"
 

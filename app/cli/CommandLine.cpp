@@ -132,8 +132,8 @@ CommandFiles commandFiles(const ParsedArguments &arguments)
     }
     if (imports)
         files.inputs.push_back({ command, arguments.commandValue });
-    for (const QString &option : { paletteOption, QStringLiteral("--nametable"), QStringLiteral("--oam"),
-             displayPaletteOption })
+    for (const QString &option :
+        { paletteOption, QStringLiteral("--nametable"), QStringLiteral("--oam"), displayPaletteOption })
         if (const auto path = arguments.text(option))
             files.inputs.push_back({ option, *path });
     // An import may write its result over the FILE it adds to (the write goes through a temporary file).

@@ -4,12 +4,12 @@
 #include "app/cli/BatchIO.h"
 #include "app/cli/PaletteCommands.h"
 
-#include "app/window/DisplayColorsMenu.h"
 #include "app/document/PictureFiles.h"
-#include "formats/PictureCodec.h"
 #include "app/screens/ScreenImport.h"
+#include "app/window/DisplayColorsMenu.h"
 #include "core/INesHeader.h"
 #include "core/Rle.h"
+#include "formats/PictureCodec.h"
 #include "palette/PaletteFactory.h"
 
 #include <QDir>

@@ -113,14 +113,14 @@ public:
     // Never fails: a damaged or incomplete record gives the defaults and no tile data. When whyNot is given, it
     // receives a short reason in that case. A view-state key that is missing leaves its part absent; one of the wrong
     // kind or out of range (a tile number past the tiles, a sub-palette number past the palettes) refuses the record.
-    static std::shared_ptr<EditorViewControllerSettings> decode(const mosavo::ArchiveRecord &record,
-                                                                std::string *whyNot = nullptr);
+    static std::shared_ptr<EditorViewControllerSettings> decode(
+        const mosavo::ArchiveRecord &record, std::string *whyNot = nullptr);
 
     // The document file: the archive record as CBOR behind the self-describe tag 55799.
     std::optional<mosavo::Bytes> documentBytes() const;
     // Nothing (and a reason in whyNot) when the bytes are not a document with usable tiles and palettes.
-    static std::shared_ptr<EditorViewControllerSettings> fromDocumentBytes(const mosavo::Bytes &bytes,
-                                                                           std::string *whyNot = nullptr);
+    static std::shared_ptr<EditorViewControllerSettings> fromDocumentBytes(
+        const mosavo::Bytes &bytes, std::string *whyNot = nullptr);
 
     static constexpr const char *className = "EditorViewControllerSettings";
 

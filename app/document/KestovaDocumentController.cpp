@@ -1,9 +1,9 @@
 #include "app/document/KestovaDocumentController.h"
 
+#include "app/document/MosavoDocument.h"
 #include "app/window/Alerts.h"
 #include "app/window/FilePanels.h"
 #include "app/window/MainMosavoWindow.h"
-#include "app/document/MosavoDocument.h"
 #include "app/window/RecentFiles.h"
 #include "log/Log.h"
 
@@ -42,8 +42,8 @@ bool KestovaDocumentController::closeCurrentProjectAsking(QWidget *parent)
         return true;
     log().w(QStringLiteral("Cannot create another window"));
     const auto documents = documents_;
-    const bool workAtRisk
-        = std::any_of(documents.begin(), documents.end(), [](MosavoDocument *document) { return document->isModified(); });
+    const bool workAtRisk = std::any_of(
+        documents.begin(), documents.end(), [](MosavoDocument *document) { return document->isModified(); });
     if (workAtRisk) {
         // Save / Discard / Cancel, as closing the window asks.
         for (MosavoDocument *document : documents)
@@ -106,7 +106,7 @@ QString KestovaDocumentController::chooseFileToOpen()
     QString chosen;
     filePanels().chooseFileToOpen(
         { QStringLiteral("Open"),
-          QStringLiteral("Kestova documents and NES tile data (*.kestova *.nes *.chr);;All files (*)"), {} },
+            QStringLiteral("Kestova documents and NES tile data (*.kestova *.nes *.chr);;All files (*)"), {} },
         [&chosen](const QString &path) { chosen = path; });
     return chosen;
 }
@@ -124,8 +124,8 @@ MosavoDocument *KestovaDocumentController::readDocument(const QString &path)
     if (auto error = document->readFromFile(path)) {
         delete document;
         removeRecentFile(path);
-        alerts().showError(QStringLiteral("The file could not be opened. %1").arg(error->describe()),
-                           QApplication::activeWindow());
+        alerts().showError(
+            QStringLiteral("The file could not be opened. %1").arg(error->describe()), QApplication::activeWindow());
         return nullptr;
     }
     return document;

@@ -1,11 +1,12 @@
 #include "app/document/MosavoDocument.h"
+#include "app/tiles/ROMMenuItem.h"
 
-#include "app/window/AppDelegate.h"
-#include "app/tiles/EditorViewController.h"
-#include "app/window/FilePanels.h"
 #include "app/document/KestovaDocumentController.h"
-#include "app/window/MainMosavoWindow.h"
+#include "app/tiles/EditorViewController.h"
 #include "app/tiles/ROMMenu.h"
+#include "app/window/AppDelegate.h"
+#include "app/window/FilePanels.h"
+#include "app/window/MainMosavoWindow.h"
 #include "app/window/RecentFiles.h"
 #include "core/ConsoleDataFactory.h"
 #include "log/Log.h"
@@ -28,8 +29,7 @@ bool looksLikeDocument(const Bytes &bytes)
 
 MosavoDocument::MosavoDocument(QObject *parent)
     : QObject(parent)
-{
-}
+{ }
 
 MosavoDocument::~MosavoDocument()
 {
@@ -71,9 +71,10 @@ std::optional<FileError> MosavoDocument::readFromFile(const QString &path)
     // Tile data: a new untitled document holding those tiles.
     auto tiles = ConsoleDataFactory::generate(file.bytes);
     if (!tiles) {
-        return FileError { path, QStringLiteral("is neither a Kestova document, an iNES ROM image nor CHR data "
-                                                "(%1 bytes is not a whole number of 16-byte tiles)")
-                                     .arg(file.bytes.size()) };
+        return FileError { path,
+            QStringLiteral("is neither a Kestova document, an iNES ROM image nor CHR data "
+                           "(%1 bytes is not a whole number of 16-byte tiles)")
+                .arg(file.bytes.size()) };
     }
     auto settings = std::make_shared<EditorViewControllerSettings>();
     settings->setTileData(std::move(tiles));
@@ -235,10 +236,10 @@ bool MosavoDocument::saveAs()
     if (base.startsWith(QLatin1String("Untitled (")))
         base = QFileInfo(importedFrom_).completeBaseName();
     QString chosen;
-    filePanels().chooseFileToSave({ QStringLiteral("Save Document"),
-                                    QStringLiteral("Kestova documents (*.kestova);;All files (*)"),
-                                    base + QStringLiteral(".kestova") },
-                                  [&chosen](const QString &path) { chosen = path; });
+    filePanels().chooseFileToSave(
+        { QStringLiteral("Save Document"), QStringLiteral("Kestova documents (*.kestova);;All files (*)"),
+            base + QStringLiteral(".kestova") },
+        [&chosen](const QString &path) { chosen = path; });
     if (chosen.isEmpty())
         return false;
     if (QFileInfo(chosen).suffix().isEmpty())

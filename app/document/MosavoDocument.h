@@ -1,8 +1,8 @@
 #pragma once
 
-#include "app/window/Alerts.h"
 #include "app/document/EditorViewControllerSettings.h"
 #include "app/document/FileIO.h"
+#include "app/window/Alerts.h"
 
 #include <QObject>
 #include <QPointer>
@@ -36,8 +36,8 @@ public:
     std::weak_ptr<EditorViewControllerSettings> editorViewControllerSettings;
 
     // Opens a file: a Kestova document, or an iNES ROM image or CHR file, which becomes a new untitled document
-    // holding its tiles with eight readable sub-palettes (PaletteFactory::readable) and remembering the file. On failure the document stays empty and the error names the file
-    // and the reason.
+    // holding its tiles with eight readable sub-palettes (PaletteFactory::readable) and remembering the file. On
+    // failure the document stays empty and the error names the file and the reason.
     std::optional<FileError> readFromFile(const QString &path);
     // Reads document bytes; nothing on success, else the reason.
     std::optional<QString> read(const mosavo::Bytes &bytes);

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "app/window/DockSupport.h"
 #include "app/document/EditorViewControllerSettings.h"
 #include "app/sprites/SpriteCommands.h"
+#include "app/window/DockSupport.h"
 #include "core/FrameRenderer.h"
 #include "core/SpriteLimits.h"
 #include "sprite/MetaspriteEditor.h"
@@ -64,8 +64,7 @@ public:
     // step: tiles[i] replaces document tile numbers[i], then the metasprite joins the list and is shown. False (and
     // nothing changed) without a document.
     bool addMetasprite(const mosavo::Metasprite &metasprite, const std::vector<int64_t> &tileNumbers = {},
-                       const std::vector<mosavo::MatrixPtr> &tiles = {},
-                       const QString &text = QStringLiteral("Add Metasprite"));
+        const std::vector<mosavo::MatrixPtr> &tiles = {}, const QString &text = QStringLiteral("Add Metasprite"));
 
     // Sprite > Import Sprite Picture: asks for a picture and imports it (importSpritePicture).
     void chooseSpritePicture();

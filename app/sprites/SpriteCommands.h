@@ -38,7 +38,7 @@ public:
         std::vector<int> selection;
     };
     SpriteStateCommand(SpriteActions *actions, SettingsPtr settings, SpriteDocumentState before, Shown shownBefore,
-                       SpriteDocumentState after, Shown shownAfter, const QString &text);
+        SpriteDocumentState after, Shown shownAfter, const QString &text);
     void undo() override;
     void redo() override;
 

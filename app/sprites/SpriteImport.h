@@ -58,9 +58,10 @@ std::optional<QString> spriteTableConflict(
 // (the palette's byte 0, else documentBackdrop), are empty; colours are matched exactly to the current display
 // colours. Without a palette, a document that holds metasprites has the picture tried in its own sub-palettes 4-7
 // first (those with colours, from 4 on), so its metasprites keep their colours; a picture that does not fit them has
-// colours found for the sub-palettes no metasprite uses, and is refused when those are too few. New tiles go to blank tiles of the sprite pattern table that no screen or metasprite
-// uses and that the document has. Refused (the reason) as convertSpritePicture refuses, and when the document already
-// holds metasprites of the other sprite size or (spriteTableConflict) of another sprite pattern table.
+// colours found for the sub-palettes no metasprite uses, and is refused when those are too few. New tiles go to blank
+// tiles of the sprite pattern table that no screen or metasprite uses and that the document has. Refused (the reason)
+// as convertSpritePicture refuses, and when the document already holds metasprites of the other sprite size or
+// (spriteTableConflict) of another sprite pattern table.
 std::variant<SpriteImport, QString> convertSpriteImage(
     const QImage &image, const EditorViewControllerSettings &document, const SpriteImportOptions &options);
 

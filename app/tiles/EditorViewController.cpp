@@ -3,9 +3,9 @@
 #include "app/tiles/EditCommands.h"
 #include "core/BlockTransforms.h"
 #include "core/ConsoleDataFactory.h"
+#include "core/INesHeader.h"
 #include "core/MatrixBuilder.h"
 #include "core/NESTileDataCollection.h"
-#include "core/INesHeader.h"
 #include "core/SystemLog.h"
 #include "log/Log.h"
 #include "palette/NESColors.h"
@@ -89,10 +89,11 @@ void EditorViewController::setup()
     }
     // The sub-palette and the paint slot chosen before stay chosen when they still exist; every selector, the
     // editor and this controller then agree on them.
-    const int64_t current = previouslySetSelectablePalette >= 0 && size_t(previouslySetSelectablePalette) < palettes.size()
+    const int64_t current
+        = previouslySetSelectablePalette >= 0 && size_t(previouslySetSelectablePalette) < palettes.size()
         ? previouslySetSelectablePalette
         : 0;
-    const int slot = mosavo ? int(std::clamp<int64_t>(mosavo->colorFromPalette(), 0, 3))
+    const int slot = mosavo      ? int(std::clamp<int64_t>(mosavo->colorFromPalette(), 0, 3))
         : selectableColorsOutlet ? std::clamp(selectableColorsOutlet->currentBoxSelected(), 0, 3)
                                  : 0;
     previouslySetSelectablePalette = current;
@@ -204,7 +205,8 @@ QString EditorViewController::tileDataSummary()
                        .arg(header->nes2 ? QStringLiteral("NES 2.0") : QStringLiteral("iNES"))
                        .arg(tiles)
                        .arg(header->prgBanks());
-    text += header->chrBytes == 0 ? QStringLiteral("CHR-RAM") : QStringLiteral("CHR %1 \u00d7 8 KiB").arg(header->chrBanks());
+    text += header->chrBytes == 0 ? QStringLiteral("CHR-RAM")
+                                  : QStringLiteral("CHR %1 \u00d7 8 KiB").arg(header->chrBanks());
     text += QStringLiteral(" \u00b7 mapper %1").arg(header->mapper);
     if (header->trainer)
         text += QStringLiteral(" \u00b7 trainer");
@@ -251,9 +253,8 @@ void EditorViewController::setupEditorViewControllerSettings()
     editorViewControllerSettings()->setPalettes(selectablePalettes);
 }
 
-bool EditorViewController::setupPaletteSelectorsForControllersOutlets(PalettePtr colorSelector,
-                                                                      std::vector<PalettePtr> paletteSelector,
-                                                                      PalettePtr generalColorSelector)
+bool EditorViewController::setupPaletteSelectorsForControllersOutlets(
+    PalettePtr colorSelector, std::vector<PalettePtr> paletteSelector, PalettePtr generalColorSelector)
 {
     if (!selectableColorsOutlet || !selectablePalettesOutlet || !generalSelectableColorsOutlet)
         return false;
@@ -265,7 +266,9 @@ bool EditorViewController::setupPaletteSelectorsForControllersOutlets(PalettePtr
     generalSelectableColorsOutlet->redraw();
 
     // The master colour in slot 0 of the sub-palette shown (the first one unless another is current).
-    const PalettePtr first = colorSelector ? colorSelector : paletteSelector.empty() ? nullptr : paletteSelector.front();
+    const PalettePtr first = colorSelector ? colorSelector
+        : paletteSelector.empty()          ? nullptr
+                                           : paletteSelector.front();
     if (first && !first->palette().empty()) {
         const int boxesPerRow = generalSelectableColorsOutlet->boxesPerRow();
         const int64_t position = GeneralNESColorPalette::colorNumber(first->palette().front().colorCode);
@@ -291,10 +294,10 @@ void EditorViewController::deselectAllTools()
 
 std::vector<std::pair<QPointer<QAbstractButton>, ToolType>> EditorViewController::toolButtons() const
 {
-    return { { toolPencil, ToolType::pencil },           { toolStraightLine, ToolType::straightLine },
-             { toolFill, ToolType::fillBucket },         { toolBoxEmpty, ToolType::boxEmpty },
-             { toolBoxFilled, ToolType::boxFilled },     { toolCircleEmpty, ToolType::circleEmpty },
-             { toolCircleFilled, ToolType::circleFilled } };
+    return { { toolPencil, ToolType::pencil }, { toolStraightLine, ToolType::straightLine },
+        { toolFill, ToolType::fillBucket }, { toolBoxEmpty, ToolType::boxEmpty },
+        { toolBoxFilled, ToolType::boxFilled }, { toolCircleEmpty, ToolType::circleEmpty },
+        { toolCircleFilled, ToolType::circleFilled } };
 }
 
 void EditorViewController::changeZoomSize(QComboBox *sender)
@@ -367,8 +370,8 @@ void EditorViewController::updated(Mosavo *, TileDataPtr tileData, const std::ve
     replaceTiles(changed, tiles, QStringLiteral("Paint"));
 }
 
-void EditorViewController::replaceTiles(const std::vector<int64_t> &numbers, const std::vector<MatrixPtr> &tiles,
-                                        const QString &text)
+void EditorViewController::replaceTiles(
+    const std::vector<int64_t> &numbers, const std::vector<MatrixPtr> &tiles, const QString &text)
 {
     const TileDataPtr document = editorViewControllerSettings()->tileData();
     if (!document)
@@ -424,8 +427,8 @@ void EditorViewController::palettesChanged()
 void EditorViewController::replaceTileData(TileDataPtr tileData, std::optional<std::string> sourceFile)
 {
     if (tileData)
-        undoStack_.push(new ReplaceTileDataCommand(this, editorViewControllerSettings(), std::move(tileData),
-                                                   std::move(sourceFile)));
+        undoStack_.push(new ReplaceTileDataCommand(
+            this, editorViewControllerSettings(), std::move(tileData), std::move(sourceFile)));
 }
 
 void EditorViewController::replacePalettes(std::vector<PalettePtr> palettes)
@@ -497,8 +500,8 @@ void EditorViewController::generalColorSelectorPicked(BoxSelectorProtocol &proto
     }
     const ColorEntry entry = master->palette()[size_t(index)];
     if (target->palette()[size_t(slot)] != entry)
-        undoStack_.push(new SetPaletteEntryCommand(
-            this, { { target, size_t(slot), target->palette()[size_t(slot)] } }, entry));
+        undoStack_.push(
+            new SetPaletteEntryCommand(this, { { target, size_t(slot), target->palette()[size_t(slot)] } }, entry));
     selectablePalettesOutlet->update(selectablePalettesOutlet->currentPaletteSelected(), target);
     selectableColorsOutlet->update(0, target);
     palettesChanged();

@@ -70,8 +70,7 @@ public:
     void setupMosavo(mosavo::PalettePtr colorSelector);
     void setupEditorViewControllerSettings();
     bool setupPaletteSelectorsForControllersOutlets(mosavo::PalettePtr colorSelector,
-                                                    std::vector<mosavo::PalettePtr> paletteSelector,
-                                                    mosavo::PalettePtr generalColorSelector);
+        std::vector<mosavo::PalettePtr> paletteSelector, mosavo::PalettePtr generalColorSelector);
     void deselectAllTools();
 
     // User actions.
@@ -80,12 +79,12 @@ public:
     void updateLineColor(QAbstractButton *sender);
 
     // Delegate roles.
-    void selected(mosavo::TileCollection *tileCollection,
-                  const std::vector<std::vector<int64_t>> &tileNumbers) override;
-    void updated(mosavo::Mosavo *mosavo, mosavo::TileDataPtr tileData,
-                 const std::vector<int64_t> &tileNumbers) override;
-    void selected(mosavo::BoxSelector *boxSelector, mosavo::PalettePick palette,
-                  mosavo::BoxPosition boxSelected) override;
+    void selected(
+        mosavo::TileCollection *tileCollection, const std::vector<std::vector<int64_t>> &tileNumbers) override;
+    void updated(
+        mosavo::Mosavo *mosavo, mosavo::TileDataPtr tileData, const std::vector<int64_t> &tileNumbers) override;
+    void selected(
+        mosavo::BoxSelector *boxSelector, mosavo::PalettePick palette, mosavo::BoxPosition boxSelected) override;
 
     // Every change to the document goes through this stack, so it can be undone.
     QUndoStack &undoStack() { return undoStack_; }
@@ -171,8 +170,8 @@ private:
     std::vector<std::pair<QPointer<QAbstractButton>, mosavo::ToolType>> toolButtons() const;
     // Pushes the tiles of a picture of the block that differ from the document's as one undoable step.
     void replaceBlock(const mosavo::Matrix &picture, const QString &text);
-    void replaceTiles(const std::vector<int64_t> &numbers, const std::vector<mosavo::MatrixPtr> &tiles,
-                      const QString &text);
+    void replaceTiles(
+        const std::vector<int64_t> &numbers, const std::vector<mosavo::MatrixPtr> &tiles, const QString &text);
     int64_t blockSide() const;
 
     SettingsPtr settings_;

@@ -1,11 +1,12 @@
 #include "app/tiles/ROMMenu.h"
+#include "app/document/PaletteProccessor.h"
 
-#include "app/window/Alerts.h"
-#include "app/tiles/EditorViewController.h"
 #include "app/document/FileIO.h"
 #include "app/document/KestovaDocumentController.h"
-#include "app/window/MainMosavoWindow.h"
 #include "app/document/MosavoDocument.h"
+#include "app/tiles/EditorViewController.h"
+#include "app/window/Alerts.h"
+#include "app/window/MainMosavoWindow.h"
 #include "core/ConsoleDataFactory.h"
 #include "log/Log.h"
 #include "palette/PaletteFactory.h"
@@ -30,8 +31,10 @@ QString paletteListText(const std::vector<PalettePtr> &palettes)
         QStringList numbers;
         if (palette)
             for (const ColorEntry &entry : palette->palette())
-                numbers << QStringLiteral("0x%1").arg(entry.colorCode, 2, 16, QLatin1Char('0')).toUpper().replace(
-                    QLatin1String("0X"), QLatin1String("0x"));
+                numbers << QStringLiteral("0x%1")
+                               .arg(entry.colorCode, 2, 16, QLatin1Char('0'))
+                               .toUpper()
+                               .replace(QLatin1String("0X"), QLatin1String("0x"));
         lists << QLatin1Char('[') + numbers.join(QLatin1String(", ")) + QLatin1Char(']');
     }
     return QLatin1Char('[') + lists.join(QLatin1String(", ")) + QLatin1Char(']');
@@ -57,8 +60,8 @@ QString suggestedName(MosavoDocument *document, const QString &extension)
 {
     if (!document)
         return {};
-    const QString name = document->filePath().isEmpty() ? QStringLiteral("tiles")
-                                                         : QFileInfo(document->filePath()).completeBaseName();
+    const QString name
+        = document->filePath().isEmpty() ? QStringLiteral("tiles") : QFileInfo(document->filePath()).completeBaseName();
     return name + extension;
 }
 
@@ -67,7 +70,7 @@ QString sourceFileOf(const SettingsPtr &settings)
 {
     return settings && settings->sourceFile() ? QString::fromStdString(*settings->sourceFile()) : QString();
 }
-} // namespace} // namespace
+} // namespace
 
 ROMMenu::ROMMenu(QWidget *parent)
     : QMenu(parent)
@@ -158,10 +161,11 @@ void ROMMenu::importDataAction()
         auto tileData = ConsoleDataFactory::generate(*bytes);
         if (!tileData) {
             log().e(QStringLiteral("ConsoleDataFactory could not generate data/palette from imported data"));
-            showFailure(target, QStringLiteral("The tile data could not be imported. %1: is neither an iNES ROM "
-                                               "image nor CHR data (%2 bytes is not a whole number of 16-byte tiles)")
-                                    .arg(file)
-                                    .arg(bytes->size()));
+            showFailure(target,
+                QStringLiteral("The tile data could not be imported. %1: is neither an iNES ROM "
+                               "image nor CHR data (%2 bytes is not a whole number of 16-byte tiles)")
+                    .arg(file)
+                    .arg(bytes->size()));
             return;
         }
         if (!controller)
@@ -178,39 +182,39 @@ void ROMMenu::importDataAction()
     });
 }
 
-void ROMMenu::importIntoRom(EditorViewController *controller, MosavoDocument *document, const TileData &tiles,
-                            const QString &file, size_t size)
+void ROMMenu::importIntoRom(
+    EditorViewController *controller, MosavoDocument *document, const TileData &tiles, const QString &file, size_t size)
 {
     // Bare CHR data goes over tiles of the ROM, which keeps its header and length.
     const TileDataPtr rom = controller->editorViewControllerSettings()->tileData();
     const int64_t count = rom->totalNumberTiles();
     const int64_t incoming = tiles.totalNumberTiles();
-    const auto first = alerts().askTileNumber(QStringLiteral("Place the %1 tiles of %2 from tile number:")
-                                                  .arg(incoming)
-                                                  .arg(QFileInfo(file).fileName()),
-                                              controller->chrRomStartTile().value_or(0), count - 1,
-                                              document ? document->window() : nullptr);
+    const auto first = alerts().askTileNumber(
+        QStringLiteral("Place the %1 tiles of %2 from tile number:").arg(incoming).arg(QFileInfo(file).fileName()),
+        controller->chrRomStartTile().value_or(0), count - 1, document ? document->window() : nullptr);
     if (!first)
         return;
     if (*first < 0 || *first >= count) {
-        showFailure(document, QStringLiteral("The tile data could not be imported. The ROM holds %1 tiles (0-%2), so "
-                                             "there is no tile %3.")
-                                  .arg(count)
-                                  .arg(count - 1)
-                                  .arg(*first));
+        showFailure(document,
+            QStringLiteral("The tile data could not be imported. The ROM holds %1 tiles (0-%2), so "
+                           "there is no tile %3.")
+                .arg(count)
+                .arg(count - 1)
+                .arg(*first));
         return;
     }
     const int64_t room = count - *first;
     if (incoming > room) {
         log().e(QStringLiteral("Imported data does not fit into the ROM"));
-        showFailure(document, QStringLiteral("The tile data could not be imported. %1: holds %2 bytes (%3 tiles), but "
-                                             "from tile %4 the ROM has room for %5 tiles (%6 bytes).")
-                                  .arg(file)
-                                  .arg(size)
-                                  .arg(incoming)
-                                  .arg(*first)
-                                  .arg(room)
-                                  .arg(room * 16));
+        showFailure(document,
+            QStringLiteral("The tile data could not be imported. %1: holds %2 bytes (%3 tiles), but "
+                           "from tile %4 the ROM has room for %5 tiles (%6 bytes).")
+                .arg(file)
+                .arg(size)
+                .arg(incoming)
+                .arg(*first)
+                .arg(room)
+                .arg(room * 16));
         return;
     }
     std::vector<int64_t> numbers;
@@ -245,8 +249,9 @@ void ROMMenu::exportDataAction()
             else
                 report(target, QStringLiteral("Exported %1 bytes of tile data").arg(size));
         },
-        sourceFileOf(settings).isEmpty() ? suggestedName(document, rom ? QStringLiteral(".nes") : QStringLiteral(".chr"))
-                                         : sourceFileOf(settings));
+        sourceFileOf(settings).isEmpty()
+            ? suggestedName(document, rom ? QStringLiteral(".nes") : QStringLiteral(".chr"))
+            : sourceFileOf(settings));
 }
 
 void ROMMenu::importPaletteAction()
@@ -272,7 +277,8 @@ void ROMMenu::importPaletteAction()
             PaletteHalfChoice into = PaletteHalfChoice::background;
             if (half) {
                 const QString file = menu ? menu->paletteProcessor.path.value_or(QString()) : QString();
-                const auto chosen = alerts().askPaletteHalf(QFileInfo(file).fileName(), target ? target->window() : nullptr);
+                const auto chosen
+                    = alerts().askPaletteHalf(QFileInfo(file).fileName(), target ? target->window() : nullptr);
                 if (!chosen)
                     return;
                 into = *chosen;
@@ -291,10 +297,11 @@ void ROMMenu::importPaletteAction()
                 settings->setPalettes(*palettes);
             }
             if (target) {
-                report(target, (!half ? QStringLiteral("Imported palettes from %1")
-                                      : into == PaletteHalfChoice::sprites ? QStringLiteral("Imported sub-palettes 4-7 from %1")
-                                                                           : QStringLiteral("Imported sub-palettes 0-3 from %1"))
-                                   .arg(menu ? menu->paletteProcessor.path.value_or(QString()) : QString()));
+                report(target,
+                    (!half                                       ? QStringLiteral("Imported palettes from %1")
+                            : into == PaletteHalfChoice::sprites ? QStringLiteral("Imported sub-palettes 4-7 from %1")
+                                                                 : QStringLiteral("Imported sub-palettes 0-3 from %1"))
+                        .arg(menu ? menu->paletteProcessor.path.value_or(QString()) : QString()));
             }
         });
 }
@@ -323,12 +330,13 @@ void ROMMenu::exportPaletteFile(PaletteProccessor::Half half)
     paletteProcessor.paletteType = PaletteType::nes;
     const auto palettes = *settings->palettes();
     QPointer<MosavoDocument> target = document;
-    const QString done = half == PaletteProccessor::Half::background ? QStringLiteral("Exported 16 palette bytes (sub-palettes 0-3)")
+    const QString done = half == PaletteProccessor::Half::background
+        ? QStringLiteral("Exported 16 palette bytes (sub-palettes 0-3)")
         : half == PaletteProccessor::Half::sprites ? QStringLiteral("Exported 16 palette bytes (sub-palettes 4-7)")
                                                    : QStringLiteral("Exported 32 palette bytes");
     const QString extension = half == PaletteProccessor::Half::background ? QStringLiteral("-bg.pal")
-        : half == PaletteProccessor::Half::sprites ? QStringLiteral("-spr.pal")
-                                                   : QStringLiteral(".pal");
+        : half == PaletteProccessor::Half::sprites                        ? QStringLiteral("-spr.pal")
+                                                                          : QStringLiteral(".pal");
     paletteProcessor.exportObject(
         palettes,
         [palettes, target, done](std::optional<FileError> error) {
@@ -361,7 +369,7 @@ std::variant<Bytes, QString> ROMMenu::writtenBack(const TileData &tiles, const B
         return QStringLiteral("the document holds no tiles to write");
     Bytes result = source;
     std::copy(formatted->begin() + std::ptrdiff_t(start), formatted->begin() + std::ptrdiff_t(start + length),
-              result.begin() + std::ptrdiff_t(start));
+        result.begin() + std::ptrdiff_t(start));
     return result;
 }
 
@@ -374,10 +382,10 @@ void ROMMenu::writeBackAction()
         return;
     QWidget *window = document->window();
     if (!alerts().confirm(QStringLiteral("Write the tiles back into %1?").arg(QFileInfo(source).fileName()),
-                          QStringLiteral("%1 is changed in place: its tiles are replaced by the document's, its "
-                                         "header and length stay.")
-                              .arg(QDir::toNativeSeparators(source)),
-                          QStringLiteral("Write Back"), window))
+            QStringLiteral("%1 is changed in place: its tiles are replaced by the document's, its "
+                           "header and length stay.")
+                .arg(QDir::toNativeSeparators(source)),
+            QStringLiteral("Write Back"), window))
         return;
     const ReadResult read = readWholeFile(source);
     if (read.error) {
@@ -394,20 +402,8 @@ void ROMMenu::writeBackAction()
         return;
     }
     log().i(QStringLiteral("Wrote the tiles back to ") + source);
-    report(document, QStringLiteral("Wrote %1 tiles back to %2").arg(settings->tileData()->totalNumberTiles()).arg(source));
-}
-
-ROMMenuItem::ROMMenuItem(QObject *parent)
-    : QObject(parent)
-{
-}
-
-bool ROMMenuItem::hasSubmenu() const
-{
-    if (!romMenu)
-        return false;
-    romMenu->setItemsEnabled(!KestovaDocumentController::shared().documents().empty());
-    return true;
+    report(document,
+        QStringLiteral("Wrote %1 tiles back to %2").arg(settings->tileData()->totalNumberTiles()).arg(source));
 }
 
 } // namespace kestova

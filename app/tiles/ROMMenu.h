@@ -1,6 +1,8 @@
 #pragma once
 
+#include "app/document/DataProcessor.h"
 #include "app/document/FileHandler.h"
+#include "app/document/PaletteProccessor.h"
 #include "core/TileData.h"
 
 #include <QAction>
@@ -71,19 +73,7 @@ private:
     void exportPaletteFile(PaletteProccessor::Half half);
     // Bare CHR data over tiles of an iNES ROM from a tile number the user chooses, as one undoable step.
     void importIntoRom(EditorViewController *controller, MosavoDocument *document, const mosavo::TileData &tiles,
-                       const QString &file, size_t size);
-};
-
-// The menu-bar entry of the import/export menu.
-class ROMMenuItem : public QObject
-{
-    Q_OBJECT
-
-public:
-    explicit ROMMenuItem(QObject *parent = nullptr);
-    QPointer<ROMMenu> romMenu;
-    // Enables the four items while a document is open (disables them otherwise); false without a menu.
-    bool hasSubmenu() const;
+        const QString &file, size_t size);
 };
 
 } // namespace kestova

@@ -1,7 +1,7 @@
 #include "app/window/Application.h"
 
-#include "app/window/AppDelegate.h"
 #include "app/document/KestovaDocumentController.h"
+#include "app/window/AppDelegate.h"
 #include "editor/MosavoLogging.h"
 
 #include <QApplication>

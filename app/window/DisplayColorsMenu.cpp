@@ -1,11 +1,11 @@
 #include "app/window/DisplayColorsMenu.h"
 
+#include "app/document/MosavoDocument.h"
+#include "app/tiles/EditorViewController.h"
 #include "app/window/Alerts.h"
 #include "app/window/DockSupport.h"
-#include "app/tiles/EditorViewController.h"
 #include "app/window/FilePanels.h"
 #include "app/window/MainMosavoWindow.h"
-#include "app/document/MosavoDocument.h"
 #include "selectors/GeneralColorSelector.h"
 #include "viewer/TileCollection.h"
 

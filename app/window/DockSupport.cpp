@@ -1,9 +1,9 @@
 #include "app/window/DockSupport.h"
 
+#include "app/document/MosavoDocument.h"
 #include "app/tiles/EditorViewController.h"
 #include "app/window/FilePanels.h"
 #include "app/window/MainMosavoWindow.h"
-#include "app/document/MosavoDocument.h"
 
 #include <QScrollArea>
 #include <QUndoStack>

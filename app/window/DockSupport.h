@@ -3,10 +3,10 @@
 #include "app/document/EditorViewControllerSettings.h"
 #include "core/GraphicsArchive.h"
 
+#include <QDockWidget>
 #include <QObject>
 #include <QPointer>
 #include <QString>
-#include <QDockWidget>
 #include <QToolButton>
 
 #include <algorithm>

@@ -1,4 +1,5 @@
 #include "app/window/FilePanels.h"
+#include "app/window/DialogFilePanels.h"
 
 #include <QApplication>
 #include <QDir>
@@ -15,39 +16,7 @@ std::shared_ptr<FilePanels> &currentPanels()
     return panels;
 }
 
-// The folder a panel opens in when it is not given one: the folder of the file last chosen in any panel.
-const QString lastFolderKey = QStringLiteral("panels/lastFolder");
-
-void showDialog(QFileDialog::AcceptMode mode, const PanelOptions &options, std::function<void(const QString &)> chosen)
-{
-    QFileDialog dialog(QApplication::activeWindow(), options.title);
-    dialog.setAcceptMode(mode);
-    dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
-    if (!options.nameFilter.isEmpty())
-        dialog.setNameFilter(options.nameFilter);
-    if (QFileInfo(options.suggestedName).isRelative())
-        dialog.setDirectory(QSettings().value(lastFolderKey, QDir::homePath()).toString());
-    if (!options.suggestedName.isEmpty())
-        dialog.selectFile(options.suggestedName);
-    if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()) {
-        const QString path = dialog.selectedFiles().constFirst();
-        QSettings().setValue(lastFolderKey, QFileInfo(path).absolutePath());
-        chosen(path);
-    } else {
-        chosen(QString());
-    }
-}
 } // namespace
-
-void DialogFilePanels::chooseFileToOpen(const PanelOptions &options, std::function<void(const QString &)> chosen)
-{
-    showDialog(QFileDialog::AcceptOpen, options, std::move(chosen));
-}
-
-void DialogFilePanels::chooseFileToSave(const PanelOptions &options, std::function<void(const QString &)> chosen)
-{
-    showDialog(QFileDialog::AcceptSave, options, std::move(chosen));
-}
 
 FilePanels &filePanels()
 {

@@ -27,14 +27,6 @@ public:
     virtual void chooseFileToSave(const PanelOptions &options, std::function<void(const QString &)> chosen) = 0;
 };
 
-// Modal QFileDialogs over the active window.
-class DialogFilePanels : public FilePanels
-{
-public:
-    void chooseFileToOpen(const PanelOptions &options, std::function<void(const QString &)> chosen) override;
-    void chooseFileToSave(const PanelOptions &options, std::function<void(const QString &)> chosen) override;
-};
-
 // The panels every file handler uses (DialogFilePanels unless replaced, e.g. by tests).
 FilePanels &filePanels();
 void setFilePanels(std::shared_ptr<FilePanels> panels);

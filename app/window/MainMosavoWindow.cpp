@@ -1,14 +1,15 @@
 #include "app/window/MainMosavoWindow.h"
+#include "app/tiles/ROMMenuItem.h"
 
-#include "app/tiles/EditorViewController.h"
 #include "app/document/KestovaDocumentController.h"
 #include "app/document/MosavoDocument.h"
-#include "app/window/DisplayColorsMenu.h"
-#include "app/tiles/ROMMenu.h"
-#include "app/window/RecentFiles.h"
 #include "app/screens/ScreenActions.h"
 #include "app/sprites/SpriteActions.h"
+#include "app/tiles/EditorViewController.h"
+#include "app/tiles/ROMMenu.h"
 #include "app/tiles/TileSheetActions.h"
+#include "app/window/DisplayColorsMenu.h"
+#include "app/window/RecentFiles.h"
 #include "ui_MainMosavo.h"
 
 #include "editor/MosavoArea.h"
@@ -78,7 +79,7 @@ MainMosavoWindow::MainMosavoWindow(MosavoDocument *document, QWidget *parent)
     romMenuItem_->romMenu = ui_->romMenu;
     romMenuItem_->hasSubmenu();
     connect(&KestovaDocumentController::shared(), &KestovaDocumentController::documentsChanged, romMenuItem_,
-            [item = romMenuItem_] { item->hasSubmenu(); });
+        [item = romMenuItem_] { item->hasSubmenu(); });
 
     if (!document) {
         // The window shown while no document is open: menus only.
@@ -165,21 +166,17 @@ void MainMosavoWindow::connectActions()
     ui_->actionClose->setEnabled(document_ != nullptr);
 
     auto *controller = ui_->editorViewController;
-    const std::initializer_list<QAbstractButton *> tools { ui_->toolPencil,      ui_->toolStraightLine,
-                                                           ui_->toolFill,        ui_->toolBoxEmpty,
-                                                           ui_->toolBoxFilled,   ui_->toolCircleEmpty,
-                                                           ui_->toolCircleFilled };
+    const std::initializer_list<QAbstractButton *> tools { ui_->toolPencil, ui_->toolStraightLine, ui_->toolFill,
+        ui_->toolBoxEmpty, ui_->toolBoxFilled, ui_->toolCircleEmpty, ui_->toolCircleFilled };
     for (QAbstractButton *button : tools)
-        connect(button, &QAbstractButton::clicked, controller, [controller, button] {
-            controller->toolSelected(button);
-        });
+        connect(
+            button, &QAbstractButton::clicked, controller, [controller, button] { controller->toolSelected(button); });
     const std::initializer_list<QAbstractButton *> gridButtons { ui_->gridGray, ui_->gridWhite, ui_->gridBlack };
     for (QAbstractButton *button : gridButtons)
-        connect(button, &QAbstractButton::clicked, controller, [controller, button] {
-            controller->updateLineColor(button);
-        });
+        connect(button, &QAbstractButton::clicked, controller,
+            [controller, button] { controller->updateLineColor(button); });
     connect(ui_->zoomPopUp, &QComboBox::currentIndexChanged, controller,
-            [controller, popUp = ui_->zoomPopUp] { controller->changeZoomSize(popUp); });
+        [controller, popUp = ui_->zoomPopUp] { controller->changeZoomSize(popUp); });
 
     connect(ui_->actionKeyboardShortcuts, &QAction::triggered, this, &MainMosavoWindow::showKeyboardShortcuts);
     connect(ui_->actionAbout, &QAction::triggered, this, &MainMosavoWindow::showAbout);
@@ -209,13 +206,11 @@ void MainMosavoWindow::connectEditing()
             showStatus(QStringLiteral("The clipboard holds no tiles"));
     });
     connect(ui_->actionClear, &QAction::triggered, controller, &EditorViewController::clearBlock);
-    connect(ui_->actionFlipHorizontally, &QAction::triggered, controller,
-            &EditorViewController::flipBlockHorizontally);
+    connect(ui_->actionFlipHorizontally, &QAction::triggered, controller, &EditorViewController::flipBlockHorizontally);
     connect(ui_->actionFlipVertically, &QAction::triggered, controller, &EditorViewController::flipBlockVertically);
-    connect(ui_->actionRotateClockwise, &QAction::triggered, controller,
-            &EditorViewController::rotateBlockClockwise);
+    connect(ui_->actionRotateClockwise, &QAction::triggered, controller, &EditorViewController::rotateBlockClockwise);
     connect(ui_->actionRotateCounterClockwise, &QAction::triggered, controller,
-            &EditorViewController::rotateBlockCounterClockwise);
+        &EditorViewController::rotateBlockCounterClockwise);
     // + zooms in (a smaller block, larger pixels), - zooms out.
     connect(ui_->actionZoomIn, &QAction::triggered, this, [this] { stepBlockSize(-1); });
     connect(ui_->actionZoomOut, &QAction::triggered, this, [this] { stepBlockSize(1); });
@@ -262,9 +257,8 @@ void MainMosavoWindow::connectEditing()
             QStringLiteral("Shift the block one pixel %1 (in the editor)").arg(QLatin1String(direction)), ui_->mosavo);
         action->setShortcut(QKeySequence(key));
         action->setShortcutContext(Qt::WidgetShortcut);
-        connect(action, &QAction::triggered, controller, [controller, dx = dx, dy = dy] {
-            controller->shiftBlock(dx, dy);
-        });
+        connect(action, &QAction::triggered, controller,
+            [controller, dx = dx, dy = dy] { controller->shiftBlock(dx, dy); });
         ui_->mosavo->addAction(action);
     }
 
@@ -279,8 +273,7 @@ void MainMosavoWindow::connectEditing()
             showStatus(QStringLiteral("CHR-ROM starts at tile %1").arg(*tile));
         }
     });
-    connect(ui_->actionShowSubPalette, &QAction::toggled, controller,
-            &EditorViewController::setViewerShowsSubPalette);
+    connect(ui_->actionShowSubPalette, &QAction::toggled, controller, &EditorViewController::setViewerShowsSubPalette);
     connect(ui_->actionSprites8x16, &QAction::toggled, controller, &EditorViewController::setViewerShowsSprites8x16);
     updateTileDataFacts();
     installReadout();
@@ -436,8 +429,8 @@ void MainMosavoWindow::updateTileDataFacts()
     auto *controller = ui_->editorViewController;
     const std::optional<QString> warning = controller->tileDataWarning();
     if (tileFacts_) {
-        tileFacts_->setText(controller->tileDataSummary()
-                            + (warning ? QStringLiteral(" \u00b7 size differs from header") : QString()));
+        tileFacts_->setText(
+            controller->tileDataSummary() + (warning ? QStringLiteral(" \u00b7 size differs from header") : QString()));
         tileFacts_->setToolTip(warning ? *warning : QString());
     }
     // Shown whenever such tiles come in (opened, imported, or brought back by undo).

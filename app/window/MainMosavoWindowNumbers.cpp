@@ -1,9 +1,9 @@
 // The numbers the main window shows: the tile under the pointer, the chosen colour in the master grid, Go to Tile.
 
+#include "app/document/MosavoDocument.h"
 #include "app/tiles/EditorViewController.h"
 #include "app/window/GoToTile.h"
 #include "app/window/MainMosavoWindow.h"
-#include "app/document/MosavoDocument.h"
 #include "app/window/TileReadout.h"
 #include "core/INesHeader.h"
 #include "ui_MainMosavo.h"

@@ -199,14 +199,15 @@ TEST_F(CliScreens, RealSheetThroughARenderedScreenComesBackAsTheSamePicture)
                              path(QStringLiteral("doc.kestova")) })
                   .exitCode,
         0);
-    ASSERT_EQ(runProgram({ QStringLiteral("--export-palette"), path(QStringLiteral("two.pal")), QStringLiteral("--bytes"),
-                             QStringLiteral("16"), path(QStringLiteral("two.kestova")) })
+    ASSERT_EQ(runProgram({ QStringLiteral("--export-palette"), path(QStringLiteral("two.pal")),
+                             QStringLiteral("--bytes"), QStringLiteral("16"), path(QStringLiteral("two.kestova")) })
                   .exitCode,
         0);
     EXPECT_EQ(read(QStringLiteral("two.pal")), backgroundHalves[1]);
     for (const char *screen : { "0", "1" }) {
         ASSERT_EQ(runProgram({ QStringLiteral("--export-screen-png"), path(QStringLiteral("back.png")),
-                                 QStringLiteral("--screen"), QString::fromLatin1(screen), path(QStringLiteral("two.kestova")) })
+                                 QStringLiteral("--screen"), QString::fromLatin1(screen),
+                                 path(QStringLiteral("two.kestova")) })
                       .exitCode,
             0);
         EXPECT_EQ(QImage(path(QStringLiteral("back.png"))).convertToFormat(QImage::Format_RGB32),
@@ -558,8 +559,9 @@ TEST_F(CliScreens, RefusalsExitWithOneLineAndLeaveNoOutput)
               dataDir + QStringLiteral("/roms/hello_mmc1.nes") },
             1, QStringLiteral("hello_mmc1.nes: its CHR-ROM holds 16 banks of 8 KiB, so there is no bank 16") },
         { { QStringLiteral("--render-frame"), out, path(QStringLiteral("cut.nes")) }, 1,
-            QStringLiteral("cut.nes: its header gives 1 bank of 8 KiB of CHR-ROM, but the file is cut short and holds 0 "
-                           "bytes of it, so there is no bank 0") },
+            QStringLiteral(
+                "cut.nes: its header gives 1 bank of 8 KiB of CHR-ROM, but the file is cut short and holds 0 "
+                "bytes of it, so there is no bank 0") },
         { { QStringLiteral("--import-screen-png"), path(QStringLiteral("plain.png")), QStringLiteral("--output"), out,
               QStringLiteral("--bg-table"), QStringLiteral("1"), path(QStringLiteral("half.chr")) },
             1, QStringLiteral("the tiles end before pattern table 1 (tiles 256-511 of the bank)") },
@@ -589,9 +591,9 @@ TEST_F(CliScreens, RefusalsExitWithOneLineAndLeaveNoOutput)
     const Bytes pictureBytes = read(QStringLiteral("odd.png"));
     const QString nam = path(QStringLiteral("short.nam"));
     const QString png = path(QStringLiteral("odd.png"));
-    for (const QStringList &arguments : std::vector<QStringList> {
-             { QStringLiteral("--export-nametable"), doc, doc },
-             { QStringLiteral("--render-frame"), nam, QStringLiteral("--nametable"), nam, path(QStringLiteral("bank.chr")) },
+    for (const QStringList &arguments : std::vector<QStringList> { { QStringLiteral("--export-nametable"), doc, doc },
+             { QStringLiteral("--render-frame"), nam, QStringLiteral("--nametable"), nam,
+                 path(QStringLiteral("bank.chr")) },
              { QStringLiteral("--import-screen-png"), png, QStringLiteral("--output"), png },
              { QStringLiteral("--import-screen-png"), png, QStringLiteral("--output"), nam, QStringLiteral("--palette"),
                  nam } }) {

@@ -451,7 +451,8 @@ TEST(CommandLine, UnusablePaletteOrOutputFailsWithoutTouchingExistingFiles)
     const QString limitedErr = QString::fromUtf8(limited.readAllStandardError());
     EXPECT_EQ(limited.exitCode(), 1);
     EXPECT_EQ(limitedErr.toStdString(),
-        (QStringLiteral("kestova: ") + output + QStringLiteral(": cannot be written (File too large)\n")).toStdString());
+        (QStringLiteral("kestova: ") + output + QStringLiteral(": cannot be written (File too large)\n"))
+            .toStdString());
     EXPECT_EQ(readFile(output), QByteArray("earlier work"));
 
     // A picture taller than a PNG may be: 125,001 tiles in one column are 1,000,008 pixels.

@@ -79,9 +79,8 @@ kestova::SettingsPtr readDocument(const QString &path)
 const mosavo::DisplayColors masterColors;
 
 // A picture drawn in characters: '.' transparent, the others colour numbers shown in the master colours.
-const std::map<char, uint8_t> colorNumbers
-    = { { 'r', 0x16 }, { 'w', 0x20 }, { 'k', 0x0F }, { 'b', 0x12 }, { 'g', 0x1A }, { 'y', 0x28 }, { 'p', 0x24 },
-          { 'o', 0x27 } };
+const std::map<char, uint8_t> colorNumbers = { { 'r', 0x16 }, { 'w', 0x20 }, { 'k', 0x0F }, { 'b', 0x12 },
+    { 'g', 0x1A }, { 'y', 0x28 }, { 'p', 0x24 }, { 'o', 0x27 } };
 
 QImage picture(const std::vector<std::string> &rows)
 {
@@ -232,8 +231,8 @@ TEST_F(SpriteCommandLine, ExportsGiveTheTablesTheOamAndThePictureBack)
     EXPECT_TRUE(readFile(cSource).contains("const unsigned char* const hero_frames[] = {"));
 
     const QString oam = path(QStringLiteral("hero.oam"));
-    const ProcessResult placed
-        = runKestova({ QStringLiteral("--export-oam"), oam, QStringLiteral("--at"), QStringLiteral("100,50"), document });
+    const ProcessResult placed = runKestova(
+        { QStringLiteral("--export-oam"), oam, QStringLiteral("--at"), QStringLiteral("100,50"), document });
     ASSERT_EQ(placed.exitCode, 0);
     const QByteArray oamBytes = readFile(oam);
     ASSERT_EQ(oamBytes.size(), 256);

@@ -4,8 +4,8 @@
 // byte for byte as it was, no temporary file stays behind, and the document stays open and modified.
 #include "app/document/FileIO.h"
 #include "app/document/KestovaDocumentController.h"
-#include "app/window/MainMosavoWindow.h"
 #include "app/document/MosavoDocument.h"
+#include "app/window/MainMosavoWindow.h"
 #include "palette/PaletteFactory.h"
 
 #include "app/support/AppTestSupport.h"

@@ -1,4 +1,6 @@
 #include "app/document/FileHandler.h"
+#include "app/document/DataProcessor.h"
+#include "app/document/PaletteProccessor.h"
 #include "palette/PaletteFactory.h"
 
 #include "app/support/FakePanels.h"
@@ -187,9 +189,8 @@ std::optional<typename Handler::T> roundTrip(Handler &handler)
     ImportObject<typename Handler::T> &importer = handler;
     ExportObject<typename Handler::T> &exporter = handler;
     std::optional<typename Handler::T> imported;
-    importer.importObject([&](std::optional<typename Handler::T> object, std::optional<FileError>) {
-        imported = std::move(object);
-    });
+    importer.importObject(
+        [&](std::optional<typename Handler::T> object, std::optional<FileError>) { imported = std::move(object); });
     if (imported)
         exporter.exportObject(*imported, [](std::optional<FileError>) {});
     return imported;

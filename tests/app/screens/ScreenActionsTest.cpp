@@ -1,6 +1,6 @@
 #include "app/screens/ScreenActions.h"
-#include "app/sprites/SpriteActions.h"
 #include "app/screens/ScreenImport.h"
+#include "app/sprites/SpriteActions.h"
 #include "palette/DisplayColors.h"
 #include "viewer/TileCollection.h"
 
@@ -265,7 +265,8 @@ TEST_F(ScreenActionsTest, RegionsPassThroughTheSystemClipboard)
 
 TEST_F(ScreenActionsTest, ImportScreenPictureAndRemoveDuplicateTiles)
 {
-    // A picture on the backdrop $0F: a cell of $16 at the top left, the same cell again at (8, 0), one of $21 at (16, 0).
+    // A picture on the backdrop $0F: a cell of $16 at the top left, the same cell again at (8, 0), one of $21 at (16,
+    // 0).
     const DisplayColors colors;
     auto rgb = [&](int number) { return 0xFF000000u | colors.rgb24(number); };
     QImage picture(256, 240, QImage::Format_RGB32);

@@ -111,7 +111,8 @@ TEST(ScreenImport, NewTilesLeaveTheMetaspritesTilesAlone)
         document->setSpritePatternTable(1);
         document->metasprites().push_back({ "hero", { { 0, 0, uint8_t(tall ? 0 : 2), 4 }, { 8, 0, 5, 4 } } });
         for (const int table : { 0, 1 }) {
-            auto converted = convertScreenImage(picture(), *document, mosavo::DisplayColors(), 0, std::nullopt, table, "");
+            auto converted
+                = convertScreenImage(picture(), *document, mosavo::DisplayColors(), 0, std::nullopt, table, "");
             ASSERT_TRUE(std::holds_alternative<mosavo::ScreenConversion>(converted));
             std::set<int> drawn;
             for (const mosavo::ScreenTileChange &change : std::get<mosavo::ScreenConversion>(converted).tileChanges)
@@ -121,8 +122,9 @@ TEST(ScreenImport, NewTilesLeaveTheMetaspritesTilesAlone)
             for (const int tile : used)
                 EXPECT_FALSE(drawn.count(tile)) << (tall ? "8x16" : "8x8") << " table " << table << " tile " << tile;
             EXPECT_EQ(drawn.size(), 2u);
-            if (!tall && table == 0)
+            if (!tall && table == 0) {
                 EXPECT_TRUE(drawn.count(2)) << "8x8 sprites read table 1 only: tile 2 of table 0 is free";
+            }
         }
     }
 }

@@ -8,12 +8,12 @@
 
 #include "app/support/DocumentFixture.h"
 
+#include <QAbstractButton>
 #include <QDialog>
 #include <QDockWidget>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QSettings>
-#include <QAbstractButton>
 #include <QSpinBox>
 #include <QStatusBar>
 #include <QTest>
@@ -83,7 +83,8 @@ TEST_F(SpriteActionsTest, ZoomAndSnapChosenInTheDockAreKeptForTheNextWindow)
     SpriteActions *nextActions = SpriteActions::of(next->window());
     EXPECT_EQ(nextActions->editor()->zoom(), 5);
     EXPECT_EQ(nextActions->editor()->snap(), 8);
-    EXPECT_EQ(next->window()->findChild<QComboBox *>(QStringLiteral("spriteZoom"))->currentText(), QStringLiteral("5x"));
+    EXPECT_EQ(
+        next->window()->findChild<QComboBox *>(QStringLiteral("spriteZoom"))->currentText(), QStringLiteral("5x"));
     EXPECT_EQ(next->window()->findChild<QComboBox *>(QStringLiteral("spriteSnap"))->currentIndex(), 1);
 }
 
@@ -146,8 +147,8 @@ TEST_F(SpriteActionsTest, ABlocksBlankTilesAreLeftOutWhenItHasOthers)
     const auto &sprites = shown().sprites;
     ASSERT_EQ(sprites.size(), 3u);
     EXPECT_EQ(sprites[2], (MetaspriteSprite { 0, 8, 16, 4 }));
-    EXPECT_EQ(window->statusBar()->currentMessage(),
-        QStringLiteral("Added 3 sprites; 1 blank tile of the block left out"));
+    EXPECT_EQ(
+        window->statusBar()->currentMessage(), QStringLiteral("Added 3 sprites; 1 blank tile of the block left out"));
     // A block of nothing but blank tiles is added whole, to be drawn afterwards.
     for (size_t t : { 256, 257, 272 })
         tiles[t]->values[3][3] = 0;
@@ -185,23 +186,53 @@ TEST_F(SpriteActionsTest, EverySpriteEditIsOneUndoStep)
     };
     const std::vector<Edit> edits {
         { "move", [&] { actions->moveSprites(actions->editor(), { 1 }, 3, -2); },
-          [](const Metasprite &m) { return m.sprites[1].x == 11 && m.sprites[1].y == -2; } },
-        { "flip H", [&] { actions->editor()->setSelection({ 0, 1 }); actions->flipSelected(true); },
-          [](const Metasprite &m) { return m.sprites[0].flipHorizontally && m.sprites[0].x == 8 && m.sprites[1].x == 0; } },
-        { "flip V", [&] { actions->editor()->setSelection({ 0 }); actions->flipSelected(false); },
-          [](const Metasprite &m) { return m.sprites[0].flipVertically && m.sprites[0].y == 0; } },
-        { "sub-palette", [&] { actions->editor()->setSelection({ 2 }); actions->setSelectedSubPalette(6); },
-          [](const Metasprite &m) { return m.sprites[2].subPalette == 6 && m.sprites[2].attributes() == 2; } },
-        { "behind", [&] { actions->editor()->setSelection({ 3 }); actions->toggleSelectedBehindBackground(); },
-          [](const Metasprite &m) { return m.sprites[3].behindBackground; } },
-        { "to back", [&] { actions->editor()->setSelection({ 0 }); actions->moveSelectedToFront(false); },
-          [](const Metasprite &m) { return m.sprites[3].tile == 0 && m.sprites[0].tile == 1; } },
-        { "to front", [&] { actions->editor()->setSelection({ 3 }); actions->moveSelectedToFront(true); },
-          [](const Metasprite &m) { return m.sprites[0].tile == 17 && m.sprites[1].tile == 0; } },
-        { "delete", [&] { actions->editor()->setSelection({ 1, 2 }); actions->deleteSelected(); },
-          [](const Metasprite &m) { return m.sprites.size() == 2 && m.sprites[1].tile == 17; } },
+            [](const Metasprite &m) { return m.sprites[1].x == 11 && m.sprites[1].y == -2; } },
+        { "flip H",
+            [&] {
+                actions->editor()->setSelection({ 0, 1 });
+                actions->flipSelected(true);
+            },
+            [](const Metasprite &m) {
+                return m.sprites[0].flipHorizontally && m.sprites[0].x == 8 && m.sprites[1].x == 0;
+            } },
+        { "flip V",
+            [&] {
+                actions->editor()->setSelection({ 0 });
+                actions->flipSelected(false);
+            },
+            [](const Metasprite &m) { return m.sprites[0].flipVertically && m.sprites[0].y == 0; } },
+        { "sub-palette",
+            [&] {
+                actions->editor()->setSelection({ 2 });
+                actions->setSelectedSubPalette(6);
+            },
+            [](const Metasprite &m) { return m.sprites[2].subPalette == 6 && m.sprites[2].attributes() == 2; } },
+        { "behind",
+            [&] {
+                actions->editor()->setSelection({ 3 });
+                actions->toggleSelectedBehindBackground();
+            },
+            [](const Metasprite &m) { return m.sprites[3].behindBackground; } },
+        { "to back",
+            [&] {
+                actions->editor()->setSelection({ 0 });
+                actions->moveSelectedToFront(false);
+            },
+            [](const Metasprite &m) { return m.sprites[3].tile == 0 && m.sprites[0].tile == 1; } },
+        { "to front",
+            [&] {
+                actions->editor()->setSelection({ 3 });
+                actions->moveSelectedToFront(true);
+            },
+            [](const Metasprite &m) { return m.sprites[0].tile == 17 && m.sprites[1].tile == 0; } },
+        { "delete",
+            [&] {
+                actions->editor()->setSelection({ 1, 2 });
+                actions->deleteSelected();
+            },
+            [](const Metasprite &m) { return m.sprites.size() == 2 && m.sprites[1].tile == 17; } },
         { "rename", [&] { actions->renameMetasprite(0, QStringLiteral("hero")); },
-          [](const Metasprite &m) { return m.name == "hero"; } },
+            [](const Metasprite &m) { return m.name == "hero"; } },
     };
     for (const Edit &edit : edits) {
         const int before = stack().index();
@@ -454,11 +485,11 @@ TEST_F(SpriteActionsTest, CheckLimitsReportsTheDroppedSpritesOfTheShownMetasprit
     QDialog *dialog = actions->checkLimits();
     ASSERT_NE(dialog, nullptr);
     const QString report = dialog->findChild<QPlainTextEdit *>(QStringLiteral("limitsReport"))->toPlainText();
-    EXPECT_TRUE(report.contains(QStringLiteral("Scanlines 121-128: 9 sprites, 1 not drawn: \"wide\" at 128, 120 sprite 8")))
+    EXPECT_TRUE(
+        report.contains(QStringLiteral("Scanlines 121-128: 9 sprites, 1 not drawn: \"wide\" at 128, 120 sprite 8")))
         << report.toStdString();
     dialog->close();
 }
-
 
 TEST_F(SpriteActionsTest, ImportSpritePictureReusesFlippedTilesInOneUndoStepAndRefusesUnreadableFiles)
 {

@@ -56,31 +56,32 @@ TEST_F(EditingTest, RandomEditsUndoToTheOriginalAndRedoToTheResult)
     for (int step = 0; step < 60; ++step) {
         switch (pick(8)) {
         case 0: { // a gesture with a random tool
-            const std::vector<QAbstractButton *> tools { controller.toolPencil,    controller.toolStraightLine,
-                                                         controller.toolFill,      controller.toolBoxEmpty,
-                                                         controller.toolBoxFilled, controller.toolCircleEmpty,
-                                                         controller.toolCircleFilled };
+            const std::vector<QAbstractButton *> tools { controller.toolPencil, controller.toolStraightLine,
+                controller.toolFill, controller.toolBoxEmpty, controller.toolBoxFilled, controller.toolCircleEmpty,
+                controller.toolCircleFilled };
             controller.toolSelected(tools[size_t(pick(int(tools.size())))]);
             controller.choosePaintSlot(pick(4));
-            app_test::drag(controller.mosavo, { QPointF(pick(512), pick(512)), QPointF(pick(512), pick(512)),
-                                                QPointF(pick(512), pick(512)) });
+            app_test::drag(controller.mosavo,
+                { QPointF(pick(512), pick(512)), QPointF(pick(512), pick(512)), QPointF(pick(512), pick(512)) });
             break;
         }
         case 1: // a master colour into a slot of a sub-palette
             controller.chooseSubPalette(pick(8));
             controller.choosePaintSlot(pick(4));
             QTest::mouseClick(controller.generalSelectableColorsOutlet, Qt::LeftButton, {},
-                              QPoint(5 + 30 * pick(4), 5 + 20 * pick(16)));
+                QPoint(5 + 30 * pick(4), 5 + 20 * pick(16)));
             break;
         case 2:
-            QTest::mouseClick(controller.tileCollection->viewport(), Qt::LeftButton, {},
-                              QPoint(pick(300), pick(300)));
+            QTest::mouseClick(controller.tileCollection->viewport(), Qt::LeftButton, {}, QPoint(pick(300), pick(300)));
             break;
         case 3: {
             const std::function<void()> operations[] = {
-                [&] { controller.flipBlockHorizontally(); }, [&] { controller.flipBlockVertically(); },
-                [&] { controller.rotateBlockClockwise(); },  [&] { controller.rotateBlockCounterClockwise(); },
-                [&] { controller.shiftBlock(1, 0); },        [&] { controller.shiftBlock(0, -1); },
+                [&] { controller.flipBlockHorizontally(); },
+                [&] { controller.flipBlockVertically(); },
+                [&] { controller.rotateBlockClockwise(); },
+                [&] { controller.rotateBlockCounterClockwise(); },
+                [&] { controller.shiftBlock(1, 0); },
+                [&] { controller.shiftBlock(0, -1); },
                 [&] { controller.clearBlock(); },
             };
             operations[pick(7)]();
@@ -88,8 +89,7 @@ TEST_F(EditingTest, RandomEditsUndoToTheOriginalAndRedoToTheResult)
         }
         case 4:
             controller.copyBlock();
-            QTest::mouseClick(controller.tileCollection->viewport(), Qt::LeftButton, {},
-                              QPoint(pick(300), pick(300)));
+            QTest::mouseClick(controller.tileCollection->viewport(), Qt::LeftButton, {}, QPoint(pick(300), pick(300)));
             settle();
             controller.pasteBlock();
             break;
@@ -234,8 +234,8 @@ TEST_F(EditingTest, BlockOperationsOnKnownTiles)
     controller.mosavo->setZoomSize(ZoomSize::x2);
     controller.tileCollection->setZoomSize(ZoomSize::x2);
     settle();
-    QTest::mouseClick(controller.tileCollection->viewport(), Qt::LeftButton, {},
-                      controller.tileCollection->cellRect(100).center());
+    QTest::mouseClick(
+        controller.tileCollection->viewport(), Qt::LeftButton, {}, controller.tileCollection->cellRect(100).center());
     settle();
     ASSERT_EQ(controller.blockTileNumbers(), (std::vector<int64_t> { 100, 101, 116, 117 }));
     controller.pasteBlock();
@@ -305,7 +305,8 @@ TEST_F(EditingTest, StatusBarTellsWhatTheTilesAre)
     MosavoDocument *document = openRom();
     EditorViewController &controller = controllerOf(document);
     EXPECT_EQ(controller.tileDataSummary(),
-              QStringLiteral("iNES ROM \u00b7 2560 tiles \u00b7 PRG 2 \u00d7 16 KiB \u00b7 CHR 1 \u00d7 8 KiB \u00b7 mapper 0"));
+        QStringLiteral(
+            "iNES ROM \u00b7 2560 tiles \u00b7 PRG 2 \u00d7 16 KiB \u00b7 CHR 1 \u00d7 8 KiB \u00b7 mapper 0"));
     EXPECT_EQ(controller.chrRomStartTile(), 2048);
     controller.replaceTileData(ConsoleDataFactory::generate(Bytes(4096, 0)));
     settle();
@@ -321,7 +322,8 @@ TEST_F(EditingTest, ViewerOptionsFollowTheSubPaletteAndTheSpriteOrder)
     auto cellColor = [&controller] {
         settle();
         const QImage shot = controller.tileCollection->viewport()->grab().toImage();
-        return shot.pixelColor(controller.tileCollection->cellRect(8).center()).rgb() & 0xFFFFFF; // outside the selection
+        return shot.pixelColor(controller.tileCollection->cellRect(8).center()).rgb()
+            & 0xFFFFFF; // outside the selection
     };
     EXPECT_EQ(cellColor(), nesRgb(0x30)) << "grey by default";
 

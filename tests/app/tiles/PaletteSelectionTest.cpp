@@ -19,8 +19,8 @@ protected:
         QWidget *selector = controller.selectablePalettesOutlet;
         const double box = selector->width() / 16.0;
         const double row = selector->height() / 2.0;
-        QTest::mouseClick(selector, Qt::LeftButton, {},
-            QPoint(int(((number % 4) * 4 + 1.5) * box), int((number / 4 + 0.5) * row)));
+        QTest::mouseClick(
+            selector, Qt::LeftButton, {}, QPoint(int(((number % 4) * 4 + 1.5) * box), int((number / 4 + 0.5) * row)));
         settle();
     }
     static void clickSlot(EditorViewController &controller, int slot)
@@ -61,7 +61,8 @@ protected:
     }
     // Picks a master colour for slot `slot` of sub-palette `number` through clicks and checks that exactly that one
     // slot changed.
-    static void expectPickChangesOneSlot(EditorViewController &controller, MosavoDocument *document, int number, int slot)
+    static void expectPickChangesOneSlot(
+        EditorViewController &controller, MosavoDocument *document, int number, int slot)
     {
         clickSubPalette(controller, number);
         clickSlot(controller, slot);
@@ -197,8 +198,8 @@ TEST_F(PaletteSelectionTest, FilesOpenInReadableSubPalettesAndRomsAtTheirChrRom)
     EXPECT_EQ(std::vector<int64_t>(numbers.begin(), numbers.begin() + 4), greys);
     for (size_t a = 0; a < 8; ++a)
         for (size_t b = a + 1; b < 8; ++b)
-            EXPECT_FALSE(std::equal(numbers.begin() + std::ptrdiff_t(a * 4), numbers.begin() + std::ptrdiff_t(a * 4 + 4),
-                numbers.begin() + std::ptrdiff_t(b * 4)))
+            EXPECT_FALSE(std::equal(numbers.begin() + std::ptrdiff_t(a * 4),
+                numbers.begin() + std::ptrdiff_t(a * 4 + 4), numbers.begin() + std::ptrdiff_t(b * 4)))
                 << "sub-palettes " << a << " and " << b;
     // The editor paints tile pixels of colour 1 in the viewer's light grey.
     EXPECT_EQ(controller.mosavo->colorPalette()->palette()[1].colorCode, 0x10);

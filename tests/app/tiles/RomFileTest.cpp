@@ -146,7 +146,8 @@ TEST_F(RomFileTest, WriteBackChangesOnlyTheTilesOfTheSourceFile)
             continue;
         }
         const bool tileChanged = !std::equal(painted.begin() + std::ptrdiff_t(i - (i - 16) % 16),
-            painted.begin() + std::ptrdiff_t(i - (i - 16) % 16 + 16), original.begin() + std::ptrdiff_t(i - (i - 16) % 16));
+            painted.begin() + std::ptrdiff_t(i - (i - 16) % 16 + 16),
+            original.begin() + std::ptrdiff_t(i - (i - 16) % 16));
         EXPECT_EQ(written[i], tileChanged ? painted[i] : original[i]) << "byte " << i;
         changed += written[i] != original[i];
     }

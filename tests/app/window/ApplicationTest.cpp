@@ -1,9 +1,10 @@
-#include "app/window/AppDelegate.h"
-#include "app/tiles/EditorViewController.h"
 #include "app/document/KestovaDocumentController.h"
-#include "app/window/MainMosavoWindow.h"
 #include "app/document/MosavoDocument.h"
+#include "app/tiles/EditorViewController.h"
 #include "app/tiles/ROMMenu.h"
+#include "app/tiles/ROMMenuItem.h"
+#include "app/window/AppDelegate.h"
+#include "app/window/MainMosavoWindow.h"
 #include "palette/NESColors.h"
 #include "palette/PaletteFactory.h"
 
@@ -23,11 +24,10 @@
 using namespace kestova;
 using namespace mosavo;
 using app_test::ApplicationTest;
+using app_test::colorNumbers;
 using app_test::PaintRecorder;
 using app_test::readBytes;
 using app_test::writeBytes;
-using app_test::colorNumbers;
-
 
 TEST_F(ApplicationTest, NewDocumentSharesItsPalettesWithSelectorsAndEditor)
 {

@@ -1,5 +1,5 @@
-#include "app/window/DisplayColorsMenu.h"
 #include "app/screens/ScreenActions.h"
+#include "app/window/DisplayColorsMenu.h"
 #include "editor/Mosavo.h"
 #include "palette/DisplayColors.h"
 #include "screen/ScreenEditor.h"

@@ -6,13 +6,13 @@
 
 #include <QAbstractButton>
 #include <QComboBox>
-#include <QDockWidget>
 #include <QDialog>
+#include <QDockWidget>
 #include <QLabel>
 #include <QMap>
 #include <QMessageBox>
-#include <QScrollBar>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QSettings>
 #include <QSplitter>
 #include <QStatusBar>
@@ -184,8 +184,8 @@ TEST_F(LayoutTest, ShortWindowsGiveTheSpritesDockHeightToTheSprites)
     EXPECT_FALSE(part<QWidget>(document, "animationFrames")->isVisible());
     auto *spriteView = part<QScrollArea>(document, "metaspriteScroll");
     auto *editor = part<mosavo::MetaspriteEditor>(document, "metaspriteEditor");
-    const QPoint origin = editor->mapTo(
-        spriteView->viewport(), editor->widgetPoint(editor->originX(), editor->originY()).toPoint());
+    const QPoint origin
+        = editor->mapTo(spriteView->viewport(), editor->widgetPoint(editor->originX(), editor->originY()).toPoint());
     EXPECT_TRUE(spriteView->viewport()->rect().contains(origin))
         << origin.x() << ", " << origin.y() << " in " << spriteView->viewport()->width() << " x "
         << spriteView->viewport()->height();
@@ -439,7 +439,8 @@ TEST_F(LayoutTest, BlockSizeKeysToolTipsAndHelp)
     // No two window-wide actions share a key: Qt would run neither.
     QMap<QString, QString> owners;
     for (const QAction *action : window->findChildren<QAction *>()) {
-        if (action->shortcutContext() == Qt::WidgetShortcut || action->shortcutContext() == Qt::WidgetWithChildrenShortcut)
+        if (action->shortcutContext() == Qt::WidgetShortcut
+            || action->shortcutContext() == Qt::WidgetWithChildrenShortcut)
             continue;
         for (const QKeySequence &key : action->shortcuts()) {
             const QString name = key.toString();

@@ -195,7 +195,8 @@ TEST_F(NumbersWindowTest, PastedPicturesUseTheNearestColourRule)
     trigger(document, "actionImportPng");
     EXPECT_TRUE(alerts->errors.isEmpty()) << alerts->errors.join(u'\n').toStdString();
     EXPECT_TRUE(statusText(document).startsWith(QStringLiteral("Imported 2 tiles from %1 into the block, reading the "
-                                                               "nearest colours of the current sub-palette").arg(png)))
+                                                               "nearest colours of the current sub-palette")
+                                                    .arg(png)))
         << statusText(document).toStdString();
     EXPECT_EQ(matrices[size_t(right)]->values[2][1], 1);
     controller.undoStack().undo();

@@ -1,0 +1,37 @@
+#pragma once
+
+#include "app/document/EditorViewControllerSettings.h"
+#include "core/Matrix.h"
+#include "palette/PaletteProtocol.h"
+
+#include <QPointer>
+#include <QUndoCommand>
+
+#include <optional>
+#include <vector>
+
+namespace kestova {
+
+class EditorViewController;
+
+// Replaces the whole tile data (an import), and the file the tiles came from with it.
+class ReplaceTileDataCommand : public QUndoCommand
+{
+public:
+    ReplaceTileDataCommand(EditorViewController *controller, SettingsPtr settings, mosavo::TileDataPtr after,
+        std::optional<std::string> afterSource);
+    void undo() override;
+    void redo() override;
+
+private:
+    void apply(const mosavo::TileDataPtr &tileData, const std::optional<std::string> &source);
+
+    QPointer<EditorViewController> controller_;
+    std::weak_ptr<EditorViewControllerSettings> settings_;
+    mosavo::TileDataPtr before_;
+    mosavo::TileDataPtr after_;
+    std::optional<std::string> beforeSource_;
+    std::optional<std::string> afterSource_;
+};
+
+} // namespace kestova
