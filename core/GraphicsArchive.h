@@ -1,8 +1,8 @@
 #pragma once
 
+#include "core/Archive.h"
 #include "core/Metasprite.h"
 #include "core/Screen.h"
-#include "palette/Archive.h"
 
 #include <optional>
 #include <string>
@@ -27,8 +27,8 @@ std::optional<Metasprite> decodeMetasprite(const ArchiveRecord &record, std::str
 
 ArchiveRecord encodeAnimation(const Animation &animation);
 // metaspriteCount: how many metasprites the document holds; a frame naming another is refused.
-std::optional<Animation> decodeAnimation(const ArchiveRecord &record, size_t metaspriteCount,
-                                         std::string *whyNot = nullptr);
+std::optional<Animation> decodeAnimation(
+    const ArchiveRecord &record, size_t metaspriteCount, std::string *whyNot = nullptr);
 
 // Lists of them under one key: the list, or nothing with the reason (naming the entry) in whyNot.
 ArchiveRecord encodeScreens(const std::vector<Screen> &screens);
@@ -36,7 +36,7 @@ std::optional<std::vector<Screen>> decodeScreens(const ArchiveRecord &list, std:
 ArchiveRecord encodeMetasprites(const std::vector<Metasprite> &metasprites);
 std::optional<std::vector<Metasprite>> decodeMetasprites(const ArchiveRecord &list, std::string *whyNot = nullptr);
 ArchiveRecord encodeAnimations(const std::vector<Animation> &animations);
-std::optional<std::vector<Animation>> decodeAnimations(const ArchiveRecord &list, size_t metaspriteCount,
-                                                       std::string *whyNot = nullptr);
+std::optional<std::vector<Animation>> decodeAnimations(
+    const ArchiveRecord &list, size_t metaspriteCount, std::string *whyNot = nullptr);
 
 } // namespace mosavo

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "core/Archive.h"
 #include "core/Bytes.h"
-#include "palette/Archive.h"
 #include "palette/PaletteProtocol.h"
 
 #include <optional>
@@ -15,8 +15,7 @@ public:
     PaletteBox(int64_t key, Color color)
         : key(key)
         , color(color)
-    {
-    }
+    { }
 
     int64_t key;
     Color color;

@@ -1,11 +1,11 @@
 #pragma once
 
+#include "core/Archive.h"
 #include "core/Bytes.h"
 #include "core/Metasprite.h"
 #include "core/Screen.h"
 #include "core/TileData.h"
 #include "editor/ZoomSize.h"
-#include "palette/Archive.h"
 #include "palette/PaletteProtocol.h"
 
 #include <memory>
