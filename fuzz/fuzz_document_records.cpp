@@ -255,8 +255,8 @@ private:
             palette();
             const Bytes one(w_.out.begin() + std::ptrdiff_t(start), w_.out.end());
             w_.out.resize(start);
-            // At most 4 KiB of copies: a large drawn item (a palette of four colours, say) is repeated fewer times.
-            count = std::max<size_t>(1, std::min(count, (size_t(4) << 10) / std::max<size_t>(one.size(), 1)));
+            // At most 2 KiB of copies: a large drawn item (a palette of four colours, say) is repeated fewer times.
+            count = std::max<size_t>(1, std::min(count, (size_t(2) << 10) / std::max<size_t>(one.size(), 1)));
             w_.head(4, count);
             for (size_t i = 0; i < count; ++i)
                 w_.out.insert(w_.out.end(), one.begin(), one.end());
