@@ -442,6 +442,13 @@ TEST_F(SpriteCommandLine, UnusableInputIsRefusedWithOneLineAndNoOutput)
     expectRefused(runKestova({ QStringLiteral("--import-sprite-png"), path(QStringLiteral("hero.png")),
                       QStringLiteral("--output"), out, QStringLiteral("--palette"), half }),
         half, QStringLiteral("sprites take sub-palettes 4-7 of a 32-byte palette file"), out);
+    // An origin that leaves a sprite at the x offset -128, which a metasprite table would read as its end.
+    expectRefused(runKestova({ QStringLiteral("--import-sprite-png"), path(QStringLiteral("hero.png")),
+                      QStringLiteral("--output"), out, QStringLiteral("--origin"), QStringLiteral("128,0") }),
+        path(QStringLiteral("hero.png")),
+        QStringLiteral("the 8x8 cell at pixel (0, 0) lies at offset (-128, 0) from the origin (128, 0); offsets must "
+                       "be -127..127 across"),
+        out);
     // A palette whose sprite sub-palettes lack the figure's colours.
     const QString greys = path(QStringLiteral("greys.pal"));
     writeFile(greys, QByteArray::fromHex("0f0010300f0010300f0010300f0010300f0010300f0010300f0010300f001030"));
