@@ -169,6 +169,14 @@ TEST_F(SpriteCommandLine, ImportMakesANewDocumentWithTheMetaspriteTilesAndSubPal
     EXPECT_EQ(hero.sprites[2].y, -8);
     EXPECT_EQ(hero.sprites[3].x, 0);
     EXPECT_EQ(hero.sprites[3].y, -8);
+    // The origin in hex, as Go to Tile reads numbers: the same metasprite.
+    const QString hex = path(QStringLiteral("hex.kestova"));
+    const ProcessResult run = runKestova({ QStringLiteral("--import-sprite-png"), path(QStringLiteral("hero.png")),
+        QStringLiteral("--output"), hex, QStringLiteral("--origin"), QStringLiteral("$8,0x10") });
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    const auto fromHex = readDocument(hex);
+    ASSERT_TRUE(fromHex && fromHex->metasprites().size() == 1u);
+    EXPECT_EQ(fromHex->metasprites().front().sprites, hero.sprites);
     EXPECT_EQ(document->spritePatternTable(), 1);
     // New tiles in pattern table 1: tiles 256, 257 and 258.
     EXPECT_EQ(hero.sprites[0].tile, 0);
