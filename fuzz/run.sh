@@ -52,10 +52,13 @@ run_target() {
     shift 2
     mkdir -p "$work/artifacts/$t"
     # -rss_limit_mb and -malloc_limit_mb: a reader that asks for far more memory than its input justifies fails.
-    (cd "$here" && ASAN_OPTIONS=detect_leaks=1:allocator_may_return_null=0 UBSAN_OPTIONS=print_stacktrace=1 \
+    # The processor time it took is kept too: on a machine shared with other work the rate per second says less.
+    local TIMEFORMAT='%U %S' status=0
+    { time (cd "$here" && ASAN_OPTIONS=detect_leaks=1:allocator_may_return_null=0 UBSAN_OPTIONS=print_stacktrace=1 \
         "$build_dir/fuzz/$t" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=1536 -malloc_limit_mb=512 \
-        -max_len="$length" -print_final_stats=1 -artifact_prefix="$work/artifacts/$t/" "$@" "$work/corpus/$t") \
-        >"$work/$t.log" 2>&1
+        -max_len="$length" -print_final_stats=1 -artifact_prefix="$work/artifacts/$t/" "$@" "$work/corpus/$t" \
+        >"$work/$t.log" 2>&1) || status=$?; } 2>"$work/$t.cpu"
+    return $status
 }
 
 export -f run_target
@@ -65,11 +68,13 @@ for t in "${targets[@]}"; do
 done | xargs -P "$jobs" -L 1 bash -c 'run_target "$@" || echo "$1" >>"$work/failed"' run_target || true
 
 total=0
-printf '%-24s %12s %10s\n' target executions exec/s
+printf '%-24s %12s %10s %14s\n' target executions exec/s 'exec/cpu-s'
 for t in "${targets[@]}"; do
     runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$work/$t.log" 2>/dev/null | tail -1)
     speed=$(sed -n 's/^stat::average_exec_per_sec: *//p' "$work/$t.log" 2>/dev/null | tail -1)
-    printf '%-24s %12s %10s\n' "$t" "${runs:-?}" "${speed:-?}"
+    per_cpu=$(awk -v runs="${runs:-0}" '{ cpu = $1 + $2 } END { if (cpu > 0 && runs > 0) printf "%d", runs / cpu }' \
+        "$work/$t.cpu" 2>/dev/null)
+    printf '%-24s %12s %10s %14s\n' "$t" "${runs:-?}" "${speed:-?}" "${per_cpu:-?}"
     total=$((total + ${runs:-0}))
 done
 printf '%-24s %12s\n' total "$total"
