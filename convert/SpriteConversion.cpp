@@ -11,6 +11,8 @@ namespace {
 constexpr int cellWidth = 8;
 constexpr int offsetLowest = -128;
 constexpr int offsetHighest = 127;
+// A metasprite table ends at an x offset byte of 128, so no sprite may have the x offset -128.
+constexpr int offsetLowestAcross = -127;
 // A pixel that is empty in the picture.
 constexpr int emptyPixel = -1;
 
@@ -168,10 +170,12 @@ SpriteConversion convertSpritePicture(const RgbaPicture &picture, const PatternT
                 + colorList(cell.colorSet) + "); a sprite shows at most three besides transparent");
         const int dx = cell.x - settings.originX;
         const int dy = cell.y - settings.originY;
-        if (dx < offsetLowest || dx > offsetHighest || dy < offsetLowest || dy > offsetHighest)
+        if (dx < offsetLowestAcross || dx > offsetHighest || dy < offsetLowest || dy > offsetHighest)
             return refused(cellName(cell, settings.tall) + " lies at offset (" + std::to_string(dx) + ", "
                 + std::to_string(dy) + ") from the origin (" + std::to_string(settings.originX) + ", "
-                + std::to_string(settings.originY) + "); offsets must be -128..127");
+                + std::to_string(settings.originY)
+                + "); offsets must be -127..127 across (a metasprite table would read -128 as its end) and "
+                  "-128..127 down");
     }
 
     std::vector<SubPaletteColors> palettes;

@@ -75,7 +75,8 @@ struct SpriteConversion
 // horizontally, vertically or both, reuses it with those flips; other cells take blank tiles (pairs) of the table that
 // tilesInUse does not mark, lowest first. Refused, naming the pixel, cell or counts: a pixel partly transparent or in
 // none of the display colours, a cell of more than three colours or of colours no one sub-palette holds, colours that
-// four sub-palettes cannot hold, an offset outside -128..127, too few free tiles, a picture with nothing opaque.
+// four sub-palettes cannot hold, an x offset outside -127..127 (a metasprite table ends at an x offset of -128) or a y
+// offset outside -128..127, too few free tiles, a picture with nothing opaque.
 SpriteConversion convertSpritePicture(const RgbaPicture &picture, const PatternTables &bank,
     const std::bitset<256> &tilesInUse, const SpriteConversionSettings &settings);
 

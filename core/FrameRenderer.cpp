@@ -1,6 +1,7 @@
 #include "core/FrameRenderer.h"
 
 #include <algorithm>
+#include <array>
 
 namespace mosavo {
 
@@ -80,43 +81,40 @@ void drawSprites(FramePicture &picture, const PatternTables &patterns, std::span
                  const SpriteSettings &settings, const PaletteBytes &palette)
 {
     const int height = settings.height();
-    std::vector<uint8_t> lineColor(size_t(picture.width));
-    std::vector<uint8_t> lineBehind(size_t(picture.width));
-    std::vector<uint8_t> lineFilled(size_t(picture.width));
-    std::vector<size_t> onRow;
-    onRow.reserve(maxSpritesOnRow);
+    // The first eight sprites in list order on every row of the picture, found sprite by sprite.
+    std::vector<std::array<size_t, maxSpritesOnRow>> onRows(size_t(picture.height));
+    std::vector<uint8_t> countOnRow(size_t(picture.height), 0);
+    for (size_t i = 0; i < sprites.size(); ++i) {
+        const int64_t top = std::max<int64_t>(sprites[i].y, 0);
+        const int64_t end = std::min<int64_t>(int64_t(sprites[i].y) + height, picture.height);
+        for (int64_t row = top; row < end; ++row)
+            if (uint8_t &count = countOnRow[size_t(row)]; count < maxSpritesOnRow)
+                onRows[size_t(row)][count++] = i;
+    }
+    // The row that last took each column's sprite pixel: nothing to clear between rows, and only the eight sprites'
+    // columns are visited.
+    std::vector<int> filledOnRow(size_t(picture.width), -1);
     for (int row = 0; row < picture.height; ++row) {
-        onRow.clear();
-        for (size_t i = 0; i < sprites.size() && onRow.size() < maxSpritesOnRow; ++i)
-            if (covers(sprites[i], row, height))
-                onRow.push_back(i);
-        if (onRow.empty())
-            continue;
-        std::fill(lineFilled.begin(), lineFilled.end(), 0);
+        const std::span<const size_t> onRow(onRows[size_t(row)].data(), countOnRow[size_t(row)]);
+        const size_t at = size_t(row) * size_t(picture.width);
         // The first opaque pixel in list order is the sprite pixel, whatever its priority.
         for (size_t i : onRow) {
             const PlacedSprite &sprite = sprites[i];
             const int line = row - sprite.y;
             const int subPalette = sprite.attributes & 3;
+            const bool behind = (sprite.attributes & 0x20) != 0;
             for (int column = 0; column < 8; ++column) {
                 const int x = sprite.x + column;
-                if (x < 0 || x >= picture.width || lineFilled[size_t(x)])
+                if (x < 0 || x >= picture.width || filledOnRow[size_t(x)] == row)
                     continue;
                 const uint8_t index = spritePixel(patterns, sprite, settings, column, line);
                 if (index == 0)
                     continue;
-                lineFilled[size_t(x)] = 1;
-                lineColor[size_t(x)] = palette[size_t(16 + subPalette * 4 + index)] & colorMask;
-                lineBehind[size_t(x)] = (sprite.attributes & 0x20) ? 1 : 0;
+                filledOnRow[size_t(x)] = row;
+                if (behind && picture.backgroundIndices[at + size_t(x)] != 0)
+                    continue;
+                picture.colors[at + size_t(x)] = palette[size_t(16 + subPalette * 4 + index)] & colorMask;
             }
-        }
-        const size_t at = size_t(row) * size_t(picture.width);
-        for (int x = 0; x < picture.width; ++x) {
-            if (!lineFilled[size_t(x)])
-                continue;
-            if (lineBehind[size_t(x)] && picture.backgroundIndices[at + size_t(x)] != 0)
-                continue;
-            picture.colors[at + size_t(x)] = lineColor[size_t(x)];
         }
     }
 }
@@ -155,47 +153,59 @@ FramePicture renderFrame(const PatternTables &patterns, const Screen *screen, co
     return picture;
 }
 
+namespace {
+// Where the number of sprites covering a row changes, in row order: +1 at a sprite's top row, -1 past its bottom one.
+std::vector<std::pair<int64_t, int>> coverChanges(std::span<const PlacedSprite> sprites, int spriteHeight)
+{
+    std::vector<std::pair<int64_t, int>> changes;
+    changes.reserve(sprites.size() * 2);
+    for (const PlacedSprite &sprite : sprites) {
+        changes.emplace_back(int64_t(sprite.y), 1);
+        changes.emplace_back(int64_t(sprite.y) + spriteHeight, -1);
+    }
+    std::sort(changes.begin(), changes.end());
+    return changes;
+}
+} // namespace
+
 std::vector<ScanlineOverflow> scanlineOverflows(std::span<const PlacedSprite> sprites, int spriteHeight, int firstRow,
                                                 int lastRow)
 {
     std::vector<ScanlineOverflow> overflows;
-    if (sprites.empty())
+    if (spriteHeight <= 0)
         return overflows;
-    int top = lastRow, bottom = firstRow;
-    for (const PlacedSprite &sprite : sprites) {
-        top = std::min(top, sprite.y);
-        bottom = std::max(bottom, sprite.y + spriteHeight - 1);
-    }
-    for (int row = std::max(firstRow, top); row <= std::min(lastRow, bottom); ++row) {
-        ScanlineOverflow line;
-        line.row = row;
-        for (size_t i = 0; i < sprites.size(); ++i)
-            if (covers(sprites[i], row, spriteHeight))
-                line.sprites.push_back(int(i));
-        if (line.sprites.size() <= size_t(maxSpritesOnRow))
+    // Only the rows where more than eight sprites meet are looked at sprite by sprite.
+    const auto changes = coverChanges(sprites, spriteHeight);
+    int covering = 0;
+    for (size_t c = 0; c < changes.size(); ++c) {
+        covering += changes[c].second;
+        const int64_t from = std::max<int64_t>(changes[c].first, firstRow);
+        const int64_t to = c + 1 < changes.size() ? std::min<int64_t>(changes[c + 1].first - 1, lastRow) : from - 1;
+        if (covering <= maxSpritesOnRow)
             continue;
-        line.dropped.assign(line.sprites.begin() + maxSpritesOnRow, line.sprites.end());
-        overflows.push_back(std::move(line));
+        for (int64_t row = from; row <= to; ++row) {
+            ScanlineOverflow line;
+            line.row = int(row);
+            line.sprites.reserve(size_t(covering));
+            for (size_t i = 0; i < sprites.size(); ++i)
+                if (covers(sprites[i], int(row), spriteHeight))
+                    line.sprites.push_back(int(i));
+            line.dropped.assign(line.sprites.begin() + maxSpritesOnRow, line.sprites.end());
+            overflows.push_back(std::move(line));
+        }
     }
     return overflows;
 }
 
 int mostSpritesOnOneRow(std::span<const PlacedSprite> sprites, int spriteHeight)
 {
-    if (sprites.empty())
+    if (spriteHeight <= 0)
         return 0;
-    int top = sprites.front().y, bottom = sprites.front().y;
-    for (const PlacedSprite &sprite : sprites) {
-        top = std::min(top, sprite.y);
-        bottom = std::max(bottom, sprite.y + spriteHeight - 1);
-    }
     int most = 0;
-    for (int row = top; row <= bottom; ++row) {
-        int count = 0;
-        for (const PlacedSprite &sprite : sprites)
-            count += covers(sprite, row, spriteHeight) ? 1 : 0;
-        most = std::max(most, count);
-    }
+    int covering = 0;
+    // A sprite ending on a row is counted off before one starting on the same row is counted on.
+    for (const auto &change : coverChanges(sprites, spriteHeight))
+        most = std::max(most, covering += change.second);
     return most;
 }
 

@@ -7,14 +7,33 @@ namespace kestova::cli {
 
 std::optional<int64_t> parseNumber(const QString &text, int64_t lowest, int64_t highest)
 {
-    // Decimal digits, after a minus sign or none: no plus sign, no spaces, no other base.
-    const qsizetype digitsFrom = text.startsWith(u'-') ? 1 : 0;
-    if (text.size() == digitsFrom
-        || !std::all_of(text.begin() + digitsFrom, text.end(), [](QChar c) { return c >= u'0' && c <= u'9'; }))
+    // Decimal digits, or hex digits after $ or 0x as Go to Tile reads them, after a minus sign or none: no plus sign,
+    // no spaces.
+    QStringView digits(text);
+    const bool negative = digits.startsWith(u'-');
+    if (negative)
+        digits = digits.mid(1);
+    int base = 10;
+    if (digits.startsWith(u'$')) {
+        digits = digits.mid(1);
+        base = 16;
+    } else if (digits.startsWith(u"0x", Qt::CaseInsensitive)) {
+        digits = digits.mid(2);
+        base = 16;
+    }
+    const auto isDigit = [base](QChar c) {
+        return (c >= u'0' && c <= u'9') || (base == 16 && ((c >= u'a' && c <= u'f') || (c >= u'A' && c <= u'F')));
+    };
+    if (digits.isEmpty() || !std::all_of(digits.begin(), digits.end(), isDigit))
         return std::nullopt;
     bool ok = false;
-    const qlonglong value = text.toLongLong(&ok, 10);
-    if (!ok || value < lowest || value > highest)
+    const qulonglong magnitude = digits.toULongLong(&ok, base);
+    const qulonglong largest = negative ? qulonglong(std::numeric_limits<int64_t>::max()) + 1
+                                        : qulonglong(std::numeric_limits<int64_t>::max());
+    if (!ok || magnitude > largest)
+        return std::nullopt;
+    const int64_t value = negative ? int64_t(0 - magnitude) : int64_t(magnitude);
+    if (value < lowest || value > highest)
         return std::nullopt;
     return value;
 }

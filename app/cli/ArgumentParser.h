@@ -15,7 +15,7 @@ namespace kestova::cli {
 enum class OptionKind {
     flag, // nothing: --tall
     text, // any non-empty value: --palette PAL
-    number, // a whole decimal number from lowest to highest: --columns C
+    number, // a whole number from lowest to highest, decimal or hex: --columns C
     choice, // one of a few fixed values: --bytes 32|16
 };
 
@@ -35,8 +35,8 @@ struct OptionRule
     QStringList choices;
 };
 
-// A whole decimal number lowest..highest (digits after a minus sign or none), or nothing: the one reading of numbers
-// in arguments.
+// A whole number lowest..highest, in decimal (2048) or in hex after $ or 0x ($800, 0x800), after a minus sign or none,
+// or nothing: the one reading of numbers and positions in arguments.
 std::optional<int64_t> parseNumber(const QString &text, int64_t lowest, int64_t highest);
 
 // The kinds of option, made plainly.

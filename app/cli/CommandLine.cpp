@@ -96,7 +96,8 @@ QString commandLineUsage()
         "  kestova --help\n"
         "\n"
         "FILE is an iNES ROM image, bare CHR data (a whole number of 16-byte tiles) or a Kestova document (named\n"
-        "*.kestova or starting with the CBOR self-describe tag), at most 64 MiB.\n"
+        "*.kestova or starting with the CBOR self-describe tag), at most 64 MiB. Numbers and positions are decimal\n"
+        "(2048) or hex after $ or 0x ($800, 0x800).\n"
         "\n");
     return usage + help
         + QStringLiteral("  --version             print the program's name and version\n"

@@ -332,7 +332,10 @@ TEST(SpriteConversion, RefusesNamingThePixelTheCellOrTheCounts)
             "($14, $15, $16) is the first that does not" },
         { "offset too far", picture(besides(wide)), nullptr,
             "the 8x8 cell at pixel (128, 0) lies at offset (128, 0) from the origin (0, 0); offsets must be "
-            "-128..127" },
+            "-127..127 across (a metasprite table would read -128 as its end) and -128..127 down" },
+        { "x offset -128", picture(cellA), [](SpriteConversionSettings &s, std::bitset<256> &) { s.originX = 128; },
+            "the 8x8 cell at pixel (0, 0) lies at offset (-128, 0) from the origin (128, 0); offsets must be "
+            "-127..127 across (a metasprite table would read -128 as its end) and -128..127 down" },
         { "too few tiles", picture(besides({ cellA, otherCell, flip(cellA, true, false) })),
             [](SpriteConversionSettings &, std::bitset<256> &inUse) {
                 inUse.set();
@@ -359,6 +362,14 @@ TEST(SpriteConversion, RefusesNamingThePixelTheCellOrTheCounts)
         EXPECT_FALSE(result) << c.what;
         EXPECT_EQ(result.error, c.error) << c.what;
     }
+    // The farthest offsets a metasprite table holds: -127 across, -128 down.
+    SpriteConversionSettings farthest = settings();
+    farthest.originX = 127;
+    farthest.originY = 128;
+    const auto edge = convertSpritePicture(picture(cellA).view(), PatternTables {}, {}, farthest);
+    ASSERT_TRUE(edge) << edge.error;
+    EXPECT_EQ(edge.metasprite->sprites.front().x, -127);
+    EXPECT_EQ(edge.metasprite->sprites.front().y, -128);
 }
 
 TEST(SpriteConversion, TilesInUseCountScreensAndMetaspritesOfTheTable)

@@ -144,6 +144,28 @@ TEST(FrameRenderer, OnlyTheFirstEightSpritesOnARowAreDrawn)
     EXPECT_EQ(leftmostOverflows.front().dropped, std::vector<int> { 8 });
 }
 
+TEST(FrameRenderer, SpritesPartlyAboveThePictureCountOnTheRowsTheyCover)
+{
+    PatternTables patterns = testPatterns();
+    PaletteBytes palette = testPalette();
+    std::vector<PlacedSprite> sprites;
+    for (int i = 0; i < 9; ++i)
+        sprites.push_back({ i * 8, -4, 3, 0 }); // rows -4 to 3
+    sprites.push_back({ 0, 4, 3, 0 }); // starts on the row after the others end
+    FramePicture canvas = FramePicture::filled(80, 16, FramePicture::transparentColor);
+    drawSprites(canvas, patterns, sprites, { false, 0 }, palette);
+    EXPECT_EQ(canvas.at(7 * 8, 0), palette[19]);
+    EXPECT_EQ(canvas.at(8 * 8, 3), FramePicture::transparentColor); // the ninth is past the eighth on rows 0-3
+    EXPECT_EQ(canvas.at(0, 4), palette[19]);
+    const auto overflows = scanlineOverflows(sprites, 8, 0, 239);
+    ASSERT_EQ(overflows.size(), 4u); // only the rows asked for
+    EXPECT_EQ(overflows.front().row, 0);
+    EXPECT_EQ(overflows.back().row, 3);
+    EXPECT_EQ(overflows.back().sprites.size(), 9u);
+    EXPECT_EQ(mostSpritesOnOneRow(sprites, 8), 9);
+    EXPECT_EQ(scanlineOverflows(sprites, 8, -10, 239).size(), 8u);
+}
+
 TEST(Metasprite, TableBytesOamAndAttributes)
 {
     Metasprite m { "m", { { -8, -1, 0x20, 5, true, false, false }, { 0, 8, 0x21, 7, false, true, true } } };

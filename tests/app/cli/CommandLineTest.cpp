@@ -376,7 +376,17 @@ TEST(CommandLine, WrongUsageExitsTwoWithOneLineNamingTheArgument)
             QStringLiteral("--columns must be a number 1-4096, not '0'") },
         { { png, output, columns, QStringLiteral("-3"), input },
             QStringLiteral("--columns must be a number 1-4096, not '-3'") },
-        // Numbers are decimal digits only, in every option alike.
+        // Numbers are decimal digits, or hex digits after $ or 0x, in every option alike.
+        { { png, output, columns, QStringLiteral("$"), input },
+            QStringLiteral("--columns must be a number 1-4096, not '$'") },
+        { { png, output, columns, QStringLiteral("0x"), input },
+            QStringLiteral("--columns must be a number 1-4096, not '0x'") },
+        { { png, output, columns, QStringLiteral("$1001"), input },
+            QStringLiteral("--columns must be a number 1-4096, not '$1001'") },
+        { { png, output, columns, QStringLiteral("1F"), input },
+            QStringLiteral("--columns must be a number 1-4096, not '1F'") },
+        { { png, output, columns, QStringLiteral("$+4"), input },
+            QStringLiteral("--columns must be a number 1-4096, not '$+4'") },
         { { png, output, columns, QStringLiteral("+4"), input },
             QStringLiteral("--columns must be a number 1-4096, not '+4'") },
         { { png, output, columns, QStringLiteral(" 4"), input },
@@ -451,6 +461,37 @@ TEST(CommandLine, LogLinesStayOffStandardErrorUnlessAskedFor)
 }
 
 // The same in the window: opening a file logs info lines of the library and of the application.
+// Numbers read as Go to Tile reads them: 2048, $800 and 0x800 are one number, for counts and tile positions alike.
+TEST(CommandLine, NumbersTakeHexAfterDollarOrZeroX)
+{
+    QTemporaryDir temp;
+    ASSERT_TRUE(temp.isValid());
+    const QString input = testFile("chr/nesert_sprite.chr");
+    QList<QByteArray> sheets;
+    for (const QString &columns : { QStringLiteral("10"), QStringLiteral("$A"), QStringLiteral("0xa"),
+             QStringLiteral("0X0A") }) {
+        const QString output = temp.filePath(QStringLiteral("sheet-%1.png").arg(sheets.size()));
+        const ProcessResult run = runKestova({ QStringLiteral("--export-png"), output, QStringLiteral("--columns"),
+            columns, input });
+        ASSERT_EQ(run.exitCode, 0) << columns.toStdString() << ": " << run.err.toStdString();
+        sheets.append(readFile(output));
+    }
+    EXPECT_EQ(QImage::fromData(sheets.front()).width(), 10 * 8);
+    for (const QByteArray &sheet : sheets)
+        EXPECT_EQ(sheet, sheets.front());
+
+    QList<QByteArray> roms;
+    for (const QString &at : { QStringLiteral("1030"), QStringLiteral("$406"), QStringLiteral("0x406") }) {
+        const QString output = temp.filePath(QStringLiteral("out-%1.nes").arg(roms.size()));
+        const ProcessResult run = runKestova({ QStringLiteral("--import-png"), testFile("png/vaus-test_bggfx.png"),
+            QStringLiteral("--output"), output, QStringLiteral("--at"), at, testFile("roms/example.nes") });
+        ASSERT_EQ(run.exitCode, 0) << at.toStdString() << ": " << run.err.toStdString();
+        roms.append(readFile(output));
+    }
+    EXPECT_EQ(roms[1], roms[0]);
+    EXPECT_EQ(roms[2], roms[0]);
+}
+
 TEST(CommandLine, WindowKeepsLogLinesOffStandardErrorUnlessAskedFor)
 {
     QTemporaryDir temp;

@@ -169,6 +169,14 @@ TEST_F(SpriteCommandLine, ImportMakesANewDocumentWithTheMetaspriteTilesAndSubPal
     EXPECT_EQ(hero.sprites[2].y, -8);
     EXPECT_EQ(hero.sprites[3].x, 0);
     EXPECT_EQ(hero.sprites[3].y, -8);
+    // The origin in hex, as Go to Tile reads numbers: the same metasprite.
+    const QString hex = path(QStringLiteral("hex.kestova"));
+    const ProcessResult run = runKestova({ QStringLiteral("--import-sprite-png"), path(QStringLiteral("hero.png")),
+        QStringLiteral("--output"), hex, QStringLiteral("--origin"), QStringLiteral("$8,0x10") });
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    const auto fromHex = readDocument(hex);
+    ASSERT_TRUE(fromHex && fromHex->metasprites().size() == 1u);
+    EXPECT_EQ(fromHex->metasprites().front().sprites, hero.sprites);
     EXPECT_EQ(document->spritePatternTable(), 1);
     // New tiles in pattern table 1: tiles 256, 257 and 258.
     EXPECT_EQ(hero.sprites[0].tile, 0);
@@ -442,6 +450,13 @@ TEST_F(SpriteCommandLine, UnusableInputIsRefusedWithOneLineAndNoOutput)
     expectRefused(runKestova({ QStringLiteral("--import-sprite-png"), path(QStringLiteral("hero.png")),
                       QStringLiteral("--output"), out, QStringLiteral("--palette"), half }),
         half, QStringLiteral("sprites take sub-palettes 4-7 of a 32-byte palette file"), out);
+    // An origin that leaves a sprite at the x offset -128, which a metasprite table would read as its end.
+    expectRefused(runKestova({ QStringLiteral("--import-sprite-png"), path(QStringLiteral("hero.png")),
+                      QStringLiteral("--output"), out, QStringLiteral("--origin"), QStringLiteral("128,0") }),
+        path(QStringLiteral("hero.png")),
+        QStringLiteral("the 8x8 cell at pixel (0, 0) lies at offset (-128, 0) from the origin (128, 0); offsets must "
+                       "be -127..127 across"),
+        out);
     // A palette whose sprite sub-palettes lack the figure's colours.
     const QString greys = path(QStringLiteral("greys.pal"));
     writeFile(greys, QByteArray::fromHex("0f0010300f0010300f0010300f0010300f0010300f0010300f0010300f001030"));
