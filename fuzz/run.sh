@@ -11,6 +11,7 @@ build_dir=${KESTOVA_FUZZ_BUILD_DIR:-$here/build-fuzz}
 jobs=${KESTOVA_FUZZ_JOBS:-2}
 targets=(fuzz_tile_data fuzz_palette_file fuzz_ines_header fuzz_document fuzz_document_records fuzz_rle fuzz_nametable)
 targets+=(fuzz_oam fuzz_graphics_records)
+targets+=(fuzz_nametable_files fuzz_metasprite_tables fuzz_screen_tool_session)
 
 cmake -S "$here" -B "$build_dir" -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DKESTOVA_FUZZ=ON >/dev/null
@@ -22,7 +23,19 @@ ctest --test-dir "$build_dir" --output-on-failure
 work="$build_dir/fuzz-run"
 rm -rf "$work"
 mkdir -p "$work"/corpus/{fuzz_tile_data,fuzz_palette_file,fuzz_ines_header,fuzz_document,fuzz_document_records,fuzz_rle,fuzz_nametable}
-for t in fuzz_oam fuzz_graphics_records; do mkdir -p "$work/corpus/$t"; done
+for t in fuzz_oam fuzz_graphics_records fuzz_nametable_files fuzz_metasprite_tables fuzz_screen_tool_session; do
+    mkdir -p "$work/corpus/$t"
+done
+# Nametable files: bare, and RLE with runs of 255 and 256.
+head -c 1024 /dev/zero >"$work/corpus/fuzz_nametable_files/blank.nam"
+printf '\x00\x20\x00\xff\x21\x00\xfe\x22\x00\xff\x00\xc1\x55\x00\x3e\xaa\x00\x00' >"$work/corpus/fuzz_nametable_files/runs.rle"
+# Metasprite tables: binary, C and ca65 as neslib projects write them.
+tables="$work/corpus/fuzz_metasprite_tables"
+printf '\xf8\xf0\x10\x00\x00\xf0\x10\x41\x80\x00\x00\x01\x23\x80' >"$tables/walk.bin"
+printf '#define PAL1 1\nconst unsigned char walk_0[]={\n -8,-16,0x10,0,\n 0,-16,0x10,PAL1|OAM_FLIP_H, /* m */\n 128\n};\nconst unsigned char* const walk[]={walk_0};\n' >"$tables/walk.c"
+printf '; walk\n.export walk\nFLIP = $40\nwalk_0:\n  .byte -8,$F0,$10,%%01 | FLIP\n  .byte $80\nwalk:\n  .word walk_0\n' >"$tables/walk.s"
+# A screen-tool session with a screen and a metasprite.
+printf 'NSTssTXT\nBtnSprite8x16=1\nVarPalBank=0\nPalette=0f1626300f0919290f0111210f061626\nCHRMain=00[10]ff[8]00[1fe8]\nNameTable=00[20]01[3a0]\nAttrTable=55[40]\nMetaSprites=38030040[2]034048ff[f8]\nMetaSprite0=Hero\n' >"$work/corpus/fuzz_screen_tool_session/screen.nss"
 # OAM: a sprite pattern bank from the sample behind an OAM and palette of its bytes.
 head -c 8640 "$here/data/sample.chr" >"$work/corpus/fuzz_oam/sample-bank.bin"
 data="$here/tests/data"
@@ -62,7 +75,8 @@ run_target() {
     fuzz_document) extra=(-dict="$here/fuzz/document.dict" -max_len=16384) ;;
     fuzz_document_records) extra=(-max_len=4096) ;;
     fuzz_tile_data) extra=(-max_len=16400) ;;
-    fuzz_rle | fuzz_nametable) extra=(-max_len=2048) ;;
+    fuzz_rle | fuzz_nametable | fuzz_nametable_files | fuzz_metasprite_tables) extra=(-max_len=2048) ;;
+    fuzz_screen_tool_session) extra=(-max_len=4096) ;;
     fuzz_oam) extra=(-max_len=8640) ;;
     fuzz_graphics_records) extra=(-max_len=8192) ;;
     *) extra=(-max_len=256) ;;
