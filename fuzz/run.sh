@@ -11,7 +11,7 @@ build_dir=${KESTOVA_FUZZ_BUILD_DIR:-$here/build-fuzz}
 jobs=${KESTOVA_FUZZ_JOBS:-2}
 targets=(fuzz_tile_data fuzz_palette_file fuzz_ines_header fuzz_document fuzz_document_records fuzz_rle fuzz_nametable)
 targets+=(fuzz_oam fuzz_graphics_records)
-targets+=(fuzz_nametable_files fuzz_metasprite_tables fuzz_screen_tool_session)
+targets+=(fuzz_nametable_files fuzz_metasprite_tables fuzz_screen_tool_session fuzz_text_document)
 
 cmake -S "$here" -B "$build_dir" -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DKESTOVA_FUZZ=ON >/dev/null
@@ -23,7 +23,8 @@ ctest --test-dir "$build_dir" --output-on-failure
 work="$build_dir/fuzz-run"
 rm -rf "$work"
 mkdir -p "$work"/corpus/{fuzz_tile_data,fuzz_palette_file,fuzz_ines_header,fuzz_document,fuzz_document_records,fuzz_rle,fuzz_nametable}
-for t in fuzz_oam fuzz_graphics_records fuzz_nametable_files fuzz_metasprite_tables fuzz_screen_tool_session; do
+for t in fuzz_oam fuzz_graphics_records fuzz_nametable_files fuzz_metasprite_tables fuzz_screen_tool_session \
+    fuzz_text_document; do
     mkdir -p "$work/corpus/$t"
 done
 # Nametable files: bare, and RLE with runs of 255 and 256.
@@ -63,6 +64,8 @@ printf '\x03\x02\x00\x00\x0f\x16\x27\x0f\x16\x27\x16\x27' >"$nam/found-palettes.
 printf '\x07\x05\x05\x20\x0f\x16\x27\x38\x0f\x01\x11\x21\x0f\x1a\x2a\x3a\x0f\x06\x07\x08\x10\x01\x10\x06\x4f\x16\x27\x38\x01' >"$nam/given-palettes.pic"
 "$build_dir/fuzz/fuzz_make_seeds" "$work/corpus/fuzz_document" "$here/data/sample.pal" \
     "$data"/chr/* "$data"/roms/* >/dev/null
+# The text documents start from the binary documents, which the target writes as text.
+cp "$work/corpus/fuzz_document/"* "$work/corpus/fuzz_text_document/" 2>/dev/null || true
 for t in "${targets[@]}"; do
     regressions="$here/fuzz/regressions/$t"
     if [ -d "$regressions" ]; then cp "$regressions"/* "$work/corpus/$t/" 2>/dev/null || true; fi
@@ -77,6 +80,7 @@ run_target() {
     fuzz_tile_data) extra=(-max_len=16400) ;;
     fuzz_rle | fuzz_nametable | fuzz_nametable_files | fuzz_metasprite_tables) extra=(-max_len=2048) ;;
     fuzz_screen_tool_session) extra=(-max_len=4096) ;;
+    fuzz_text_document) extra=(-max_len=16384) ;;
     fuzz_oam) extra=(-max_len=8640) ;;
     fuzz_graphics_records) extra=(-max_len=8192) ;;
     *) extra=(-max_len=256) ;;
