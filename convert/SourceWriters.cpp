@@ -239,6 +239,43 @@ std::optional<std::string> sourceNameError(std::string_view name, SourceLanguage
     return std::nullopt;
 }
 
+std::string sourceIdentifier(std::string_view name)
+{
+    std::string out;
+    bool pendingUnderscore = false;
+    for (char c : name) {
+        if (isIdentifierChar(c)) {
+            if (pendingUnderscore && !out.empty())
+                out += '_';
+            pendingUnderscore = false;
+            out += c;
+        } else {
+            pendingUnderscore = true;
+        }
+    }
+    if (out.empty())
+        return "unnamed";
+    if (!isIdentifierStart(out.front()))
+        out.insert(out.begin(), '_');
+    if (sourceNameError(out, SourceLanguage::c) || sourceNameError(out, SourceLanguage::ca65))
+        out += '_';
+    return out;
+}
+
+std::vector<std::string> sourceIdentifiers(const std::vector<std::string> &names)
+{
+    std::vector<std::string> out;
+    out.reserve(names.size());
+    for (const std::string &name : names) {
+        const std::string base = sourceIdentifier(name);
+        std::string identifier = base;
+        for (int n = 2; std::find(out.begin(), out.end(), identifier) != out.end(); ++n)
+            identifier = base + "_" + std::to_string(n);
+        out.push_back(std::move(identifier));
+    }
+    return out;
+}
+
 SourceResult byteSource(std::string_view name, const Bytes &bytes, SourceLanguage language)
 {
     if (auto error = sourceNameError(name, language))

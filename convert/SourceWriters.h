@@ -34,6 +34,16 @@ struct SourceResult
 // 6502 instruction name (ca65).
 std::optional<std::string> sourceNameError(std::string_view name, SourceLanguage language);
 
+// An identifier both C and ca65 take, made from a name: each run of characters other than letters, digits and
+// underscores becomes one underscore (none at either end), a name starting with a digit gets a leading underscore, an
+// empty one becomes "unnamed", and a C keyword or a name ca65 reads as a register or instruction gets an underscore
+// after it ("hero walk 2" -> "hero_walk_2", "1up" -> "_1up", "x" -> "x_").
+std::string sourceIdentifier(std::string_view name);
+
+// sourceIdentifier of each name, made unique: a name whose identifier an earlier one has gets "_2", "_3", ... after it
+// ("hero", "hero", "hero!" -> "hero", "hero_2", "hero_3").
+std::vector<std::string> sourceIdentifiers(const std::vector<std::string> &names);
+
 // The bytes under one label (ca65) or as one array of exactly their size (C). C has no empty arrays, so an empty
 // buffer is refused for C.
 SourceResult byteSource(std::string_view name, const Bytes &bytes, SourceLanguage language);

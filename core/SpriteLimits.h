@@ -32,6 +32,12 @@ struct PlacedMetaspriteSprite
 std::vector<PlacedMetaspriteSprite> placeMetasprites(const std::vector<Metasprite> &metasprites,
                                                      const std::vector<MetaspritePlacement> &placements);
 
+// One OAM of the placements, in the order given: each placed by the rules of oamBytes (core/Metasprite.h), its sprites
+// in the entries after those the placements before it took. Placements of missing metasprites are passed over;
+// sprites off the screen and past the 64th are left out, counted in leftOut for all the placements together.
+std::array<uint8_t, 256> oamBytes(const std::vector<Metasprite> &metasprites,
+    const std::vector<MetaspritePlacement> &placements, OamLeftOut *leftOut = nullptr);
+
 // The report of Sprite > Check Limits: every frame row (0-239) with more than eight sprites on it, runs of rows with
 // the same sprites on one line, naming the sprites the PPU does not draw there:
 //   Scanlines 121-128: 9 sprites, 1 not drawn: "hero" at 128, 120 sprite 8 (tile $2A)

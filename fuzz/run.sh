@@ -46,6 +46,8 @@ done
 cat "$data"/palettes/bgd.pal "$data"/palettes/spr.pal >"$work/corpus/fuzz_palette_file/bgd_spr.pal"
 "$build_dir/fuzz/fuzz_make_seeds" "$work/corpus/fuzz_document" "$here/data/sample.pal" "$data"/chr/* "$data"/roms/* \
     >/dev/null
+# Documents as text: the binary documents' seeds, which the target also writes as text.
+cp "$work/corpus/fuzz_document/"* "$work/corpus/fuzz_text_document/" 2>/dev/null || true
 
 run_target() {
     local t=$1 length=$2

@@ -101,6 +101,12 @@ OptionRule choiceOption(const QString &name, const QString &needs, const QString
     return rule;
 }
 
+OptionRule repeatableOption(OptionRule option)
+{
+    option.repeatable = true;
+    return option;
+}
+
 OptionRule commandOption(OptionRule option)
 {
     option.command = true;
@@ -118,6 +124,15 @@ std::optional<QString> ParsedArguments::text(const QString &name) const
         if (given == name)
             return value;
     return std::nullopt;
+}
+
+QStringList ParsedArguments::texts(const QString &name) const
+{
+    QStringList values;
+    for (const auto &[given, value] : options)
+        if (given == name)
+            values.append(value);
+    return values;
 }
 
 std::optional<int64_t> ParsedArguments::number(const QString &name) const
@@ -167,7 +182,7 @@ std::variant<ParsedArguments, UsageError> parseArguments(
             if (parsed.command)
                 return UsageError { QStringLiteral("%1 and %2 cannot be combined").arg(*parsed.command, name) };
             parsed.command = name;
-        } else if (parsed.has(name)) {
+        } else if (parsed.has(name) && !rule->repeatable) {
             if (rule->kind == OptionKind::flag)
                 continue;
             return UsageError { QStringLiteral("%1 given more than once").arg(name) };

@@ -33,6 +33,8 @@ struct OptionRule
     int64_t lowest = 0;
     int64_t highest = 0;
     QStringList choices;
+    // Whether the option may be given more than once (--place), each value kept in order.
+    bool repeatable = false;
 };
 
 // A whole number lowest..highest, in decimal (2048) or in hex after $ or 0x ($800, 0x800), after a minus sign or none,
@@ -44,6 +46,8 @@ OptionRule flagOption(const QString &name);
 OptionRule textOption(const QString &name, const QString &needs);
 OptionRule numberOption(const QString &name, const QString &needs, int64_t lowest, int64_t highest);
 OptionRule choiceOption(const QString &name, const QString &needs, const QStringList &choices);
+// The same option, which may be given more than once.
+OptionRule repeatableOption(OptionRule option);
 // The same option as a command.
 OptionRule commandOption(OptionRule option);
 
@@ -59,6 +63,8 @@ struct ParsedArguments
 
     bool has(const QString &name) const;
     std::optional<QString> text(const QString &name) const;
+    // Every value of a repeatable option, in the order given.
+    QStringList texts(const QString &name) const;
     // The value of a number option; the parser has checked its range.
     std::optional<int64_t> number(const QString &name) const;
 };

@@ -63,5 +63,6 @@ CommandFamily tileCommands();
 CommandFamily paletteCommands();
 CommandFamily screenCommands();
 CommandFamily spriteCommands();
+CommandFamily exchangeCommands();
 
 } // namespace kestova::cli

@@ -1,10 +1,12 @@
 #include "app/cli/BatchIO.h"
 
+#include "app/document/ArchiveText.h"
 #include "app/document/MosavoDocument.h"
 #include "convert/SourceWriters.h"
 #include "core/ConsoleDataFactory.h"
 #include "core/GraphicsArchive.h"
 #include "core/SystemLog.h"
+#include "palette/PaletteFactory.h"
 #include "editor/MosavoLogging.h"
 
 #include <QDir>
@@ -80,7 +82,7 @@ int writeOutput(QTextStream &err, const QString &path, const mosavo::Bytes &byte
 
 int writeDocument(QTextStream &err, const QString &path, const EditorViewControllerSettings &document)
 {
-    const auto bytes = document.documentBytes();
+    const auto bytes = document.documentBytesFor(path.toStdString());
     if (!bytes)
         return reportFailure(err, { path, QStringLiteral("cannot be made (the document holds no tiles)") });
     if (const auto refusal = documentSizeRefusal(bytes->size()))
@@ -118,7 +120,7 @@ bool isDocumentFile(const QString &path, const mosavo::Bytes &bytes)
 {
     const bool named
         = QFileInfo(path).suffix().compare(QLatin1String(MosavoDocument::fileExtension), Qt::CaseInsensitive) == 0;
-    return named
+    return named || ArchiveText::isTextName(path.toStdString()) || ArchiveText::looksLikeText(bytes)
         || (bytes.size() >= documentTag.size() && std::equal(documentTag.begin(), documentTag.end(), bytes.begin()));
 }
 
@@ -148,6 +150,26 @@ std::variant<Input, FileError> readInput(const QString &path, const std::optiona
     return FileError { path,
         QStringLiteral("not an iNES ROM image or CHR data (%1 bytes is not a whole number of 16-byte tiles)")
             .arg(bytes.size()) };
+}
+
+std::variant<SettingsPtr, FileError> documentToAddTo(const ParsedArguments &arguments)
+{
+    if (arguments.files.isEmpty())
+        return EditorViewControllerSettings::emptyConsoleObject(mosavo::ConsoleType::nes);
+    const QString &path = arguments.files.front();
+    auto read = readInput(path);
+    if (auto *error = std::get_if<FileError>(&read))
+        return *error;
+    Input &input = std::get<Input>(read);
+    if (input.document)
+        return input.document;
+    auto document = std::make_shared<EditorViewControllerSettings>();
+    document->setTileData(input.tiles);
+    document->setIsRomData(bool(input.tiles->header()));
+    document->setIsCHRData(!input.tiles->header());
+    document->setPalettes(mosavo::PaletteFactory::readable());
+    document->setSourceFile(QFileInfo(path).absoluteFilePath().toStdString());
+    return document;
 }
 
 namespace {

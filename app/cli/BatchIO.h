@@ -69,6 +69,10 @@ bool isDocumentFile(const QString &path, const mosavo::Bytes &bytes);
 std::variant<Input, FileError> readInput(
     const QString &path, const std::optional<QString> &documentsOnlyBecause = std::nullopt);
 
+// The document a command adds to: FILE's content (a document as it is, ROM or CHR data as the window opens it, in
+// readable colours), or without FILE a new one of 512 blank tiles.
+std::variant<SettingsPtr, FileError> documentToAddTo(const ParsedArguments &arguments);
+
 // Diagnostic lines during a batch run. Qt's own (such as the PNG writer's warnings) are not part of the batch
 // output: standard error is kept for the one line that explains a failure. The library's and the application's log
 // lines go through their categories ("mosavo", "Kestova") and show as the logging rules say (by default debug and

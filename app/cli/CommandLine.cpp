@@ -32,7 +32,7 @@ const CommandTable &commandTable()
 {
     static const CommandTable table = [] {
         CommandTable collected;
-        for (CommandFamily (*family)() : { tileCommands, paletteCommands, screenCommands, spriteCommands }) {
+        for (CommandFamily (*family)() : { tileCommands, paletteCommands, screenCommands, spriteCommands, exchangeCommands }) {
             CommandFamily commands = family();
             // An option several families take (--name, --display-palette) is known once.
             for (OptionRule &option : commands.options)
@@ -96,8 +96,10 @@ QString commandLineUsage()
         "  kestova --help\n"
         "\n"
         "FILE is an iNES ROM image, bare CHR data (a whole number of 16-byte tiles) or a Kestova document (named\n"
-        "*.kestova or starting with the CBOR self-describe tag), at most 64 MiB. Numbers and positions are decimal\n"
-        "(2048) or hex after $ or 0x ($800, 0x800).\n"
+        "*.kestova or starting with the CBOR self-describe tag, or its text form *.kestova.json), at most 64 MiB.
+"
+        "Numbers and positions are decimal (2048) or hex after $ or 0x ($800, 0x800).
+"
         "\n");
     return usage + help
         + QStringLiteral("  --version             print the program's name and version\n"

@@ -236,28 +236,6 @@ std::optional<QString> checkImportScreenPng(const ParsedArguments &arguments)
     return checkItemName(arguments);
 }
 
-// The document a screen is added to: FILE's content (a document as it is, ROM or CHR data as the window opens it),
-// or a new one of 512 blank tiles.
-std::variant<SettingsPtr, FileError> targetDocument(const ParsedArguments &arguments)
-{
-    if (arguments.files.isEmpty())
-        return EditorViewControllerSettings::emptyConsoleObject(mosavo::ConsoleType::nes);
-    const QString &path = arguments.files.front();
-    auto read = readInput(path);
-    if (auto *error = std::get_if<FileError>(&read))
-        return *error;
-    Input &input = std::get<Input>(read);
-    if (input.document)
-        return input.document;
-    auto document = std::make_shared<EditorViewControllerSettings>();
-    document->setTileData(input.tiles);
-    document->setIsRomData(bool(input.tiles->header()));
-    document->setIsCHRData(!input.tiles->header());
-    document->setPalettes(mosavo::PaletteFactory::readable());
-    document->setSourceFile(QFileInfo(path).absoluteFilePath().toStdString());
-    return document;
-}
-
 // --import-screen-png IN.png --output DOC.kestova [--palette PAL] [--bg-table 0|1] [--name NAME]
 //                     [--display-palette FILE] [FILE]
 int runImportScreenPng(const ParsedArguments &arguments, BatchStreams &streams)
@@ -285,7 +263,7 @@ int runImportScreenPng(const ParsedArguments &arguments, BatchStreams &streams)
     if (const auto *reason = std::get_if<QString>(&png))
         return reportFailure(err, { picturePath, *reason });
     const QImage image = std::move(std::get<QImage>(png));
-    auto target = targetDocument(arguments);
+    auto target = documentToAddTo(arguments);
     if (auto *error = std::get_if<FileError>(&target))
         return reportFailure(err, *error);
     EditorViewControllerSettings &document = *std::get<SettingsPtr>(target);
@@ -352,6 +330,20 @@ void addGraphicsInfo(nlohmann::ordered_json &info, const EditorViewControllerSet
             metasprites.push_back({ { "name", metasprite.name }, { "sprites", metasprite.sprites.size() },
                 { "mostOnOneLine", mosavo::mostSpritesOnOneRow(mosavo::placeMetasprite(metasprite, 0, 0), height) } });
         info["metasprites"] = std::move(metasprites);
+    }
+    if (!document.animations().empty()) {
+        auto animations = nlohmann::ordered_json::array();
+        for (const mosavo::Animation &animation : document.animations()) {
+            int duration = 0;
+            auto frames = nlohmann::ordered_json::array();
+            for (const mosavo::AnimationFrame &frame : animation.frames) {
+                frames.push_back({ { "metasprite", frame.metasprite }, { "duration", frame.duration } });
+                duration += frame.duration;
+            }
+            animations.push_back(
+                { { "name", animation.name }, { "frames", std::move(frames) }, { "duration", duration } });
+        }
+        info["animations"] = std::move(animations);
     }
 }
 

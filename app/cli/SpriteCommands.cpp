@@ -7,6 +7,7 @@
 #include "app/sprites/SpriteImport.h"
 #include "app/sprites/SpritePictures.h"
 #include "convert/MetaspriteExport.h"
+#include "core/SpriteLimits.h"
 #include "palette/NESPalette.h"
 #include "palette/PaletteFactory.h"
 
@@ -15,6 +16,7 @@
 #include <QRegularExpression>
 #include <QTextStream>
 
+#include <algorithm>
 #include <limits>
 
 namespace kestova::cli {
@@ -26,6 +28,7 @@ namespace {
 const QString outputOption = QStringLiteral("--output");
 const QString tallOption = QStringLiteral("--tall");
 const QString atOption = QStringLiteral("--at");
+const QString placeOption = QStringLiteral("--place");
 const QString originOption = QStringLiteral("--origin");
 const QString nameOption = QStringLiteral("--name");
 const QString spriteTableOption = QStringLiteral("--sprite-table");
@@ -270,16 +273,96 @@ int runExportMetaspritePng(const ParsedArguments &arguments, BatchStreams &strea
     return error ? reportFailure(streams.err, *error) : exitSuccess;
 }
 
+// --place NAME_OR_N@X,Y: the metasprite (its name, or its number when no metasprite has that name) and its origin.
+struct Placement
+{
+    QString metasprite;
+    Pair at;
+};
+
+std::optional<Placement> parsePlacement(const QString &text)
+{
+    const qsizetype sign = text.lastIndexOf(u'@');
+    if (sign <= 0)
+        return std::nullopt;
+    const auto at = parsePair(text.mid(sign + 1), u',', 0, 255);
+    if (!at)
+        return std::nullopt;
+    return Placement { text.left(sign), *at };
+}
+
 std::optional<QString> checkExportOam(const ParsedArguments &arguments)
 {
+    const QStringList places = arguments.texts(placeOption);
+    if (!places.isEmpty()) {
+        if (arguments.has(atOption) || arguments.has(metaspriteOption))
+            return QStringLiteral("--place cannot be combined with --at or --metasprite");
+        for (const QString &place : places)
+            if (!parsePlacement(place))
+                return QStringLiteral("--place must be NAME_OR_N@X,Y (X and Y 0..255), not '%1'").arg(place);
+        return std::nullopt;
+    }
     if (!arguments.has(atOption))
         return QStringLiteral("--export-oam needs --at X,Y, where the metasprite's origin goes on the screen");
     return checkPosition(arguments, atOption, 0, 255);
 }
 
+// --export-oam OUT --place NAME_OR_N@X,Y [--place ...] DOC
+int runExportOamPlaces(const ParsedArguments &arguments, BatchStreams &streams)
+{
+    const QString &path = arguments.files.front();
+    auto read = readDocument(path, streams.err);
+    if (const int *status = std::get_if<int>(&read))
+        return *status;
+    const auto &metasprites = std::get<SettingsPtr>(read)->metasprites();
+    if (metasprites.empty())
+        return reportFailure(streams.err, { path, QStringLiteral("holds no metasprites") });
+    std::vector<mosavo::MetaspritePlacement> placements;
+    size_t sprites = 0;
+    for (const QString &text : arguments.texts(placeOption)) {
+        const Placement place = *parsePlacement(text);
+        const std::string name = place.metasprite.toStdString();
+        auto found = std::find_if(
+            metasprites.begin(), metasprites.end(), [&](const mosavo::Metasprite &m) { return m.name == name; });
+        int index = int(found - metasprites.begin());
+        if (found == metasprites.end()) {
+            const auto number = parseNumber(place.metasprite, 0, std::numeric_limits<int32_t>::max());
+            if (!number || *number >= int64_t(metasprites.size()))
+                return reportFailure(streams.err,
+                    { path,
+                        QStringLiteral("holds no metasprite named '%1' (and %2 metasprites, 0-%3, by number)")
+                            .arg(place.metasprite)
+                            .arg(metasprites.size())
+                            .arg(metasprites.size() - 1) });
+            index = int(*number);
+        }
+        placements.push_back({ index, place.at.first, place.at.second });
+        sprites += metasprites[size_t(index)].sprites.size();
+    }
+    mosavo::OamLeftOut left;
+    const auto oam = mosavo::oamBytes(metasprites, placements, &left);
+    const int status = writeOutput(streams.err, arguments.commandValue, mosavo::Bytes(oam.begin(), oam.end()));
+    if (status == 0 && (left.offScreen || left.beyondOam)) {
+        QStringList parts;
+        if (left.offScreen)
+            parts << QStringLiteral("%1 off the screen").arg(left.offScreen);
+        if (left.beyondOam)
+            parts << QStringLiteral("%1 beyond OAM's %2 entries").arg(left.beyondOam).arg(mosavo::oamEntries);
+        reportWarning(streams.err,
+            { path,
+                QStringLiteral("%1 of the %2 sprites placed are left out of the OAM: %3")
+                    .arg(left.offScreen + left.beyondOam)
+                    .arg(sprites)
+                    .arg(parts.join(QStringLiteral(", "))) });
+    }
+    return status;
+}
+
 // --export-oam OUT [--metasprite N] --at X,Y DOC
 int runExportOam(const ParsedArguments &arguments, BatchStreams &streams)
 {
+    if (arguments.has(placeOption))
+        return runExportOamPlaces(arguments, streams);
     const QString &path = arguments.files.front();
     auto read = readDocument(path, streams.err);
     if (const int *status = std::get_if<int>(&read))
@@ -318,6 +401,7 @@ CommandFamily spriteCommands()
 {
     CommandFamily family;
     family.options = {
+        repeatableOption(textOption(placeOption, QStringLiteral("a placement NAME_OR_N@X,Y"))),
         textOption(originOption, QStringLiteral("a position X,Y")),
         textOption(nameOption, QStringLiteral("a name")),
         choiceOption(
@@ -367,9 +451,11 @@ CommandFamily spriteCommands()
         "  --export-metasprites OUT\n"
         "                        write the document's metasprite tables one after another: for each sprite x\n"
         "                        offset, y offset, tile, attributes (one byte each), then the byte 128\n"
-        "    --asm NAME          as ca65 source: a label NAME_N for each metasprite and NAME, a table of their\n"
-        "                        addresses\n"
-        "    --c NAME            as C source: an array NAME_N for each metasprite and NAME, an array of pointers\n");
+        "    --asm NAME          as ca65 source: a label for each metasprite, named after it (letters, digits\n"
+        "                        and underscores), each sprite commented, and NAME, a table of their\n"
+        "                        addresses; every label .export-ed\n"
+        "    --c NAME            as C source: an array for each metasprite, named after it, and NAME, an array\n"
+        "                        of pointers\n");
 
     BatchCommand &exportPicture
         = family.add(textOption(QStringLiteral("--export-metasprite-png"), anOutputFile), runExportMetaspritePng);
@@ -387,15 +473,20 @@ CommandFamily spriteCommands()
         "                        canvas (0, 0))\n");
 
     BatchCommand &exportOam = family.add(textOption(QStringLiteral("--export-oam"), anOutputFile), runExportOam);
-    exportOam.accepts = { metaspriteOption, atOption };
+    exportOam.accepts = { metaspriteOption, atOption, placeOption };
     exportOam.check = checkExportOam;
-    exportOam.synopsis = QStringLiteral("--export-oam OUT [--metasprite N] --at X,Y DOC");
+    exportOam.synopsis = QStringLiteral(
+        "--export-oam OUT [--metasprite N] --at X,Y DOC | --export-oam OUT --place NAME_OR_N@X,Y [--place ...] DOC");
     exportOam.help = QStringLiteral(
         "  --export-oam OUT      write 256 bytes of OAM: the metasprite's sprites first, in its order, at\n"
         "                        Y = y + offset, X = x + offset; sprites off the screen and beyond the 64th are\n"
         "                        left out, with a warning on standard error; every other\n"
         "                        entry Y = $FF\n"
-        "    --at X,Y            where the metasprite's origin goes, 0-255 each\n");
+        "    --at X,Y            where the metasprite's origin goes, 0-255 each\n"
+        "    --place NAME_OR_N@X,Y\n"
+        "                        instead of --metasprite and --at, one OAM of several metasprites: each\n"
+        "                        (by name, or by number when none has that name) with its origin at X,Y, its\n"
+        "                        sprites after those of the one before, in the order given\n");
     return family;
 }
 

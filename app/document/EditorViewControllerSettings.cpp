@@ -1,5 +1,6 @@
 #include "app/document/EditorViewControllerSettings.h"
 
+#include "app/document/ArchiveText.h"
 #include "core/ConsoleDataFactory.h"
 #include "core/GraphicsArchive.h"
 #include "palette/NESColors.h"
@@ -391,15 +392,26 @@ SettingsPtr EditorViewControllerSettings::decode(const ArchiveRecord &record, st
     return settings;
 }
 
-std::optional<Bytes> EditorViewControllerSettings::documentBytes() const
+std::optional<Bytes> EditorViewControllerSettings::documentBytes(bool asText) const
 {
+    if (asText) {
+        const std::string text = ArchiveText::write(encode());
+        return Bytes(text.begin(), text.end());
+    }
     Bytes bytes(std::begin(selfDescribeTag), std::end(selfDescribeTag));
     ArchiveRecord::to_cbor(encode(), bytes);
     return bytes;
 }
 
+std::optional<Bytes> EditorViewControllerSettings::documentBytesFor(const std::string &fileName) const
+{
+    return documentBytes(ArchiveText::isTextName(fileName));
+}
+
 SettingsPtr EditorViewControllerSettings::fromDocumentBytes(const Bytes &bytes, std::string *whyNot)
 {
+    if (ArchiveText::looksLikeText(bytes))
+        return fromDocumentText(bytes, whyNot);
     if (bytes.size() < sizeof selfDescribeTag
         || !std::equal(std::begin(selfDescribeTag), std::end(selfDescribeTag), bytes.begin())) {
         setReason(whyNot, "it is not a Kestova document");
@@ -418,6 +430,28 @@ SettingsPtr EditorViewControllerSettings::fromDocumentBytes(const Bytes &bytes, 
         setReason(whyNot, "the document is damaged (it is not valid CBOR)");
         return nullptr;
     }
+    return fromRecord(record, whyNot);
+}
+
+SettingsPtr EditorViewControllerSettings::fromDocumentText(const Bytes &bytes, std::string *whyNot)
+{
+    ArchiveRecord parsed;
+    DepthLimitedBuilder builder(parsed);
+    if (!ArchiveRecord::sax_parse(bytes.begin(), bytes.end(), &builder, nlohmann::json::input_format_t::json, true)) {
+        setReason(whyNot, "the document is damaged (it is not valid JSON)");
+        return nullptr;
+    }
+    std::string reason;
+    auto record = ArchiveText::fromText(std::move(parsed), &reason);
+    if (!record) {
+        setReason(whyNot, "the document is damaged (" + reason + ")");
+        return nullptr;
+    }
+    return fromRecord(*record, whyNot);
+}
+
+SettingsPtr EditorViewControllerSettings::fromRecord(const ArchiveRecord &record, std::string *whyNot)
+{
     const auto recordClass = record.is_object() ? record.find("$class") : record.end();
     if (recordClass == record.end() || !recordClass->is_string()
         || recordClass->get_ref<const std::string &>() != className) {

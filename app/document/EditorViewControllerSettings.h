@@ -116,15 +116,23 @@ public:
     static std::shared_ptr<EditorViewControllerSettings> decode(
         const mosavo::ArchiveRecord &record, std::string *whyNot = nullptr);
 
-    // The document file: the archive record as CBOR behind the self-describe tag 55799.
-    std::optional<mosavo::Bytes> documentBytes() const;
-    // Nothing (and a reason in whyNot) when the bytes are not a document with usable tiles and palettes.
+    // The document file: the archive record as CBOR behind the self-describe tag 55799, or as text (ArchiveText:
+    // indented JSON, a line a tile) for a file named *.kestova.json.
+    std::optional<mosavo::Bytes> documentBytes(bool asText = false) const;
+    // The form a document file of that name is written in: text for *.kestova.json.
+    std::optional<mosavo::Bytes> documentBytesFor(const std::string &fileName) const;
+    // Nothing (and a reason in whyNot) when the bytes are not a document with usable tiles and palettes. Both forms
+    // are read.
     static std::shared_ptr<EditorViewControllerSettings> fromDocumentBytes(
         const mosavo::Bytes &bytes, std::string *whyNot = nullptr);
 
     static constexpr const char *className = "EditorViewControllerSettings";
 
 private:
+    // The text form's bytes, and the record of either form, read as fromDocumentBytes reads them.
+    static std::shared_ptr<EditorViewControllerSettings> fromDocumentText(const mosavo::Bytes &bytes, std::string *whyNot);
+    static std::shared_ptr<EditorViewControllerSettings> fromRecord(const mosavo::ArchiveRecord &record, std::string *whyNot);
+
     int64_t version_ = 0;
     mosavo::ZoomSize zoomSize_ = mosavo::ZoomSize::x4;
     mosavo::TileDataPtr tileData_;

@@ -106,7 +106,8 @@ QString KestovaDocumentController::chooseFileToOpen()
     QString chosen;
     filePanels().chooseFileToOpen(
         { QStringLiteral("Open"),
-            QStringLiteral("Kestova documents and NES tile data (*.kestova *.nes *.chr);;All files (*)"), {} },
+            QStringLiteral("Kestova documents and NES tile data (*.kestova *.kestova.json *.nes *.chr);;Screen-tool "
+                           "sessions (*.nss);;All files (*)"), {} },
         [&chosen](const QString &path) { chosen = path; });
     return chosen;
 }

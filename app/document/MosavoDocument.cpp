@@ -1,7 +1,9 @@
 #include "app/document/MosavoDocument.h"
 #include "app/tiles/ROMMenuItem.h"
 
+#include "app/document/ArchiveText.h"
 #include "app/document/KestovaDocumentController.h"
+#include "app/document/SessionDocument.h"
 #include "app/tiles/EditorViewController.h"
 #include "app/tiles/ROMMenu.h"
 #include "app/window/AppDelegate.h"
@@ -9,6 +11,7 @@
 #include "app/window/MainMosavoWindow.h"
 #include "app/window/RecentFiles.h"
 #include "core/ConsoleDataFactory.h"
+#include "formats/ScreenToolSessionReader.h"
 #include "log/Log.h"
 #include "palette/PaletteFactory.h"
 
@@ -61,11 +64,23 @@ std::optional<FileError> MosavoDocument::readFromFile(const QString &path)
     ReadResult file = readWholeFile(path);
     if (file.error)
         return file.error;
-    const bool documentFile = QFileInfo(path).suffix().compare(fileExtension, Qt::CaseInsensitive) == 0;
-    if (documentFile || looksLikeDocument(file.bytes)) {
+    const bool documentFile = QFileInfo(path).suffix().compare(fileExtension, Qt::CaseInsensitive) == 0
+        || ArchiveText::isTextName(path.toStdString());
+    if (documentFile || looksLikeDocument(file.bytes) || ArchiveText::looksLikeText(file.bytes)) {
         if (auto reason = read(file.bytes))
             return FileError { path, QStringLiteral("cannot be opened: %1").arg(*reason) };
         setFilePath(path);
+        return std::nullopt;
+    }
+    // A screen-tool session: a new untitled document of its tiles, palette, screen and metasprites.
+    if (QFileInfo(path).suffix().compare(QLatin1String("nss"), Qt::CaseInsensitive) == 0) {
+        auto session = ScreenToolSessionReader::read(file.bytes);
+        if (!session)
+            return FileError { path, QStringLiteral("cannot be opened: %1").arg(QString::fromStdString(session.error)) };
+        auto settings = documentFromSession(*session.value, QFileInfo(path).completeBaseName());
+        pendingSettings_ = settings;
+        editorViewControllerSettings = settings;
+        importedFrom_ = QFileInfo(path).fileName();
         return std::nullopt;
     }
     // Tile data: a new untitled document holding those tiles.
@@ -91,7 +106,7 @@ std::optional<FileError> MosavoDocument::readFromFile(const QString &path)
     return std::nullopt;
 }
 
-std::variant<Bytes, DocumentError> MosavoDocument::data() const
+std::variant<Bytes, DocumentError> MosavoDocument::data(const QString &path) const
 {
     // The document keeps how its window shows it.
     if (window_)
@@ -99,7 +114,7 @@ std::variant<Bytes, DocumentError> MosavoDocument::data() const
     const auto settings = editorViewControllerSettings.lock();
     if (!settings)
         return saveFailedError();
-    return *settings->documentBytes();
+    return *settings->documentBytesFor(path.toStdString());
 }
 
 void MosavoDocument::makeWindowControllers()
@@ -208,7 +223,7 @@ void MosavoDocument::updateWindowTitle()
 
 std::optional<FileError> MosavoDocument::writeTo(const QString &path)
 {
-    const auto bytes = data();
+    const auto bytes = data(path);
     if (const auto *error = std::get_if<DocumentError>(&bytes))
         return FileError { path, QStringLiteral("cannot be saved (%1)").arg(error->description()) };
     if (const auto refusal = documentSizeRefusal(std::get<Bytes>(bytes).size()))

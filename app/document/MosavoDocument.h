@@ -42,7 +42,7 @@ public:
     // Reads document bytes; nothing on success, else the reason.
     std::optional<QString> read(const mosavo::Bytes &bytes);
     // The document file's bytes, or the error of a save without content.
-    std::variant<mosavo::Bytes, DocumentError> data() const;
+    std::variant<mosavo::Bytes, DocumentError> data(const QString &path = {}) const;
 
     // Builds the window, gives it the content (blank when there is none) and shows it.
     void makeWindowControllers();

@@ -163,16 +163,8 @@ std::variant<ScreenConversion, QString> convertScreenPictureFile(const QString &
     return converted;
 }
 
-void applyScreenConversion(EditorViewControllerSettings &document, const ScreenConversion &conversion)
+void setDocumentSubPalettes(EditorViewControllerSettings &document, const PaletteBytes &bytes, size_t count)
 {
-    const auto first = screenBankFirstTile(*document.tileData());
-    const int64_t tableStart = std::get<int64_t>(first) + conversion.screen.patternTable * PatternTables::tilesPerTable;
-    TileList &tiles = document.tileData()->matrices();
-    for (const ScreenTileChange &change : conversion.tileChanges) {
-        std::array<int64_t, 64> values {};
-        std::copy(change.pixels.begin(), change.pixels.end(), values.begin());
-        tiles[size_t(tableStart + change.tile)] = Matrix::make(values, 8, 8);
-    }
     std::vector<PalettePtr> palettes = document.palettes().value_or(std::vector<PalettePtr> {});
     // Sub-palettes the document lacks, or that hold no colours yet (a new document's, never shown), take the fixed
     // readable ones tiles opened from a file start with, so that the document always has a whole palette file.
@@ -184,9 +176,25 @@ void applyScreenConversion(EditorViewControllerSettings &document, const ScreenC
         if (!palettes[p] || (nes && !nes->hasColors()))
             palettes[p] = readable[p];
     }
-    for (size_t p = 0; p < conversion.subPalettes.size(); ++p)
-        palettes[p] = NESPalette::fromData(Bytes(conversion.subPalettes[p].begin(), conversion.subPalettes[p].end()));
+    for (size_t p = 0; p < count && p < documentSubPalettes; ++p)
+        palettes[p] = NESPalette::fromData(Bytes(bytes.begin() + long(p * 4), bytes.begin() + long(p * 4 + 4)));
     document.setPalettes(std::move(palettes));
+}
+
+void applyScreenConversion(EditorViewControllerSettings &document, const ScreenConversion &conversion)
+{
+    const auto first = screenBankFirstTile(*document.tileData());
+    const int64_t tableStart = std::get<int64_t>(first) + conversion.screen.patternTable * PatternTables::tilesPerTable;
+    TileList &tiles = document.tileData()->matrices();
+    for (const ScreenTileChange &change : conversion.tileChanges) {
+        std::array<int64_t, 64> values {};
+        std::copy(change.pixels.begin(), change.pixels.end(), values.begin());
+        tiles[size_t(tableStart + change.tile)] = Matrix::make(values, 8, 8);
+    }
+    PaletteBytes bytes {};
+    for (size_t p = 0; p < conversion.subPalettes.size(); ++p)
+        std::copy(conversion.subPalettes[p].begin(), conversion.subPalettes[p].end(), bytes.begin() + long(p * 4));
+    setDocumentSubPalettes(document, bytes, conversion.subPalettes.size());
     document.screens().push_back(conversion.screen);
 }
 

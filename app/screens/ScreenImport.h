@@ -50,6 +50,10 @@ std::variant<mosavo::ScreenConversion, QString> convertScreenPictureFile(const Q
     const EditorViewControllerSettings &document, const mosavo::DisplayColors &colors, int emphasis,
     const std::optional<mosavo::BackgroundSubPalettes> &subPalettes, int patternTable, const std::string &name);
 
+// Sets the document's first count sub-palettes (at most eight) to those of bytes; sub-palettes it lacks, or that hold
+// no colours yet, take PaletteFactory::readable's, so that it has a whole palette file.
+void setDocumentSubPalettes(EditorViewControllerSettings &document, const mosavo::PaletteBytes &bytes, size_t count);
+
 // Puts a conversion into the document: its tiles written into the screen bank, its sub-palettes as the document's
 // sub-palettes 0-3 (4-7 kept; those it lacks or that hold no colours yet take PaletteFactory::readable's), its screen
 // added last.

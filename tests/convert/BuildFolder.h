@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <random>
 #include <sstream>
 #include <string>
@@ -60,6 +61,33 @@ protected:
         run("ca65 -o source.o source.s && ld65 -C flat.cfg -o source.bin source.o");
         return read("source.bin");
     }
+
+    // The address of each symbol in an ld65 label file (lines "al 001234 .name").
+    std::map<std::string, size_t> labelAddresses(const std::string &name) const
+    {
+        const mosavo::Bytes labels = read(name);
+        std::map<std::string, size_t> out;
+        std::istringstream in(std::string(labels.begin(), labels.end()));
+        std::string al, address, symbol;
+        while (in >> al >> address >> symbol)
+            if (al == "al" && symbol.size() > 1)
+                out[symbol.substr(1)] = std::stoul(address, nullptr, 16);
+        return out;
+    }
+
+    // count bytes of a program cl65's "none" target linked, which it writes from $1000 on; empty when they lie
+    // outside it.
+    static mosavo::Bytes bytesAt(const mosavo::Bytes &program, size_t address, size_t count)
+    {
+        constexpr size_t programStart = 0x1000;
+        if (address < programStart || address - programStart + count > program.size())
+            return {};
+        const auto from = program.begin() + std::ptrdiff_t(address - programStart);
+        return mosavo::Bytes(from, from + std::ptrdiff_t(count));
+    }
+
+    // An address as a .word holds it, low byte first.
+    static mosavo::Bytes word(size_t address) { return { uint8_t(address & 0xFF), uint8_t(address >> 8) }; }
 
     std::filesystem::path dir_;
 };

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <random>
 #include <sstream>
 
@@ -60,10 +61,11 @@ TEST_F(MetaspriteBuild, Ca65SourceAssemblesToTheBinaryAndTheAddressTable)
 {
     const auto source = metaspriteTablesSource("hero_frames", heroAndCoin(), SourceLanguage::ca65);
     ASSERT_TRUE(source) << source.error;
-    EXPECT_NE(source.text->find("hero_frames_1:"), std::string::npos);
+    EXPECT_NE(source.text->find("\ncoin:\n"), std::string::npos);
+    EXPECT_NE(source.text->find(".export hero_frames, hero, coin\n"), std::string::npos);
     const Bytes assembled = assembleCa65(*source.text);
     Bytes expected = *metaspriteTablesBinary(heroAndCoin());
-    // hero_frames: .word hero_frames_0 ($8000), hero_frames_1 ($8011, after hero's 17 bytes).
+    // hero_frames: .word hero ($8000), coin ($8011, after hero's 17 bytes).
     expected.insert(expected.end(), { 0x00, 0x80, 0x11, 0x80 });
     EXPECT_EQ(assembled, expected);
 }
@@ -145,4 +147,122 @@ TEST(MetaspriteExport, PictureFollowsTheHardwareRulesOnATransparentCanvas)
     const FramePicture leftmost = metaspritePicture(patterns, leftmostLast, { false, 1 }, palette, 72, 8, 0, 0);
     EXPECT_EQ(leftmost.at(3, 3), FramePicture::transparentColor) << "the ninth in OAM order, leftmost, vanishes";
     EXPECT_EQ(leftmost.at(8 * 8 + 3, 3), 0x16) << "the eighth, rightmost, shows";
+}
+
+TEST(MetaspriteExport, NamesEachTableAfterItsMetaspriteAndCommentsEachSprite)
+{
+    Metasprite walk { "Hero walk (1)", { { -8, -16, 0x10, 5, true, false, true } } };
+    Metasprite again { "hero-walk-1", { { 0, 0, 0x01, 7, true, true } } };
+    Metasprite digit { "1up", {} };
+    Metasprite reserved { "x", { { 1, 2, 3, 6, false, true } } };
+    const std::vector<Metasprite> metasprites = { walk, again, digit, reserved };
+    EXPECT_EQ(
+        metaspriteTableLabels(metasprites), (std::vector<std::string> { "Hero_walk_1", "hero_walk_1", "_1up", "x_" }));
+    EXPECT_EQ(metaspriteTableLabels({ walk, walk, { "", {} } }),
+        (std::vector<std::string> { "Hero_walk_1", "Hero_walk_1_2", "unnamed" }));
+
+    const auto c = metaspriteTablesSource("frames", metasprites, SourceLanguage::c);
+    ASSERT_TRUE(c) << c.error;
+    EXPECT_EQ(*c.text,
+        "// Metasprite tables: for each sprite its x offset, y offset, tile and attributes, then the byte 128.\n"
+        "const unsigned char Hero_walk_1[] = {\n"
+        "    0xF8, 0xF0, 0x10, 0x61, // sprite 0 at (-8, -16): sub-palette 5, flipped horizontally, behind the "
+        "background\n"
+        "    0x80\n"
+        "};\n"
+        "const unsigned char hero_walk_1[] = {\n"
+        "    0x00, 0x00, 0x01, 0xC3, // sprite 0 at (0, 0): sub-palette 7, flipped both ways, in front of the "
+        "background\n"
+        "    0x80\n"
+        "};\n"
+        "const unsigned char _1up[] = {\n"
+        "    0x80\n"
+        "};\n"
+        "const unsigned char x_[] = {\n"
+        "    0x01, 0x02, 0x03, 0x82, // sprite 0 at (1, 2): sub-palette 6, flipped vertically, in front of the "
+        "background\n"
+        "    0x80\n"
+        "};\n"
+        "const unsigned char* const frames[] = {\n"
+        "    Hero_walk_1, hero_walk_1, _1up, x_\n"
+        "};\n");
+    const auto ca65 = metaspriteTablesSource("frames", metasprites, SourceLanguage::ca65);
+    ASSERT_TRUE(ca65) << ca65.error;
+    EXPECT_EQ(*ca65.text,
+        "; Metasprite tables: for each sprite its x offset, y offset, tile and attributes, then the byte $80.\n"
+        ".export frames, Hero_walk_1, hero_walk_1, _1up, x_\n"
+        "Hero_walk_1:\n"
+        "    .byte $F8,$F0,$10,$61 ; sprite 0 at (-8, -16): sub-palette 5, flipped horizontally, behind the "
+        "background\n"
+        "    .byte $80\n"
+        "hero_walk_1:\n"
+        "    .byte $00,$00,$01,$C3 ; sprite 0 at (0, 0): sub-palette 7, flipped both ways, in front of the "
+        "background\n"
+        "    .byte $80\n"
+        "_1up:\n"
+        "    .byte $80\n"
+        "x_:\n"
+        "    .byte $01,$02,$03,$82 ; sprite 0 at (1, 2): sub-palette 6, flipped vertically, in front of the "
+        "background\n"
+        "    .byte $80\n"
+        "frames:\n"
+        "    .word Hero_walk_1, hero_walk_1, _1up, x_\n");
+
+    const auto clash = metaspriteTablesSource("x_", metasprites, SourceLanguage::c);
+    EXPECT_EQ(
+        clash.error, "metasprite 3 (\"x\") would be named x_, as the address table is: give the table another name");
+}
+
+namespace {
+// neslib's call that draws a metasprite, as its header declares it, and a stand-in for its code.
+constexpr const char *neslibHeader
+    = "void __fastcall__ oam_meta_spr(unsigned char x, unsigned char y, const unsigned char *data);\n";
+constexpr const char *neslibStandIn = ".export _oam_meta_spr\n_oam_meta_spr:\n    rts\n";
+} // namespace
+
+TEST_F(MetaspriteBuild, CAndCa65TablesBuildIntoANeslibProgram)
+{
+    const auto metasprites = heroAndCoin();
+    write("frames.c", *metaspriteTablesSource("hero_frames", metasprites, SourceLanguage::c).text);
+    write("tables.s", *metaspriteTablesSource("hero_tables", metasprites, SourceLanguage::ca65).text);
+    write("neslib.h", neslibHeader);
+    write("neslib.s", neslibStandIn);
+    write("main.c",
+        "#include \"neslib.h\"\n"
+        "extern const unsigned char hero[];\n"
+        "extern const unsigned char* const hero_frames[];\n"
+        "void draw_from_asm(void);\n"
+        "void main(void) {\n"
+        "    oam_meta_spr(100, 50, hero);\n"
+        "    oam_meta_spr(20, 30, hero_frames[1]);\n"
+        "    draw_from_asm();\n"
+        "}\n");
+    // Assembly code takes the ca65 tables by their exported labels.
+    write("draw.s",
+        ".import hero_tables, hero, coin\n"
+        ".export _draw_from_asm\n"
+        "_draw_from_asm:\n"
+        "    lda hero_tables\n"
+        "    lda hero\n"
+        "    lda coin\n"
+        "    rts\n");
+    run("cl65 -t none -O -Ln labels.txt -o program main.c frames.c tables.s draw.s neslib.s");
+    const Bytes program = read("program");
+    auto labels = labelAddresses("labels.txt");
+    const Bytes hero = metaspriteTableBytes(metasprites[0]);
+    const Bytes coin = metaspriteTableBytes(metasprites[1]);
+    for (const auto &[c, ca65] : { std::pair<std::string, std::string> { "_hero", "hero" }, { "_coin", "coin" } }) {
+        ASSERT_TRUE(labels.count(c) && labels.count(ca65)) << c;
+        const Bytes &table = c == "_hero" ? hero : coin;
+        EXPECT_EQ(bytesAt(program, labels[c], table.size()), table) << c;
+        EXPECT_EQ(bytesAt(program, labels[ca65], table.size()), table) << ca65;
+    }
+    Bytes pointers = word(labels["_hero"]);
+    const Bytes second = word(labels["_coin"]);
+    pointers.insert(pointers.end(), second.begin(), second.end());
+    EXPECT_EQ(bytesAt(program, labels["_hero_frames"], 4), pointers);
+    Bytes words = word(labels["hero"]);
+    const Bytes coinWord = word(labels["coin"]);
+    words.insert(words.end(), coinWord.begin(), coinWord.end());
+    EXPECT_EQ(bytesAt(program, labels["hero_tables"], 4), words);
 }

@@ -66,3 +66,26 @@ TEST(SpriteLimitsTest, PlacementsOfMissingMetaspritesAreLeftOut)
     EXPECT_EQ(placed[1].sprite.x, 18);
     EXPECT_EQ(placed[1].sprite.y, 21);
 }
+
+TEST(Metasprite, OamOfSeveralPlacesThemInOrderAndCountsWhatIsLeftOut)
+{
+    Metasprite a { "a", { { 0, 0, 1, 4 }, { 8, 0, 2, 5 } } };
+    Metasprite b { "b", { { -8, 4, 3, 6, true } } };
+    OamLeftOut left;
+    const std::vector<Metasprite> both = { a, b };
+    const auto oam = oamBytes(both, { { 1, 20, 30 }, { 0, 250, 10 }, { 5, 0, 0 }, { 0, 100, 100 } }, &left);
+    const uint8_t expected[] = { 34, 3, 0x42, 12, 10, 1, 0x00, 250, 100, 1, 0x00, 100, 100, 2, 0x01, 108 };
+    EXPECT_TRUE(std::equal(std::begin(expected), std::end(expected), oam.begin()));
+    EXPECT_EQ(left.offScreen, 1u) << "a's second sprite at x 258";
+    EXPECT_EQ(oam[16], oamHiddenY);
+    EXPECT_EQ(oamBytes(b, 20, 30), oamBytes(both, { { 1, 20, 30 } })) << "one placement is the OAM of one metasprite";
+
+    // The 64 entries are shared: 40 sprites twice leave 16 out.
+    Metasprite crowd { "crowd", std::vector<MetaspriteSprite>(40, MetaspriteSprite { 0, 0, 7, 4 }) };
+    const auto full = oamBytes({ crowd }, { { 0, 10, 10 }, { 0, 50, 50 } }, &left);
+    EXPECT_EQ(left.beyondOam, 16u);
+    EXPECT_EQ(left.offScreen, 0u);
+    EXPECT_EQ(full[39 * 4 + 3], 10);
+    EXPECT_EQ(full[40 * 4 + 3], 50);
+    EXPECT_EQ(full[63 * 4], 50);
+}

@@ -399,9 +399,10 @@ TEST(CommandLine, WrongUsageExitsTwoWithOneLineNamingTheArgument)
         { { info, columns, QStringLiteral("4"), input }, QStringLiteral("--columns goes with --export-png") },
         { { QStringLiteral("--export-chr"), output, pal, palette, input },
             QStringLiteral("--palette goes with --export-png or --import-png or --import-screen-png or --render-frame "
-                           "or --import-sprite-png") },
+                           "or --import-sprite-png or --import-nametable") },
         { { QStringLiteral("--tall"), input },
-            QStringLiteral("--tall goes with --export-png or --import-png or --render-frame or --import-sprite-png") },
+            QStringLiteral("--tall goes with --export-png or --import-png or --render-frame or --import-sprite-png or "
+                           "--import-metasprites") },
         { { QStringLiteral("--export-palette") }, QStringLiteral("--export-palette needs an output file") },
         { { QStringLiteral("--export-palette"), output }, QStringLiteral("--export-palette needs an input FILE") },
         { { QStringLiteral("--export-palette"), output, sub, QStringLiteral("1"), input },

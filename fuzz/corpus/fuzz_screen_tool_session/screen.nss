@@ -1,0 +1,9 @@
+NSTssTXT
+BtnSprite8x16=1
+VarPalBank=0
+Palette=0f1626300f0919290f0111210f061626
+CHRMain=00[10]ff[8]00[1fe8]
+NameTable=00[20]01[3a0]
+AttrTable=55[40]
+MetaSprites=38030040[2]034048ff[f8]
+MetaSprite0=Hero
