@@ -47,6 +47,11 @@ struct SpriteConversionSettings
     // The colours pixels are matched against (exactly); the current display colours when null.
     const DisplayColors *displayColors = nullptr;
     int emphasis = emphasisNone;
+    // Colours read as a whole by fitColors rather than matched exactly, as ScreenPictureRequest has it; found
+    // sub-palettes then hold the numbers fitColors chooses, preferredNumbers first.
+    bool fitColors = false;
+    std::vector<uint8_t> preferredNumbers;
+    std::string farColorAdvice = "convert the picture with --lossy";
 };
 
 // A tile (0-511 of the bank) the conversion draws: its 64 colour indices, row after row.
