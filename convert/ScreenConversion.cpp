@@ -2,6 +2,7 @@
 
 #include "convert/ColorFitting.h"
 #include "convert/PaletteFinder.h"
+#include "convert/ScreenTilePlacement.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -318,49 +319,11 @@ ScreenConversionResult convertScreenPicture(const ScreenPictureRequest &request)
         }
     conversion.distinctTiles = int(order.size());
 
-    // Tiles already in the pattern table are used as they are; the others take unused blank tiles.
-    const int table = request.patternTable & 1;
-    const int tilesInTable = std::clamp(request.tilesInTable, 0, PatternTables::tilesPerTable);
-    std::map<TilePixels, int> existing;
-    std::vector<bool> blank(static_cast<size_t>(tilesInTable));
-    for (int tile = tilesInTable - 1; tile >= 0; --tile) {
-        TilePixels pixels;
-        const uint8_t *from = &request.patterns->pixels[size_t((table * PatternTables::tilesPerTable + tile) * 64)];
-        std::copy_n(from, 64, pixels.begin());
-        existing[pixels] = tile;
-        blank[size_t(tile)] = std::all_of(pixels.begin(), pixels.end(), [](uint8_t v) { return v == 0; });
-    }
-    std::vector<int> tileNumber(order.size(), -1);
-    std::bitset<256> taken = request.tilesInUse;
-    for (size_t i = 0; i < order.size(); ++i)
-        if (const auto found = existing.find(*order[i]); found != existing.end()) {
-            tileNumber[i] = found->second;
-            taken.set(size_t(found->second));
-            ++conversion.reusedTiles;
-        }
-    std::vector<int> free;
-    for (int tile = 0; tile < tilesInTable; ++tile)
-        if (blank[size_t(tile)] && !taken[size_t(tile)])
-            free.push_back(tile);
-    const size_t needed = order.size() - size_t(conversion.reusedTiles);
-    if (needed > 0 && tilesInTable == 0)
-        return refused("the picture needs " + std::to_string(needed) + " new tiles, and the tiles end before pattern "
-            "table " + std::to_string(table) + " (tiles " + std::to_string(table * 256) + "-"
-            + std::to_string(table * 256 + 255) + " of the bank)");
-    if (needed > free.size())
-        return refused("the picture needs " + std::to_string(needed) + " new tiles, and pattern table "
-            + std::to_string(table) + " has room for " + std::to_string(free.size())
-            + " (blank tiles that no screen or metasprite uses)");
-    size_t next = 0;
-    for (size_t i = 0; i < order.size(); ++i)
-        if (tileNumber[i] < 0) {
-            tileNumber[i] = free[next++];
-            conversion.tileChanges.push_back({ tileNumber[i], *order[i] });
-        }
-    std::sort(conversion.tileChanges.begin(), conversion.tileChanges.end(),
-        [](const ScreenTileChange &a, const ScreenTileChange &b) { return a.tile < b.tile; });
-    for (int cell = 0; cell < Screen::tileCount; ++cell)
-        conversion.screen.tiles[size_t(cell)] = uint8_t(tileNumber[size_t(cellTile[size_t(cell)])]);
+    std::vector<TileIndices> tiles;
+    for (const TilePixels *pixels : order)
+        tiles.push_back(*pixels);
+    if (const ScreenTilePlacement placement = placeScreenTiles(tiles, cellTile, request, conversion); !placement)
+        return refused(placement.error);
     return { std::move(conversion), {} };
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "convert/PerceptualError.h"
 #include "core/PatternTables.h"
 #include "core/Screen.h"
 #include "palette/DisplayColors.h"
@@ -64,6 +65,8 @@ struct ScreenConversion
     // How many distinct tiles the picture holds, and how many of them were found already in the pattern table.
     int distinctTiles = 0;
     int reusedTiles = 0;
+    // For a lossy conversion: the tiles it used and how far the screen is from the picture.
+    std::optional<ConversionQuality> quality;
 };
 
 // The screen, or a text saying why there is none.
