@@ -1,6 +1,7 @@
 #pragma once
 
 #include "convert/PaletteFinder.h"
+#include "convert/PerceptualError.h"
 #include "core/Metasprite.h"
 #include "core/PatternTables.h"
 #include "core/Screen.h"
@@ -71,6 +72,8 @@ struct SpriteConversion
     std::vector<TileChange> tileChanges;
     std::vector<SubPaletteColors> subPalettes;
     std::string error;
+    // For a lossy conversion: the tiles it used and how far the sprites are from the picture.
+    std::optional<ConversionQuality> quality;
 
     explicit operator bool() const { return metasprite.has_value(); }
 };
