@@ -23,6 +23,9 @@ constexpr int areaRows = height / areaSide;
 constexpr uint8_t transparentAlpha = 127;
 // How much a tile merge weighs keeping the dithered pixels against the picture itself.
 constexpr float ditherWeight = 0.5f;
+// The grid (OKLab) and the rounds of the last part of the sub-palette choice.
+constexpr double fineStep = 0.02;
+constexpr int fineRounds = 3;
 
 ScreenConversionResult refused(std::string error)
 {
@@ -75,7 +78,12 @@ ScreenConversionResult convertScreenPictureLossy(const ScreenPictureRequest &req
                 candidateOf(candidates, display, emphasis, subPalette[2]),
                 candidateOf(candidates, display, emphasis, subPalette[3]) });
     } else {
+        // Chosen on bins by nearest display colour, then a few rounds more on a fine grid of OKLab.
         choice = chooseBackgroundPalettes(candidates, groups);
+        PaletteChoiceRequest fine { &candidates, {}, choice.backdrop, {}, 4, choice.palettes, fineRounds };
+        for (const std::vector<Oklab> &pixels : areaPixels)
+            fine.groups.push_back(summarizeColors(pixels, candidates, fineStep));
+        choice = choosePalettes(fine);
     }
     std::vector<DitherPalette> palettes(4);
     for (size_t p = 0; p < 4; ++p) {

@@ -4,43 +4,49 @@
 
 #include <algorithm>
 #include <limits>
+#include <map>
+#include <unordered_map>
 
 namespace mosavo {
 
 namespace {
 
-constexpr int roundsAtMost = 12;
 constexpr int swapSweepsAtMost = 4;
 // The universal background colours tried: the most common nearest colours, and black.
 constexpr size_t backdropTries = 5;
 // The cost of a pixel with no colour at all to show it (a palette without colours and no backdrop).
 constexpr double noColorCost = 4.0;
 
-// Bins of many groups summed by candidate.
+// Bins of many groups summed by key.
 struct Pool
 {
-    std::vector<double> count;
-    std::vector<Oklab> sum;
-    explicit Pool(size_t candidates)
-        : count(candidates, 0.0)
-        , sum(candidates)
-    { }
+    std::unordered_map<int, size_t> slot;
+    std::vector<ColorBin> sums;
+    explicit Pool(size_t expected) { slot.reserve(expected); }
+    void add(const ColorBin &bin)
+    {
+        const auto [entry, added] = slot.emplace(bin.candidate, sums.size());
+        if (added)
+            sums.push_back({ bin.candidate, 0.0, {} });
+        ColorBin &sum = sums[entry->second];
+        sum.count += bin.count;
+        sum.mean.L += bin.mean.L * bin.count;
+        sum.mean.a += bin.mean.a * bin.count;
+        sum.mean.b += bin.mean.b * bin.count;
+    }
     void add(const GroupColors &group)
     {
-        for (const ColorBin &bin : group) {
-            const size_t c = size_t(bin.candidate);
-            count[c] += bin.count;
-            sum[c].L += bin.mean.L * bin.count;
-            sum[c].a += bin.mean.a * bin.count;
-            sum[c].b += bin.mean.b * bin.count;
-        }
+        for (const ColorBin &bin : group)
+            add(bin);
     }
     GroupColors bins() const
     {
         GroupColors out;
-        for (size_t c = 0; c < count.size(); ++c)
-            if (count[c] > 0.0)
-                out.push_back({ int(c), count[c], { sum[c].L / count[c], sum[c].a / count[c], sum[c].b / count[c] } });
+        out.reserve(sums.size());
+        for (const ColorBin &sum : sums)
+            if (sum.count > 0.0)
+                out.push_back({ sum.candidate, sum.count,
+                    { sum.mean.L / sum.count, sum.mean.a / sum.count, sum.mean.b / sum.count } });
         return out;
     }
 };
@@ -92,6 +98,32 @@ CandidatePalette bestPalette(const GroupColors &bins, int backdrop, const std::v
     return { set[0], set[1], set[2] };
 }
 
+// The four most common sets of an area's three most used colours besides the backdrop (bins by nearest candidate).
+std::vector<CandidatePalette> commonSets(const std::vector<GroupColors> &groups, int backdrop)
+{
+    std::map<CandidatePalette, int> sets;
+    for (const GroupColors &group : groups) {
+        GroupColors bins = group;
+        std::erase_if(bins, [&](const ColorBin &bin) { return bin.candidate == backdrop; });
+        if (bins.empty())
+            continue;
+        std::stable_sort(bins.begin(), bins.end(), [](const ColorBin &a, const ColorBin &b) { return a.count > b.count; });
+        CandidatePalette set;
+        for (size_t i = 0; i < 3; ++i)
+            set[i] = bins[std::min(i, bins.size() - 1)].candidate;
+        std::sort(set.begin(), set.end());
+        ++sets[set];
+    }
+    std::vector<std::pair<int, CandidatePalette>> bySize;
+    for (const auto &[set, count] : sets)
+        bySize.emplace_back(count, set);
+    std::stable_sort(bySize.begin(), bySize.end(), [](const auto &a, const auto &b) { return a.first > b.first; });
+    std::vector<CandidatePalette> palettes;
+    for (size_t i = 0; i < bySize.size() && i < 4; ++i)
+        palettes.push_back(bySize[i].second);
+    return palettes;
+}
+
 } // namespace
 
 std::vector<CandidateColor> candidateColors(
@@ -117,15 +149,22 @@ int candidateOf(
     return 0;
 }
 
-GroupColors summarizeColors(std::span<const Oklab> pixels, const std::vector<CandidateColor> &candidates)
+GroupColors summarizeColors(std::span<const Oklab> pixels, const std::vector<CandidateColor> &candidates, double step)
 {
-    Pool pool(candidates.size());
+    Pool pool(64);
     for (const Oklab &pixel : pixels) {
-        size_t nearest = 0;
-        for (size_t c = 1; c < candidates.size(); ++c)
-            if (squaredDistance(pixel, candidates[c].lab) < squaredDistance(pixel, candidates[nearest].lab))
-                nearest = c;
-        pool.add({ ColorBin { int(nearest), 1.0, pixel } });
+        int key = 0;
+        if (step > 0.0) {
+            const auto cell = [step](double v) { return std::clamp(int(std::floor(v / step)) + 64, 0, 127); };
+            key = cell(pixel.L) << 14 | cell(pixel.a) << 7 | cell(pixel.b);
+        } else {
+            size_t nearest = 0;
+            for (size_t c = 1; c < candidates.size(); ++c)
+                if (squaredDistance(pixel, candidates[c].lab) < squaredDistance(pixel, candidates[nearest].lab))
+                    nearest = c;
+            key = int(nearest);
+        }
+        pool.add(ColorBin { key, 1.0, pixel });
     }
     return pool.bins();
 }
@@ -166,8 +205,32 @@ PaletteChoice choosePalettes(const PaletteChoiceRequest &request)
         }
         return changed;
     };
-    // Seeds: the palette for every group (when nothing is fixed), then the best palette of the group shown worst.
-    for (int added = 0; added < request.freePalettes; ++added) {
+    // The palette that would gain most: the best palette of the group that the palettes so far show worst compared
+    // with its own best.
+    std::vector<std::optional<CandidatePalette>> ownBest(request.groups.size());
+    const auto seed = [&]() -> std::optional<CandidatePalette> {
+        double bestGain = 1e-9;
+        std::optional<CandidatePalette> found;
+        for (size_t g = 0; g < request.groups.size(); ++g) {
+            const double current = costIn(g, size_t(choice.groupPalette[g]));
+            if (current <= bestGain)
+                continue;
+            if (!ownBest[g])
+                ownBest[g] = bestPalette(request.groups[g], backdrop, candidates);
+            if (const double gain = current - groupCost(request.groups[g], *ownBest[g], backdrop, candidates);
+                gain > bestGain) {
+                bestGain = gain;
+                found = ownBest[g];
+            }
+        }
+        return found;
+    };
+    // Seeds: the palettes given, or the palette for every group (when nothing is fixed), then the palette that
+    // gains most.
+    for (const CandidatePalette &initial : request.initialPalettes)
+        if (int(choice.palettes.size() - fixed) < request.freePalettes)
+            choice.palettes.push_back(initial);
+    for (int added = int(choice.palettes.size() - fixed); added < request.freePalettes; ++added) {
         if (choice.palettes.empty()) {
             Pool pool(candidates.size());
             for (const GroupColors &group : request.groups)
@@ -176,22 +239,18 @@ PaletteChoice choosePalettes(const PaletteChoiceRequest &request)
             continue;
         }
         assignGroups();
-        size_t worst = 0;
-        double worstCost = -1.0;
-        for (size_t g = 0; g < request.groups.size(); ++g)
-            if (const double cost = costIn(g, size_t(choice.groupPalette[g])); cost > worstCost) {
-                worstCost = cost;
-                worst = g;
-            }
-        if (request.groups.empty() || worstCost <= 0.0)
-            choice.palettes.push_back(choice.palettes.back());
-        else
-            choice.palettes.push_back(bestPalette(request.groups[worst], backdrop, candidates));
+        choice.palettes.push_back(seed().value_or(choice.palettes.back()));
     }
     if (choice.palettes.empty())
         return choice;
     assignGroups();
-    for (int round = 0; round < roundsAtMost && request.freePalettes > 0; ++round) {
+    const auto sameColors = [](CandidatePalette a, CandidatePalette b) {
+        std::sort(a.begin(), a.end());
+        std::sort(b.begin(), b.end());
+        return a == b;
+    };
+    for (int round = 0; round < request.rounds && request.freePalettes > 0; ++round) {
+        bool reseeded = false;
         for (size_t p = fixed; p < choice.palettes.size(); ++p) {
             Pool pool(candidates.size());
             bool any = false;
@@ -202,8 +261,22 @@ PaletteChoice choosePalettes(const PaletteChoiceRequest &request)
                 }
             if (any)
                 choice.palettes[p] = bestPalette(pool.bins(), backdrop, candidates);
+            bool duplicate = !any;
+            for (size_t q = 0; q < p && !duplicate; ++q)
+                duplicate = sameColors(choice.palettes[q], choice.palettes[p]);
+            if (!duplicate)
+                continue;
+            // A palette no group needs, or the same as another: it starts again as the palette that gains most.
+            choice.palettes[p] = { -1, -1, -1 };
+            assignGroups();
+            if (const auto seeded = seed()) {
+                choice.palettes[p] = *seeded;
+                reseeded = true;
+            } else {
+                choice.palettes[p] = choice.palettes[0];
+            }
         }
-        if (!assignGroups())
+        if (!assignGroups() && !reseeded)
             break;
     }
     return choice;
@@ -212,15 +285,17 @@ PaletteChoice choosePalettes(const PaletteChoiceRequest &request)
 PaletteChoice chooseBackgroundPalettes(
     const std::vector<CandidateColor> &candidates, const std::vector<GroupColors> &groups)
 {
-    Pool pool(candidates.size());
+    // How many pixels each candidate is nearest to (the groups' bins are by nearest candidate).
+    std::vector<double> uses(candidates.size(), 0.0);
     for (const GroupColors &group : groups)
-        pool.add(group);
+        for (const ColorBin &bin : group)
+            if (bin.candidate >= 0 && size_t(bin.candidate) < uses.size())
+                uses[size_t(bin.candidate)] += bin.count;
     std::vector<int> order;
     for (size_t c = 0; c < candidates.size(); ++c)
-        if (pool.count[c] > 0.0)
+        if (uses[c] > 0.0)
             order.push_back(int(c));
-    std::stable_sort(
-        order.begin(), order.end(), [&](int a, int b) { return pool.count[size_t(a)] > pool.count[size_t(b)]; });
+    std::stable_sort(order.begin(), order.end(), [&](int a, int b) { return uses[size_t(a)] > uses[size_t(b)]; });
     order.resize(std::min(order.size(), backdropTries));
     for (size_t c = 0; c < candidates.size(); ++c)
         if (candidates[c].rgb == Rgb8 {} || candidates[c].number == 0x0F) {
@@ -233,10 +308,15 @@ PaletteChoice chooseBackgroundPalettes(
     PaletteChoice best;
     best.cost = std::numeric_limits<double>::infinity();
     for (const int backdrop : order) {
-        PaletteChoiceRequest request { &candidates, groups, backdrop, {}, 4 };
-        PaletteChoice choice = choosePalettes(request);
-        if (choice.cost < best.cost)
-            best = std::move(choice);
+        // From the seeds that gain most, and from the most common sets of each area's three most used colours.
+        PaletteChoiceRequest request { &candidates, groups, backdrop, {}, 4, {}, 12 };
+        for (int start = 0; start < 2; ++start) {
+            if (start == 1)
+                request.initialPalettes = commonSets(groups, backdrop);
+            PaletteChoice choice = choosePalettes(request);
+            if (choice.cost < best.cost)
+                best = std::move(choice);
+        }
     }
     return best;
 }

@@ -32,13 +32,16 @@ int candidateOf(
 // plus a part no choice changes, so palettes can be compared on bins alone.
 struct ColorBin
 {
+    // The bin: the nearest candidate, or a cell of a grid in OKLab.
     int candidate = 0;
     double count = 0.0;
     Oklab mean;
 };
 using GroupColors = std::vector<ColorBin>;
 
-GroupColors summarizeColors(std::span<const Oklab> pixels, const std::vector<CandidateColor> &candidates);
+// With a step, pixels are binned by a grid of that size in OKLab instead (finer, for the last rounds of a choice).
+GroupColors summarizeColors(std::span<const Oklab> pixels, const std::vector<CandidateColor> &candidates,
+    double step = 0.0);
 
 // Three candidate positions: the colours 1-3 of a sub-palette.
 using CandidatePalette = std::array<int, 3>;
@@ -53,6 +56,9 @@ struct PaletteChoiceRequest
     // Palettes that must stay as they are, and how many more to choose.
     std::vector<CandidatePalette> fixedPalettes;
     int freePalettes = 4;
+    // Where the free palettes start (the others are seeded), and the most rounds of the k-means.
+    std::vector<CandidatePalette> initialPalettes;
+    int rounds = 12;
 };
 
 struct PaletteChoice
