@@ -79,16 +79,17 @@ private:
 std::vector<Generated> pictures()
 {
     std::vector<Generated> all;
-    const auto make = [&](const char *name, bool gradient, const std::function<void(int, int, double &, double &, double &)> &f) {
-        Picture p(size_t(W * H * 4));
-        for (int y = 0; y < H; ++y)
-            for (int x = 0; x < W; ++x) {
-                double r = 0, g = 0, b = 0;
-                f(x, y, r, g, b);
-                put(p, x, y, r, g, b);
-            }
-        all.push_back({ name, gradient, std::move(p) });
-    };
+    const auto make
+        = [&](const char *name, bool gradient, const std::function<void(int, int, double &, double &, double &)> &f) {
+              Picture p(size_t(W * H * 4));
+              for (int y = 0; y < H; ++y)
+                  for (int x = 0; x < W; ++x) {
+                      double r = 0, g = 0, b = 0;
+                      f(x, y, r, g, b);
+                      put(p, x, y, r, g, b);
+                  }
+              all.push_back({ name, gradient, std::move(p) });
+          };
     make("grey gradient", true, [](int x, int, double &r, double &g, double &b) { r = g = b = x / 255.0; });
     make("sky gradient", true, [](int x, int y, double &r, double &g, double &b) {
         r = 0.15 + 0.8 * y / 240.0, g = 0.3 + 0.3 * x / 256.0, b = 0.95 - 0.7 * y / 240.0;
@@ -132,7 +133,8 @@ std::vector<Generated> pictures()
         const double t = background(x / 80.0, y / 80.0);
         r = 0.2 + 0.3 * t, g = 0.25 + 0.2 * t, b = 0.4 + 0.3 * t;
         if (face < 1.0) {
-            const double shade = 0.75 + 0.25 * std::cos(face * 1.5) - (x - 128) / 400.0 + 0.05 * skin(x / 16.0, y / 16.0);
+            const double shade
+                = 0.75 + 0.25 * std::cos(face * 1.5) - (x - 128) / 400.0 + 0.05 * skin(x / 16.0, y / 16.0);
             r = 0.95 * shade, g = 0.72 * shade, b = 0.58 * shade;
             if (std::hypot(x - 105, y - 95) < 7 || std::hypot(x - 151, y - 95) < 7)
                 r = 0.15, g = 0.1, b = 0.08;
@@ -158,8 +160,8 @@ struct Measured
     int tiles = 0;
 };
 
-Measured measure(const Picture &source, const std::vector<uint8_t> &frameColors, const DisplayColors &display,
-    int tiles)
+Measured measure(
+    const Picture &source, const std::vector<uint8_t> &frameColors, const DisplayColors &display, int tiles)
 {
     std::vector<uint8_t> result;
     for (const uint8_t number : frameColors) {
@@ -198,7 +200,8 @@ Measured straightforward(const Picture &source, const DisplayColors &display)
         std::vector<int> order(n);
         for (size_t c = 0; c < n; ++c)
             order[c] = int(c);
-        std::stable_sort(order.begin(), order.end(), [&](int a, int b) { return counts[size_t(a)] > counts[size_t(b)]; });
+        std::stable_sort(
+            order.begin(), order.end(), [&](int a, int b) { return counts[size_t(a)] > counts[size_t(b)]; });
         std::array<int, 3> top {};
         size_t k = 0;
         for (const int c : order)
@@ -301,7 +304,8 @@ Measured straightforward(const Picture &source, const DisplayColors &display)
             tile = replacedBy[size_t(tile)];
         const auto [entry, added] = number.emplace(tile, int(number.size()));
         if (added)
-            std::copy(tiles[size_t(tile)].begin(), tiles[size_t(tile)].end(), patterns.pixels.begin() + entry->second * 64);
+            std::copy(
+                tiles[size_t(tile)].begin(), tiles[size_t(tile)].end(), patterns.pixels.begin() + entry->second * 64);
         screen.tiles[cell] = uint8_t(entry->second);
     }
     PaletteBytes bytes {};
@@ -368,8 +372,8 @@ void printErrorTable()
         std::printf("%-24s %-22s %-22s %-22s %-22s%s\n", picture.name, cell(base).c_str(), cell(none).c_str(),
             cell(ordered).c_str(), cell(diffusion).c_str(), noWorse && better ? "" : "  MISSED");
     }
-    std::printf("Target (no worse than straightforward within %.3f; gradients at most 0.8 times with dithering): %s\n", sameError,
-        met ? "met" : "MISSED");
+    std::printf("Target (no worse than straightforward within %.3f; gradients at most 0.8 times with dithering): %s\n",
+        sameError, met ? "met" : "MISSED");
 }
 
 } // namespace

@@ -68,17 +68,36 @@ double setCost(const GroupColors &bins, std::span<const int> colors, const std::
 // changed to its best while that lowers the cost.
 CandidatePalette bestPalette(const GroupColors &bins, int backdrop, const std::vector<CandidateColor> &candidates)
 {
+    // The squared distance of every bin to every candidate, once.
+    const size_t n = candidates.size();
+    std::vector<double> distances(bins.size() * n);
+    for (size_t b = 0; b < bins.size(); ++b)
+        for (size_t c = 0; c < n; ++c)
+            distances[b * n + c] = squaredDistance(bins[b].mean, candidates[c].lab);
     std::array<int, 4> set { -1, -1, -1, backdrop };
+    std::vector<double> others(bins.size());
     const auto bestFor = [&](size_t slot) {
-        int chosen = set[slot];
-        double best = chosen >= 0 ? setCost(bins, set, candidates) : std::numeric_limits<double>::infinity();
-        for (int c = 0; c < int(candidates.size()); ++c) {
-            set[slot] = c;
-            if (const double cost = setCost(bins, set, candidates); cost < best - 1e-12) {
-                best = cost;
-                chosen = c;
-            }
+        // The nearest of the other colours of every bin; then each candidate in the slot.
+        for (size_t b = 0; b < bins.size(); ++b) {
+            double nearest = noColorCost;
+            for (size_t k = 0; k < set.size(); ++k)
+                if (k != slot && set[k] >= 0)
+                    nearest = std::min(nearest, distances[b * n + size_t(set[k])]);
+            others[b] = nearest;
         }
+        const auto costWith = [&](size_t c) {
+            double total = 0.0;
+            for (size_t b = 0; b < bins.size(); ++b)
+                total += bins[b].count * std::min(others[b], distances[b * n + c]);
+            return total;
+        };
+        int chosen = set[slot];
+        double best = chosen >= 0 ? costWith(size_t(chosen)) : std::numeric_limits<double>::infinity();
+        for (size_t c = 0; c < n; ++c)
+            if (const double cost = costWith(c); cost < best - 1e-12) {
+                best = cost;
+                chosen = int(c);
+            }
         set[slot] = chosen;
         return best;
     };
@@ -107,7 +126,8 @@ std::vector<CandidatePalette> commonSets(const std::vector<GroupColors> &groups,
         std::erase_if(bins, [&](const ColorBin &bin) { return bin.candidate == backdrop; });
         if (bins.empty())
             continue;
-        std::stable_sort(bins.begin(), bins.end(), [](const ColorBin &a, const ColorBin &b) { return a.count > b.count; });
+        std::stable_sort(
+            bins.begin(), bins.end(), [](const ColorBin &a, const ColorBin &b) { return a.count > b.count; });
         CandidatePalette set;
         for (size_t i = 0; i < 3; ++i)
             set[i] = bins[std::min(i, bins.size() - 1)].candidate;

@@ -40,8 +40,8 @@ struct ColorBin
 using GroupColors = std::vector<ColorBin>;
 
 // With a step, pixels are binned by a grid of that size in OKLab instead (finer, for the last rounds of a choice).
-GroupColors summarizeColors(std::span<const Oklab> pixels, const std::vector<CandidateColor> &candidates,
-    double step = 0.0);
+GroupColors summarizeColors(
+    std::span<const Oklab> pixels, const std::vector<CandidateColor> &candidates, double step = 0.0);
 
 // Three candidate positions: the colours 1-3 of a sub-palette.
 using CandidatePalette = std::array<int, 3>;

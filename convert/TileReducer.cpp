@@ -19,24 +19,26 @@ TileReducer::TileReducer(const std::vector<TileIndices> &cellTiles, const std::v
         Group &group = groups_[size_t(entry->second)];
         for (size_t px = 0; px < 64; ++px)
             for (size_t i = 0; i < 4; ++i)
-                group.costs[px][i] += cellCosts[cell][px][i];
+                group.costs[i][px] += cellCosts[cell][px][i];
         cellGroup_[cell] = entry->second;
     }
     for (Group &group : groups_)
         for (size_t px = 0; px < 64; ++px)
-            group.cost += group.costs[px][group.tile[px] & 3];
+            group.cost += group.costs[group.tile[px] & 3][px];
     alive_ = int(groups_.size());
 }
 
 double TileReducer::mergedCost(const Group &a, const Group &b) const
 {
-    double total = 0.0;
-    for (size_t px = 0; px < 64; ++px) {
-        float best = a.costs[px][0] + b.costs[px][0];
-        for (size_t i = 1; i < 4; ++i)
-            best = std::min(best, a.costs[px][i] + b.costs[px][i]);
-        total += best;
-    }
+    std::array<float, 64> best;
+    for (size_t px = 0; px < 64; ++px)
+        best[px] = a.costs[0][px] + b.costs[0][px];
+    for (size_t i = 1; i < 4; ++i)
+        for (size_t px = 0; px < 64; ++px)
+            best[px] = std::min(best[px], a.costs[i][px] + b.costs[i][px]);
+    float total = 0.0f;
+    for (size_t px = 0; px < 64; ++px)
+        total += best[px];
     return total;
 }
 
@@ -77,12 +79,12 @@ void TileReducer::mergeDownTo(int count)
         for (size_t px = 0; px < 64; ++px) {
             size_t chosen = 0;
             for (size_t i = 0; i < 4; ++i) {
-                a.costs[px][i] += b.costs[px][i];
-                if (a.costs[px][i] < a.costs[px][chosen])
+                a.costs[i][px] += b.costs[i][px];
+                if (a.costs[i][px] < a.costs[chosen][px])
                     chosen = i;
             }
             a.tile[px] = uint8_t(chosen);
-            a.cost += a.costs[px][chosen];
+            a.cost += a.costs[chosen][px];
         }
         ++a.version;
         b.alive = false;

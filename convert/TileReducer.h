@@ -35,7 +35,8 @@ public:
 private:
     struct Group
     {
-        CellCosts costs {};
+        // By colour index, then pixel (so the sums over pixels run in step).
+        std::array<std::array<float, 64>, 4> costs {};
         TileIndices tile {};
         double cost = 0.0;
         int version = 0;
