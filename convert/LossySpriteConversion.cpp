@@ -1,8 +1,10 @@
 #include "convert/LossySpriteConversion.h"
 
 #include "convert/PaletteClustering.h"
+#include "convert/TileReducer.h"
 
 #include <algorithm>
+#include <climits>
 #include <limits>
 #include <set>
 
@@ -11,6 +13,8 @@ namespace mosavo {
 namespace {
 
 constexpr uint8_t opaqueAlpha = 128;
+// Sprites lie at offsets -128..127 from the origin: a larger picture could not be shown whole.
+constexpr int largestPicture = 512;
 
 SpriteConversion refused(std::string reason)
 {
@@ -27,6 +31,25 @@ DitherPalette ditherPalette(const std::vector<CandidateColor> &candidates, const
     return colors;
 }
 
+// The blank tiles (8x16: pairs) of the sprite pattern table that nothing uses.
+size_t freeUnits(
+    const PatternTables &bank, const std::bitset<256> &tilesInUse, const SpriteConversionSettings &settings)
+{
+    const int perUnit = settings.tall ? 2 : 1;
+    size_t room = 0;
+    for (int unit = 0; unit < 256 / perUnit; ++unit) {
+        bool free = true;
+        for (int half = 0; half < perUnit; ++half) {
+            const int tile = unit * perUnit + half;
+            const auto start = bank.pixels.begin() + ((settings.patternTable & 1) * 256 + tile) * 64;
+            free = free && !tilesInUse.test(size_t(tile))
+                && std::all_of(start, start + 64, [](uint8_t v) { return v == 0; });
+        }
+        room += free ? 1 : 0;
+    }
+    return room;
+}
+
 } // namespace
 
 SpriteConversion convertSpritePictureLossy(const RgbaPicture &picture, const PatternTables &bank,
@@ -37,6 +60,10 @@ SpriteConversion convertSpritePictureLossy(const RgbaPicture &picture, const Pat
     const int width = picture.width, height = picture.height;
     if (width <= 0 || height <= 0 || picture.pixels.size() < size_t(width) * size_t(height) * 4)
         return refused("the picture has no pixels");
+    if (width > largestPicture || height > largestPicture)
+        return refused("the picture is " + std::to_string(width) + " x " + std::to_string(height)
+            + " pixels; a metasprite's sprites lie within 128 pixels of its origin, so a picture of at most "
+            + std::to_string(largestPicture) + " x " + std::to_string(largestPicture) + " is converted");
     const size_t count = size_t(width) * size_t(height);
     const int cellHeight = settings.tall ? 16 : 8;
     const int cellColumns = (width + 7) / 8;
@@ -125,13 +152,22 @@ SpriteConversion convertSpritePictureLossy(const RgbaPicture &picture, const Pat
     const std::vector<uint8_t> indices = ditherToPalettes(dither, lossy.dithering);
 
     // The picture in display colours, read exactly into sprites with the sub-palettes in their places.
-    std::vector<uint8_t> shown(count * 4, 0);
+    // From the colour index of every pixel (0 empty, 1-3 the colours of its cell's sub-palette).
+    const auto shownFrom = [&](const std::vector<uint8_t> &pixelIndex) {
+        std::vector<uint8_t> shown(count * 4, 0);
+        for (size_t at = 0; at < count; ++at)
+            if (pixelIndex[at] > 0) {
+                const size_t cell = cellOf(int(at % size_t(width)), int(at / size_t(width)));
+                const int c = choice.palettes[size_t(cellPalette[cell])][size_t(pixelIndex[at] - 1)];
+                const Rgb8 rgb = candidates[size_t(c)].rgb;
+                std::copy_n(std::array<uint8_t, 4> { rgb.red, rgb.green, rgb.blue, 255 }.begin(), 4, &shown[at * 4]);
+            }
+        return shown;
+    };
+    std::vector<uint8_t> cellIndices(count, 0);
     for (size_t at = 0; at < count; ++at)
-        if (drawn[at]) {
-            const int c = choice.palettes[size_t(dither.paletteOf[at])][indices[at]];
-            const Rgb8 rgb = candidates[size_t(c)].rgb;
-            std::copy_n(std::array<uint8_t, 4> { rgb.red, rgb.green, rgb.blue, 255 }.begin(), 4, &shown[at * 4]);
-        }
+        cellIndices[at] = drawn[at] ? uint8_t(indices[at] + 1) : 0;
+    std::vector<uint8_t> shown = shownFrom(cellIndices);
     std::vector<SubPaletteColors> placed(4, SubPaletteColors { 0x0F, 0x0F, 0x0F });
     size_t used = 0;
     for (size_t p = 0; p < choice.palettes.size(); ++p) {
@@ -151,6 +187,66 @@ SpriteConversion convertSpritePictureLossy(const RgbaPicture &picture, const Pat
     exact.universalBackground.reset();
     exact.fitColors = false;
     SpriteConversion result = convertSpritePicture({ width, height, shown }, bank, tilesInUse, exact);
+    const size_t limit = lossy.maxTiles ? size_t(std::max(0, *lossy.maxTiles)) : SIZE_MAX;
+    const auto tooManyTiles = [&](const SpriteConversion &r) {
+        return r ? r.tileChanges.size() > limit : r.error.rfind("the picture needs ", 0) == 0;
+    };
+    if (tooManyTiles(result)) {
+        // Cells that look alike share tiles: merged by the least error added, as a screen's are, until they fit.
+        const size_t unitPixels = size_t(8 * cellHeight);
+        std::vector<size_t> drawnCells;
+        std::vector<UnitIndices> units;
+        std::vector<UnitCosts> costs;
+        // A drawn pixel made empty or an empty one drawn costs as much as the largest change of colour.
+        constexpr float mustNot = 1.0f;
+        for (size_t cell = 0; cell < cellCount; ++cell) {
+            if (cellPixels[cell].empty())
+                continue;
+            drawnCells.push_back(cell);
+            UnitIndices unit(unitPixels, 0);
+            UnitCosts cost(unitPixels, { 0.0f, mustNot, mustNot, mustNot });
+            const int left = int(cell % size_t(cellColumns)) * 8, top = int(cell / size_t(cellColumns)) * cellHeight;
+            for (int y = top; y < std::min(top + cellHeight, height); ++y)
+                for (int x = left; x < std::min(left + 8, width); ++x) {
+                    const size_t at = size_t(y) * size_t(width) + size_t(x), px = size_t((y - top) * 8 + x - left);
+                    if (!drawn[at])
+                        continue;
+                    const DitherPalette &palette = palettes[size_t(dither.paletteOf[at])];
+                    const Oklab wanted = toOklab(linear[at]);
+                    unit[px] = uint8_t(1 + indices[at]);
+                    cost[px][0] = mustNot;
+                    for (size_t i = 0; i < 3; ++i)
+                        cost[px][i + 1] = float(squaredDistance(wanted, palette.lab[i])
+                            + 0.5 * squaredDistance(palette.lab[indices[at]], palette.lab[i]));
+                }
+            units.push_back(std::move(unit));
+            costs.push_back(std::move(cost));
+        }
+        TileReducer reducer(units, costs);
+        const size_t perUnit = settings.tall ? 2 : 1;
+        int target = int(std::min(freeUnits(bank, tilesInUse, settings), limit / perUnit));
+        while (tooManyTiles(result) && reducer.tileCount() > 1) {
+            reducer.mergeDownTo(std::min(target, reducer.tileCount() - 1));
+            target = reducer.tileCount() - 1;
+            const std::vector<UnitIndices> merged = reducer.units();
+            const std::vector<int> unitOf = reducer.cellTiles();
+            std::vector<uint8_t> pixelIndex = cellIndices;
+            for (size_t k = 0; k < drawnCells.size(); ++k) {
+                const int left = int(drawnCells[k] % size_t(cellColumns)) * 8;
+                const int top = int(drawnCells[k] / size_t(cellColumns)) * cellHeight;
+                const UnitIndices &unit = merged[size_t(unitOf[k])];
+                for (int y = top; y < std::min(top + cellHeight, height); ++y)
+                    for (int x = left; x < std::min(left + 8, width); ++x) {
+                        pixelIndex[size_t(y) * size_t(width) + size_t(x)] = unit[size_t((y - top) * 8 + x - left)];
+                    }
+            }
+            shown = shownFrom(pixelIndex);
+            result = convertSpritePicture({ width, height, shown }, bank, tilesInUse, exact);
+        }
+        if (result && result.tileChanges.size() > limit)
+            return refused("the picture needs " + std::to_string(result.tileChanges.size())
+                + " new tiles even with its cells merged, and at most " + std::to_string(limit) + " may be made");
+    }
     if (!result)
         return result;
 

@@ -8,36 +8,57 @@ namespace mosavo {
 
 TileReducer::TileReducer(const std::vector<TileIndices> &cellTiles, const std::vector<CellCosts> &cellCosts)
 {
-    std::map<TileIndices, int> known;
-    cellGroup_.resize(cellTiles.size());
-    for (size_t cell = 0; cell < cellTiles.size(); ++cell) {
-        const auto [entry, added] = known.emplace(cellTiles[cell], int(groups_.size()));
+    std::vector<UnitIndices> units;
+    std::vector<UnitCosts> costs;
+    for (const TileIndices &tile : cellTiles)
+        units.emplace_back(tile.begin(), tile.end());
+    for (const CellCosts &cost : cellCosts)
+        costs.emplace_back(cost.begin(), cost.end());
+    build(units, costs);
+}
+
+TileReducer::TileReducer(const std::vector<UnitIndices> &cellUnits, const std::vector<UnitCosts> &cellCosts)
+{
+    build(cellUnits, cellCosts);
+}
+
+void TileReducer::build(const std::vector<UnitIndices> &cellUnits, const std::vector<UnitCosts> &cellCosts)
+{
+    size_ = cellUnits.empty() ? 64 : cellUnits.front().size();
+    scratch_.resize(size_);
+    std::map<UnitIndices, int> known;
+    cellGroup_.resize(cellUnits.size());
+    for (size_t cell = 0; cell < cellUnits.size(); ++cell) {
+        const auto [entry, added] = known.emplace(cellUnits[cell], int(groups_.size()));
         if (added) {
             groups_.emplace_back();
-            groups_.back().tile = cellTiles[cell];
+            groups_.back().tile = cellUnits[cell];
+            groups_.back().tile.resize(size_, 0);
+            groups_.back().costs.assign(size_ * 4, 0.0f);
         }
         Group &group = groups_[size_t(entry->second)];
-        for (size_t px = 0; px < 64; ++px)
+        for (size_t px = 0; px < size_ && px < cellCosts[cell].size(); ++px)
             for (size_t i = 0; i < 4; ++i)
-                group.costs[i][px] += cellCosts[cell][px][i];
+                group.costs[i * size_ + px] += cellCosts[cell][px][i];
         cellGroup_[cell] = entry->second;
     }
     for (Group &group : groups_)
-        for (size_t px = 0; px < 64; ++px)
-            group.cost += group.costs[group.tile[px] & 3][px];
+        for (size_t px = 0; px < size_; ++px)
+            group.cost += group.costs[(group.tile[px] & 3) * size_ + px];
     alive_ = int(groups_.size());
 }
 
 double TileReducer::mergedCost(const Group &a, const Group &b) const
 {
-    std::array<float, 64> best;
-    for (size_t px = 0; px < 64; ++px)
-        best[px] = a.costs[0][px] + b.costs[0][px];
+    float *best = scratch_.data();
+    const float *x = a.costs.data(), *y = b.costs.data();
+    for (size_t px = 0; px < size_; ++px)
+        best[px] = x[px] + y[px];
     for (size_t i = 1; i < 4; ++i)
-        for (size_t px = 0; px < 64; ++px)
-            best[px] = std::min(best[px], a.costs[i][px] + b.costs[i][px]);
+        for (size_t px = 0; px < size_; ++px)
+            best[px] = std::min(best[px], x[i * size_ + px] + y[i * size_ + px]);
     float total = 0.0f;
-    for (size_t px = 0; px < 64; ++px)
+    for (size_t px = 0; px < size_; ++px)
         total += best[px];
     return total;
 }
@@ -76,16 +97,17 @@ void TileReducer::mergeDownTo(int count)
         if (!a.alive || !b.alive || a.version != best.firstVersion || b.version != best.secondVersion)
             continue;
         a.cost = 0.0;
-        for (size_t px = 0; px < 64; ++px) {
+        for (size_t px = 0; px < size_; ++px) {
             size_t chosen = 0;
             for (size_t i = 0; i < 4; ++i) {
-                a.costs[i][px] += b.costs[i][px];
-                if (a.costs[i][px] < a.costs[chosen][px])
+                a.costs[i * size_ + px] += b.costs[i * size_ + px];
+                if (a.costs[i * size_ + px] < a.costs[chosen * size_ + px])
                     chosen = i;
             }
             a.tile[px] = uint8_t(chosen);
-            a.cost += a.costs[chosen][px];
+            a.cost += a.costs[chosen * size_ + px];
         }
+        b.costs = {};
         ++a.version;
         b.alive = false;
         --alive_;
@@ -101,6 +123,18 @@ void TileReducer::mergeDownTo(int count)
 std::vector<TileIndices> TileReducer::tiles() const
 {
     std::vector<TileIndices> out;
+    for (const Group &group : groups_)
+        if (group.alive) {
+            TileIndices tile {};
+            std::copy_n(group.tile.begin(), std::min<size_t>(64, group.tile.size()), tile.begin());
+            out.push_back(tile);
+        }
+    return out;
+}
+
+std::vector<UnitIndices> TileReducer::units() const
+{
+    std::vector<UnitIndices> out;
     for (const Group &group : groups_)
         if (group.alive)
             out.push_back(group.tile);

@@ -113,12 +113,56 @@ TEST(LossySpriteConversion, KeptAndGivenSubPalettesStayAsTheyAre)
     for (const MetaspriteSprite &sprite : given.metasprite->sprites)
         EXPECT_LT(sprite.subPalette, 6);
 
-    // Too few free tiles is refused as the exact conversion refuses it.
+    // No free tile at all is refused as the exact conversion refuses it.
     std::bitset<256> allUsed;
     allUsed.set();
     const SpriteConversion full = convertSpritePictureLossy({ 32, 32, picture }, bank, allUsed, settings, {});
     ASSERT_FALSE(full);
     EXPECT_NE(full.error.find("new tiles"), std::string::npos) << full.error;
+}
+
+TEST(LossySpriteConversion, ATileBudgetIsKeptByMergingCellsThatLookAlike)
+{
+    const DisplayColors display;
+    const std::vector<uint8_t> picture = figure();
+    const PatternTables bank;
+    SpriteConversionSettings settings;
+    settings.displayColors = &display;
+    const SpriteConversion all = convertSpritePictureLossy({ 32, 32, picture }, bank, {}, settings, {});
+    ASSERT_TRUE(all) << all.error;
+    ASSERT_GT(all.tileChanges.size(), 8u);
+    for (const int budget : { 8, 3 }) {
+        const SpriteConversion result
+            = convertSpritePictureLossy({ 32, 32, picture }, bank, {}, settings, { Dithering::none, budget });
+        ASSERT_TRUE(result) << result.error;
+        EXPECT_LE(result.tileChanges.size(), size_t(budget));
+        EXPECT_EQ(result.metasprite->sprites.size(), all.metasprite->sprites.size());
+        EXPECT_GE(result.quality->meanError, all.quality->meanError);
+        // Nearly every opaque pixel still drawn, every transparent one still empty; each sprite in its colours.
+        const FramePicture frame = drawnSprites(result, bank, false);
+        int kept = 0;
+        for (int y = 0; y < 32; ++y)
+            for (int x = 0; x < 32; ++x)
+                kept += (frame.at(x, y) != FramePicture::transparentColor)
+                    == (picture[size_t(y * 32 + x) * 4 + 3] >= 128);
+        EXPECT_GT(kept, 32 * 32 * 8 / 10);
+        for (const MetaspriteSprite &sprite : result.metasprite->sprites)
+            for (int y = sprite.y; y < sprite.y + 8; ++y)
+                for (int x = sprite.x; x < sprite.x + 8; ++x) {
+                    const SubPaletteColors &colors = result.subPalettes[size_t(sprite.subPalette - 4)];
+                    EXPECT_TRUE(frame.at(x, y) == FramePicture::transparentColor
+                        || std::find(colors.begin(), colors.end(), frame.at(x, y)) != colors.end());
+                }
+    }
+    // Only 4 blank tiles left in the table: the picture is brought down to them.
+    std::bitset<256> inUse;
+    inUse.set();
+    for (const int tile : { 40, 41, 90, 200 })
+        inUse.reset(size_t(tile));
+    const SpriteConversion few = convertSpritePictureLossy({ 32, 32, picture }, bank, inUse, settings, {});
+    ASSERT_TRUE(few) << few.error;
+    for (const TileChange &change : few.tileChanges)
+        EXPECT_FALSE(inUse.test(size_t(change.tile - 256)));
 }
 
 TEST(LossySpriteConversion, TilesComeToTheFourColoursOfTheTargetSubPalette)
