@@ -328,7 +328,7 @@ Measured ours(const Picture &source, const DisplayColors &display, Dithering dit
     request.height = H;
     request.displayColors = &display;
     request.patterns = &patterns;
-    const ScreenConversionResult result = convertScreenPictureLossy(request, { dithering, {} });
+    const ScreenConversionResult result = convertScreenPictureLossy(request, { dithering, {}, {} });
     if (!result)
         return { 1.0, 1.0, 0 };
     return { result.conversion->quality->meanError, result.conversion->quality->worstError,

@@ -65,6 +65,9 @@ ScreenConversionResult convertScreenPictureLossy(const ScreenPictureRequest &req
             if (!transparent[at])
                 areaPixels[areaOf(x, y)].push_back(labs[at]);
         }
+    const auto keepGoing = [&](double done) { return !settings.progress || settings.progress(done); };
+    if (!keepGoing(0.05))
+        return refused(cancelledText);
     std::vector<GroupColors> groups;
     for (const std::vector<Oklab> &pixels : areaPixels)
         groups.push_back(summarizeColors(pixels, candidates));
@@ -92,6 +95,8 @@ ScreenConversionResult convertScreenPictureLossy(const ScreenPictureRequest &req
             palettes[p].add(candidates[size_t(c)].rgb);
     }
 
+    if (!keepGoing(0.3))
+        return refused(cancelledText);
     // Each area's sub-palette: the one whose colours come nearest its pixels.
     std::vector<int> areaPalette(areaPixels.size(), 0);
     for (size_t area = 0; area < areaPixels.size(); ++area) {
@@ -136,6 +141,8 @@ ScreenConversionResult convertScreenPictureLossy(const ScreenPictureRequest &req
                 }
         }
 
+    if (!keepGoing(0.4))
+        return refused(cancelledText);
     ScreenConversion conversion;
     conversion.screen.name = request.name;
     conversion.screen.patternTable = request.patternTable & 1;
@@ -168,7 +175,9 @@ ScreenConversionResult convertScreenPictureLossy(const ScreenPictureRequest &req
             return refused(placement
                     ? "the picture needs a new tile, and at most " + std::to_string(limit) + " new tiles may be made"
                     : placement.error);
-        reducer.mergeDownTo(reducer.tileCount() - int(needed - std::min(needed - 1, allowed)));
+        if (!reducer.mergeDownTo(reducer.tileCount() - int(needed - std::min(needed - 1, allowed)),
+                [&](double done) { return keepGoing(0.4 + 0.55 * done); }))
+            return refused(cancelledText);
     }
 
     for (size_t p = 0; p < 4; ++p) {

@@ -3,6 +3,7 @@
 #include "convert/Dithering.h"
 #include "convert/ScreenConversion.h"
 
+#include <functional>
 #include <optional>
 
 namespace mosavo {
@@ -13,7 +14,13 @@ struct LossySettings
     Dithering dithering = Dithering::none;
     // At most this many new tiles (never more than the pattern table has room for).
     std::optional<int> maxTiles;
+    // Asked now and then with the share of the work done (0-1); when it says no, the conversion stops and is refused
+    // with cancelledText.
+    std::function<bool(double)> progress;
 };
+
+// The refusal of a conversion its progress function stopped.
+inline constexpr const char *cancelledText = "the conversion was cancelled";
 
 // Converts any 256 x 240 picture into a screen that obeys every rule of the console, coming as near the picture as it
 // can (the request's pixels need not be display colours; fitColors, subPalettes aside, is not used):

@@ -226,7 +226,8 @@ SpriteConversion convertSpritePictureLossy(const RgbaPicture &picture, const Pat
         const size_t perUnit = settings.tall ? 2 : 1;
         int target = int(std::min(freeUnits(bank, tilesInUse, settings), limit / perUnit));
         while (tooManyTiles(result) && reducer.tileCount() > 1) {
-            reducer.mergeDownTo(std::min(target, reducer.tileCount() - 1));
+            if (!reducer.mergeDownTo(std::min(target, reducer.tileCount() - 1), lossy.progress))
+                return refused(cancelledText);
             target = reducer.tileCount() - 1;
             const std::vector<UnitIndices> merged = reducer.units();
             const std::vector<int> unitOf = reducer.cellTiles();

@@ -70,11 +70,12 @@ void TileReducer::push(int a, int b)
     std::push_heap(heap_.begin(), heap_.end(), std::greater<> {});
 }
 
-void TileReducer::mergeDownTo(int count)
+bool TileReducer::mergeDownTo(int count, const std::function<bool(double)> &keepGoing)
 {
     count = std::max(count, 1);
     if (alive_ <= count)
-        return;
+        return true;
+    const int start = alive_;
     if (heap_.empty()) {
         // Every pair once, made a heap in one go.
         const int n = int(groups_.size());
@@ -117,7 +118,10 @@ void TileReducer::mergeDownTo(int count)
         for (int other = 0; other < int(groups_.size()); ++other)
             if (other != best.first && groups_[size_t(other)].alive)
                 push(std::min(other, best.first), std::max(other, best.first));
+        if (keepGoing && (start - alive_) % 32 == 0 && !keepGoing(double(start - alive_) / double(start - count)))
+            return false;
     }
+    return true;
 }
 
 std::vector<TileIndices> TileReducer::tiles() const

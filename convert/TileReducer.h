@@ -3,6 +3,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 namespace mosavo {
@@ -29,8 +30,9 @@ public:
     TileReducer(const std::vector<UnitIndices> &cellUnits, const std::vector<UnitCosts> &cellCosts);
 
     int tileCount() const { return alive_; }
-    // Merges until at most count tiles are left (at least one).
-    void mergeDownTo(int count);
+    // Merges until at most count tiles are left (at least one). keepGoing (when given) is asked now and then, with
+    // the share of the merges done; when it says no, merging stops and false is returned.
+    bool mergeDownTo(int count, const std::function<bool(double)> &keepGoing = {});
 
     // The distinct tiles (units) left, and the position among them of each cell's tile.
     std::vector<TileIndices> tiles() const;

@@ -81,7 +81,7 @@ struct Lossy
 
     ScreenConversionResult run(Dithering dithering = Dithering::none, std::optional<int> maxTiles = {})
     {
-        return convertScreenPictureLossy(request, { dithering, maxTiles });
+        return convertScreenPictureLossy(request, { dithering, maxTiles, {} });
     }
 };
 
@@ -171,6 +171,17 @@ TEST(LossyScreenConversion, ATileBudgetIsKeptByMergingTheMostSimilarTiles)
         EXPECT_GE(result.conversion->quality->meanError, full.conversion->quality->meanError - 1e-9);
         EXPECT_LT(result.conversion->quality->meanError, 0.25);
     }
+    // Progress is told, rising, and a no stops the conversion.
+    std::vector<double> told;
+    LossySettings watched { Dithering::none, 64, [&](double done) {
+                               told.push_back(done);
+                               return told.size() < 6;
+                           } };
+    const ScreenConversionResult cancelled = convertScreenPictureLossy(lossy.request, watched);
+    ASSERT_FALSE(cancelled);
+    EXPECT_EQ(cancelled.error, cancelledText);
+    EXPECT_EQ(told.size(), 6u);
+    EXPECT_TRUE(std::is_sorted(told.begin(), told.end()));
     // No room at all for a picture that needs new tiles: refused naming the counts.
     lossy.request.tilesInTable = 0;
     const ScreenConversionResult none = lossy.run();

@@ -63,7 +63,7 @@ TEST(LossySpriteConversion, AnyFigureBecomesSpritesOfThreeColoursACellInTheirSub
             settings.displayColors = &display;
             const PatternTables bank;
             const SpriteConversion result
-                = convertSpritePictureLossy({ 32, 32, picture }, bank, {}, settings, { dithering, {} });
+                = convertSpritePictureLossy({ 32, 32, picture }, bank, {}, settings, { dithering, {}, {} });
             ASSERT_TRUE(result) << result.error;
             ASSERT_LE(result.subPalettes.size(), 4u);
             ASSERT_TRUE(result.quality);
@@ -133,7 +133,7 @@ TEST(LossySpriteConversion, ATileBudgetIsKeptByMergingCellsThatLookAlike)
     ASSERT_GT(all.tileChanges.size(), 8u);
     for (const int budget : { 8, 3 }) {
         const SpriteConversion result
-            = convertSpritePictureLossy({ 32, 32, picture }, bank, {}, settings, { Dithering::none, budget });
+            = convertSpritePictureLossy({ 32, 32, picture }, bank, {}, settings, { Dithering::none, budget, {} });
         ASSERT_TRUE(result) << result.error;
         EXPECT_LE(result.tileChanges.size(), size_t(budget));
         EXPECT_EQ(result.metasprite->sprites.size(), all.metasprite->sprites.size());
