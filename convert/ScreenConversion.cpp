@@ -1,6 +1,8 @@
 #include "convert/ScreenConversion.h"
 
+#include "convert/ColorFitting.h"
 #include "convert/PaletteFinder.h"
+#include "convert/ScreenTilePlacement.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -84,6 +86,21 @@ std::string colorNumberText(uint8_t number)
     return text;
 }
 
+std::string rgbText(Rgb8 rgb)
+{
+    return hexRgb(rgb.red, rgb.green, rgb.blue);
+}
+
+std::string farColorText(
+    int x, int y, Rgb8 rgb, uint8_t nearest, Rgb8 nearestRgb, double distance, const std::string &advice)
+{
+    char figures[64];
+    std::snprintf(figures, sizeof figures, "%.3f; at most %.2f is read", distance, colorTooFarDistance);
+    return "pixel (" + std::to_string(x) + ", " + std::to_string(y) + ") is " + rgbText(rgb)
+        + ", too far from every display colour to be read as one (the nearest is " + colorNumberText(nearest) + ", "
+        + rgbText(nearestRgb) + ", at OKLab distance " + figures + ")" + (advice.empty() ? "" : "; " + advice);
+}
+
 std::optional<std::string> screenPictureSizeRefusal(int width, int height)
 {
     if (width == screenPictureWidth && height == screenPictureHeight)
@@ -100,9 +117,49 @@ ScreenConversionResult convertScreenPicture(const ScreenPictureRequest &request)
         || !request.patterns)
         return refused("the picture's pixels, the display colours or the pattern table are missing");
 
-    // The colour number of every pixel, by exact match.
+    // The colour number of every pixel, by exact match or by the fit of all the picture's colours.
     std::vector<uint8_t> numbers(size_t(screenPictureWidth * screenPictureHeight));
     std::unordered_map<uint32_t, int> known;
+    // The number written for each number the conversion works with (the first of those showing a display colour).
+    std::array<uint8_t, 64> written {};
+    for (size_t n = 0; n < written.size(); ++n)
+        written[n] = uint8_t(n);
+    const auto keyOf
+        = [](const uint8_t *pixel) { return uint32_t(pixel[0]) << 16 | uint32_t(pixel[1]) << 8 | pixel[2]; };
+    if (request.fitColors) {
+        ColorFitRequest fitRequest;
+        fitRequest.displayColors = request.displayColors;
+        fitRequest.emphasis = request.emphasis;
+        fitRequest.preferredNumbers = request.preferredNumbers;
+        std::unordered_map<uint32_t, size_t> position;
+        for (size_t at = 0; at < size_t(screenPictureWidth * screenPictureHeight); ++at) {
+            const uint8_t *pixel = &request.rgba[at * 4];
+            if (pixel[3] == 0)
+                continue;
+            const auto [entry, added] = position.emplace(keyOf(pixel), fitRequest.colors.size());
+            if (added) {
+                fitRequest.colors.push_back({ pixel[0], pixel[1], pixel[2] });
+                fitRequest.weights.push_back(0.0);
+            }
+            fitRequest.weights[entry->second] += 1.0;
+        }
+        const ColorFit fit = fitColors(fitRequest);
+        if (const int far = fit.firstTooFar(); far >= 0) {
+            const Rgb8 rgb = fitRequest.colors[size_t(far)];
+            for (size_t at = 0;; ++at)
+                if (request.rgba[at * 4 + 3] != 0 && keyOf(&request.rgba[at * 4]) == keyOf(&rgb.red))
+                    return refused(farColorText(int(at % screenPictureWidth), int(at / screenPictureWidth), rgb,
+                        fit.numbers[size_t(far)],
+                        request.displayColors->rgb(fit.numbers[size_t(far)], request.emphasis),
+                        fit.distances[size_t(far)], request.farColorAdvice));
+        }
+        for (const auto &[key, i] : position) {
+            const uint8_t number = *request.displayColors->colorNumberOf(
+                request.displayColors->rgb(fit.numbers[i], request.emphasis), request.emphasis);
+            known.emplace(key, number);
+            written[number] = fit.numbers[i];
+        }
+    }
     for (int y = 0; y < screenPictureHeight; ++y)
         for (int x = 0; x < screenPictureWidth; ++x) {
             const size_t at = size_t(y * screenPictureWidth + x);
@@ -111,7 +168,7 @@ ScreenConversionResult convertScreenPicture(const ScreenPictureRequest &request)
                 numbers[at] = backdropPixel;
                 continue;
             }
-            const uint32_t key = uint32_t(pixel[0]) << 16 | uint32_t(pixel[1]) << 8 | pixel[2];
+            const uint32_t key = keyOf(pixel);
             auto found = known.find(key);
             if (found == known.end()) {
                 const auto number
@@ -229,6 +286,10 @@ ScreenConversionResult convertScreenPicture(const ScreenPictureRequest &request)
     conversion.screen.patternTable = request.patternTable & 1;
     // The given sub-palettes keep their own colour numbers.
     conversion.subPalettes = request.subPalettes ? *request.subPalettes : subPalettes;
+    if (!request.subPalettes)
+        for (BackgroundSubPalette &subPalette : conversion.subPalettes)
+            for (uint8_t &number : subPalette)
+                number = written[number & 0x3F];
     const uint8_t backdrop = subPalettes[0][0];
     for (int area = 0; area < areaColumns * areaRows; ++area)
         conversion.screen.setSubPalette((area % areaColumns) * 2, (area / areaColumns) * 2, areaPalette[size_t(area)]);
@@ -258,49 +319,11 @@ ScreenConversionResult convertScreenPicture(const ScreenPictureRequest &request)
         }
     conversion.distinctTiles = int(order.size());
 
-    // Tiles already in the pattern table are used as they are; the others take unused blank tiles.
-    const int table = request.patternTable & 1;
-    const int tilesInTable = std::clamp(request.tilesInTable, 0, PatternTables::tilesPerTable);
-    std::map<TilePixels, int> existing;
-    std::vector<bool> blank(static_cast<size_t>(tilesInTable));
-    for (int tile = tilesInTable - 1; tile >= 0; --tile) {
-        TilePixels pixels;
-        const uint8_t *from = &request.patterns->pixels[size_t((table * PatternTables::tilesPerTable + tile) * 64)];
-        std::copy_n(from, 64, pixels.begin());
-        existing[pixels] = tile;
-        blank[size_t(tile)] = std::all_of(pixels.begin(), pixels.end(), [](uint8_t v) { return v == 0; });
-    }
-    std::vector<int> tileNumber(order.size(), -1);
-    std::bitset<256> taken = request.tilesInUse;
-    for (size_t i = 0; i < order.size(); ++i)
-        if (const auto found = existing.find(*order[i]); found != existing.end()) {
-            tileNumber[i] = found->second;
-            taken.set(size_t(found->second));
-            ++conversion.reusedTiles;
-        }
-    std::vector<int> free;
-    for (int tile = 0; tile < tilesInTable; ++tile)
-        if (blank[size_t(tile)] && !taken[size_t(tile)])
-            free.push_back(tile);
-    const size_t needed = order.size() - size_t(conversion.reusedTiles);
-    if (needed > 0 && tilesInTable == 0)
-        return refused("the picture needs " + std::to_string(needed) + " new tiles, and the tiles end before pattern "
-            "table " + std::to_string(table) + " (tiles " + std::to_string(table * 256) + "-"
-            + std::to_string(table * 256 + 255) + " of the bank)");
-    if (needed > free.size())
-        return refused("the picture needs " + std::to_string(needed) + " new tiles, and pattern table "
-            + std::to_string(table) + " has room for " + std::to_string(free.size())
-            + " (blank tiles that no screen or metasprite uses)");
-    size_t next = 0;
-    for (size_t i = 0; i < order.size(); ++i)
-        if (tileNumber[i] < 0) {
-            tileNumber[i] = free[next++];
-            conversion.tileChanges.push_back({ tileNumber[i], *order[i] });
-        }
-    std::sort(conversion.tileChanges.begin(), conversion.tileChanges.end(),
-        [](const ScreenTileChange &a, const ScreenTileChange &b) { return a.tile < b.tile; });
-    for (int cell = 0; cell < Screen::tileCount; ++cell)
-        conversion.screen.tiles[size_t(cell)] = uint8_t(tileNumber[size_t(cellTile[size_t(cell)])]);
+    std::vector<TileIndices> tiles;
+    for (const TilePixels *pixels : order)
+        tiles.push_back(*pixels);
+    if (const ScreenTilePlacement placement = placeScreenTiles(tiles, cellTile, request, conversion); !placement)
+        return refused(placement.error);
     return { std::move(conversion), {} };
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "convert/PerceptualError.h"
 #include "core/PatternTables.h"
 #include "core/Screen.h"
 #include "palette/DisplayColors.h"
@@ -37,6 +38,13 @@ struct ScreenPictureRequest
     int tilesInTable = PatternTables::tilesPerTable;
     std::bitset<256> tilesInUse;
     std::string name;
+    // Colours read as a whole by fitColors (a screenshot drawn by an emulator with display colours of its own comes
+    // back as the console's colour numbers) rather than matched exactly; a colour further than colorTooFarDistance
+    // from its display colour is refused, naming a pixel, its colour and the nearest display colour, followed by
+    // farColorAdvice. Found sub-palettes then hold the numbers fitColors chooses, preferredNumbers first.
+    bool fitColors = false;
+    std::vector<uint8_t> preferredNumbers;
+    std::string farColorAdvice = "convert the picture with --lossy";
 };
 
 // A tile of the pattern table (0-255) the conversion writes, as 64 colour indices.
@@ -57,6 +65,8 @@ struct ScreenConversion
     // How many distinct tiles the picture holds, and how many of them were found already in the pattern table.
     int distinctTiles = 0;
     int reusedTiles = 0;
+    // For a lossy conversion: the tiles it used and how far the screen is from the picture.
+    std::optional<ConversionQuality> quality;
 };
 
 // The screen, or a text saying why there is none.
@@ -73,8 +83,8 @@ inline constexpr int screenPictureWidth = 256;
 inline constexpr int screenPictureHeight = 240;
 
 // Converts a 256 x 240 picture into a screen of the pattern table:
-// - every pixel's colour must be one of the display colours exactly (a fully transparent pixel is the universal
-//   background colour); else the first other pixel is named with its colour;
+// - every pixel's colour must be one of the display colours exactly, or with fitColors near one (a fully transparent
+//   pixel is the universal background colour); else the first other pixel is named with its colour;
 // - every 16 x 16 area may use the universal background colour and at most three colours of one sub-palette; with
 //   sub-palettes given they are the ones, else four are found, the universal background colour being the colour
 //   that every area can share (the most used such colour that lets the rest be packed); else the areas that
@@ -89,5 +99,11 @@ std::optional<std::string> screenPictureSizeRefusal(int width, int height);
 
 // "$0F"
 std::string colorNumberText(uint8_t number);
+// "#1E2F3A"
+std::string rgbText(Rgb8 rgb);
+// Why a pixel cannot be read exactly: "pixel (x, y) is #RRGGBB, too far from every display colour to be read as one
+// (the nearest is $NN, #RRGGBB, at OKLab distance D; at most 0.05 is read)", then "; " and the advice when given.
+std::string farColorText(
+    int x, int y, Rgb8 rgb, uint8_t nearest, Rgb8 nearestRgb, double distance, const std::string &advice);
 
 } // namespace mosavo

@@ -1,8 +1,12 @@
 #include "convert/SpriteConversion.h"
 
+#include "convert/ColorFitting.h"
+#include "convert/ScreenConversion.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <set>
+#include <unordered_map>
 
 namespace mosavo {
 
@@ -132,6 +136,42 @@ SpriteConversion convertSpritePicture(const RgbaPicture &picture, const PatternT
     const bool hasBackdrop = settings.universalBackground.has_value();
     const Rgb8 backdrop = hasBackdrop ? display.rgb(*settings.universalBackground, emphasis) : Rgb8 {};
 
+    // With fitColors, the number of every opaque colour from the fit of them all (the first of the numbers showing
+    // its display colour), and the number written for each such number.
+    std::unordered_map<uint32_t, uint8_t> fitted;
+    std::array<uint8_t, 64> written {};
+    for (size_t n = 0; n < written.size(); ++n)
+        written[n] = uint8_t(n);
+    const auto keyOf = [](const uint8_t *p) { return uint32_t(p[0]) << 16 | uint32_t(p[1]) << 8 | p[2]; };
+    if (settings.fitColors) {
+        ColorFitRequest fitRequest { {}, {}, &display, emphasis, settings.preferredNumbers };
+        std::unordered_map<uint32_t, size_t> position;
+        std::vector<std::pair<int, int>> firstPixel;
+        for (int y = 0; y < picture.height; ++y)
+            for (int x = 0; x < picture.width; ++x) {
+                const uint8_t *p = &picture.pixels[(size_t(y) * size_t(picture.width) + size_t(x)) * 4];
+                if (p[3] != 255)
+                    continue;
+                const auto [entry, added] = position.emplace(keyOf(p), fitRequest.colors.size());
+                if (added) {
+                    fitRequest.colors.push_back({ p[0], p[1], p[2] });
+                    fitRequest.weights.push_back(0.0);
+                    firstPixel.emplace_back(x, y);
+                }
+                fitRequest.weights[entry->second] += 1.0;
+            }
+        const ColorFit fit = fitColors(fitRequest);
+        if (const int far = fit.firstTooFar(); far >= 0)
+            return refused(farColorText(firstPixel[size_t(far)].first, firstPixel[size_t(far)].second,
+                fitRequest.colors[size_t(far)], fit.numbers[size_t(far)],
+                display.rgb(fit.numbers[size_t(far)], emphasis), fit.distances[size_t(far)], settings.farColorAdvice));
+        for (const auto &[key, i] : position) {
+            const uint8_t number = *display.colorNumberOf(display.rgb(fit.numbers[i], emphasis), emphasis);
+            fitted.emplace(key, number);
+            written[number] = fit.numbers[i];
+        }
+    }
+
     // The cells with something drawn, in reading order.
     std::vector<Cell> cells;
     for (int top = 0; top < picture.height; top += height)
@@ -149,9 +189,11 @@ SpriteConversion convertSpritePicture(const RgbaPicture &picture, const PatternT
                     if (p[3] != 255)
                         return refused(where + " is partly transparent (alpha " + std::to_string(p[3])
                             + "); a pixel must be transparent (alpha 0) or opaque");
-                    if (hasBackdrop && rgb == backdrop)
+                    const auto number = settings.fitColors ? std::optional(fitted.at(keyOf(p)))
+                                                           : display.colorNumberOf(rgb, emphasis);
+                    if (hasBackdrop
+                        && (settings.fitColors ? display.rgb(*number, emphasis) == backdrop : rgb == backdrop))
                         continue;
-                    const auto number = display.colorNumberOf(rgb, emphasis);
                     if (!number)
                         return refused(where + " is " + hex + ", which is none of the 64 display colours");
                     cell.colors[size_t((y - top) * cellWidth + (x - left))] = *number;
@@ -179,6 +221,7 @@ SpriteConversion convertSpritePicture(const RgbaPicture &picture, const PatternT
     }
 
     std::vector<SubPaletteColors> palettes;
+    std::bitset<4> keptSlots;
     if (settings.subPalettes) {
         // Matched as the pixels are read: a colour number that looks as another does ($30 as $20) counts as it.
         palettes = *settings.subPalettes;
@@ -196,6 +239,7 @@ SpriteConversion convertSpritePicture(const RgbaPicture &picture, const PatternT
         for (size_t k = 0; k < 4; ++k) {
             const bool keep = settings.keptSubPalettes.test(k) && k < settings.currentSubPalettes.size()
                 && settings.currentSubPalettes[k];
+            keptSlots.set(k, keep);
             if (keep)
                 kept.push_back(*settings.currentSubPalettes[k]);
             else
@@ -310,6 +354,10 @@ SpriteConversion convertSpritePicture(const RgbaPicture &picture, const PatternT
     result.metasprite = std::move(metasprite);
     // The given sub-palettes keep their own colour numbers.
     result.subPalettes = settings.subPalettes ? *settings.subPalettes : std::move(palettes);
+    if (!settings.subPalettes)
+        for (size_t k = 0; k < result.subPalettes.size(); ++k)
+            for (uint8_t &number : result.subPalettes[k])
+                number = keptSlots.test(k) ? number : written[number & 0x3F];
     return result;
 }
 

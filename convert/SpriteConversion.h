@@ -1,6 +1,7 @@
 #pragma once
 
 #include "convert/PaletteFinder.h"
+#include "convert/PerceptualError.h"
 #include "core/Metasprite.h"
 #include "core/PatternTables.h"
 #include "core/Screen.h"
@@ -47,6 +48,11 @@ struct SpriteConversionSettings
     // The colours pixels are matched against (exactly); the current display colours when null.
     const DisplayColors *displayColors = nullptr;
     int emphasis = emphasisNone;
+    // Colours read as a whole by fitColors rather than matched exactly, as ScreenPictureRequest has it; found
+    // sub-palettes then hold the numbers fitColors chooses, preferredNumbers first.
+    bool fitColors = false;
+    std::vector<uint8_t> preferredNumbers;
+    std::string farColorAdvice = "convert the picture with --lossy";
 };
 
 // A tile (0-511 of the bank) the conversion draws: its 64 colour indices, row after row.
@@ -66,6 +72,8 @@ struct SpriteConversion
     std::vector<TileChange> tileChanges;
     std::vector<SubPaletteColors> subPalettes;
     std::string error;
+    // For a lossy conversion: the tiles it used and how far the sprites are from the picture.
+    std::optional<ConversionQuality> quality;
 
     explicit operator bool() const { return metasprite.has_value(); }
 };
