@@ -96,10 +96,8 @@ QString commandLineUsage()
         "  kestova --help\n"
         "\n"
         "FILE is an iNES ROM image, bare CHR data (a whole number of 16-byte tiles) or a Kestova document (named\n"
-        "*.kestova or starting with the CBOR self-describe tag, or its text form *.kestova.json), at most 64 MiB.
-"
-        "Numbers and positions are decimal (2048) or hex after $ or 0x ($800, 0x800).
-"
+        "*.kestova or starting with the CBOR self-describe tag, or its text form *.kestova.json), at most 64 MiB.\n"
+        "Numbers and positions are decimal (2048) or hex after $ or 0x ($800, 0x800).\n"
         "\n");
     return usage + help
         + QStringLiteral("  --version             print the program's name and version\n"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "palette/Archive.h"
+#include "core/Archive.h"
 
 #include <cstdint>
 #include <optional>

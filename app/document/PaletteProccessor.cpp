@@ -1,5 +1,7 @@
 #include "app/document/PaletteProccessor.h"
 
+#include "formats/PaletteFile.h"
+
 #include "log/Log.h"
 #include "palette/PaletteFactory.h"
 
@@ -13,15 +15,8 @@ const QString paletteFilter = QStringLiteral("NES palettes (*.pal);;All files (*
 
 std::optional<QString> PaletteProccessor::paletteFileProblem(const Bytes &bytes)
 {
-    if (bytes.size() != PaletteFactory::paletteFileSize && bytes.size() != halfPaletteFileSize)
-        return QStringLiteral("not a palette file: it holds %1 bytes, but a palette file holds 32 bytes (eight "
-                              "palettes of four colours) or 16 bytes (the four background palettes)")
-            .arg(bytes.size());
-    for (size_t i = 0; i < bytes.size(); ++i)
-        if (bytes[i] > 0x3F)
-            return QStringLiteral("not a palette file: byte %1 is 0x%2, which is no NES colour number (0x00-0x3F)")
-                .arg(i)
-                .arg(bytes[i], 2, 16, QLatin1Char('0'));
+    if (auto problem = mosavo::paletteFileProblem(bytes))
+        return QString::fromStdString(*problem);
     return std::nullopt;
 }
 
