@@ -163,29 +163,48 @@ std::variant<MappedPicture, QString> mapNearest(const QImage &argb, const NamedT
     return mapped;
 }
 
-std::variant<MappedPicture, QString> mapColors(const QImage &image, const std::optional<NamedTileColors> &subPalette)
+// The colour sets a picture's colours are looked up in, in the order messages name them.
+std::vector<ColorSet> colorSets(const std::optional<NamedTileColors> &subPalette)
 {
-    const QImage argb = image.convertToFormat(QImage::Format_ARGB32);
-    if (argb.isNull())
-        return QStringLiteral("the picture is too large to convert");
     std::vector<ColorSet> sets;
     if (subPalette)
         sets.push_back({ subPalette->colors, subPalette->name });
     sets.push_back({ plainGreyColors, QStringLiteral("the greys") });
     sets.push_back({ viewerGreyColors(), QStringLiteral("the viewer's greys") });
+    return sets;
+}
 
-    // Exactly the colours of one set first, so that such a picture reads as it always has.
+// The picture read by the set that holds every one of its colours, with the furthest pixel any set reached. Where
+// more than one set holds them, the one Kestova's own exports write wins (the sub-palette given, else the viewer's
+// greys), so that an export reads back as it was written whatever format it was saved in meanwhile.
+std::optional<MappedPicture> mapExactly(const QImage &argb, std::vector<ColorSet> sets, size_t *furthest)
+{
+    std::stable_partition(sets.begin(), sets.end(), [](const ColorSet &set) { return set.colors != plainGreyColors; });
     const size_t count = size_t(argb.width()) * size_t(argb.height());
-    size_t furthest = 0;
+    std::optional<MappedPicture> found;
     for (const ColorSet &set : sets) {
         const size_t stop = firstUnmapped(argb, set.colors, nullptr);
-        if (stop == count) {
-            MappedPicture mapped { IndexPicture(count), QStringLiteral("the colours of ") + set.name };
-            firstUnmapped(argb, set.colors, &mapped.values);
-            return mapped;
+        if (stop == count && !found) {
+            found = MappedPicture { IndexPicture(count), QStringLiteral("the colours of ") + set.name };
+            firstUnmapped(argb, set.colors, &found->values);
         }
-        furthest = std::max(furthest, stop);
+        if (furthest)
+            *furthest = std::max(*furthest, stop);
     }
+    return found;
+}
+
+std::variant<MappedPicture, QString> mapColors(const QImage &image, const std::optional<NamedTileColors> &subPalette)
+{
+    const QImage argb = image.convertToFormat(QImage::Format_ARGB32);
+    if (argb.isNull())
+        return QStringLiteral("the picture is too large to convert");
+    const std::vector<ColorSet> sets = colorSets(subPalette);
+
+    // Exactly the colours of one set first, so that such a picture reads as it always has.
+    size_t furthest = 0;
+    if (auto mapped = mapExactly(argb, sets, &furthest))
+        return std::move(*mapped);
     QString nearestReason;
     if (subPalette) {
         auto nearest = mapNearest(argb, *subPalette);
