@@ -307,8 +307,23 @@ std::variant<PictureIndices, QString> pictureColorIndices(
     const bool indexed = image.format() == QImage::Format_Indexed8 || image.format() == QImage::Format_Mono
         || image.format() == QImage::Format_MonoLSB;
     if (indexed) {
+        // By colour when every colour it uses is one of a set's, whatever the order of its colour table; by the
+        // low two bits of the indices only when the colours say nothing.
+        const QImage argb = image.convertToFormat(QImage::Format_ARGB32);
+        if (argb.isNull())
+            return QStringLiteral("the picture is too large to convert");
+        const std::vector<ColorSet> sets = colorSets(subPalette);
+        if (auto mapped = mapExactly(argb, sets, nullptr)) {
+            result.values = std::move(mapped->values);
+            result.colorMapping = std::move(mapped->mapping);
+            return result;
+        }
+        QStringList names;
+        for (const ColorSet &set : sets)
+            names << set.name;
         result.values = indexPixels(image.convertToFormat(QImage::Format_Indexed8));
-        result.colorMapping = QStringLiteral("the low two bits of its colour indices");
+        result.colorMapping = QStringLiteral("the low two bits of its colour indices (its colours are not those of %1)")
+                                  .arg(names.join(QStringLiteral(" nor of ")));
         return result;
     }
     auto mapped = mapColors(image, subPalette);

@@ -1,9 +1,11 @@
-#include "formats/PictureCodec.h"
 #include "formats/TileSheetPng.h"
+#include "formats/PictureCodec.h"
 
 #include <QGuiApplication>
 
 #include <gtest/gtest.h>
+
+#include <numeric>
 
 using namespace mosavo;
 
@@ -61,8 +63,68 @@ QImage exported(const TileList &tiles, const TileColors &colors)
     return std::holds_alternative<QImage>(image) ? std::get<QImage>(image) : QImage();
 }
 
+// The same indexed picture with its colour table in another order (and unused colours added), as picture editors
+// rewrite it: every pixel shows the colour it showed before.
+QImage reordered(const QImage &indexed, const std::vector<int> &order)
+{
+    const QList<QRgb> table = indexed.colorTable();
+    QList<QRgb> newTable(qsizetype(order.size()), qRgb(0x12, 0x34, 0x56));
+    std::vector<int> newIndex(size_t(table.size()));
+    for (size_t i = 0; i < order.size(); ++i)
+        if (order[i] < table.size()) {
+            newTable[qsizetype(i)] = table[order[i]];
+            newIndex[size_t(order[i])] = int(i);
+        }
+    QImage image(indexed.size(), QImage::Format_Indexed8);
+    image.setColorTable(newTable);
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            image.setPixel(x, y, uint(newIndex[size_t(indexed.pixelIndex(x, y))]));
+    return image;
+}
 
 } // namespace
+
+// An indexed picture whose colours are a set's reads by colour whatever the order of its colour table; only a picture
+// whose colours say nothing reads the low two bits of its indices, and says so.
+TEST(TileSheetPng, IndexedPicturesReadByColourWhateverTheirColourTableOrder)
+{
+    application();
+    const MatrixPtr tile = fourColourTile();
+    const TileList tiles(std::vector<MatrixPtr> { tile });
+    const std::vector<int64_t> original = values(SheetTiles { { tile }, 1, 1, {} });
+    const TileColors subPaletteColors = { 0x000000, 0xB53120, 0xEA9E22, 0xFCFCFC };
+    const NamedTileColors subPalette { subPaletteColors, QStringLiteral("sub-palette 1") };
+    for (const auto &[colors, given] : { std::pair { viewerGreyColors(), std::optional<NamedTileColors>() },
+             std::pair { plainGreyColors, std::optional<NamedTileColors>() },
+             std::pair { subPaletteColors, std::optional<NamedTileColors>(subPalette) } }) {
+        const QImage sheet = exported(tiles, colors);
+        for (const std::vector<int> &order : { std::vector<int> { 0, 1, 2, 3 }, std::vector<int> { 3, 2, 1, 0 },
+                 std::vector<int> { 2, 0, 3, 1 }, std::vector<int> { 9, 1, 3, 9, 0, 2, 9, 9 } }) {
+            const SheetTiles back = read(png(reordered(sheet, order)), given);
+            EXPECT_EQ(values(back), original) << "table order " << order[0] << order[1] << order[2] << order[3];
+            EXPECT_TRUE(back.colorMapping.startsWith(QStringLiteral("the colours of ")))
+                << back.colorMapping.toStdString();
+        }
+    }
+
+    // Colours of no set: the low two bits of the indices, and the mapping says so.
+    QImage other(8, 8, QImage::Format_Indexed8);
+    other.setColorTable(
+        { qRgb(1, 2, 3), qRgb(40, 50, 60), qRgb(70, 80, 90), qRgb(100, 110, 120), qRgb(9, 9, 9), qRgb(8, 8, 8) });
+    for (int y = 0; y < 8; ++y)
+        for (int x = 0; x < 8; ++x)
+            other.setPixel(x, y, uint((x + y) % 6));
+    const SheetTiles low = read(png(other));
+    const std::vector<int64_t> got = values(low);
+    ASSERT_EQ(got.size(), 64u);
+    for (int y = 0; y < 8; ++y)
+        for (int x = 0; x < 8; ++x)
+            EXPECT_EQ(got[size_t(y * 8 + x)], ((x + y) % 6) & 3);
+    EXPECT_TRUE(low.colorMapping.startsWith(QStringLiteral("the low two bits of its colour indices")))
+        << low.colorMapping.toStdString();
+    EXPECT_TRUE(low.colorMapping.contains(QStringLiteral("not those of"))) << low.colorMapping.toStdString();
+}
 
 // Kestova's own export reads back as it was written when it was saved meanwhile as an RGB or indexed picture, also
 // where its colours fit another set too (black is colour 3 of the viewer's greys and colour 0 of the plain greys).
@@ -82,5 +144,6 @@ TEST(TileSheetPng, ExportsReadBackAfterAnRgbRoundTrip)
     }
     // The plain greys still read without a palette when they are the only set that fits.
     const QImage plain = exported(TileList(std::vector<MatrixPtr> { fourColourTile() }), plainGreyColors);
-    EXPECT_EQ(values(read(png(plain.convertToFormat(QImage::Format_RGB32)))), values(SheetTiles { { fourColourTile() }, 1, 1, {} }));
+    EXPECT_EQ(values(read(png(plain.convertToFormat(QImage::Format_RGB32)))),
+        values(SheetTiles { { fourColourTile() }, 1, 1, {} }));
 }
