@@ -2,6 +2,7 @@
 #include "formats/PictureCodec.h"
 
 #include <QGuiApplication>
+#include <QtEndian>
 
 #include <gtest/gtest.h>
 
@@ -83,6 +84,54 @@ QImage reordered(const QImage &indexed, const std::vector<int> &order)
     return image;
 }
 
+uint32_t crc32(const QByteArray &data)
+{
+    uint32_t crc = 0xFFFFFFFFu;
+    for (const char byte : data) {
+        crc ^= uint8_t(byte);
+        for (int k = 0; k < 8; ++k)
+            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+    }
+    return ~crc;
+}
+
+void appendChunk(QByteArray &file, const char *type, const QByteArray &data)
+{
+    char length[4];
+    qToBigEndian(uint32_t(data.size()), length);
+    file.append(length, 4);
+    const QByteArray body = QByteArray(type, 4) + data;
+    file.append(body);
+    char crc[4];
+    qToBigEndian(crc32(body), crc);
+    file.append(crc, 4);
+}
+
+// A greyscale PNG written byte by byte, as ImageMagick writes two-colour pictures: bit depth 1, colour type 0, one
+// filter byte (none) before each row's packed pixels (1 white, 0 black).
+Bytes bilevelPng(const std::vector<std::vector<int>> &rows)
+{
+    QByteArray file("\x89PNG\r\n\x1A\n", 8);
+    QByteArray header(13, '\0');
+    qToBigEndian(uint32_t(rows.front().size()), header.data());
+    qToBigEndian(uint32_t(rows.size()), header.data() + 4);
+    header[8] = 1;
+    header[9] = 0;
+    appendChunk(file, "IHDR", header);
+    QByteArray raw;
+    for (const std::vector<int> &row : rows) {
+        raw.append('\0');
+        QByteArray packed(qsizetype((row.size() + 7) / 8), '\0');
+        for (size_t x = 0; x < row.size(); ++x)
+            if (row[x])
+                packed[qsizetype(x / 8)] = char(uint8_t(packed[qsizetype(x / 8)]) | (0x80u >> (x % 8)));
+        raw.append(packed);
+    }
+    appendChunk(file, "IDAT", qCompress(raw).mid(4));
+    appendChunk(file, "IEND", {});
+    return Bytes(file.begin(), file.end());
+}
+
 } // namespace
 
 // An indexed picture whose colours are a set's reads by colour whatever the order of its colour table; only a picture
@@ -124,6 +173,32 @@ TEST(TileSheetPng, IndexedPicturesReadByColourWhateverTheirColourTableOrder)
     EXPECT_TRUE(low.colorMapping.startsWith(QStringLiteral("the low two bits of its colour indices")))
         << low.colorMapping.toStdString();
     EXPECT_TRUE(low.colorMapping.contains(QStringLiteral("not those of"))) << low.colorMapping.toStdString();
+}
+
+// A bilevel greyscale picture reads as the same picture saved as 8-bit grey does: black colour 0, white colour 3.
+TEST(TileSheetPng, BilevelPicturesReadAsTheirGreys)
+{
+    application();
+    std::vector<std::vector<int>> rows(8, std::vector<int>(16, 0));
+    for (int y = 0; y < 8; ++y)
+        for (int x = 0; x < 16; ++x)
+            rows[size_t(y)][size_t(x)] = (x * 3 + y) % 5 < 2 ? 1 : 0;
+    const SheetTiles bilevel = read(bilevelPng(rows));
+    QImage grey(16, 8, QImage::Format_Grayscale8);
+    for (int y = 0; y < 8; ++y)
+        for (int x = 0; x < 16; ++x)
+            grey.setPixel(x, y, rows[size_t(y)][size_t(x)] ? qRgb(255, 255, 255) : qRgb(0, 0, 0));
+    const SheetTiles eightBit = read(png(grey));
+    ASSERT_EQ(bilevel.tiles.size(), 2u);
+    ASSERT_EQ(eightBit.tiles.size(), 2u);
+    for (size_t tile = 0; tile < 2; ++tile) {
+        EXPECT_EQ(values(bilevel, tile), values(eightBit, tile)) << "tile " << tile;
+        const std::vector<int64_t> got = values(bilevel, tile);
+        for (int y = 0; y < 8; ++y)
+            for (int x = 0; x < 8; ++x)
+                EXPECT_EQ(got[size_t(y * 8 + x)], rows[size_t(y)][size_t(int(tile) * 8 + x)] ? 3 : 0)
+                    << "tile " << tile << " pixel " << x << "," << y;
+    }
 }
 
 // Kestova's own export reads back as it was written when it was saved meanwhile as an RGB or indexed picture, also
