@@ -313,7 +313,18 @@ std::variant<PictureIndices, QString> pictureColorIndices(
         if (argb.isNull())
             return QStringLiteral("the picture is too large to convert");
         const std::vector<ColorSet> sets = colorSets(subPalette);
-        if (auto mapped = mapExactly(argb, sets, nullptr)) {
+        // A table of at most four colours that are not all of one set is a palette of its own (an export in the
+        // colours of a sub-palette not given here): its indices are its colours.
+        const QList<QRgb> table = image.colorTable();
+        bool ownPalette = false;
+        if (!table.isEmpty() && table.size() <= 4) {
+            QImage tableColors(int(table.size()), 1, QImage::Format_ARGB32);
+            for (qsizetype i = 0; i < table.size(); ++i)
+                tableColors.setPixel(int(i), 0, table[i]);
+            ownPalette = !mapExactly(tableColors, sets, nullptr);
+        }
+        auto mapped = ownPalette ? std::nullopt : mapExactly(argb, sets, nullptr);
+        if (mapped) {
             result.values = std::move(mapped->values);
             result.colorMapping = std::move(mapped->mapping);
             return result;
