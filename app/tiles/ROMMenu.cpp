@@ -158,7 +158,8 @@ void ROMMenu::importDataAction()
             return;
         }
         const QString file = dataProcessor.path.value_or(QString());
-        auto tileData = ConsoleDataFactory::generate(*bytes);
+        auto tileData = ConsoleDataFactory::generate(
+            *bytes, ConsoleDataFactory::sourceOfFileName(QFileInfo(file).fileName().toStdString()));
         if (!tileData) {
             log().e(QStringLiteral("ConsoleDataFactory could not generate data/palette from imported data"));
             showFailure(target,
