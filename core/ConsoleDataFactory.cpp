@@ -3,6 +3,7 @@
 #include "core/NESTileDataCollection.h"
 #include "core/NesTileCodec.h"
 
+#include <algorithm>
 #include <array>
 
 namespace mosavo {
@@ -15,7 +16,18 @@ constexpr size_t bytesPerTile = 16;
 
 bool ConsoleDataFactory::isRomImage(std::span<const uint8_t> data)
 {
-    return data.size() >= headerSize && data[0] == 'N' && data[1] == 'E' && data[2] == 'S';
+    return data.size() >= headerSize && data[0] == 'N' && data[1] == 'E' && data[2] == 'S' && data[3] == 0x1A;
+}
+
+ConsoleDataFactory::Source ConsoleDataFactory::sourceOfFileName(std::string_view name)
+{
+    constexpr std::string_view chr = ".chr";
+    if (name.size() < chr.size())
+        return Source::byContent;
+    const std::string_view end = name.substr(name.size() - chr.size());
+    const bool isChr = std::equal(end.begin(), end.end(), chr.begin(),
+        [](char a, char b) { return (a >= 'A' && a <= 'Z' ? char(a - 'A' + 'a') : a) == b; });
+    return isChr ? Source::chrData : Source::byContent;
 }
 
 std::optional<ConsoleDataFactory::RomParts> ConsoleDataFactory::isNesROMData(const Bytes &data)
@@ -52,11 +64,14 @@ std::vector<MatrixPtr> ConsoleDataFactory::nesToMatrices(std::span<const uint8_t
     return tiles;
 }
 
-TileDataPtr ConsoleDataFactory::generate(const Bytes &data)
+TileDataPtr ConsoleDataFactory::generate(const Bytes &data, Source known)
 {
     std::optional<Bytes> header;
     std::span<const uint8_t> tileBytes;
-    if (isRomImage(data)) {
+    const bool rom = known == Source::iNesImage || (known == Source::byContent && isRomImage(data));
+    if (rom) {
+        if (data.size() < headerSize)
+            return nullptr;
         header = Bytes(data.begin(), data.begin() + headerSize);
         tileBytes = std::span(data).subspan(headerSize);
     } else if (isChrData(data.size())) {

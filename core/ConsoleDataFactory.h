@@ -8,6 +8,7 @@
 #include <array>
 #include <optional>
 #include <span>
+#include <string_view>
 
 namespace mosavo {
 
@@ -32,9 +33,20 @@ public:
         Bytes data;
     };
 
-    // A ROM image (at least 16 bytes starting with "NES") or bare CHR data (a whole number of 16-byte tiles);
-    // nullptr for anything else and for data without a single whole tile.
-    static TileDataPtr generate(const Bytes &data);
+    // What tile bytes are: found from their first bytes, or known from where they came from (a file named *.chr, a
+    // document that recorded it).
+    enum class Source {
+        byContent,
+        iNesImage,
+        chrData,
+    };
+
+    // A ROM image (at least 16 bytes starting with 4E 45 53 1A, "NES" and end of file) or bare CHR data (a whole number
+    // of 16-byte tiles); nullptr for anything else and for data without a single whole tile. A known source decides
+    // it whatever the first bytes: CHR data is never read as a ROM image, and a ROM image needs its 16-byte header.
+    static TileDataPtr generate(const Bytes &data, Source source = Source::byContent);
+    // CHR data for a file named *.chr (any case), whatever its first bytes; else found from the bytes.
+    static Source sourceOfFileName(std::string_view name);
     // 512 blank tiles without header.
     static TileDataPtr generate(ConsoleType type);
 
@@ -46,6 +58,7 @@ public:
     // Pixel values of one row, leftmost first: bit of channelA + 2 x bit of channelB.
     static std::array<int64_t, 8> returnRowOfPixelValues(uint8_t channelA, uint8_t channelB);
 
+    // At least 16 bytes starting with 4E 45 53 1A.
     static bool isRomImage(std::span<const uint8_t> data);
     static bool isChrData(size_t size) { return size % 16 == 0; }
 };

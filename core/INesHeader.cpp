@@ -20,7 +20,7 @@ uint64_t nes2RomSize(uint8_t lsb, uint8_t msbNibble, uint64_t unit)
 
 std::optional<INesHeader> INesHeader::parse(std::span<const uint8_t> bytes)
 {
-    if (bytes.size() < 16 || bytes[0] != 'N' || bytes[1] != 'E' || bytes[2] != 'S')
+    if (bytes.size() < 16 || bytes[0] != 'N' || bytes[1] != 'E' || bytes[2] != 'S' || bytes[3] != 0x1A)
         return std::nullopt;
     INesHeader header;
     header.trainer = (bytes[6] & 0x04) != 0;

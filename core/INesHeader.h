@@ -2,8 +2,8 @@
 
 #include <cstdint>
 #include <optional>
-#include <string>
 #include <span>
+#include <string>
 
 namespace mosavo {
 
@@ -26,7 +26,7 @@ struct INesHeader
         return prgBytes > UINT64_MAX - trainerBytes ? UINT64_MAX : trainerBytes + prgBytes;
     }
 
-    // Nothing unless the buffer holds at least 16 bytes starting with "NES".
+    // Nothing unless the buffer holds at least 16 bytes starting with 4E 45 53 1A ("NES" and end of file).
     static std::optional<INesHeader> parse(std::span<const uint8_t> bytes);
 
     // What a ROM image of fileBytes bytes lacks or has too much of for this header (16-byte header, 512-byte trainer

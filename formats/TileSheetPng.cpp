@@ -163,29 +163,48 @@ std::variant<MappedPicture, QString> mapNearest(const QImage &argb, const NamedT
     return mapped;
 }
 
-std::variant<MappedPicture, QString> mapColors(const QImage &image, const std::optional<NamedTileColors> &subPalette)
+// The colour sets a picture's colours are looked up in, in the order messages name them.
+std::vector<ColorSet> colorSets(const std::optional<NamedTileColors> &subPalette)
 {
-    const QImage argb = image.convertToFormat(QImage::Format_ARGB32);
-    if (argb.isNull())
-        return QStringLiteral("the picture is too large to convert");
     std::vector<ColorSet> sets;
     if (subPalette)
         sets.push_back({ subPalette->colors, subPalette->name });
     sets.push_back({ plainGreyColors, QStringLiteral("the greys") });
     sets.push_back({ viewerGreyColors(), QStringLiteral("the viewer's greys") });
+    return sets;
+}
 
-    // Exactly the colours of one set first, so that such a picture reads as it always has.
+// The picture read by the set that holds every one of its colours, with the furthest pixel any set reached. Where
+// more than one set holds them, the one Kestova's own exports write wins (the sub-palette given, else the viewer's
+// greys), so that an export reads back as it was written whatever format it was saved in meanwhile.
+std::optional<MappedPicture> mapExactly(const QImage &argb, std::vector<ColorSet> sets, size_t *furthest)
+{
+    std::stable_partition(sets.begin(), sets.end(), [](const ColorSet &set) { return set.colors != plainGreyColors; });
     const size_t count = size_t(argb.width()) * size_t(argb.height());
-    size_t furthest = 0;
+    std::optional<MappedPicture> found;
     for (const ColorSet &set : sets) {
         const size_t stop = firstUnmapped(argb, set.colors, nullptr);
-        if (stop == count) {
-            MappedPicture mapped { IndexPicture(count), QStringLiteral("the colours of ") + set.name };
-            firstUnmapped(argb, set.colors, &mapped.values);
-            return mapped;
+        if (stop == count && !found) {
+            found = MappedPicture { IndexPicture(count), QStringLiteral("the colours of ") + set.name };
+            firstUnmapped(argb, set.colors, &found->values);
         }
-        furthest = std::max(furthest, stop);
+        if (furthest)
+            *furthest = std::max(*furthest, stop);
     }
+    return found;
+}
+
+std::variant<MappedPicture, QString> mapColors(const QImage &image, const std::optional<NamedTileColors> &subPalette)
+{
+    const QImage argb = image.convertToFormat(QImage::Format_ARGB32);
+    if (argb.isNull())
+        return QStringLiteral("the picture is too large to convert");
+    const std::vector<ColorSet> sets = colorSets(subPalette);
+
+    // Exactly the colours of one set first, so that such a picture reads as it always has.
+    size_t furthest = 0;
+    if (auto mapped = mapExactly(argb, sets, &furthest))
+        return std::move(*mapped);
     QString nearestReason;
     if (subPalette) {
         auto nearest = mapNearest(argb, *subPalette);
@@ -288,8 +307,34 @@ std::variant<PictureIndices, QString> pictureColorIndices(
     const bool indexed = image.format() == QImage::Format_Indexed8 || image.format() == QImage::Format_Mono
         || image.format() == QImage::Format_MonoLSB;
     if (indexed) {
+        // By colour when every colour it uses is one of a set's, whatever the order of its colour table; by the
+        // low two bits of the indices only when the colours say nothing.
+        const QImage argb = image.convertToFormat(QImage::Format_ARGB32);
+        if (argb.isNull())
+            return QStringLiteral("the picture is too large to convert");
+        const std::vector<ColorSet> sets = colorSets(subPalette);
+        // A table of at most four colours that are not all of one set is a palette of its own (an export in the
+        // colours of a sub-palette not given here): its indices are its colours.
+        const QList<QRgb> table = image.colorTable();
+        bool ownPalette = false;
+        if (!table.isEmpty() && table.size() <= 4) {
+            QImage tableColors(int(table.size()), 1, QImage::Format_ARGB32);
+            for (qsizetype i = 0; i < table.size(); ++i)
+                tableColors.setPixel(int(i), 0, table[i]);
+            ownPalette = !mapExactly(tableColors, sets, nullptr);
+        }
+        auto mapped = ownPalette ? std::nullopt : mapExactly(argb, sets, nullptr);
+        if (mapped) {
+            result.values = std::move(mapped->values);
+            result.colorMapping = std::move(mapped->mapping);
+            return result;
+        }
+        QStringList names;
+        for (const ColorSet &set : sets)
+            names << set.name;
         result.values = indexPixels(image.convertToFormat(QImage::Format_Indexed8));
-        result.colorMapping = QStringLiteral("the low two bits of its colour indices");
+        result.colorMapping = QStringLiteral("the low two bits of its colour indices (its colours are not those of %1)")
+                                  .arg(names.join(QStringLiteral(" nor of ")));
         return result;
     }
     auto mapped = mapColors(image, subPalette);

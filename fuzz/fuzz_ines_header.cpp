@@ -1,5 +1,5 @@
-// The iNES / NES 2.0 header facts: any 16 or more bytes starting with "NES" give facts within the ranges the header
-// can express; anything else gives none.
+// The iNES / NES 2.0 header facts: any 16 or more bytes starting with 4E 45 53 1A give facts within the ranges the
+// header can express; anything else gives none.
 #include "FuzzSupport.h"
 
 #include "core/INesHeader.h"
@@ -9,7 +9,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     using namespace mosavo;
     const std::span<const uint8_t> bytes(data, size);
     const auto facts = INesHeader::parse(bytes);
-    const bool isHeader = size >= 16 && data[0] == 'N' && data[1] == 'E' && data[2] == 'S';
+    const bool isHeader = size >= 16 && data[0] == 'N' && data[1] == 'E' && data[2] == 'S' && data[3] == 0x1A;
     fuzz::require(facts.has_value() == isHeader, "facts exactly for headers");
     if (!facts)
         return 0;

@@ -141,9 +141,10 @@ std::variant<Input, FileError> readInput(const QString &path, const std::optiona
         return FileError { path, *documentsOnlyBecause };
     if (bytes.empty())
         return FileError { path, QStringLiteral("empty file (no tiles)") };
-    if (auto tiles = mosavo::ConsoleDataFactory::generate(bytes))
+    const auto source = mosavo::ConsoleDataFactory::sourceOfFileName(QFileInfo(path).fileName().toStdString());
+    if (auto tiles = mosavo::ConsoleDataFactory::generate(bytes, source))
         return Input { std::move(tiles), nullptr, bytes.size() };
-    if (mosavo::ConsoleDataFactory::isRomImage(bytes))
+    if (source != mosavo::ConsoleDataFactory::Source::chrData && mosavo::ConsoleDataFactory::isRomImage(bytes))
         return FileError { path,
             QStringLiteral("iNES ROM image without a single whole 16-byte tile after its header (%1 bytes)")
                 .arg(bytes.size()) };

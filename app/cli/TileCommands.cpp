@@ -2,6 +2,7 @@
 #include "app/cli/BatchIO.h"
 #include "app/cli/PaletteCommands.h"
 #include "app/cli/ScreenCommands.h"
+#include "app/document/Counted.h"
 
 #include "app/document/PictureFiles.h"
 #include "core/INesHeader.h"
@@ -189,16 +190,19 @@ int runImportPng(const ParsedArguments &arguments, BatchStreams &streams)
     if (at >= count)
         return reportFailure(err,
             { target,
-                QStringLiteral("holds %1 tiles (0-%2), so there is no tile %3").arg(count).arg(count - 1).arg(at) });
+                QStringLiteral("holds %1 (0-%2), so there is no tile %3")
+                    .arg(tilesText(count))
+                    .arg(count - 1)
+                    .arg(at) });
     // Tiles of the picture that fall past the end of FILE are dropped when blank (the padding of a sheet's last row);
     // any other is refused, so nothing drawn is lost.
     for (size_t i = size_t(count - at); i < picture.size(); ++i)
         if (!isBlankTile(*picture[i]))
             return reportFailure(err,
                 { picturePath,
-                    QStringLiteral("holds %1 tiles; placed from tile %2 they run past the last tile of %3 (tile %4), "
+                    QStringLiteral("holds %1; placed from tile %2 they run past the last tile of %3 (tile %4), "
                                    "and tile %5 of the picture is not blank")
-                        .arg(picture.size())
+                        .arg(tilesText(int64_t(picture.size())))
                         .arg(at)
                         .arg(QDir::toNativeSeparators(target))
                         .arg(count - 1)

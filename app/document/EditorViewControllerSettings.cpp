@@ -147,6 +147,9 @@ constexpr const char *currentSubPaletteKey = "CurrentSubPalette";
 constexpr const char *viewerScaleKey = "ViewerScale";
 constexpr const char *subPaletteViewKey = "SubPaletteView";
 constexpr const char *tallSpritesKey = "TallSprites";
+// What the tiles came from: "iNES" (a ROM image, its 16-byte header first) or "CHR" (bare CHR data). Documents
+// without it read their tile data as they always have: a ROM image when it starts with "NES".
+constexpr const char *tileSourceKey = "TileSource";
 
 // Reads the view state of a record whose tiles and palettes are known. Nothing, with the reason, when a key is of the
 // wrong kind or out of range.
@@ -231,6 +234,7 @@ ArchiveRecord EditorViewControllerSettings::encode() const
         record["TileData"] = ArchiveRecord::binary(std::move(*bytes));
     else
         record["TileData"] = nullptr;
+    record[tileSourceKey] = tileData_->header() ? "iNES" : "CHR";
     if (palettes_) {
         ArchiveRecord list = ArchiveRecord::array();
         for (const PalettePtr &palette : *palettes_) {
@@ -295,7 +299,20 @@ SettingsPtr EditorViewControllerSettings::decode(const ArchiveRecord &record, st
         return settings;
     }
     const auto &binary = tileField->get_binary();
-    auto tileData = ConsoleDataFactory::generate(Bytes(binary.begin(), binary.end()));
+    ConsoleDataFactory::Source source = binary.size() >= 16 && binary[0] == 'N' && binary[1] == 'E' && binary[2] == 'S'
+        ? ConsoleDataFactory::Source::iNesImage
+        : ConsoleDataFactory::Source::chrData;
+    if (const auto field = record.find(tileSourceKey); field != record.end()) {
+        if (*field == "iNES") {
+            source = ConsoleDataFactory::Source::iNesImage;
+        } else if (*field == "CHR") {
+            source = ConsoleDataFactory::Source::chrData;
+        } else {
+            setReason(whyNot, std::string("its \"") + tileSourceKey + "\" is not \"iNES\" or \"CHR\"");
+            return settings;
+        }
+    }
+    auto tileData = ConsoleDataFactory::generate(Bytes(binary.begin(), binary.end()), source);
     if (!tileData) {
         setReason(whyNot, "its tile data is neither an iNES ROM image nor CHR data");
         return settings;

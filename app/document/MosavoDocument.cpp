@@ -84,7 +84,8 @@ std::optional<FileError> MosavoDocument::readFromFile(const QString &path)
         return std::nullopt;
     }
     // Tile data: a new untitled document holding those tiles.
-    auto tiles = ConsoleDataFactory::generate(file.bytes);
+    auto tiles = ConsoleDataFactory::generate(
+        file.bytes, ConsoleDataFactory::sourceOfFileName(QFileInfo(path).fileName().toStdString()));
     if (!tiles) {
         return FileError { path,
             QStringLiteral("is neither a Kestova document, an iNES ROM image nor CHR data "

@@ -1,3 +1,4 @@
+#include "app/document/Counted.h"
 #include "app/screens/ScreenActions.h"
 
 #include "app/document/FileIO.h"
@@ -138,11 +139,12 @@ bool ScreenActions::removeDuplicateTiles()
         return false;
     }
     push(dedup.screens, current_, QStringLiteral("Remove Duplicate Tiles"));
-    status(QStringLiteral("Merged %1 duplicate tiles of pattern table %2: the screens use %3 tiles, not %4")
-               .arg(dedup.freedTiles.size())
+    status(QStringLiteral("Merged %1 of pattern table %2: the screens use %3, not %4")
+               .arg(counted(int64_t(dedup.freedTiles.size()), QStringLiteral("duplicate tile"),
+                   QStringLiteral("duplicate tiles")))
                .arg(table)
-               .arg(dedup.tilesUsedAfter)
-               .arg(dedup.tilesUsedBefore));
+               .arg(tilesText(int64_t(dedup.tilesUsedAfter)))
+               .arg(int64_t(dedup.tilesUsedBefore)));
     return true;
 }
 

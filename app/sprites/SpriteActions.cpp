@@ -1,4 +1,5 @@
 #include "app/sprites/SpriteActions.h"
+#include "app/document/Counted.h"
 
 #include "app/document/FileIO.h"
 #include "app/document/MosavoDocument.h"
@@ -179,7 +180,8 @@ void SpriteActions::refreshLists()
     for (const Metasprite &metasprite : s->metasprites()) {
         auto *item = new QListWidgetItem(QString::fromStdString(metasprite.name), metaspriteList_);
         item->setFlags(item->flags() | Qt::ItemIsEditable);
-        item->setToolTip(QStringLiteral("%1 sprites").arg(metasprite.sprites.size()));
+        item->setToolTip(
+            counted(int64_t(metasprite.sprites.size()), QStringLiteral("sprite"), QStringLiteral("sprites")));
     }
     metaspriteList_->setCurrentRow(current_);
 

@@ -1,3 +1,4 @@
+#include "app/document/Counted.h"
 #include "app/sprites/SpriteActions.h"
 
 #include "app/document/FileIO.h"
@@ -84,10 +85,12 @@ bool SpriteActions::importSpritePicture(const QString &path)
         setSpritePatternTable(import.spritePatternTable);
     addMetasprite(import.metasprite, numbers, tiles, text);
     stack.endMacro();
-    status(QStringLiteral("Imported %1 as metasprite \"%2\" (%3 sprites, %4 new tiles)")
-               .arg(QFileInfo(path).fileName(), QString::fromStdString(import.metasprite.name))
-               .arg(import.metasprite.sprites.size())
-               .arg(import.tileChanges.size()));
+    status(
+        QStringLiteral("Imported %1 as metasprite \"%2\" (%3, %4)")
+            .arg(QFileInfo(path).fileName(), QString::fromStdString(import.metasprite.name))
+            .arg(
+                counted(int64_t(import.metasprite.sprites.size()), QStringLiteral("sprite"), QStringLiteral("sprites")))
+            .arg(counted(int64_t(import.tileChanges.size()), QStringLiteral("new tile"), QStringLiteral("new tiles"))));
     return true;
 }
 
@@ -191,10 +194,9 @@ bool SpriteActions::addSpritesFromSelection()
     dock_->show();
     push(after, { index, currentAnimation_, added }, QStringLiteral("Add Sprites"));
     if (blanks > 0)
-        status(QStringLiteral("Added %1 sprites; %2 blank %3 of the block left out")
-                   .arg(added.size())
-                   .arg(blanks)
-                   .arg(blanks == 1 ? QStringLiteral("tile") : QStringLiteral("tiles")));
+        status(QStringLiteral("Added %1; %2 of the block left out")
+                   .arg(counted(int64_t(added.size()), QStringLiteral("sprite"), QStringLiteral("sprites")))
+                   .arg(counted(int64_t(blanks), QStringLiteral("blank tile"), QStringLiteral("blank tiles"))));
     return true;
 }
 

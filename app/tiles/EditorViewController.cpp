@@ -1,4 +1,5 @@
 #include "app/tiles/EditorViewController.h"
+#include "app/document/Counted.h"
 
 #include "app/tiles/EditCommands.h"
 #include "core/BlockTransforms.h"
@@ -197,7 +198,7 @@ QString EditorViewController::tileDataSummary()
     const TileDataPtr tileData = editorViewControllerSettings()->tileData();
     if (!tileData)
         return {};
-    const QString tiles = QStringLiteral("%1 tiles").arg(tileData->totalNumberTiles());
+    const QString tiles = tilesText(tileData->totalNumberTiles());
     const auto header = tileData->header() ? INesHeader::parse(*tileData->header()) : std::nullopt;
     if (!header)
         return QStringLiteral("CHR data \u00b7 ") + tiles;

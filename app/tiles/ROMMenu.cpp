@@ -1,4 +1,5 @@
 #include "app/tiles/ROMMenu.h"
+#include "app/document/Counted.h"
 #include "app/document/PaletteProccessor.h"
 
 #include "app/document/FileIO.h"
@@ -158,7 +159,8 @@ void ROMMenu::importDataAction()
             return;
         }
         const QString file = dataProcessor.path.value_or(QString());
-        auto tileData = ConsoleDataFactory::generate(*bytes);
+        auto tileData = ConsoleDataFactory::generate(
+            *bytes, ConsoleDataFactory::sourceOfFileName(QFileInfo(file).fileName().toStdString()));
         if (!tileData) {
             log().e(QStringLiteral("ConsoleDataFactory could not generate data/palette from imported data"));
             showFailure(target,
@@ -177,7 +179,8 @@ void ROMMenu::importDataAction()
         }
         controller->replaceTileData(tileData, QFileInfo(file).absoluteFilePath().toStdString());
         if (target) {
-            report(target, QStringLiteral("Imported %1 tiles from %2").arg(tileData->totalNumberTiles()).arg(file));
+            report(
+                target, QStringLiteral("Imported %1 from %2").arg(tilesText(tileData->totalNumberTiles())).arg(file));
         }
     });
 }
@@ -190,15 +193,15 @@ void ROMMenu::importIntoRom(
     const int64_t count = rom->totalNumberTiles();
     const int64_t incoming = tiles.totalNumberTiles();
     const auto first = alerts().askTileNumber(
-        QStringLiteral("Place the %1 tiles of %2 from tile number:").arg(incoming).arg(QFileInfo(file).fileName()),
+        QStringLiteral("Place the %1 of %2 from tile number:").arg(tilesText(incoming)).arg(QFileInfo(file).fileName()),
         controller->chrRomStartTile().value_or(0), count - 1, document ? document->window() : nullptr);
     if (!first)
         return;
     if (*first < 0 || *first >= count) {
         showFailure(document,
-            QStringLiteral("The tile data could not be imported. The ROM holds %1 tiles (0-%2), so "
+            QStringLiteral("The tile data could not be imported. The ROM holds %1 (0-%2), so "
                            "there is no tile %3.")
-                .arg(count)
+                .arg(tilesText(count))
                 .arg(count - 1)
                 .arg(*first));
         return;
@@ -207,13 +210,13 @@ void ROMMenu::importIntoRom(
     if (incoming > room) {
         log().e(QStringLiteral("Imported data does not fit into the ROM"));
         showFailure(document,
-            QStringLiteral("The tile data could not be imported. %1: holds %2 bytes (%3 tiles), but "
-                           "from tile %4 the ROM has room for %5 tiles (%6 bytes).")
+            QStringLiteral("The tile data could not be imported. %1: holds %2 bytes (%3), but "
+                           "from tile %4 the ROM has room for %5 (%6 bytes).")
                 .arg(file)
                 .arg(size)
-                .arg(incoming)
+                .arg(tilesText(incoming))
                 .arg(*first)
-                .arg(room)
+                .arg(tilesText(room))
                 .arg(room * 16));
         return;
     }
@@ -221,7 +224,7 @@ void ROMMenu::importIntoRom(
     for (int64_t i = 0; i < incoming; ++i)
         numbers.push_back(*first + i);
     controller->importTiles(numbers, tiles.matrices().toVector(), QStringLiteral("Import Data"));
-    report(document, QStringLiteral("Imported %1 tiles from %2 at tile %3").arg(incoming).arg(file).arg(*first));
+    report(document, QStringLiteral("Imported %1 from %2 at tile %3").arg(tilesText(incoming)).arg(file).arg(*first));
 }
 
 void ROMMenu::exportDataAction()

@@ -1,4 +1,5 @@
 #include "app/tiles/TileSheetActions.h"
+#include "app/document/Counted.h"
 
 #include "app/document/MosavoDocument.h"
 #include "app/document/PictureFiles.h"
@@ -85,7 +86,7 @@ void exportTilesAsPng(MosavoDocument *document)
             QStringLiteral("The tiles could not be exported as PNG. %1").arg(error->describe()), document->window());
         return;
     }
-    showStatus(document, QStringLiteral("Exported %1 tiles to %2").arg(tiles->totalNumberTiles()).arg(chosen));
+    showStatus(document, QStringLiteral("Exported %1 to %2").arg(tilesText(tiles->totalNumberTiles())).arg(chosen));
 }
 
 void importTilesFromPng(MosavoDocument *document)
@@ -125,8 +126,8 @@ void importTilesFromPng(MosavoDocument *document)
                 numbers.push_back(block[size_t(r * side + c)]);
         controller->importTiles(numbers, sheet.tiles, QStringLiteral("Import PNG"));
         showStatus(document,
-            QStringLiteral("Imported %1 tiles from %2 into the block, reading %3")
-                .arg(sheet.tiles.size())
+            QStringLiteral("Imported %1 from %2 into the block, reading %3")
+                .arg(tilesText(int64_t(sheet.tiles.size())))
                 .arg(chosen, sheet.colorMapping));
         return;
     }
@@ -141,22 +142,22 @@ void importTilesFromPng(MosavoDocument *document)
         sheet = std::move(std::get<SheetTiles>(again));
     }
     const int64_t suggested = !block.empty() && block.front() >= 0 && block.front() < count ? block.front() : 0;
-    const auto first = alerts().askTileNumber(QStringLiteral("Place the %1 tiles of %2 from tile number:")
-                                                  .arg(sheet.tiles.size())
+    const auto first = alerts().askTileNumber(QStringLiteral("Place the %1 of %2 from tile number:")
+                                                  .arg(tilesText(int64_t(sheet.tiles.size())))
                                                   .arg(QFileInfo(chosen).fileName()),
         suggested, count - 1, document->window());
     if (!first)
         return;
     if (*first < 0 || *first >= count) {
-        fail(QStringLiteral("the document holds %1 tiles, so there is no tile %2").arg(count).arg(*first));
+        fail(QStringLiteral("the document holds %1, so there is no tile %2").arg(tilesText(count)).arg(*first));
         return;
     }
     for (size_t i = size_t(count - *first); i < sheet.tiles.size(); ++i)
         if (!isBlankTile(*sheet.tiles[i])) {
-            fail(QStringLiteral("%1: holds %2 tiles; placed from tile %3 they run past the last tile (%4), and tile "
+            fail(QStringLiteral("%1: holds %2; placed from tile %3 they run past the last tile (%4), and tile "
                                 "%5 of the picture is not blank")
                      .arg(chosen)
-                     .arg(sheet.tiles.size())
+                     .arg(tilesText(int64_t(sheet.tiles.size())))
                      .arg(*first)
                      .arg(count - 1)
                      .arg(i));
@@ -167,8 +168,8 @@ void importTilesFromPng(MosavoDocument *document)
         numbers.push_back(*first + int64_t(i));
     controller->importTiles(numbers, sheet.tiles, QStringLiteral("Import PNG"));
     showStatus(document,
-        QStringLiteral("Imported %1 tiles from %2 at tile %3, reading %4")
-            .arg(std::min<int64_t>(int64_t(sheet.tiles.size()), count - *first))
+        QStringLiteral("Imported %1 from %2 at tile %3, reading %4")
+            .arg(tilesText(std::min<int64_t>(int64_t(sheet.tiles.size()), count - *first)))
             .arg(chosen)
             .arg(*first)
             .arg(sheet.colorMapping));

@@ -52,13 +52,12 @@ TEST(NesCodec, PlaneWeightsFollowTheHardware)
     EXPECT_EQ(ConsoleDataFactory::returnRowOfPixelValues(0xFF, 0xFF), (Row { 3, 3, 3, 3, 3, 3, 3, 3 }));
 
     // The reference tile of the PPU documentation.
-    const Bytes reference { 0x41, 0xC2, 0x44, 0x48, 0x10, 0x20, 0x40, 0x80,
-                            0x01, 0x02, 0x04, 0x08, 0x16, 0x21, 0x42, 0x87 };
+    const Bytes reference { 0x41, 0xC2, 0x44, 0x48, 0x10, 0x20, 0x40, 0x80, 0x01, 0x02, 0x04, 0x08, 0x16, 0x21, 0x42,
+        0x87 };
     auto data = ConsoleDataFactory::generate(Bytes(reference.begin(), reference.end()));
     ASSERT_TRUE(data);
     ASSERT_EQ(data->totalNumberTiles(), 1);
-    EXPECT_EQ(rowsOf(*data->matrices()[0]),
-              "01000003 11000030 01000300 01003000 00030220 00300002 03000020 30000222 ");
+    EXPECT_EQ(rowsOf(*data->matrices()[0]), "01000003 11000030 01000300 01003000 00030220 00300002 03000020 30000222 ");
     EXPECT_EQ(data->consoleFormattedPixelData(), reference);
 }
 
@@ -104,9 +103,15 @@ TEST(NesCodec, RomImagesAreRecognisedByTheirFirstThreeBytes)
     EXPECT_FALSE(ConsoleDataFactory::checkType(short15));
     EXPECT_FALSE(ConsoleDataFactory::generate(short15));
 
-    // A 4096-byte buffer starting "NES" is a ROM image, even with byte 3 and the bank counts wrong.
+    // A 4096-byte buffer starting "NES" and 1A is a ROM image, even with the bank counts wrong; without the 1A it is
+    // CHR data.
     Bytes odd(4096, 0);
     odd[0] = 'N', odd[1] = 'E', odd[2] = 'S';
+    auto chr = ConsoleDataFactory::generate(odd);
+    ASSERT_TRUE(chr);
+    EXPECT_EQ(chr->totalNumberTiles(), 256);
+    EXPECT_FALSE(chr->header());
+    odd[3] = 0x1A;
     auto data = ConsoleDataFactory::generate(odd);
     ASSERT_TRUE(data);
     EXPECT_EQ(data->totalNumberTiles(), 255);

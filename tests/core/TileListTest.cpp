@@ -43,7 +43,7 @@ TEST(TileList, DecodesTilesWhenFirstAskedFor)
 TEST(TileList, EditedAndUntouchedTilesEncodeTogether)
 {
     Bytes rom(16, 0);
-    rom[0] = 'N', rom[1] = 'E', rom[2] = 'S';
+    rom[0] = 'N', rom[1] = 'E', rom[2] = 'S', rom[3] = 0x1A;
     const Bytes body = randomChr(300, 9);
     rom.insert(rom.end(), body.begin(), body.end());
     rom.insert(rom.end(), { 1, 2, 3 }); // a partial tile at the end

@@ -61,12 +61,14 @@ TEST(EditorViewControllerSettings, DocumentRoundTripKeepsTilesPalettesZoomAndHea
     const ArchiveRecord record = settings->encode();
     EXPECT_EQ(record["SelectedPalette"], 0);
     EXPECT_EQ(record["ZoomSize"], 2);
-    const std::vector<std::string> keys { "$class", "Version", "ZoomSize", "TileData", "Palettes", "SelectedPalette" };
+    const std::vector<std::string> keys { "$class", "Version", "ZoomSize", "TileData", "TileSource", "Palettes",
+        "SelectedPalette" };
     std::vector<std::string> written;
     for (const auto &item : record.items())
         written.push_back(item.key());
     EXPECT_EQ(written, keys);
     EXPECT_EQ(record["$class"], "EditorViewControllerSettings");
+    EXPECT_EQ(record["TileSource"], "iNES");
 
     const Bytes document = *settings->documentBytes();
     ASSERT_GE(document.size(), 3u);
@@ -257,4 +259,37 @@ TEST(EditorViewControllerSettings, ViewStateOfTheWrongKindOrOutOfRangeRefusesThe
     EXPECT_TRUE(EditorViewControllerSettings::decode(small)->tileData());
     small["SelectedTile"] = 20;
     EXPECT_FALSE(EditorViewControllerSettings::decode(small)->tileData());
+}
+
+// A document records what its tiles came from: CHR data whose first tile begins with 4E 45 53 1A stays CHR data when
+// saved and opened again; a document without the record reads its tile data as it always has.
+TEST(EditorViewControllerSettings, TileSourceSurvivesWhateverTheFirstBytes)
+{
+    Bytes chr(8192, 0);
+    chr[0] = 'N', chr[1] = 'E', chr[2] = 'S', chr[3] = 0x1A;
+    auto settings = std::make_shared<EditorViewControllerSettings>();
+    settings->setTileData(ConsoleDataFactory::generate(chr, ConsoleDataFactory::Source::chrData));
+    settings->setPalettes(*PaletteFactory::generate(PaletteType::nes));
+    ASSERT_FALSE(settings->tileData()->header());
+    ArchiveRecord record = settings->encode();
+    EXPECT_EQ(record["TileSource"], "CHR");
+    auto restored = reopened(*settings);
+    ASSERT_TRUE(restored);
+    EXPECT_FALSE(restored->tileData()->header());
+    EXPECT_EQ(restored->tileData()->totalNumberTiles(), 512);
+    EXPECT_EQ(restored->tileData()->consoleFormattedPixelData(), chr);
+
+    // Without the record: "NES" first is a ROM image, as documents have always been read.
+    record.erase("TileSource");
+    std::string why;
+    auto old = EditorViewControllerSettings::decode(record, &why);
+    ASSERT_TRUE(old && old->tileData()) << why;
+    EXPECT_TRUE(old->tileData()->header());
+    EXPECT_EQ(old->tileData()->totalNumberTiles(), 511);
+
+    record["TileSource"] = "tape";
+    why.clear();
+    auto refused = EditorViewControllerSettings::decode(record, &why);
+    EXPECT_FALSE(refused && refused->tileData());
+    EXPECT_NE(why.find("TileSource"), std::string::npos) << why;
 }
