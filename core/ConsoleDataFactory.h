@@ -35,6 +35,12 @@ public:
     // A ROM image (at least 16 bytes starting with "NES") or bare CHR data (a whole number of 16-byte tiles);
     // nullptr for anything else and for data without a single whole tile.
     static TileDataPtr generate(const Bytes &data);
+    // The same, with the tiles read from byteShift bytes (0-15) past the header (or the start of bare CHR data): the
+    // bytes skipped are kept as the collection's leading bytes, so the file is written back unchanged. Null when no
+    // whole tile is left, or byteShift is not 0-15.
+    static TileDataPtr generate(const Bytes &data, size_t byteShift);
+    // The byte shift of a collection made so (0 for any other).
+    static size_t byteShift(const TileData &tiles);
     // 512 blank tiles without header.
     static TileDataPtr generate(ConsoleType type);
 

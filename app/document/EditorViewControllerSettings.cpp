@@ -146,6 +146,7 @@ constexpr const char *currentSubPaletteKey = "CurrentSubPalette";
 constexpr const char *viewerScaleKey = "ViewerScale";
 constexpr const char *subPaletteViewKey = "SubPaletteView";
 constexpr const char *tallSpritesKey = "TallSprites";
+constexpr const char *tileByteShiftKey = "TileByteShift";
 
 // Reads the view state of a record whose tiles and palettes are known. Nothing, with the reason, when a key is of the
 // wrong kind or out of range.
@@ -230,6 +231,9 @@ ArchiveRecord EditorViewControllerSettings::encode() const
         record["TileData"] = ArchiveRecord::binary(std::move(*bytes));
     else
         record["TileData"] = nullptr;
+    // Tiles read from a byte past a tile boundary (View > Byte Offset); absent, they start on one.
+    if (const size_t shift = ConsoleDataFactory::byteShift(*tileData_))
+        record[tileByteShiftKey] = shift;
     if (palettes_) {
         ArchiveRecord list = ArchiveRecord::array();
         for (const PalettePtr &palette : *palettes_) {
@@ -294,7 +298,12 @@ SettingsPtr EditorViewControllerSettings::decode(const ArchiveRecord &record, st
         return settings;
     }
     const auto &binary = tileField->get_binary();
-    auto tileData = ConsoleDataFactory::generate(Bytes(binary.begin(), binary.end()));
+    const int64_t shift = integerOrZero(record, tileByteShiftKey);
+    if (shift < 0 || shift > 15) {
+        setReason(whyNot, "its tile byte shift is not 0-15");
+        return settings;
+    }
+    auto tileData = ConsoleDataFactory::generate(Bytes(binary.begin(), binary.end()), size_t(shift));
     if (!tileData) {
         setReason(whyNot, "its tile data is neither an iNES ROM image nor CHR data");
         return settings;
