@@ -66,6 +66,24 @@ std::vector<MatrixPtr> ConsoleDataFactory::nesToMatrices(std::span<const uint8_t
 
 TileDataPtr ConsoleDataFactory::generate(const Bytes &data, Source known)
 {
+    return generate(data, known, 0);
+}
+
+TileDataPtr ConsoleDataFactory::generate(const Bytes &data, size_t byteShift)
+{
+    return generate(data, Source::byContent, byteShift);
+}
+
+size_t ConsoleDataFactory::byteShift(const TileData &tiles)
+{
+    const auto *nes = dynamic_cast<const NESTileDataCollection *>(&tiles);
+    return nes ? nes->leadingBytes().size() : 0;
+}
+
+TileDataPtr ConsoleDataFactory::generate(const Bytes &data, Source known, size_t byteShift)
+{
+    if (byteShift >= bytesPerTile)
+        return nullptr;
     std::optional<Bytes> header;
     std::span<const uint8_t> tileBytes;
     const bool rom = known == Source::iNesImage || (known == Source::byContent && isRomImage(data));
@@ -74,11 +92,16 @@ TileDataPtr ConsoleDataFactory::generate(const Bytes &data, Source known)
             return nullptr;
         header = Bytes(data.begin(), data.begin() + headerSize);
         tileBytes = std::span(data).subspan(headerSize);
-    } else if (isChrData(data.size())) {
+    } else if (isChrData(data.size()) || (byteShift > 0 && data.size() > byteShift)) {
+        // Bare CHR data read from a shift keeps its length: the bytes after the last whole tile are trailing bytes.
         tileBytes = data;
     } else {
         return nullptr;
     }
+    if (tileBytes.size() < byteShift)
+        return nullptr;
+    const Bytes leading(tileBytes.begin(), tileBytes.begin() + std::ptrdiff_t(byteShift));
+    tileBytes = tileBytes.subspan(byteShift);
     const size_t count = tileBytes.size() / bytesPerTile;
     if (count == 0)
         return nullptr;
@@ -87,6 +110,7 @@ TileDataPtr ConsoleDataFactory::generate(const Bytes &data, Source known)
     auto source = std::make_shared<const Bytes>(tileBytes.begin(), tileBytes.begin() + whole);
     auto collection = std::make_shared<NESTileDataCollection>(TileList::fromNesBytes(std::move(source), count));
     collection->setHeader(std::move(header));
+    collection->setLeadingBytes(leading);
     collection->setTrailingBytes(Bytes(tileBytes.begin() + whole, tileBytes.end()));
     return collection;
 }

@@ -47,6 +47,13 @@ public:
     static TileDataPtr generate(const Bytes &data, Source source = Source::byContent);
     // CHR data for a file named *.chr (any case), whatever its first bytes; else found from the bytes.
     static Source sourceOfFileName(std::string_view name);
+    // The same, with the tiles read from byteShift bytes (0-15) past the header (or the start of bare CHR data): the
+    // bytes skipped are kept as the collection's leading bytes, so the file is written back unchanged. Null when no
+    // whole tile is left, or byteShift is not 0-15.
+    static TileDataPtr generate(const Bytes &data, size_t byteShift);
+    static TileDataPtr generate(const Bytes &data, Source source, size_t byteShift);
+    // The byte shift of a collection made so (0 for any other).
+    static size_t byteShift(const TileData &tiles);
     // 512 blank tiles without header.
     static TileDataPtr generate(ConsoleType type);
 

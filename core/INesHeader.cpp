@@ -23,7 +23,10 @@ std::optional<INesHeader> INesHeader::parse(std::span<const uint8_t> bytes)
     if (bytes.size() < 16 || bytes[0] != 'N' || bytes[1] != 'E' || bytes[2] != 'S' || bytes[3] != 0x1A)
         return std::nullopt;
     INesHeader header;
+    header.verticalMirroring = (bytes[6] & 0x01) != 0;
+    header.battery = (bytes[6] & 0x02) != 0;
     header.trainer = (bytes[6] & 0x04) != 0;
+    header.fourScreen = (bytes[6] & 0x08) != 0;
     header.nes2 = (bytes[7] & 0x0C) == 0x08;
     header.mapper = (bytes[6] >> 4) | (bytes[7] & 0xF0);
     if (header.nes2) {

@@ -16,6 +16,16 @@ struct INesHeader
     int submapper = 0; // NES 2.0 only
     bool trainer = false;
     bool nes2 = false;
+    // Byte 6: bit 0 vertical (else horizontal) mirroring, bit 1 battery-backed PRG-RAM, bit 3 four-screen VRAM (which
+    // overrides bit 0).
+    bool verticalMirroring = false;
+    bool fourScreen = false;
+    bool battery = false;
+
+    // "horizontal", "vertical" or "four-screen": how the board lays out the nametables.
+    const char *mirroring() const { return fourScreen ? "four-screen" : verticalMirroring ? "vertical" : "horizontal"; }
+    // File offset of PRG-ROM: after the header and the trainer, when there is one.
+    uint64_t prgOffset() const { return trainer ? 16 + 512 : 16; }
 
     uint64_t prgBanks() const { return prgBytes / 16384; }
     uint64_t chrBanks() const { return chrBytes / 8192; }

@@ -11,8 +11,7 @@ constexpr int64_t tileSide = 8;
 
 NESTileDataCollection::NESTileDataCollection(std::vector<MatrixPtr> matrices)
     : NESTileDataCollection(TileList(std::move(matrices)))
-{
-}
+{ }
 
 NESTileDataCollection::NESTileDataCollection(TileList matrices)
     : matrices_(std::move(matrices))
@@ -41,10 +40,12 @@ std::optional<Bytes> NESTileDataCollection::formatTileDataAsNES(const std::optio
 {
     if (matrices_.empty())
         return std::nullopt;
-    const size_t headerSize = usingHeader ? usingHeader->size() : 0;
+    const size_t headerSize = (usingHeader ? usingHeader->size() : 0) + leadingBytes_.size();
     Bytes out(headerSize + matrices_.size() * bytesPerTile + trailingBytes_.size(), 0);
     if (usingHeader)
         std::copy(usingHeader->begin(), usingHeader->end(), out.begin());
+    std::copy(
+        leadingBytes_.begin(), leadingBytes_.end(), out.begin() + std::ptrdiff_t(headerSize - leadingBytes_.size()));
 
     uint8_t *tileBytes = out.data() + headerSize;
     for (size_t n = 0; n < matrices_.size(); ++n, tileBytes += bytesPerTile) {

@@ -37,7 +37,13 @@ public:
     const Bytes &trailingBytes() const { return trailingBytes_; }
     void setTrailingBytes(Bytes bytes) { trailingBytes_ = std::move(bytes); }
 
-    // usingHeader (when present), then 16 bytes a tile, then the trailing bytes; absent when there are no tiles.
+    // Bytes between the header (or the start of bare CHR data) and the first tile, when the tiles are read from a byte
+    // that is not on a 16-byte boundary: written back unchanged before the tiles.
+    const Bytes &leadingBytes() const { return leadingBytes_; }
+    void setLeadingBytes(Bytes bytes) { leadingBytes_ = std::move(bytes); }
+
+    // usingHeader (when present), the leading bytes, then 16 bytes a tile, then the trailing bytes; absent when there
+    // are no tiles.
     std::optional<Bytes> formatTileDataAsNES(const std::optional<Bytes> &usingHeader) const;
 
     // Plane bytes of one 8-pixel row: byte1 carries bit 0 of each pixel (values 1 and 3), byte2 bit 1 (values 2 and
@@ -47,6 +53,7 @@ public:
 private:
     std::optional<Bytes> header_;
     TileList matrices_;
+    Bytes leadingBytes_;
     Bytes trailingBytes_;
 };
 

@@ -248,6 +248,20 @@ TileColors viewerGreyColors()
     return colors;
 }
 
+int64_t tileSheetHeight(TileSheetLayout layout, int64_t count)
+{
+    return tileSheetRows(layout.order, std::max<int64_t>(layout.columns, 1), count) * tileSide;
+}
+
+int64_t readableSheetColumns(TileSheetLayout layout, int64_t count)
+{
+    constexpr int64_t widest = readableSheetHeight / tileSide;
+    int64_t columns = std::max<int64_t>(layout.columns, 1);
+    while (columns < widest && tileSheetHeight({ columns, layout.order }, count) > readableSheetHeight)
+        columns = std::min(widest, columns + defaultSheetColumns);
+    return columns;
+}
+
 bool isBlankTile(const Matrix &tile)
 {
     const auto cells = tile.cells();

@@ -33,11 +33,20 @@ inline constexpr int64_t maximumSheetTiles = 262144;
 // The tallest picture the PNG writer accepts (libpng's limit for a side).
 inline constexpr int64_t maximumSheetHeight = 1000000;
 
+// The tallest picture that common image programs read; a taller sheet is laid out wider.
+inline constexpr int64_t readableSheetHeight = 16384;
+
 struct TileSheetLayout
 {
     int64_t columns = defaultSheetColumns;
     TileSheetOrder order = TileSheetOrder::rows8x8;
 };
+
+// The height in pixels of a sheet of count tiles in that layout.
+int64_t tileSheetHeight(TileSheetLayout layout, int64_t count);
+// The fewest columns, from layout.columns up in steps of defaultSheetColumns, whose sheet of count tiles is at most
+// readableSheetHeight tall (layout.columns when it already is; at most readableSheetHeight / 8 columns).
+int64_t readableSheetColumns(TileSheetLayout layout, int64_t count);
 
 // The picture of tiles, one image pixel per tile pixel: an indexed image whose colour table is the four colours;
 // cells past the last tile are colour 0. The reason when it cannot be made (too tall).

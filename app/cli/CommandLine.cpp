@@ -187,6 +187,8 @@ std::optional<int> runBatch(const QStringList &arguments, QTextStream &out, QTex
         return std::nullopt;
     if (const auto reason = outputOverInput(checked))
         return reportUsage(err, *reason);
+    if (const auto reason = checkPaletteInFile(checked))
+        return reportUsage(err, *reason);
     const BatchDiagnostics diagnostics;
     BatchStreams streams { out, err };
     // Every picture the command writes or reads is in the display colours --display-palette names, for this run only.
@@ -194,6 +196,16 @@ std::optional<int> runBatch(const QStringList &arguments, QTextStream &out, QTex
     {
         ~DisplayColorsScope() { mosavo::resetCurrentDisplayColors(); }
     } displayColorsScope;
+    struct PaletteInFileScope
+    {
+        explicit PaletteInFileScope(const ParsedArguments &arguments)
+        {
+            if (!arguments.files.isEmpty())
+                setPaletteInFile(PaletteInFile {
+                    arguments.files.front(), arguments.text(paletteBytesOption) == u"16" ? size_t(16) : size_t(32) });
+        }
+        ~PaletteInFileScope() { setPaletteInFile(std::nullopt); }
+    } paletteInFileScope(checked);
     if (const auto path = checked.text(displayPaletteOption)) {
         auto colors = readDisplayColorsFile(*path);
         if (const auto *error = std::get_if<FileError>(&colors))

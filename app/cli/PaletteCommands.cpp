@@ -3,6 +3,9 @@
 
 #include "app/cli/BatchCommand.h"
 #include "app/cli/BatchIO.h"
+#include "app/cli/ByteOffset.h"
+
+#include "app/screens/ScreenImport.h"
 
 #include "palette/NESColors.h"
 #include "palette/NESPalette.h"
@@ -22,7 +25,13 @@ constexpr size_t subPaletteColors = 4;
 // The background half of a palette file: sub-palettes 0-3.
 constexpr size_t halfPaletteFileSize = 16;
 
-const QString bytesOption = QStringLiteral("--bytes");
+const QString &bytesOption = paletteBytesOption;
+
+std::optional<PaletteInFile> &paletteInFile()
+{
+    static std::optional<PaletteInFile> source;
+    return source;
+}
 
 // The colour numbers a document's sub-palette holds. A sub-palette without colours gives none: reading it would make
 // it draw random colours.
@@ -93,6 +102,62 @@ int runExportPalette(const ParsedArguments &arguments, BatchStreams &streams)
 }
 
 } // namespace
+
+void setPaletteInFile(std::optional<PaletteInFile> source)
+{
+    paletteInFile() = std::move(source);
+}
+
+std::optional<QString> checkPaletteInFile(const ParsedArguments &arguments)
+{
+    const auto palette = arguments.text(paletteOption);
+    const bool inFile = palette && palette->startsWith(u'@');
+    if (arguments.has(bytesOption) && arguments.command != QStringLiteral("--export-palette") && !inFile)
+        return QStringLiteral("--bytes gives the size of a --palette @OFFSET palette, and there is none");
+    if (!inFile)
+        return std::nullopt;
+    if (!parseByteOffset(palette->mid(1)))
+        return QStringLiteral("--palette @OFFSET must name a byte offset of FILE (@4625, @$1211 or @0x1211), not '%1'")
+            .arg(*palette);
+    if (arguments.files.isEmpty())
+        return QStringLiteral("--palette %1 reads the palette from FILE, and there is none").arg(*palette);
+    return std::nullopt;
+}
+
+std::variant<mosavo::PaletteBytes, FileError> readPaletteInFile(const QString &argument, bool *halfOnly)
+{
+    const auto offset = parseByteOffset(argument.mid(1));
+    const std::optional<PaletteInFile> &source = paletteInFile();
+    if (!source || !offset)
+        return FileError { argument, QStringLiteral("names a palette at an offset of FILE, and there is none") };
+    const ReadResult read = readWholeFile(source->file);
+    if (read.error)
+        return *read.error;
+    const Bytes &bytes = read.bytes;
+    const auto at = QStringLiteral("%1 ($%2)").arg(*offset).arg(QString::number(*offset, 16).toUpper());
+    if (uint64_t(*offset) + source->bytes > bytes.size())
+        return FileError { source->file,
+            QStringLiteral("is %1 bytes, so it holds no %2-byte palette at offset %3")
+                .arg(bytes.size())
+                .arg(source->bytes)
+                .arg(at) };
+    mosavo::PaletteBytes palette = greyPaletteBytes();
+    for (size_t i = 0; i < source->bytes; ++i) {
+        const uint8_t number = bytes[size_t(*offset) + i];
+        if (number > 0x3F)
+            return FileError { source->file,
+                QStringLiteral("the %1 bytes at offset %2 are no palette: byte %3 is 0x%4 (colour numbers are "
+                               "0x00-0x3F)")
+                    .arg(source->bytes)
+                    .arg(at)
+                    .arg(i)
+                    .arg(QString::number(number, 16).toUpper()) };
+        palette[i] = number;
+    }
+    if (halfOnly)
+        *halfOnly = source->bytes == halfPaletteFileSize;
+    return palette;
+}
 
 std::variant<TileColors, FileError> readSubPalette(const QString &path, int index)
 {

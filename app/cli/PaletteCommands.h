@@ -3,6 +3,7 @@
 #include "app/document/EditorViewControllerSettings.h"
 #include "app/document/FileIO.h"
 #include "app/document/PictureFiles.h"
+#include "core/FrameRenderer.h"
 
 #include <QString>
 
@@ -11,9 +12,28 @@
 
 namespace kestova::cli {
 
+struct ParsedArguments;
+
 // The palette options other families take: --palette PAL and --sub-palette N.
 inline const QString paletteOption = QStringLiteral("--palette");
 inline const QString subPaletteOption = QStringLiteral("--sub-palette");
+// --bytes 32|16: the size of the palette --export-palette writes, or of the one --palette @OFFSET reads.
+inline const QString paletteBytesOption = QStringLiteral("--bytes");
+
+// --palette @OFFSET: the palette is the 32 bytes (16 with --bytes 16, the background half) of FILE from that offset.
+struct PaletteInFile
+{
+    QString file;
+    size_t bytes = 32;
+};
+// Where a run reads @OFFSET palettes from (nothing: no run, or no FILE).
+void setPaletteInFile(std::optional<PaletteInFile> source);
+// The usage fault of --palette @OFFSET or --bytes (an offset that is no number, no FILE, --bytes with a palette
+// file), or nothing.
+std::optional<QString> checkPaletteInFile(const ParsedArguments &arguments);
+// The palette @OFFSET names as 32 palette bytes (the sprite half in the viewer's greys after a 16-byte one), or why
+// not, naming FILE.
+std::variant<mosavo::PaletteBytes, FileError> readPaletteInFile(const QString &argument, bool *halfOnly);
 
 // The colours of colour index 0-3: sub-palette index of the palette file at path, which holds all eight sub-palettes
 // (32 bytes) or the background half, sub-palettes 0-3 (16 bytes).

@@ -292,6 +292,8 @@ std::variant<mosavo::DisplayColors, FileError> chosenDisplayColors(const ParsedA
 
 std::variant<mosavo::PaletteBytes, FileError> readPaletteBytes(const QString &path, bool *halfOnly)
 {
+    if (path.startsWith(u'@'))
+        return readPaletteInFile(path, halfOnly);
     const ReadResult read = readWholeFile(path);
     if (read.error)
         return *read.error;
@@ -368,7 +370,8 @@ CommandFamily screenCommands()
 
     BatchCommand &importScreen = family.add(
         textOption(QStringLiteral("--import-screen-png"), QStringLiteral("a PNG picture")), runImportScreenPng);
-    importScreen.accepts = { outputOption, paletteOption, bgTableOption, nameOption, displayPaletteOption };
+    importScreen.accepts
+        = { outputOption, paletteOption, bgTableOption, nameOption, displayPaletteOption, paletteBytesOption };
     importScreen.file = FileArgument::optional;
     importScreen.check = checkImportScreenPng;
     importScreen.synopsis = QStringLiteral(
@@ -415,7 +418,7 @@ CommandFamily screenCommands()
 
     BatchCommand &renderFrame = family.add(textOption(QStringLiteral("--render-frame"), anOutputFile), runRenderFrame);
     renderFrame.accepts = { nametableOption, oamOption, paletteOption, bgTableOption, spriteTableOption, tallOption,
-        chrBankOption, displayPaletteOption };
+        chrBankOption, displayPaletteOption, paletteBytesOption };
     renderFrame.synopsis = QStringLiteral("--render-frame OUT.png [--nametable NAM] [--oam OAM] [--palette PAL] "
                                           "[--bg-table 0|1] [--sprite-table 0|1] [--tall] [--chr-bank N] FILE");
     renderFrame.help = QStringLiteral(

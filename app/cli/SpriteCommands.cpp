@@ -416,7 +416,7 @@ CommandFamily spriteCommands()
     BatchCommand &importSprite = family.add(
         textOption(QStringLiteral("--import-sprite-png"), QStringLiteral("a PNG picture")), runImportSpritePng);
     importSprite.accepts = { outputOption, paletteOption, tallOption, originOption, nameOption, spriteTableOption,
-        displayPaletteOption };
+        displayPaletteOption, paletteBytesOption };
     importSprite.file = FileArgument::optional;
     importSprite.check = checkImportSpritePng;
     importSprite.synopsis = QStringLiteral("--import-sprite-png IN.png --output DOC.kestova [--palette PAL] [--tall] "

@@ -150,6 +150,7 @@ constexpr const char *tallSpritesKey = "TallSprites";
 // What the tiles came from: "iNES" (a ROM image, its 16-byte header first) or "CHR" (bare CHR data). Documents
 // without it read their tile data as they always have: a ROM image when it starts with "NES".
 constexpr const char *tileSourceKey = "TileSource";
+constexpr const char *tileByteShiftKey = "TileByteShift";
 
 // Reads the view state of a record whose tiles and palettes are known. Nothing, with the reason, when a key is of the
 // wrong kind or out of range.
@@ -235,6 +236,9 @@ ArchiveRecord EditorViewControllerSettings::encode() const
     else
         record["TileData"] = nullptr;
     record[tileSourceKey] = tileData_->header() ? "iNES" : "CHR";
+    // Tiles read from a byte past a tile boundary (View > Byte Offset); absent, they start on one.
+    if (const size_t shift = ConsoleDataFactory::byteShift(*tileData_))
+        record[tileByteShiftKey] = shift;
     if (palettes_) {
         ArchiveRecord list = ArchiveRecord::array();
         for (const PalettePtr &palette : *palettes_) {
@@ -312,7 +316,12 @@ SettingsPtr EditorViewControllerSettings::decode(const ArchiveRecord &record, st
             return settings;
         }
     }
-    auto tileData = ConsoleDataFactory::generate(Bytes(binary.begin(), binary.end()), source);
+    const int64_t shift = integerOrZero(record, tileByteShiftKey);
+    if (shift < 0 || shift > 15) {
+        setReason(whyNot, "its tile byte shift is not 0-15");
+        return settings;
+    }
+    auto tileData = ConsoleDataFactory::generate(Bytes(binary.begin(), binary.end()), source, size_t(shift));
     if (!tileData) {
         setReason(whyNot, "its tile data is neither an iNES ROM image nor CHR data");
         return settings;

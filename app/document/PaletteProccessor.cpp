@@ -53,7 +53,7 @@ void PaletteProccessor::importObject(ImportCompletion completion)
             palettes->resize(count);
             completion(std::move(palettes), std::nullopt);
         },
-        { QStringLiteral("Import Palette"), paletteFilter, {} });
+        { QStringLiteral("Import Palette"), paletteFilter, panelFolder.isEmpty() ? QString() : panelFolder + u'/' });
 }
 
 void PaletteProccessor::exportObject(

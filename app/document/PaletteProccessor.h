@@ -28,6 +28,8 @@ public:
     static constexpr size_t halfPaletteFileSize = 16;
     std::optional<PaletteProccessorType> type;
     std::optional<mosavo::PaletteType> paletteType;
+    // The folder the open panel of importObject starts in (that of the ROM the tiles came from); empty: the last one.
+    QString panelFolder;
 
     // Which palettes of the 32-byte palette file a 16-byte file holds, or an export writes.
     enum class Half { whole, background, sprites };

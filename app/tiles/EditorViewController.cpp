@@ -198,7 +198,9 @@ QString EditorViewController::tileDataSummary()
     const TileDataPtr tileData = editorViewControllerSettings()->tileData();
     if (!tileData)
         return {};
-    const QString tiles = tilesText(tileData->totalNumberTiles());
+    QString tiles = tilesText(tileData->totalNumberTiles());
+    if (ConsoleDataFactory::byteShift(*tileData) != 0)
+        tiles += QStringLiteral(" from byte %1").arg(tileByteOffset());
     const auto header = tileData->header() ? INesHeader::parse(*tileData->header()) : std::nullopt;
     if (!header)
         return QStringLiteral("CHR data \u00b7 ") + tiles;
@@ -233,7 +235,8 @@ std::optional<int64_t> EditorViewController::chrRomStartTile()
     if (!tileData || !tileData->header())
         return std::nullopt;
     const auto header = INesHeader::parse(*tileData->header());
-    if (!header || header->chrBytes == 0)
+    // Tiles read from a byte shift do not line up with CHR-ROM.
+    if (!header || header->chrBytes == 0 || ConsoleDataFactory::byteShift(*tileData) != 0)
         return std::nullopt;
     const auto tile = int64_t(header->chrOffsetAfterHeader() / 16);
     if (tile >= tileData->totalNumberTiles())
@@ -430,6 +433,35 @@ void EditorViewController::replaceTileData(TileDataPtr tileData, std::optional<s
     if (tileData)
         undoStack_.push(new ReplaceTileDataCommand(
             this, editorViewControllerSettings(), std::move(tileData), std::move(sourceFile)));
+}
+
+size_t EditorViewController::tileByteShift()
+{
+    const TileDataPtr tileData = editorViewControllerSettings()->tileData();
+    return tileData ? ConsoleDataFactory::byteShift(*tileData) : 0;
+}
+
+uint64_t EditorViewController::tileByteOffset()
+{
+    const TileDataPtr tileData = editorViewControllerSettings()->tileData();
+    if (!tileData)
+        return 0;
+    return (tileData->header() ? tileData->header()->size() : 0) + ConsoleDataFactory::byteShift(*tileData);
+}
+
+bool EditorViewController::setTileByteShift(size_t shift)
+{
+    const TileDataPtr tileData = editorViewControllerSettings()->tileData();
+    if (!tileData || shift == ConsoleDataFactory::byteShift(*tileData))
+        return false;
+    // The bytes as they are now, edits included, read again from the new shift: every byte of the file stays.
+    const auto bytes = tileData->consoleFormattedPixelData();
+    TileDataPtr shifted = bytes ? ConsoleDataFactory::generate(*bytes, shift) : nullptr;
+    if (!shifted)
+        return false;
+    undoStack_.push(new ReplaceTileDataCommand(this, editorViewControllerSettings(), std::move(shifted),
+        editorViewControllerSettings()->sourceFile(), QStringLiteral("Byte Offset")));
+    return true;
 }
 
 void EditorViewController::replacePalettes(std::vector<PalettePtr> palettes)

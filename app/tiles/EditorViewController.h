@@ -92,6 +92,12 @@ public:
     // Replaces the tile data (and the file it came from) or the sub-palettes (imports), undoably.
     void replaceTileData(mosavo::TileDataPtr tileData, std::optional<std::string> sourceFile = std::nullopt);
     void replacePalettes(std::vector<mosavo::PalettePtr> palettes);
+    // View > Byte Offset: the tiles are read from shift bytes (0-15) past the header or the start of CHR data, every
+    // byte of the file kept (an undoable step). False when nothing changes.
+    bool setTileByteShift(size_t shift);
+    size_t tileByteShift();
+    // The file offset of tile 0: the header's length plus the shift.
+    uint64_t tileByteOffset();
 
     // Operations on the block shown in the editor, each one undoable step.
     void flipBlockHorizontally();

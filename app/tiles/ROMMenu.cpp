@@ -6,6 +6,7 @@
 #include "app/document/KestovaDocumentController.h"
 #include "app/document/MosavoDocument.h"
 #include "app/tiles/EditorViewController.h"
+#include "app/tiles/RomPaletteDialog.h"
 #include "app/window/Alerts.h"
 #include "app/window/MainMosavoWindow.h"
 #include "core/ConsoleDataFactory.h"
@@ -71,6 +72,13 @@ QString sourceFileOf(const SettingsPtr &settings)
 {
     return settings && settings->sourceFile() ? QString::fromStdString(*settings->sourceFile()) : QString();
 }
+
+// The folder of the ROM the tiles came from, where palette panels open; empty without one.
+QString romFolderOf(const SettingsPtr &settings)
+{
+    const QString source = sourceFileOf(settings);
+    return source.isEmpty() ? QString() : QFileInfo(source).absolutePath();
+}
 } // namespace
 
 ROMMenu::ROMMenu(QWidget *parent)
@@ -88,6 +96,15 @@ void ROMMenu::connectItems()
         const auto items = actions();
         const qsizetype at = after ? items.indexOf(after) : -1;
         insertAction(at >= 0 && at + 1 < items.size() ? items[at + 1] : nullptr, exportSpritePalette);
+    }
+    if (!findChild<QAction *>(QStringLiteral("importPaletteFromRom"))) {
+        auto *fromRom = new QAction(QStringLiteral("Import Palette from ROM\u2026"), this);
+        fromRom->setObjectName(QStringLiteral("importPaletteFromRom"));
+        fromRom->setToolTip(QStringLiteral("Read the 32 palette bytes at an offset of the file, previewing them"));
+        const auto items = actions();
+        const qsizetype at = importPalette ? items.indexOf(importPalette.data()) : -1;
+        insertAction(at >= 0 && at + 1 < items.size() ? items[at + 1] : nullptr, fromRom);
+        connect(fromRom, &QAction::triggered, this, [] { importPaletteFromRom(currentDocument()); });
     }
     if (!writeBack) {
         addSeparator();
@@ -266,6 +283,7 @@ void ROMMenu::importPaletteAction()
         return;
     }
     paletteProcessor.paletteType = PaletteType::nes;
+    paletteProcessor.panelFolder = romFolderOf(settings);
     QPointer<ROMMenu> menu = this;
     QPointer<MosavoDocument> target = document;
     paletteProcessor.importObject(
@@ -351,7 +369,9 @@ void ROMMenu::exportPaletteFile(PaletteProccessor::Half half)
             log().i(QStringLiteral("Exported Palette: ") + paletteListText(palettes));
             report(target, done);
         },
-        suggestedName(document, extension), half);
+        romFolderOf(settings).isEmpty() ? suggestedName(document, extension)
+                                        : romFolderOf(settings) + u'/' + suggestedName(document, extension),
+        half);
 }
 
 std::variant<Bytes, QString> ROMMenu::writtenBack(const TileData &tiles, const Bytes &source)
@@ -360,7 +380,8 @@ std::variant<Bytes, QString> ROMMenu::writtenBack(const TileData &tiles, const B
     const bool sourceIsRom = source.size() >= 16 && source[0] == 'N' && source[1] == 'E' && source[2] == 'S';
     if (bool(header) != sourceIsRom)
         return header ? QStringLiteral("is no longer an iNES ROM image") : QStringLiteral("is now an iNES ROM image");
-    const size_t start = header ? header->size() : 0;
+    // Tiles read from a byte shift start that many bytes later.
+    const size_t start = (header ? header->size() : 0) + ConsoleDataFactory::byteShift(tiles);
     const size_t length = size_t(tiles.totalNumberTiles()) * 16;
     if (source.size() < start + length)
         return QStringLiteral("holds %1 bytes, but its %2 tiles need %3; it is no longer the file the tiles came from")

@@ -6,9 +6,9 @@ namespace kestova {
 
 using namespace mosavo;
 
-ReplaceTileDataCommand::ReplaceTileDataCommand(
-    EditorViewController *controller, SettingsPtr settings, TileDataPtr after, std::optional<std::string> afterSource)
-    : QUndoCommand(QStringLiteral("Import Data"))
+ReplaceTileDataCommand::ReplaceTileDataCommand(EditorViewController *controller, SettingsPtr settings,
+    TileDataPtr after, std::optional<std::string> afterSource, const QString &text)
+    : QUndoCommand(text)
     , controller_(controller)
     , settings_(settings)
     , before_(settings->tileData())

@@ -19,7 +19,7 @@ class ReplaceTileDataCommand : public QUndoCommand
 {
 public:
     ReplaceTileDataCommand(EditorViewController *controller, SettingsPtr settings, mosavo::TileDataPtr after,
-        std::optional<std::string> afterSource);
+        std::optional<std::string> afterSource, const QString &text = QStringLiteral("Import Data"));
     void undo() override;
     void redo() override;
 

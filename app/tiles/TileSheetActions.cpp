@@ -69,7 +69,9 @@ void exportTilesAsPng(MosavoDocument *document)
     TileColors colors = viewerGreyColors();
     if (controller->viewerShowsSubPalette())
         colors = currentSubPaletteColors(*controller).value_or(colors);
-    const TileSheetLayout layout { defaultSheetColumns, viewerOrder(*controller) };
+    TileSheetLayout layout { defaultSheetColumns, viewerOrder(*controller) };
+    // A sheet taller than common programs read is laid out wider.
+    layout.columns = readableSheetColumns(layout, settings->tileData()->totalNumberTiles());
     const QString base
         = document->filePath().isEmpty() ? QStringLiteral("tiles") : QFileInfo(document->filePath()).completeBaseName();
     QString chosen;
@@ -86,7 +88,13 @@ void exportTilesAsPng(MosavoDocument *document)
             QStringLiteral("The tiles could not be exported as PNG. %1").arg(error->describe()), document->window());
         return;
     }
-    showStatus(document, QStringLiteral("Exported %1 to %2").arg(tilesText(tiles->totalNumberTiles())).arg(chosen));
+    showStatus(document,
+        QStringLiteral("Exported %1 to %2").arg(tilesText(tiles->totalNumberTiles())).arg(chosen)
+            + (layout.columns != defaultSheetColumns
+                    ? QStringLiteral(", %1 tiles a row to keep the picture at most %2 pixels tall")
+                          .arg(layout.columns)
+                          .arg(readableSheetHeight)
+                    : QString()));
 }
 
 void importTilesFromPng(MosavoDocument *document)

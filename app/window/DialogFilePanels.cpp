@@ -20,9 +20,13 @@ void showDialog(QFileDialog::AcceptMode mode, const PanelOptions &options, std::
     dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
     if (!options.nameFilter.isEmpty())
         dialog.setNameFilter(options.nameFilter);
-    if (QFileInfo(options.suggestedName).isRelative())
+    // A suggestion ending in a separator is only the folder to start in.
+    const bool folderOnly = options.suggestedName.endsWith(u'/');
+    if (folderOnly)
+        dialog.setDirectory(options.suggestedName);
+    else if (QFileInfo(options.suggestedName).isRelative())
         dialog.setDirectory(QSettings().value(lastFolderKey, QDir::homePath()).toString());
-    if (!options.suggestedName.isEmpty())
+    if (!options.suggestedName.isEmpty() && !folderOnly)
         dialog.selectFile(options.suggestedName);
     if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()) {
         const QString path = dialog.selectedFiles().constFirst();

@@ -14,11 +14,36 @@
 #include <QAction>
 #include <QFileInfo>
 #include <QMenu>
+#include <QSettings>
 #include <QSignalBlocker>
+
+#include <utility>
 
 namespace kestova {
 
 using namespace mosavo;
+
+namespace {
+// The emulator palette file last chosen with File > Display Colours, for the next session; absent after Default
+// Colours.
+const QString displayColorsFileKey = QStringLiteral("DisplayColorsFile");
+
+// The first window of a session shows the display colours the last one chose, when their file can still be read.
+void restoreKeptDisplayColors()
+{
+    static bool restored = false;
+    if (std::exchange(restored, true))
+        return;
+    const QString path = QSettings().value(displayColorsFileKey).toString();
+    if (path.isEmpty() || !currentDisplayColors().isMasterTable())
+        return;
+    auto read = readDisplayColorsFile(path);
+    if (const auto *colors = std::get_if<DisplayColors>(&read))
+        setCurrentDisplayColors(*colors);
+    else
+        QSettings().remove(displayColorsFileKey);
+}
+} // namespace
 
 std::variant<DisplayColors, FileError> readDisplayColorsFile(const QString &path)
 {
@@ -46,7 +71,10 @@ DisplayColorsMenu::DisplayColorsMenu(MainMosavoWindow *window)
     defaultColors_ = new QAction(QStringLiteral("Default &Colours"), window);
     defaultColors_->setObjectName(QStringLiteral("actionDefaultColors"));
     defaultColors_->setToolTip(QStringLiteral("Back to the program's own NES colours, without emphasis"));
-    connect(defaultColors_, &QAction::triggered, this, [] { resetCurrentDisplayColors(); });
+    connect(defaultColors_, &QAction::triggered, this, [] {
+        resetCurrentDisplayColors();
+        QSettings().remove(displayColorsFileKey);
+    });
     // After Export PNG, before Close.
     ui.menuFile->insertAction(ui.actionClose, displayColors_);
     ui.menuFile->insertAction(ui.actionClose, defaultColors_);
@@ -77,6 +105,7 @@ DisplayColorsMenu::DisplayColorsMenu(MainMosavoWindow *window)
     ui.menuView->addSeparator();
     ui.menuView->addMenu(emphasis);
 
+    restoreKeptDisplayColors();
     observer_ = addDisplayColorsObserver([this] { follow(); });
     follow();
 }
@@ -116,6 +145,7 @@ bool DisplayColorsMenu::loadDisplayColors(const QString &path)
     const DisplayColors &colors = std::get<DisplayColors>(read);
     const bool sets = colors.hasEmphasisSets();
     setCurrentDisplayColors(colors);
+    QSettings().setValue(displayColorsFileKey, QFileInfo(path).absoluteFilePath());
     if (window_)
         window_->showStatus(
             QStringLiteral("Display colours from %1 (%2)")

@@ -72,7 +72,7 @@ std::variant<GoToTarget, QString> parseGoToTarget(const QString &text)
 }
 
 std::variant<GoToTile, QString> resolveGoToTarget(
-    const GoToTarget &target, const std::optional<INesHeader> &header, int64_t tileCount)
+    const GoToTarget &target, const std::optional<INesHeader> &header, int64_t tileCount, uint64_t byteShift)
 {
     if (tileCount <= 0)
         return QStringLiteral("There are no tiles");
@@ -84,20 +84,32 @@ std::variant<GoToTile, QString> resolveGoToTarget(
         return GoToTile { int64_t(target.value), 0 };
     }
     const uint64_t start = header ? headerBytes : 0;
-    const uint64_t end = start + uint64_t(tileCount) * tileBytes;
+    const uint64_t end = start + byteShift + uint64_t(tileCount) * tileBytes;
     if (target.value < start)
         return QStringLiteral("Offset %1 is in the iNES header; the tiles start at offset $10 (16)")
             .arg(hexAndDecimal(target.value));
     if (target.value >= end)
         return QStringLiteral("Offset %1 is past the last tile, which ends at offset %2")
             .arg(hexAndDecimal(target.value), hexAndDecimal(end - 1));
-    return GoToTile { int64_t((target.value - start) / tileBytes), (target.value - start) % tileBytes };
+    const uint64_t intoTiles = target.value - start;
+    GoToTile found;
+    found.alignedShift = intoTiles % tileBytes;
+    found.alignedTile = int64_t(intoTiles / tileBytes);
+    if (intoTiles >= byteShift) {
+        found.tile = int64_t((intoTiles - byteShift) / tileBytes);
+        found.byteInTile = (intoTiles - byteShift) % tileBytes;
+    } else {
+        // Among the bytes before tile 0: only a new byte shift reaches it.
+        found.byteInTile = intoTiles + tileBytes - byteShift;
+    }
+    return found;
 }
 
-GoToTileDialog::GoToTileDialog(std::optional<INesHeader> header, int64_t tileCount, QWidget *parent)
+GoToTileDialog::GoToTileDialog(std::optional<INesHeader> header, int64_t tileCount, QWidget *parent, uint64_t byteShift)
     : QDialog(parent)
     , header_(header)
     , tileCount_(tileCount)
+    , byteShift_(byteShift)
 {
     setWindowTitle(QStringLiteral("Go to Tile"));
     auto *layout = new QVBoxLayout(this);
@@ -141,7 +153,7 @@ void GoToTileDialog::accept()
     const auto target = parseGoToTarget(input_->text());
     if (const auto *reason = std::get_if<QString>(&target))
         return refuse(*reason);
-    const auto tile = resolveGoToTarget(std::get<GoToTarget>(target), header_, tileCount_);
+    const auto tile = resolveGoToTarget(std::get<GoToTarget>(target), header_, tileCount_, byteShift_);
     if (const auto *reason = std::get_if<QString>(&tile))
         return refuse(*reason);
     chosen_ = std::get<GoToTile>(tile);

@@ -36,10 +36,14 @@ struct GoToTile
     int64_t tile = 0;
     // For an offset inside a tile rather than at its start: which byte of the tile it is (0-15).
     uint64_t byteInTile = 0;
+    // For an offset: the byte shift (0-15) at which a tile starts exactly there, and that tile's number then.
+    uint64_t alignedShift = 0;
+    int64_t alignedTile = 0;
 };
 // The reason when there is no such tile: a number past the last tile, an offset in the iNES header or past the end.
-std::variant<GoToTile, QString> resolveGoToTarget(
-    const GoToTarget &target, const std::optional<mosavo::INesHeader> &header, int64_t tileCount);
+// byteShift is how many bytes past the header (or the start of CHR data) tile 0 starts (View > Byte Offset).
+std::variant<GoToTile, QString> resolveGoToTarget(const GoToTarget &target,
+    const std::optional<mosavo::INesHeader> &header, int64_t tileCount, uint64_t byteShift = 0);
 
 // The small dialog of View > Go to Tile: one line of text, read by parseGoToTarget and resolveGoToTarget when the user
 // presses Go to; a text that names no tile keeps the dialog open with the reason shown under the line.
@@ -48,7 +52,8 @@ class GoToTileDialog : public QDialog
     Q_OBJECT
 
 public:
-    GoToTileDialog(std::optional<mosavo::INesHeader> header, int64_t tileCount, QWidget *parent = nullptr);
+    GoToTileDialog(
+        std::optional<mosavo::INesHeader> header, int64_t tileCount, QWidget *parent = nullptr, uint64_t byteShift = 0);
 
     QLineEdit *input() const { return input_; }
     // The reason the last text was refused; empty when none.
@@ -61,6 +66,7 @@ public:
 private:
     std::optional<mosavo::INesHeader> header_;
     int64_t tileCount_ = 0;
+    uint64_t byteShift_ = 0;
     QLineEdit *input_ = nullptr;
     QLabel *message_ = nullptr;
     std::optional<GoToTile> chosen_;

@@ -84,6 +84,8 @@ private:
     // grid, and View > Go to Tile (MainMosavoWindowNumbers.cpp).
     void installReadout();
     void goToTile();
+    // View > Byte Offset: Next Byte (Shift+Right), Previous Byte (Shift+Left), Tile Boundary.
+    void installByteOffsetMenu();
     // Sets the viewer's cell scale and checks its menu item; remember also keeps it for the next window.
     void setViewerScale(int scale, bool remember);
     // Gives the viewer panel the width its cells need at their scale, taking it from the editor panel.

@@ -2,6 +2,7 @@
 
 #include "app/document/MosavoDocument.h"
 #include "app/tiles/EditorViewController.h"
+#include "app/window/Alerts.h"
 #include "app/window/GoToTile.h"
 #include "app/window/MainMosavoWindow.h"
 #include "app/window/TileReadout.h"
@@ -12,6 +13,8 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QStatusBar>
+
+#include <tuple>
 
 namespace kestova {
 
@@ -33,8 +36,9 @@ void MainMosavoWindow::installReadout()
 
     auto show = [this, controller](int64_t tile, std::optional<PixelReadout> pixel) {
         const TileDataPtr tiles = controller->editorViewControllerSettings()->tileData();
-        pointerReadout_->setText(
-            tiles ? tileReadout(headerOf(tiles), tiles->totalNumberTiles(), tile, pixel) : QString());
+        pointerReadout_->setText(tiles
+                ? tileReadout(headerOf(tiles), tiles->totalNumberTiles(), tile, pixel, controller->tileByteShift())
+                : QString());
     };
     connect(ui_->tileCollection, &TileCollection::tileHovered, this, [this, show](int64_t tile) {
         if (tile < 0)
@@ -60,6 +64,41 @@ void MainMosavoWindow::installReadout()
     ui_->menuView->addSeparator();
     ui_->menuView->addAction(goTo);
     addAction(goTo);
+    installByteOffsetMenu();
+}
+
+void MainMosavoWindow::installByteOffsetMenu()
+{
+    auto *controller = ui_->editorViewController;
+    QMenu *menu = ui_->menuView->addMenu(QStringLiteral("&Byte Offset"));
+    menu->setObjectName(QStringLiteral("menuByteOffset"));
+    auto step = [this, controller](int delta) {
+        const auto shift = size_t((int(controller->tileByteShift()) + delta + 16) % 16);
+        if (controller->setTileByteShift(shift))
+            showStatus(
+                QStringLiteral("Tiles start at file offset %1").arg(hexAndDecimal(controller->tileByteOffset())));
+    };
+    const std::tuple<const char *, const char *, Qt::Key, int> steps[] = {
+        { "actionByteOffsetNext", "&Next Byte", Qt::Key_Right, 1 },
+        { "actionByteOffsetPrevious", "&Previous Byte", Qt::Key_Left, -1 },
+    };
+    for (const auto &[name, title, key, delta] : steps) {
+        auto *action = menu->addAction(QLatin1String(title));
+        action->setObjectName(QLatin1String(name));
+        action->setShortcut(QKeySequence(Qt::SHIFT | key));
+        action->setToolTip(QStringLiteral("Read the tiles from one byte %1 (%2)")
+                               .arg(delta > 0 ? QStringLiteral("later") : QStringLiteral("earlier"),
+                                   action->shortcut().toString(QKeySequence::NativeText)));
+        connect(action, &QAction::triggered, this, [step, delta = delta] { step(delta); });
+        addAction(action);
+    }
+    auto *reset = menu->addAction(QStringLiteral("&Tile Boundary"));
+    reset->setObjectName(QStringLiteral("actionByteOffsetReset"));
+    connect(reset, &QAction::triggered, this, [this, controller] {
+        if (controller->setTileByteShift(0))
+            showStatus(
+                QStringLiteral("Tiles start at file offset %1").arg(hexAndDecimal(controller->tileByteOffset())));
+    });
 }
 
 void MainMosavoWindow::goToTile()
@@ -68,16 +107,26 @@ void MainMosavoWindow::goToTile()
     const TileDataPtr tiles = controller->editorViewControllerSettings()->tileData();
     if (!tiles)
         return;
-    auto *dialog = new GoToTileDialog(headerOf(tiles), tiles->totalNumberTiles(), this);
+    auto *dialog = new GoToTileDialog(headerOf(tiles), tiles->totalNumberTiles(), this, controller->tileByteShift());
     dialog->setObjectName(QStringLiteral("goToTileDialog"));
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     connect(dialog, &QDialog::accepted, this, [this, dialog, controller] {
-        const std::optional<GoToTile> chosen = dialog->chosen();
+        std::optional<GoToTile> chosen = dialog->chosen();
+        if (chosen && chosen->byteInTile != 0
+            && alerts().confirm(QStringLiteral("Move the byte offset so that a tile starts there?"),
+                QStringLiteral("The offset is byte %1 of tile %2. Tiles can be read from any byte of the file: "
+                               "View > Byte Offset, Shift+Left and Shift+Right.")
+                    .arg(chosen->byteInTile)
+                    .arg(hexAndDecimal(uint64_t(chosen->tile))),
+                QStringLiteral("Move Byte Offset"), this)
+            && controller->setTileByteShift(chosen->alignedShift))
+            chosen = GoToTile { chosen->alignedTile, 0, chosen->alignedShift, chosen->alignedTile };
         const TileDataPtr now = controller->editorViewControllerSettings()->tileData();
         if (!chosen || !now || chosen->tile >= now->totalNumberTiles())
             return;
         ui_->tileCollection->selectTile(chosen->tile);
-        QString message = tileReadout(headerOf(now), now->totalNumberTiles(), chosen->tile);
+        QString message = tileReadout(
+            headerOf(now), now->totalNumberTiles(), chosen->tile, std::nullopt, controller->tileByteShift());
         if (chosen->byteInTile != 0)
             message += QStringLiteral(" (the offset is byte %1 of this tile)").arg(chosen->byteInTile);
         showStatus(message);

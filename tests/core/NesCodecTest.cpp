@@ -211,3 +211,48 @@ TEST(INesHeader, ReadsSizesMapperAndFormat)
     EXPECT_EQ(INesHeader::parse(dirty)->mapper, 1);
     EXPECT_FALSE(INesHeader::parse(Bytes(15, 'N')));
 }
+
+// Tiles read from a byte past a 16-byte boundary: the bytes skipped and those after the last whole tile are kept, so
+// the file comes back unchanged, and an edited tile changes exactly its own 16 bytes.
+TEST(NesCodec, TilesReadFromAByteShiftKeepEveryOtherByte)
+{
+    const Bytes rom = [] {
+        Bytes bytes = romImage(4096);
+        const Bytes noise = randomBytes(4096, 7);
+        std::copy(noise.begin(), noise.end(), bytes.begin() + 16);
+        return bytes;
+    }();
+    for (size_t shift : { size_t(1), size_t(12), size_t(15) }) {
+        SCOPED_TRACE(shift);
+        const TileDataPtr tiles = ConsoleDataFactory::generate(rom, shift);
+        ASSERT_TRUE(tiles);
+        EXPECT_EQ(tiles->totalNumberTiles(), 255);
+        EXPECT_EQ(ConsoleDataFactory::byteShift(*tiles), shift);
+        EXPECT_EQ(tiles->consoleFormattedPixelData(), rom);
+        // Tile 3 is the 16 bytes from 16 + shift + 48.
+        const Bytes tileBytes(
+            rom.begin() + std::ptrdiff_t(16 + shift + 48), rom.begin() + std::ptrdiff_t(16 + shift + 64));
+        const TileDataPtr alone = ConsoleDataFactory::generate(tileBytes);
+        EXPECT_EQ(rowsOf(*tiles->matrices()[3]), rowsOf(*alone->matrices()[0]));
+
+        tiles->matrices()[3] = Matrix::make(8, 8);
+        const auto written = tiles->consoleFormattedPixelData();
+        ASSERT_TRUE(written);
+        ASSERT_EQ(written->size(), rom.size());
+        for (size_t i = 0; i < rom.size(); ++i) {
+            const bool inTile = i >= 16 + shift + 48 && i < 16 + shift + 64;
+            ASSERT_EQ((*written)[i], inTile ? 0 : rom[i]) << "byte " << i;
+        }
+    }
+
+    // Bare CHR data keeps its length; a shift of a whole tile or more is no shift.
+    const Bytes chr = randomBytes(64, 3);
+    const TileDataPtr shifted = ConsoleDataFactory::generate(chr, 5);
+    ASSERT_TRUE(shifted);
+    EXPECT_FALSE(shifted->header());
+    EXPECT_EQ(shifted->totalNumberTiles(), 3);
+    EXPECT_EQ(shifted->consoleFormattedPixelData(), chr);
+    EXPECT_FALSE(ConsoleDataFactory::generate(chr, 16));
+    EXPECT_FALSE(ConsoleDataFactory::generate(Bytes(10, 1), 12));
+    EXPECT_EQ(ConsoleDataFactory::byteShift(*ConsoleDataFactory::generate(chr)), 0u);
+}

@@ -119,7 +119,8 @@ TEST(CommandLine, DocumentsGiveTheirFactsAndTheirTileBytes)
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_EQ(run.out.toStdString(),
         "{\"kind\":\"document\",\"tiles\":2560,\"prgBanks\":2,\"chrBanks\":1,\"mapper\":0,\"trainer\":false,"
-        "\"nes2\":false,\"chrStartTile\":2048,\"palettes\":8,\"warnings\":[]}\n");
+        "\"nes2\":false,\"chrStartTile\":2048,\"mirroring\":\"vertical\",\"battery\":false,\"prgStart\":16,"
+        "\"palettes\":8,\"warnings\":[]}\n");
     EXPECT_TRUE(run.err.isEmpty()) << run.err.toStdString();
     run = runKestova({ QStringLiteral("--info"), chrDocument });
     EXPECT_EQ(run.exitCode, 0);

@@ -55,23 +55,24 @@ TEST(CommandLine, InfoReportsTheHeaderFacts)
         int tiles, prgBanks, chrBanks, mapper;
         bool trainer, nes2;
         int chrStartTile;
+        const char *mirroring;
         const char *warnings = "";
     };
     // Header facts of the test ROMs; tiles = (file size - 16) / 16, chrStartTile = (CHR-ROM start - 16) / 16.
     // nes15-NTSC.nes carries 4 KiB past the PRG-ROM and CHR-ROM its header declares.
     const Row rows[] = {
-        { "clip_vrc7.nes", 1024, 1, 0, 85, false, true, 1024 },
-        { "dpcmletterbox.nes", 1536, 1, 1, 0, false, false, 1024 },
-        { "example.nes", 2560, 2, 1, 0, false, false, 2048 },
-        { "hello.nes", 2560, 2, 1, 0, false, false, 2048 },
-        { "hello_mmc1.nes", 16384, 8, 16, 1, false, false, 8192 },
-        { "hello_mmc3.nes", 16384, 8, 16, 4, false, false, 8192 },
-        { "mappers.nes", 4096, 2, 4, 3, false, false, 2048 },
-        { "nes15-NTSC.nes", 1792, 1, 1, 0, false, false, 1024,
+        { "clip_vrc7.nes", 1024, 1, 0, 85, false, true, 1024, "horizontal" },
+        { "dpcmletterbox.nes", 1536, 1, 1, 0, false, false, 1024, "vertical" },
+        { "example.nes", 2560, 2, 1, 0, false, false, 2048, "vertical" },
+        { "hello.nes", 2560, 2, 1, 0, false, false, 2048, "vertical" },
+        { "hello_mmc1.nes", 16384, 8, 16, 1, false, false, 8192, "horizontal" },
+        { "hello_mmc3.nes", 16384, 8, 16, 4, false, false, 8192, "horizontal" },
+        { "mappers.nes", 4096, 2, 4, 3, false, false, 2048, "vertical" },
+        { "nes15-NTSC.nes", 1792, 1, 1, 0, false, false, 1024, "vertical",
             "\"the ROM image is 28688 bytes, 4096 more than its header says (24592: 16-byte header, 16384 bytes of "
             "PRG-ROM, 8192 bytes of CHR-ROM)\"" },
-        { "scaling.nes", 1024, 1, 0, 0, false, false, 1024 },
-        { "vaus-test.nes", 1536, 1, 1, 0, false, false, 1024 },
+        { "scaling.nes", 1024, 1, 0, 0, false, false, 1024, "horizontal" },
+        { "vaus-test.nes", 1536, 1, 1, 0, false, false, 1024, "horizontal" },
     };
     auto flag = [](bool value) { return value ? QStringLiteral("true") : QStringLiteral("false"); };
     for (const Row &row : rows) {
@@ -80,14 +81,15 @@ TEST(CommandLine, InfoReportsTheHeaderFacts)
             = runKestova({ QStringLiteral("--info"), dataDir + QStringLiteral("/roms/") + QLatin1String(row.file) });
         const QString expected = QStringLiteral("{\"kind\":\"ines\",\"tiles\":%1,\"prgBanks\":%2,\"chrBanks\":%3,"
                                                 "\"mapper\":%4,\"trainer\":%5,\"nes2\":%6,\"chrStartTile\":%7,"
-                                                "\"warnings\":[%8]}\n")
+                                                "\"mirroring\":\"%8\",\"battery\":false,\"prgStart\":16,"
+                                                "\"warnings\":[%9]}\n")
                                      .arg(row.tiles)
                                      .arg(row.prgBanks)
                                      .arg(row.chrBanks)
                                      .arg(row.mapper)
                                      .arg(flag(row.trainer), flag(row.nes2))
                                      .arg(row.chrStartTile)
-                                     .arg(QLatin1String(row.warnings));
+                                     .arg(QLatin1String(row.mirroring), QLatin1String(row.warnings));
         EXPECT_EQ(run.exitCode, 0);
         EXPECT_EQ(QString::fromUtf8(run.out).toStdString(), expected.toStdString());
         EXPECT_TRUE(run.err.isEmpty());
@@ -114,7 +116,8 @@ TEST(CommandLine, TrainerMovesTheCharacterDataAndRoundTrips)
     for (int i = 0; i < trainer.size(); ++i)
         trainer[i] = char(i * 7 + 3);
     rom.insert(16, trainer);
-    rom[6] = char(uint8_t(rom[6]) | 0x04);
+    // Trainer, battery and four-screen VRAM (which wins over the vertical mirroring bit example.nes sets).
+    rom[6] = char(uint8_t(rom[6]) | 0x04 | 0x02 | 0x08);
     const QString input = temp.filePath(QStringLiteral("trainer.nes"));
     writeFile(input, rom);
 
@@ -122,7 +125,8 @@ TEST(CommandLine, TrainerMovesTheCharacterDataAndRoundTrips)
     EXPECT_EQ(info.exitCode, 0);
     EXPECT_EQ(info.out.toStdString(),
         QStringLiteral("{\"kind\":\"ines\",\"tiles\":%1,\"prgBanks\":2,\"chrBanks\":1,\"mapper\":0,"
-                       "\"trainer\":true,\"nes2\":false,\"chrStartTile\":%2,\"warnings\":[]}\n")
+                       "\"trainer\":true,\"nes2\":false,\"chrStartTile\":%2,\"mirroring\":\"four-screen\","
+                       "\"battery\":true,\"prgStart\":528,\"warnings\":[]}\n")
             .arg((40976 + 512 - 16) / 16)
             .arg((512 + 32768) / 16)
             .toStdString());

@@ -68,8 +68,8 @@ TEST_F(NumbersWindowTest, StatusBarReadsOutTheTileUnderThePointer)
     moveTo(viewer.viewport(), QRectF(viewer.cellRect(tile)).center());
     EXPECT_EQ(readout(document),
         QStringLiteral(
-            "Tile $9A0 (2464) \u00b7 offset $9A10 (39440) \u00b7 CHR bank 0 \u00b7 pattern table $1000 (4 KiB "
-            "bank 1)"));
+            "Tile $9A0 (2464), $A0 in its pattern table \u00b7 offset $9A10 (39440) \u00b7 CHR bank 0 \u00b7 "
+            "pattern table $1000 (4 KiB bank 1) \u00b7 2 KiB bank 3 \u00b7 1 KiB bank 6"));
     QEvent leave(QEvent::Leave);
     QApplication::sendEvent(viewer.viewport(), &leave);
     EXPECT_EQ(readout(document), QString());
@@ -82,8 +82,7 @@ TEST_F(NumbersWindowTest, StatusBarReadsOutTheTileUnderThePointer)
     const auto &matrices = document->editorViewControllerSettings.lock()->tileData()->matrices();
     const int64_t color = matrices[size_t(first)]->values[5][3];
     const QString text = readout(document);
-    EXPECT_TRUE(text.startsWith(QStringLiteral("Tile %1 \u00b7").arg(hexAndDecimal(uint64_t(first)))))
-        << text.toStdString();
+    EXPECT_TRUE(text.startsWith(QStringLiteral("Tile %1").arg(hexAndDecimal(uint64_t(first))))) << text.toStdString();
     EXPECT_TRUE(text.endsWith(QStringLiteral("\u00b7 pixel (3, 5) colour %1").arg(color))) << text.toStdString();
     QEvent leaveEditor(QEvent::Leave);
     QApplication::sendEvent(&editor, &leaveEditor);
@@ -123,7 +122,8 @@ TEST_F(NumbersWindowTest, GoToTileJumpsToATileOrAnOffset)
     EXPECT_TRUE(controller.tileCollection->isShowingItem(2304));
     const auto &shown = controller.mosavo->tileIDs();
     EXPECT_NE(std::find(shown.begin(), shown.end(), 2304), shown.end()) << "the editor shows it";
-    EXPECT_TRUE(statusText(document).startsWith(QStringLiteral("Tile $900 (2304) \u00b7 offset $9010 (36880)")))
+    EXPECT_TRUE(statusText(document).startsWith(
+        QStringLiteral("Tile $900 (2304), $00 in its pattern table \u00b7 offset $9010 (36880)")))
         << statusText(document).toStdString();
 
     // Text that names no tile: the reason in the dialog, which stays; the selection stays.

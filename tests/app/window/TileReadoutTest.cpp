@@ -85,13 +85,66 @@ TEST(TileReadout, OffsetsAndBanksOfAKnownRom)
 
     EXPECT_EQ(tileReadout(header, 4096, 2048 + 0x1A0),
         QStringLiteral(
-            "Tile $9A0 (2464) \u00b7 offset $9A10 (39440) \u00b7 CHR bank 0 \u00b7 pattern table $1000 (4 KiB "
-            "bank 1)"));
+            "Tile $9A0 (2464), $A0 in its pattern table \u00b7 offset $9A10 (39440) \u00b7 CHR bank 0 \u00b7 "
+            "pattern table $1000 (4 KiB bank 1) \u00b7 2 KiB bank 3 \u00b7 1 KiB bank 6"));
     EXPECT_EQ(tileReadout(header, 4096, 1030, PixelReadout { 7, 0, 3 }),
         QStringLiteral("Tile $406 (1030) \u00b7 offset $4070 (16496) \u00b7 in PRG-ROM (16 KiB bank 1), not CHR \u00b7 "
                        "pixel (7, 0) colour 3"));
     EXPECT_EQ(tileReadout(header, 4096, 4096), QStringLiteral("No tile here (the last tile is $FFF (4095))"));
     EXPECT_EQ(tileReadout(header, 4096, -1), QStringLiteral("No tile here (the last tile is $FFF (4095))"));
+}
+
+// On an MMC3-sized ROM (128 KiB of CHR-ROM in 16 banks), every tile of CHR gets its number in its pattern table and
+// the 1, 2, 4 and 8 KiB banks it lies in; the bytes at the offset shown are the tile's. A ROM of one 8 KiB bank has no
+// banks to switch, so shows no 1 or 2 KiB bank.
+TEST(TileReadout, PatternTableNumbersAndBanksOfAnMmc3SizedRom)
+{
+    const Bytes rom = romBytes("hello_mmc3.nes");
+    ASSERT_EQ(rom.size(), 16u + 131072u + 131072u);
+    const auto header = INesHeader::parse(rom);
+    ASSERT_TRUE(header);
+    ASSERT_EQ(header->mapper, 4);
+    const TileDataPtr tiles = ConsoleDataFactory::generate(rom);
+    ASSERT_EQ(tiles->totalNumberTiles(), 16384);
+
+    struct Case
+    {
+        int64_t chrTile; // counted from the start of CHR-ROM
+        uint64_t tableTile, bank1KiB, bank2KiB, patternTable, chrBank;
+    };
+    const Case cases[] = {
+        { 0, 0x00, 0, 0, 0, 0 },
+        { 63, 0x3F, 0, 0, 0, 0 },
+        { 64, 0x40, 1, 0, 0, 0 },
+        { 128, 0x80, 2, 1, 0, 0 },
+        { 255, 0xFF, 3, 1, 0, 0 },
+        { 256, 0x00, 4, 2, 1, 0 },
+        { 512 + 0x4B, 0x4B, 9, 4, 2, 1 },
+        { 15 * 512 + 256 + 0xC7, 0xC7, 127, 63, 31, 15 },
+        { 8191, 0xFF, 127, 63, 31, 15 },
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(testing::Message() << "CHR tile " << c.chrTile);
+        const int64_t tile = 8192 + c.chrTile;
+        const TilePlace place = tilePlace(header, tile);
+        EXPECT_EQ(place.region, TilePlace::Region::chrRom);
+        EXPECT_EQ(place.tableTile, c.tableTile);
+        EXPECT_EQ(place.bank1KiB, c.bank1KiB);
+        EXPECT_EQ(place.bank2KiB, c.bank2KiB);
+        EXPECT_EQ(place.patternTable, c.patternTable);
+        EXPECT_EQ(place.chrBank, c.chrBank);
+        const Bytes atOffset(rom.begin() + qsizetype(place.fileOffset), rom.begin() + qsizetype(place.fileOffset + 16));
+        EXPECT_EQ(atOffset, encoded(tiles->matrices()[size_t(tile)]));
+    }
+    EXPECT_EQ(tileReadout(header, 16384, 8192 + 15 * 512 + 256 + 0xC7),
+        QStringLiteral("Tile $3FC7 (16327), $C7 in its pattern table \u00b7 offset $3FC80 (261248) \u00b7 CHR bank 15 "
+                       "\u00b7 pattern table $1000 (4 KiB bank 31) \u00b7 2 KiB bank 63 \u00b7 1 KiB bank 127"));
+
+    // example.nes: one 8 KiB bank of CHR-ROM from tile $800, so tile $84B is $4B of pattern table $0000.
+    const Bytes nrom = romBytes("example.nes");
+    EXPECT_EQ(tileReadout(INesHeader::parse(nrom), 2560, 0x84B),
+        QStringLiteral("Tile $84B (2123), $4B in its pattern table \u00b7 offset $84C0 (33984) \u00b7 CHR bank 0 "
+                       "\u00b7 pattern table $0000 (4 KiB bank 0)"));
 }
 
 // Bare CHR data has no header: offset 16 x tile. A trainer comes before PRG-ROM, and bytes past the sizes the header
@@ -105,8 +158,9 @@ TEST(TileReadout, BareChrTrainersAndBytesPastTheHeaderSizes)
     EXPECT_EQ(chr.patternTable, 3u);
     EXPECT_EQ(tileReadout(std::nullopt, 1024, 0x321, PixelReadout { 0, 5, 1 }),
         QStringLiteral(
-            "Tile $321 (801) \u00b7 offset $3210 (12816) \u00b7 CHR bank 1 \u00b7 pattern table $1000 (4 KiB "
-            "bank 3) \u00b7 pixel (0, 5) colour 1"));
+            "Tile $321 (801), $21 in its pattern table \u00b7 offset $3210 (12816) \u00b7 CHR bank 1 \u00b7 "
+            "pattern table $1000 (4 KiB bank 3) \u00b7 2 KiB bank 6 \u00b7 1 KiB bank 12 \u00b7 pixel (0, 5) "
+            "colour 1"));
 
     const INesHeader trained = headerWith(16384, 8192, true);
     EXPECT_EQ(tilePlace(trained, 31).region, TilePlace::Region::trainer);
