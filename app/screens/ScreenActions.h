@@ -89,6 +89,18 @@ public:
     // document's 0-3. False, with one message naming the file and the reason and the document unchanged, when it
     // cannot be used.
     bool importScreenPicture(const QString &path, int patternTable = 0, bool documentSubPalettes = false);
+    // Screen > Import Nametable: asks for a nametable file and imports it (importNametable).
+    void chooseNametable();
+    // A nametable file (1024 or 960 bytes; RLE-packed when its name ends in .rle) added as a new screen, named after
+    // the file and reading the shown screen's pattern table, as one undo step; false, with one message naming the
+    // file and the reason and the document unchanged, when it cannot be used.
+    bool importNametable(const QString &path);
+    // Screen > Export Nametable: asks where and writes the shown screen there (exportNametable).
+    void chooseNametableExport();
+    // The shown screen written to path in the form its name asks for: .rle packed, .s or .asm ca65 source, .c or .h
+    // C source (the bytes named after the file), else the 1024 bytes of a .nam file. False, with a message, when
+    // there is no screen or it cannot be written.
+    bool exportNametable(const QString &path);
     // Screen > Remove Duplicate Tiles: the shown screen's pattern table's identical tiles merged into the first and
     // every screen reading it renumbered, one undo step. False when nothing is merged.
     bool removeDuplicateTiles();

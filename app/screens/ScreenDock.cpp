@@ -196,6 +196,8 @@ void ScreenActions::buildMenu()
         newScreen();
     });
     add("actionImportScreenPicture", QStringLiteral("&Import Screen Picture..."), [this] { chooseScreenPicture(); });
+    add("actionImportNametable", QStringLiteral("Import N&ametable..."), [this] { chooseNametable(); });
+    add("actionExportNametable", QStringLiteral("&Export Nametable..."), [this] { chooseNametableExport(); });
     menu_->addSeparator();
     add("actionCopyScreenRegion", QStringLiteral("&Copy Region"), [this] { copyRegion(); });
     add("actionCutScreenRegion", QStringLiteral("Cu&t Region"), [this] { cutRegion(); });

@@ -74,6 +74,18 @@ public:
     bool importSpritePicture(const QString &path);
 
     // Metasprite list edits.
+    // Sprite > Import Metasprite Table: asks for a table file and imports it (importMetaspriteTable).
+    void chooseMetaspriteTable();
+    // The metasprites of a neslib table file (C, ca65 or binary by its name, as --import-metasprites reads it) added
+    // to the document as one undo step, the first shown; false, with one message naming the file and the reason and
+    // the document unchanged, when it cannot be used.
+    bool importMetaspriteTable(const QString &path);
+    // Sprite > Export Metasprites: asks where and writes the tables there (exportMetasprites).
+    void chooseMetaspriteExport();
+    // The document's metasprite tables written to path in the form its name asks for (as --export-metasprites writes
+    // them; source's address table named after the file); false, with a message, when they cannot be.
+    bool exportMetasprites(const QString &path);
+
     void newMetasprite();
     void duplicateMetasprite();
     bool renameMetasprite(int index, const QString &name);

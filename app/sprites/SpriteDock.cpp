@@ -345,6 +345,8 @@ void SpriteActions::buildMenu()
         },
         QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_A));
     add("actionImportSpritePicture", QStringLiteral("&Import Sprite Picture..."), [this] { chooseSpritePicture(); });
+    add("actionImportMetaspriteTable", QStringLiteral("Import &Metasprite Table..."), [this] { chooseMetaspriteTable(); });
+    add("actionExportMetasprites", QStringLiteral("E&xport Metasprites..."), [this] { chooseMetaspriteExport(); });
     add("actionCheckLimits", QStringLiteral("Check &Limits..."), [this] { checkLimits(); });
     QAction *help = window_->ui().menuHelp->menuAction();
     window_->menuBar()->insertMenu(help, menu_);
