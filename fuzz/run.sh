@@ -11,6 +11,7 @@ build_dir=${KESTOVA_FUZZ_BUILD_DIR:-$here/build-fuzz}
 jobs=${KESTOVA_FUZZ_JOBS:-2}
 targets=(fuzz_tile_data fuzz_palette_file fuzz_ines_header fuzz_document fuzz_document_records fuzz_rle fuzz_nametable)
 targets+=(fuzz_oam fuzz_graphics_records)
+targets+=(fuzz_picture)
 
 cmake -S "$here" -B "$build_dir" -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DKESTOVA_FUZZ=ON >/dev/null
@@ -23,6 +24,9 @@ work="$build_dir/fuzz-run"
 rm -rf "$work"
 mkdir -p "$work"/corpus/{fuzz_tile_data,fuzz_palette_file,fuzz_ines_header,fuzz_document,fuzz_document_records,fuzz_rle,fuzz_nametable}
 for t in fuzz_oam fuzz_graphics_records; do mkdir -p "$work/corpus/$t"; done
+# Pictures: a small one of each kind the picture reader takes, kept in the repository.
+mkdir -p "$work/corpus/fuzz_picture"
+cp "$here"/fuzz/seeds/fuzz_picture/* "$work/corpus/fuzz_picture/"
 # OAM: a sprite pattern bank from the sample behind an OAM and palette of its bytes.
 head -c 8640 "$here/data/sample.chr" >"$work/corpus/fuzz_oam/sample-bank.bin"
 data="$here/tests/data"
@@ -65,6 +69,7 @@ run_target() {
     fuzz_rle | fuzz_nametable) extra=(-max_len=2048) ;;
     fuzz_oam) extra=(-max_len=8640) ;;
     fuzz_graphics_records) extra=(-max_len=8192) ;;
+    fuzz_picture) extra=(-max_len=4096) ;;
     *) extra=(-max_len=256) ;;
     esac
     mkdir -p "$work/artifacts/$t"
