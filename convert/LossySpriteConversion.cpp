@@ -268,14 +268,22 @@ SpriteConversion convertSpritePictureLossy(const RgbaPicture &picture, const Pat
 TileColorReduction reduceToSubPalette(const RgbaPicture &picture, const std::array<uint8_t, 4> &subPalette,
     const DisplayColors &display, int emphasis, Dithering dithering)
 {
+    std::array<Rgb8, 4> colors;
+    for (size_t i = 0; i < 4; ++i)
+        colors[i] = display.rgb(subPalette[i], emphasis);
+    return reduceToColors(picture, colors, dithering);
+}
+
+TileColorReduction reduceToColors(const RgbaPicture &picture, const std::array<Rgb8, 4> &colors, Dithering dithering)
+{
     TileColorReduction reduction;
     const int width = picture.width, height = picture.height;
     if (width <= 0 || height <= 0 || picture.pixels.size() < size_t(width) * size_t(height) * 4)
         return reduction;
     const size_t count = size_t(width) * size_t(height);
     DitherRequest request { width, height, std::vector<LinearRgb>(count), std::vector<int>(count, 0), { {} } };
-    for (const uint8_t number : subPalette)
-        request.palettes[0].add(display.rgb(number, emphasis));
+    for (const Rgb8 &color : colors)
+        request.palettes[0].add(color);
     for (size_t at = 0; at < count; ++at) {
         const uint8_t *p = &picture.pixels[at * 4];
         request.pixels[at] = toLinear(Rgb8 { p[0], p[1], p[2] });
@@ -285,7 +293,7 @@ TileColorReduction reduceToSubPalette(const RgbaPicture &picture, const std::arr
     std::vector<uint8_t> source(picture.pixels.begin(), picture.pixels.begin() + long(count * 4));
     std::vector<uint8_t> shown(count * 4);
     for (size_t at = 0; at < count; ++at) {
-        const Rgb8 rgb = display.rgb(subPalette[reduction.indices[at]], emphasis);
+        const Rgb8 rgb = colors[reduction.indices[at]];
         std::copy_n(std::array<uint8_t, 4> { rgb.red, rgb.green, rgb.blue, 255 }.begin(), 4, &shown[at * 4]);
         if (request.paletteOf[at] < 0)
             std::copy_n(&shown[at * 4], 4, &source[at * 4]);

@@ -28,5 +28,7 @@ struct TileColorReduction
 // take colour 0), with the dithering asked for.
 TileColorReduction reduceToSubPalette(const RgbaPicture &picture, const std::array<uint8_t, 4> &subPalette,
     const DisplayColors &display, int emphasis, Dithering dithering);
+// The same for four colours given as they are shown.
+TileColorReduction reduceToColors(const RgbaPicture &picture, const std::array<Rgb8, 4> &colors, Dithering dithering);
 
 } // namespace mosavo

@@ -38,6 +38,12 @@ QString pictureReadError(const QImageReader &reader);
 std::variant<QImage, QString> readPng(
     const Bytes &png, const std::function<std::optional<QString>(QSize)> &sizeRefusal = {});
 
+// The picture bytes hold: PNG (through readPng), BMP, GIF (its first frame) or JPEG, told apart by their first bytes;
+// or why it cannot be read, naming what the bytes are where that can be told ("not a PNG picture (...): it is a TIFF
+// picture; PNG, BMP, GIF and JPEG pictures are read"). sizeRefusal as for readPng.
+std::variant<QImage, QString> readPicture(
+    const Bytes &bytes, const std::function<std::optional<QString>(QSize)> &sizeRefusal = {});
+
 // The picture as PNG bytes, or why it cannot be made.
 std::variant<Bytes, QString> encodePng(const QImage &image);
 

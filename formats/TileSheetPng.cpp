@@ -1,5 +1,7 @@
 #include "formats/TileSheetPng.h"
 
+#include "convert/LossySpriteConversion.h"
+
 #include "formats/PictureCodec.h"
 
 #include "palette/DisplayColors.h"
@@ -359,10 +361,10 @@ std::variant<PictureIndices, QString> pictureColorIndices(
     return result;
 }
 
-std::variant<SheetTiles, QString> tilesFromPng(
-    const Bytes &png, TileSheetOrder order, const std::optional<NamedTileColors> &subPalette)
+std::variant<SheetTiles, QString> tilesFromPng(const Bytes &png, TileSheetOrder order,
+    const std::optional<NamedTileColors> &subPalette, const std::optional<Dithering> &lossy)
 {
-    auto read = readPng(png, [order](QSize size) -> std::optional<QString> {
+    auto read = readPicture(png, [order, lossy](QSize size) -> std::optional<QString> {
         const int rowStep = order == TileSheetOrder::sprites8x16 ? 2 * tileSide : tileSide;
         if (size.width() % tileSide != 0 || size.height() % rowStep != 0)
             return order == TileSheetOrder::sprites8x16
@@ -375,6 +377,12 @@ std::variant<SheetTiles, QString> tilesFromPng(
                       .arg(size.width())
                       .arg(size.height());
         const int64_t tiles = int64_t(size.width() / tileSide) * (size.height() / tileSide);
+        if (lossy && tiles > maximumLossySheetTiles)
+            return QStringLiteral("the picture is %1x%2 pixels, %3 tiles; a lossy reading converts at most %4")
+                .arg(size.width())
+                .arg(size.height())
+                .arg(tiles)
+                .arg(maximumLossySheetTiles);
         if (tiles > maximumSheetTiles)
             return QStringLiteral("the picture is %1x%2 pixels, %3 tiles; a tile sheet holds at most %4")
                 .arg(size.width())
@@ -390,12 +398,33 @@ std::variant<SheetTiles, QString> tilesFromPng(
     const int64_t columns = size.width() / tileSide;
     const int64_t rows = size.height() / tileSide;
 
-    auto mapped = pictureColorIndices(image, subPalette);
+    SheetTiles result;
+    std::variant<PictureIndices, QString> mapped;
+    if (lossy) {
+        const QImage rgba = image.convertToFormat(QImage::Format_RGBA8888);
+        std::vector<uint8_t> pixels;
+        pixels.reserve(size_t(rgba.width()) * size_t(rgba.height()) * 4);
+        for (int y = 0; y < rgba.height(); ++y)
+            pixels.insert(pixels.end(), rgba.constScanLine(y), rgba.constScanLine(y) + size_t(rgba.width()) * 4);
+        const TileColors colors = subPalette ? subPalette->colors : viewerGreyColors();
+        std::array<Rgb8, 4> shown;
+        for (size_t i = 0; i < 4; ++i)
+            shown[i] = { uint8_t(colors[i] >> 16), uint8_t(colors[i] >> 8), uint8_t(colors[i]) };
+        TileColorReduction reduction = reduceToColors({ rgba.width(), rgba.height(), pixels }, shown, *lossy);
+        reduction.quality.tilesUsed = int(size.width() / tileSide) * int(size.height() / tileSide);
+        reduction.quality.newTiles = reduction.quality.tilesUsed;
+        result.quality = reduction.quality;
+        mapped = PictureIndices { std::move(reduction.indices), rgba.width(), rgba.height(),
+            QStringLiteral("converted (lossy, dithering %1) to the colours of %2")
+                .arg(QLatin1String(ditheringName(*lossy)),
+                    subPalette ? subPalette->name : QStringLiteral("the viewer's greys")) };
+    } else {
+        mapped = pictureColorIndices(image, subPalette);
+    }
     if (auto *reason = std::get_if<QString>(&mapped))
         return *reason;
     const IndexPicture &values = std::get<PictureIndices>(mapped).values;
 
-    SheetTiles result;
     result.columns = columns;
     result.rows = rows;
     result.colorMapping = std::get<PictureIndices>(mapped).colorMapping;

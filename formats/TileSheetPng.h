@@ -1,5 +1,8 @@
 #pragma once
 
+#include "convert/Dithering.h"
+#include "convert/PerceptualError.h"
+
 #include "core/Bytes.h"
 #include "core/Matrix.h"
 #include "core/TileList.h"
@@ -68,7 +71,12 @@ struct SheetTiles
     // How the colours were read, for messages: "the colours of the greys", "the nearest colours of sub-palette 2:
     // #FE0000 as #F83800 (colour 1), ...".
     QString colorMapping;
+    // For a lossy reading: how near the tiles come to the picture.
+    std::optional<ConversionQuality> quality;
 };
+
+// The most tiles a lossy reading converts (a million pixels).
+inline constexpr int64_t maximumLossySheetTiles = 16384;
 
 // The colour index 0-3 of every pixel of a picture, row after row, and how the colours were read.
 struct PictureIndices
@@ -90,8 +98,11 @@ std::variant<PictureIndices, QString> pictureColorIndices(
 // alpha below 128 count as its colour 0; nearestColorMapping). Width and height must be multiples of 8 (the height of
 // 16 for 8x16 sprites). The reason when the bytes are not such a picture: for colours, the first pixel that maps to no
 // set and its colour, and why the nearest colours do not serve (a fifth colour, or two colours nearest to one).
-std::variant<SheetTiles, QString> tilesFromPng(
-    const Bytes &png, TileSheetOrder order, const std::optional<NamedTileColors> &subPalette = std::nullopt);
+// With lossy dithering, any picture (indexed or not) is instead brought to the four colours of subPalette (or of the
+// viewer's greys), at most maximumLossySheetTiles tiles; its quality is then given.
+std::variant<SheetTiles, QString> tilesFromPng(const Bytes &png, TileSheetOrder order,
+    const std::optional<NamedTileColors> &subPalette = std::nullopt,
+    const std::optional<Dithering> &lossy = std::nullopt);
 
 // Whether a tile is all colour 0.
 bool isBlankTile(const Matrix &tile);

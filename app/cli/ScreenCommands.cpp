@@ -2,6 +2,7 @@
 
 #include "app/cli/BatchCommand.h"
 #include "app/cli/BatchIO.h"
+#include "app/cli/LossyOptions.h"
 #include "app/cli/PaletteCommands.h"
 
 #include "app/document/PictureFiles.h"
@@ -233,6 +234,8 @@ std::optional<QString> checkImportScreenPng(const ParsedArguments &arguments)
 {
     if (!arguments.has(outputOption))
         return QStringLiteral("--import-screen-png needs --output DOC.kestova");
+    if (auto reason = checkLossyOptions(arguments))
+        return reason;
     return checkItemName(arguments);
 }
 
@@ -255,14 +258,15 @@ int runImportScreenPng(const ParsedArguments &arguments, BatchStreams &streams)
     const ReadResult picture = readWholeFile(picturePath);
     if (picture.error)
         return reportFailure(err, *picture.error);
-    auto png = readPng(picture.bytes, [](QSize size) -> std::optional<QString> {
+    auto read = readPicture(picture.bytes, [](QSize size) -> std::optional<QString> {
         if (const auto refusal = mosavo::screenPictureSizeRefusal(size.width(), size.height()))
-            return QString::fromStdString(*refusal);
+            return QString::fromStdString(*refusal)
+                + QStringLiteral(" (scale or crop it to 256 x 240 in a paint program first, keeping hard pixel edges)");
         return std::nullopt;
     });
-    if (const auto *reason = std::get_if<QString>(&png))
+    if (const auto *reason = std::get_if<QString>(&read))
         return reportFailure(err, { picturePath, *reason });
-    const QImage image = std::move(std::get<QImage>(png));
+    const QImage image = std::move(std::get<QImage>(read));
     auto target = documentToAddTo(arguments);
     if (auto *error = std::get_if<FileError>(&target))
         return reportFailure(err, *error);
@@ -272,11 +276,16 @@ int runImportScreenPng(const ParsedArguments &arguments, BatchStreams &streams)
             return reportFailure(err, { arguments.files.front(), std::get<QString>(first) });
     const std::string name
         = arguments.text(nameOption).value_or(QFileInfo(picturePath).completeBaseName()).toStdString();
+    PictureReading reading;
+    reading.lossy = lossySettings(arguments);
     auto converted = convertScreenImage(image, document, std::get<mosavo::DisplayColors>(colors),
-        mosavo::currentDisplayEmphasis(), subPalettes, arguments.text(bgTableOption) == u"1" ? 1 : 0, name);
+        mosavo::currentDisplayEmphasis(), subPalettes, arguments.text(bgTableOption) == u"1" ? 1 : 0, name, reading);
     if (auto *reason = std::get_if<QString>(&converted))
         return reportFailure(err, { picturePath, *reason });
-    applyScreenConversion(document, std::get<mosavo::ScreenConversion>(converted));
+    const auto &conversion = std::get<mosavo::ScreenConversion>(converted);
+    if (conversion.quality)
+        reportLossyQuality(err, picturePath, *conversion.quality);
+    applyScreenConversion(document, conversion);
     return writeDocument(err, *arguments.text(outputOption), document);
 }
 
@@ -366,31 +375,42 @@ CommandFamily screenCommands()
         numberOption(chrBankOption, QStringLiteral("a bank number"), 0, std::numeric_limits<int32_t>::max()),
         textOption(displayPaletteOption, QStringLiteral("a display palette file")),
     };
+    for (OptionRule &rule : lossyOptionRules())
+        family.options.push_back(std::move(rule));
     const QString anOutputFile = QStringLiteral("an output file");
 
     BatchCommand &importScreen = family.add(
-        textOption(QStringLiteral("--import-screen-png"), QStringLiteral("a PNG picture")), runImportScreenPng);
-    importScreen.accepts
-        = { outputOption, paletteOption, bgTableOption, nameOption, displayPaletteOption, paletteBytesOption };
+        textOption(QStringLiteral("--import-screen-png"), QStringLiteral("a picture file")), runImportScreenPng);
+    importScreen.accepts = QStringList {
+        outputOption, paletteOption, bgTableOption, nameOption, displayPaletteOption, paletteBytesOption
+    } + lossyOptionNames();
     importScreen.file = FileArgument::optional;
     importScreen.check = checkImportScreenPng;
-    importScreen.synopsis = QStringLiteral(
-        "--import-screen-png IN.png --output DOC.kestova [--palette PAL] [--bg-table 0|1] [--name NAME] [FILE]");
-    importScreen.help = QStringLiteral(
-        "  --import-screen-png IN.png\n"
-        "                        make a screen of a 256 x 240 picture whose colours are exactly display colours\n"
-        "                        (fully transparent pixels are the universal background colour); each 16 x 16\n"
-        "                        area may use the universal background colour and three colours of one\n"
-        "                        sub-palette; identical 8 x 8 cells share a tile, tiles already in the pattern\n"
-        "                        table are used as they are, new ones take blank tiles no screen or\n"
-        "                        metasprite uses\n"
-        "    --output DOC        the document written: FILE's content (a document, ROM image or CHR data) or,\n"
-        "                        without FILE, 512 blank tiles, plus the screen; its sub-palettes 0-3 become the\n"
-        "                        document's sub-palettes 0-3 (a new document's 4-7 are fixed readable colours)\n"
-        "    --palette PAL       the four background sub-palettes to use (bytes 0-15 of PAL); without it they\n"
-        "                        are found\n"
-        "    --bg-table 0|1      the pattern table the screen reads (default 0)\n"
-        "    --name NAME         the screen's name (default: the picture's file name)\n");
+    importScreen.synopsis
+        = QStringLiteral("--import-screen-png IN.png --output DOC.kestova [--palette PAL] [--bg-table 0|1] "
+                         "[--name NAME] [--lossy [--dither none|ordered|diffusion] [--max-tiles N]] "
+                         "[FILE]");
+    importScreen.help
+        = QStringLiteral(
+              "  --import-screen-png IN.png\n"
+              "                        make a screen of a 256 x 240 picture (PNG, BMP, GIF or JPEG) whose colours are\n"
+              "                        display colours, matched as a whole so that another emulator's colours read\n"
+              "                        as the console's (a colour further than 0.05 in OKLab from every one is\n"
+              "                        refused; see --lossy); fully transparent pixels are the universal background\n"
+              "                        colour; each 16 x 16\n"
+              "                        area may use the universal background colour and three colours of one\n"
+              "                        sub-palette; identical 8 x 8 cells share a tile, tiles already in the pattern\n"
+              "                        table are used as they are, new ones take blank tiles no screen or\n"
+              "                        metasprite uses\n"
+              "    --output DOC        the document written: FILE's content (a document, ROM image or CHR data) or,\n"
+              "                        without FILE, 512 blank tiles, plus the screen; its sub-palettes 0-3 become "
+              "the\n"
+              "                        document's sub-palettes 0-3 (a new document's 4-7 are fixed readable colours)\n"
+              "    --palette PAL       the four background sub-palettes to use (bytes 0-15 of PAL); without it they\n"
+              "                        are found\n"
+              "    --bg-table 0|1      the pattern table the screen reads (default 0)\n"
+              "    --name NAME         the screen's name (default: the picture's file name)\n")
+        + lossyHelp();
 
     BatchCommand &exportScreen
         = family.add(textOption(QStringLiteral("--export-screen-png"), anOutputFile), runExportScreenPng);

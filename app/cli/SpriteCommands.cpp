@@ -1,5 +1,6 @@
 #include "app/cli/BatchCommand.h"
 #include "app/cli/BatchIO.h"
+#include "app/cli/LossyOptions.h"
 #include "app/cli/PaletteCommands.h"
 #include "app/cli/ScreenCommands.h"
 
@@ -127,6 +128,8 @@ std::optional<QString> checkImportSpritePng(const ParsedArguments &arguments)
         return QStringLiteral("--import-sprite-png needs --output DOC.kestova");
     if (const auto name = checkItemName(arguments))
         return name;
+    if (auto reason = checkLossyOptions(arguments))
+        return reason;
     return checkPosition(arguments, originOption, -positionLimit, positionLimit);
 }
 
@@ -136,7 +139,7 @@ int runImportSpritePng(const ParsedArguments &arguments, BatchStreams &streams)
 {
     QTextStream &err = streams.err;
     const QString &picturePath = arguments.commandValue;
-    auto picture = readPngPicture(picturePath);
+    auto picture = readSpritePicture(picturePath);
     if (auto *error = std::get_if<FileError>(&picture))
         return reportFailure(err, *error);
 
@@ -154,6 +157,7 @@ int runImportSpritePng(const ParsedArguments &arguments, BatchStreams &streams)
     options.name = arguments.text(nameOption).value_or(QFileInfo(picturePath).completeBaseName());
     if (const auto table = arguments.text(spriteTableOption))
         options.spritePatternTable = table->toInt();
+    options.lossy = lossySettings(arguments);
 
     SettingsPtr document;
     if (arguments.files.isEmpty()) {
@@ -182,6 +186,8 @@ int runImportSpritePng(const ParsedArguments &arguments, BatchStreams &streams)
     auto converted = convertSpriteImage(std::get<QImage>(picture), *document, options);
     if (auto *reason = std::get_if<QString>(&converted))
         return reportFailure(err, { picturePath, *reason });
+    if (const auto &quality = std::get<SpriteImport>(converted).quality)
+        reportLossyQuality(err, picturePath, *quality);
     if (arguments.files.isEmpty())
         document->setPalettes(newDocumentPalettes(std::get<SpriteImport>(converted)));
     applySpriteImport(*document, std::get<SpriteImport>(converted));
@@ -414,20 +420,24 @@ CommandFamily spriteCommands()
     const QString anOutputFile = QStringLiteral("an output file");
 
     BatchCommand &importSprite = family.add(
-        textOption(QStringLiteral("--import-sprite-png"), QStringLiteral("a PNG picture")), runImportSpritePng);
-    importSprite.accepts = { outputOption, paletteOption, tallOption, originOption, nameOption, spriteTableOption,
-        displayPaletteOption, paletteBytesOption };
+        textOption(QStringLiteral("--import-sprite-png"), QStringLiteral("a picture file")), runImportSpritePng);
+    importSprite.accepts = QStringList { outputOption, paletteOption, tallOption, originOption, nameOption,
+        spriteTableOption, displayPaletteOption, paletteBytesOption }
+        + lossyOptionNames();
     importSprite.file = FileArgument::optional;
     importSprite.check = checkImportSpritePng;
     importSprite.synopsis = QStringLiteral("--import-sprite-png IN.png --output DOC.kestova [--palette PAL] [--tall] "
-                                           "[--origin X,Y] [--name NAME] [--sprite-table 0|1] [FILE]");
+                                           "[--origin X,Y] [--name NAME] [--sprite-table 0|1] [--lossy [--dither "
+                                           "none|ordered|diffusion] [--max-tiles N]] [FILE]");
     importSprite.help = QStringLiteral(
         "  --import-sprite-png IN.png\n"
-        "                        make a metasprite of a picture and write the document DOC: FILE's content (a new\n"
+        "                        make a metasprite of a picture (PNG, BMP, GIF or JPEG) and write the document\n"
+        "                        DOC: FILE's content (a new\n"
         "                        document of 512 blank tiles without FILE) and the metasprite. The picture is cut\n"
         "                        into 8x8 cells from its top left; cells with nothing drawn (alpha 0, or the\n"
         "                        universal background colour) are skipped, every other becomes a sprite. Colours\n"
-        "                        must be display colours exactly, at most three a cell, of one sprite sub-palette.\n"
+        "                        are matched as a whole to display colours (see --import-screen-png), at most\n"
+        "                        three a cell, of one sprite sub-palette (with --lossy: brought to that).\n"
         "                        A cell equal to a tile of the sprite pattern table, or to one flipped, reuses it;\n"
         "                        others take blank tiles no screen or metasprite uses. The sub-palettes found (or\n"
         "                        given) become the document's sub-palettes 4-7; a document that holds metasprites\n"

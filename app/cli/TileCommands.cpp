@@ -1,6 +1,7 @@
 #include "app/cli/BatchCommand.h"
 #include "app/cli/BatchIO.h"
 #include "app/cli/ByteOffset.h"
+#include "app/cli/LossyOptions.h"
 #include "app/cli/PaletteCommands.h"
 #include "app/cli/ScreenCommands.h"
 #include "app/document/Counted.h"
@@ -273,6 +274,11 @@ std::optional<QString> checkImportPng(const ParsedArguments &arguments)
         return QStringLiteral("--offset places the tiles in FILE, and there is none");
     if (const auto range = checkTileRange(arguments))
         return range;
+    if (auto reason = checkLossyOptions(arguments))
+        return reason;
+    if (arguments.has(maxTilesOption))
+        return QStringLiteral("--max-tiles goes with --import-screen-png and --import-sprite-png: a tile sheet keeps "
+                              "every one of its tiles");
     if (const auto at = arguments.text(atOption)) {
         if (!parseNumber(*at, 0, std::numeric_limits<int32_t>::max()))
             return QStringLiteral("--at must be a tile number, not '%1'").arg(*at);
@@ -325,9 +331,13 @@ int runImportPng(const ParsedArguments &arguments, BatchStreams &streams)
         subPalette = NamedTileColors { std::get<TileColors>(colors),
             QStringLiteral("sub-palette %1 of %2").arg(index).arg(QDir::toNativeSeparators(*palette)) };
     }
-    auto read = readTilesFromPng(picturePath, sheetOrder(arguments), subPalette);
+    const auto lossy = lossySettings(arguments);
+    auto read = readTilesFromPng(
+        picturePath, sheetOrder(arguments), subPalette, lossy ? std::optional(lossy->dithering) : std::nullopt);
     if (auto *error = std::get_if<FileError>(&read))
         return reportFailure(err, *error);
+    if (const auto &quality = std::get<SheetTiles>(read).quality)
+        reportLossyQuality(err, picturePath, *quality);
     std::vector<mosavo::MatrixPtr> &picture = std::get<SheetTiles>(read).tiles;
     if (const auto count = arguments.number(countOption)) {
         if (*count > int64_t(picture.size()))
@@ -447,21 +457,24 @@ CommandFamily tileCommands()
         "    --count TILES       draw only so many tiles (default: to the end of FILE)\n");
 
     BatchCommand &importPng
-        = family.add(textOption(QStringLiteral("--import-png"), QStringLiteral("a PNG picture")), runImportPng);
-    importPng.accepts = { outputOption, paletteOption, subPaletteOption, tallOption, atOption, displayPaletteOption,
-        offsetOption, countOption, paletteBytesOption };
+        = family.add(textOption(QStringLiteral("--import-png"), QStringLiteral("a picture file")), runImportPng);
+    importPng.accepts = QStringList { outputOption, paletteOption, subPaletteOption, tallOption, atOption,
+        displayPaletteOption, offsetOption, countOption, paletteBytesOption }
+        + lossyOptionNames();
     importPng.file = FileArgument::optional;
     importPng.check = checkImportPng;
     importPng.synopsis = QStringLiteral(
         "--import-png IN.png --output OUT [--palette PAL] [--sub-palette N] [--tall] [--at TILE | --offset BYTES] "
-        "[--count TILES] [FILE]");
+        "[--count TILES] [--lossy [--dither none|ordered|diffusion]] [FILE]");
     importPng.help = QStringLiteral(
-        "  --import-png IN.png   read the tiles of a PNG tile sheet (width and height multiples of 8, of 16 in\n"
+        "  --import-png IN.png   read the tiles of a tile sheet picture (PNG, BMP, GIF or JPEG; width and height\n"
+        "                        multiples of 8, of 16 in\n"
         "                        height with --tall), left to right and top to bottom, and write them to OUT: an\n"
         "                        indexed picture gives each pixel the low two bits of its colour index; an RGB(A)\n"
         "                        picture must use exactly the four colours of --palette's sub-palette, or the\n"
         "                        greys 000000 555555 AAAAAA FFFFFF, or the viewer's greys ECEEEC 989698 545454\n"
-        "                        000000 (fully transparent pixels are colour 0)\n"
+        "                        000000 (fully transparent pixels are colour 0); with --lossy any picture is\n"
+        "                        brought to those four colours (--max-tiles does not apply)\n"
         "    --output OUT        where the tiles go: bare CHR data without FILE; with a ROM image or CHR FILE, a\n"
         "                        copy of FILE (same header and length) whose tiles from --at on are the picture's;\n"
         "                        blank tiles past FILE's end are dropped, any other is refused\n"

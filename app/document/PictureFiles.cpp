@@ -25,13 +25,13 @@ std::optional<FileError> writePngFile(const QString &path, const QImage &image)
     return writeFileAtomically(path, std::get<Bytes>(png));
 }
 
-std::variant<SheetTiles, FileError> readTilesFromPng(
-    const QString &path, TileSheetOrder order, const std::optional<NamedTileColors> &subPalette)
+std::variant<SheetTiles, FileError> readTilesFromPng(const QString &path, TileSheetOrder order,
+    const std::optional<NamedTileColors> &subPalette, const std::optional<Dithering> &lossy)
 {
     const ReadResult read = readWholeFile(path);
     if (read.error)
         return *read.error;
-    auto tiles = tilesFromPng(read.bytes, order, subPalette);
+    auto tiles = tilesFromPng(read.bytes, order, subPalette, lossy);
     if (auto *reason = std::get_if<QString>(&tiles))
         return FileError { path, *reason };
     return std::move(std::get<SheetTiles>(tiles));

@@ -21,6 +21,7 @@ std::optional<FileError> writeTileSheetPng(const QString &path, const mosavo::Ti
 
 // The tiles of a PNG tile sheet file, by the rules of tilesFromPng.
 std::variant<mosavo::SheetTiles, FileError> readTilesFromPng(const QString &path, mosavo::TileSheetOrder order,
-    const std::optional<mosavo::NamedTileColors> &subPalette = std::nullopt);
+    const std::optional<mosavo::NamedTileColors> &subPalette = std::nullopt,
+    const std::optional<mosavo::Dithering> &lossy = std::nullopt);
 
 } // namespace kestova

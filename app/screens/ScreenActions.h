@@ -1,5 +1,7 @@
 #pragma once
 
+#include "convert/LossyScreenConversion.h"
+
 #include "app/document/EditorViewControllerSettings.h"
 #include "app/screens/ScreenListCommand.h"
 #include "app/window/DockSupport.h"
@@ -24,6 +26,7 @@ class QMenu;
 namespace kestova {
 
 class MainMosavoWindow;
+class PictureConvertDialog;
 class ScreenActions;
 
 // The "Screens" dock of a document window and the Screen menu: the screen editor with its tools, zoom and grids, the
@@ -81,14 +84,22 @@ public:
     bool pasteRegion();
 
     // Screen > Import Screen Picture: asks for a picture, then in a small dialog ("screenImportDialog", opened over
-    // the window) for the pattern table (default the shown screen's) and whether to find sub-palettes or use the
-    // document's 0-3, and imports it (importScreenPicture) when the dialog is accepted.
+    // the window) for the pattern table (default the shown screen's), whether to find sub-palettes or use the
+    // document's 0-3, and whether to read its colours exactly or convert it; imports it (importScreenPicture) when
+    // the dialog is accepted, after Convert's preview (convertScreenPictureDialog) is.
     void chooseScreenPicture();
+    // Convert's preview of a picture file for the screen (a PictureConvertDialog, opened over the window), importing
+    // it when accepted; nothing (an alert shown) when the picture cannot be read.
+    PictureConvertDialog *convertScreenPictureDialog(
+        const QString &path, int patternTable = 0, bool documentSubPalettes = false);
     // A 256 x 240 picture file made into a new screen of the pattern table, with its tiles, as one undo step: with
     // documentSubPalettes in the document's sub-palettes 0-3, else in sub-palettes found for it and given to the
     // document's 0-3. False, with one message naming the file and the reason and the document unchanged, when it
     // cannot be used.
-    bool importScreenPicture(const QString &path, int patternTable = 0, bool documentSubPalettes = false);
+    // With lossy settings the picture is converted into what the console can show (the status line gives its tiles
+    // and error).
+    bool importScreenPicture(const QString &path, int patternTable = 0, bool documentSubPalettes = false,
+        const std::optional<mosavo::LossySettings> &lossy = std::nullopt);
     // Screen > Import Nametable: asks for a nametable file and imports it (importNametable).
     void chooseNametable();
     // A nametable file (1024 or 960 bytes; RLE-packed when its name ends in .rle) added as a new screen, named after

@@ -83,9 +83,27 @@ QImage frameImage(const FramePicture &frame, const DisplayColors &colors, int em
     return image;
 }
 
+std::vector<uint8_t> documentColorNumbers(const EditorViewControllerSettings &document)
+{
+    std::vector<uint8_t> numbers;
+    const auto palettes = document.palettes();
+    if (!palettes)
+        return numbers;
+    for (const PalettePtr &palette : *palettes) {
+        const auto nes = std::dynamic_pointer_cast<NESPalette>(palette);
+        if (!palette || (nes && !nes->hasColors()))
+            continue;
+        for (const ColorEntry &entry : palette->palette())
+            if (entry.colorCode >= 0 && entry.colorCode <= 0x3F)
+                numbers.push_back(uint8_t(entry.colorCode));
+    }
+    return numbers;
+}
+
 std::variant<ScreenConversion, QString> convertScreenImage(const QImage &image,
     const EditorViewControllerSettings &document, const DisplayColors &colors, int emphasis,
-    const std::optional<BackgroundSubPalettes> &subPalettes, int patternTable, const std::string &name)
+    const std::optional<BackgroundSubPalettes> &subPalettes, int patternTable, const std::string &name,
+    const PictureReading &reading)
 {
     if (!document.tileData())
         return QStringLiteral("the document holds no tiles");
@@ -118,6 +136,15 @@ std::variant<ScreenConversion, QString> convertScreenImage(const QImage &image,
     request.tilesInUse = mosavo::tilesShown(
         document.screens(), document.metasprites(), document.tallSprites(), document.spritePatternTable(), table);
     request.name = name;
+    request.fitColors = true;
+    request.preferredNumbers = documentColorNumbers(document);
+    request.farColorAdvice = reading.farColorAdvice;
+    if (reading.lossy) {
+        auto result = convertScreenPictureLossy(request, *reading.lossy);
+        if (!result)
+            return QString::fromStdString(result.error);
+        return std::move(*result.conversion);
+    }
     if (!subPalettes && !document.screens().empty()) {
         // The screens there keep their colours when the picture fits the document's sub-palettes 0-3.
         ScreenPictureRequest inCurrent = request;
@@ -141,25 +168,36 @@ std::optional<QString> screenPictureFileSizeRefusal(const QString &path)
     return std::nullopt;
 }
 
+std::variant<QImage, QString> readScreenPictureFile(const QString &path)
+{
+    const QString shown = QDir::toNativeSeparators(path);
+    const ReadResult read = readWholeFile(path);
+    if (read.error)
+        return QStringLiteral("%1: cannot be read as a picture (%2)").arg(shown, read.error->reason);
+    auto picture = readPicture(read.bytes, [](QSize size) -> std::optional<QString> {
+        if (const auto refusal = screenPictureSizeRefusal(size.width(), size.height()))
+            return QString::fromStdString(*refusal)
+                + QStringLiteral(" (scale or crop it to 256 x 240 in a paint program first, keeping hard pixel edges)");
+        return std::nullopt;
+    });
+    if (auto *reason = std::get_if<QString>(&picture))
+        return QStringLiteral("%1: %2").arg(shown, *reason);
+    return std::get<QImage>(std::move(picture));
+}
+
 std::variant<ScreenConversion, QString> convertScreenPictureFile(const QString &path,
     const EditorViewControllerSettings &document, const DisplayColors &colors, int emphasis,
-    const std::optional<BackgroundSubPalettes> &subPalettes, int patternTable, const std::string &name)
+    const std::optional<BackgroundSubPalettes> &subPalettes, int patternTable, const std::string &name,
+    const PictureReading &reading)
 {
     // A picture of another size is refused before its pixels are read (a huge one would take long to decode).
-    if (auto refusal = screenPictureFileSizeRefusal(path))
-        return *refusal;
-    QImage image;
-    QImageReader reader(path);
-    const QString shown = QDir::toNativeSeparators(path);
-    {
-        const QuietPictureCodec quiet;
-        image = reader.read();
-    }
-    if (image.isNull())
-        return QStringLiteral("%1: cannot be read as a picture (%2)").arg(shown, pictureReadError(reader));
-    auto converted = convertScreenImage(image, document, colors, emphasis, subPalettes, patternTable, name);
+    auto image = readScreenPictureFile(path);
+    if (auto *reason = std::get_if<QString>(&image))
+        return *reason;
+    auto converted = convertScreenImage(
+        std::get<QImage>(image), document, colors, emphasis, subPalettes, patternTable, name, reading);
     if (auto *reason = std::get_if<QString>(&converted))
-        return QStringLiteral("%1: %2").arg(shown, *reason);
+        return QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(path), *reason);
     return converted;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/document/EditorViewControllerSettings.h"
+#include "convert/LossyScreenConversion.h"
 #include "convert/ScreenConversion.h"
 #include "core/FrameRenderer.h"
 #include "core/PatternTables.h"
@@ -37,18 +38,36 @@ QImage frameImage(const mosavo::FramePicture &frame, const mosavo::DisplayColors
 // its header before any pixel is; nothing when it is 256 x 240 or its size cannot be told without reading it.
 std::optional<QString> screenPictureFileSizeRefusal(const QString &path);
 
+// How a picture's colours are read: matched as a whole to the display colours (a screenshot drawn in another
+// emulator's colours comes back as the console's colour numbers; a colour too far from all of them is refused with
+// farColorAdvice), or, with lossy settings, converted into whatever the console can show.
+struct PictureReading
+{
+    std::optional<mosavo::LossySettings> lossy;
+    std::string farColorAdvice = "convert it with --lossy";
+};
+
+// The colour numbers a document's sub-palettes hold, the background ones first: where several numbers show one
+// display colour, a picture's colour is read as the one the document already uses.
+std::vector<uint8_t> documentColorNumbers(const EditorViewControllerSettings &document);
+
 // The screen converted from a picture (any QImage format) for the document, reading pattern table patternTable of
 // its screen bank: the conversion or the reason it was refused. Without sub-palettes given, a document that has
 // screens first has the picture tried in its own sub-palettes 0-3, so that its screens keep their colours; others are
 // found only when it does not fit them.
 std::variant<mosavo::ScreenConversion, QString> convertScreenImage(const QImage &image,
     const EditorViewControllerSettings &document, const mosavo::DisplayColors &colors, int emphasis,
-    const std::optional<mosavo::BackgroundSubPalettes> &subPalettes, int patternTable, const std::string &name);
+    const std::optional<mosavo::BackgroundSubPalettes> &subPalettes, int patternTable, const std::string &name,
+    const PictureReading &reading = {});
 
-// The same for a picture file (PNG, or any format Qt reads): the reason names the file when it cannot be read.
+// The same for a picture file (PNG, BMP, GIF or JPEG, read by readPicture): the reason names the file when it cannot
+// be read.
 std::variant<mosavo::ScreenConversion, QString> convertScreenPictureFile(const QString &path,
     const EditorViewControllerSettings &document, const mosavo::DisplayColors &colors, int emphasis,
-    const std::optional<mosavo::BackgroundSubPalettes> &subPalettes, int patternTable, const std::string &name);
+    const std::optional<mosavo::BackgroundSubPalettes> &subPalettes, int patternTable, const std::string &name,
+    const PictureReading &reading = {});
+// A picture file read for a screen (refused by its size before its pixels are read), or the reason naming the file.
+std::variant<QImage, QString> readScreenPictureFile(const QString &path);
 
 // Sets the document's first count sub-palettes (at most eight) to those of bytes; sub-palettes it lacks, or that hold
 // no colours yet, take PaletteFactory::readable's, so that it has a whole palette file.

@@ -9,13 +9,16 @@
 #include "app/window/DockSupport.h"
 #include "app/window/FilePanels.h"
 #include "app/window/MainMosavoWindow.h"
+#include "app/window/PictureConvertDialog.h"
 #include "convert/SpriteConversion.h"
 #include "convert/TileDedup.h"
+#include "core/FrameRenderer.h"
 #include "palette/DisplayColors.h"
 #include "palette/NESPalette.h"
 #include "ui_MainMosavo.h"
 #include "viewer/TileCollection.h"
 
+#include <QButtonGroup>
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
@@ -76,18 +79,85 @@ void ScreenActions::chooseScreenPicture()
         own->setObjectName(QStringLiteral("screenImportDocumentSubPalettes"));
         layout->addWidget(find);
         layout->addWidget(own);
+        // Two choices, each its own group of buttons.
+        auto *palettes = new QButtonGroup(dialog);
+        palettes->addButton(find);
+        palettes->addButton(own);
+        auto *exact = new QRadioButton(QStringLiteral("Exact: read its colours as display colours"), dialog);
+        exact->setObjectName(QStringLiteral("screenImportExact"));
+        auto *convert = new QRadioButton(QStringLiteral("Convert: make it fit what the console shows"), dialog);
+        convert->setObjectName(QStringLiteral("screenImportConvert"));
+        auto *colours = new QButtonGroup(dialog);
+        colours->addButton(exact);
+        colours->addButton(convert);
+        exact->setChecked(true);
+        layout->addWidget(exact);
+        layout->addWidget(convert);
         auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, dialog);
         buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("Import"));
         layout->addWidget(buttons);
         connect(buttons, &QDialogButtonBox::accepted, dialog, &QDialog::accept);
         connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
-        connect(dialog, &QDialog::accepted, this,
-            [this, path, table, own] { importScreenPicture(path, table->currentIndex(), own->isChecked()); });
+        connect(dialog, &QDialog::accepted, this, [this, path, table, own, convert] {
+            if (convert->isChecked())
+                convertScreenPictureDialog(path, table->currentIndex(), own->isChecked());
+            else
+                importScreenPicture(path, table->currentIndex(), own->isChecked());
+        });
         dialog->open();
     });
 }
 
-bool ScreenActions::importScreenPicture(const QString &path, int patternTable, bool documentSubPalettes)
+PictureConvertDialog *ScreenActions::convertScreenPictureDialog(
+    const QString &path, int patternTable, bool documentSubPalettes)
+{
+    auto read = readScreenPictureFile(path);
+    if (const auto *reason = std::get_if<QString>(&read)) {
+        alerts().showError(*reason, window_);
+        return nullptr;
+    }
+    const QImage image = std::get<QImage>(read);
+    const auto convert = [this, image, patternTable, documentSubPalettes](const LossySettings &lossy) {
+        PictureConvertDialog::Preview preview;
+        const SettingsPtr s = settings();
+        if (!s)
+            return preview;
+        std::optional<BackgroundSubPalettes> subPalettes;
+        if (documentSubPalettes)
+            subPalettes = backgroundSubPalettes(documentPaletteBytes(*s));
+        PictureReading reading;
+        reading.lossy = lossy;
+        auto converted = convertScreenImage(
+            image, *s, currentDisplayColors(), currentDisplayEmphasis(), subPalettes, patternTable & 1, {}, reading);
+        if (const auto *reason = std::get_if<QString>(&converted)) {
+            preview.error = *reason;
+            return preview;
+        }
+        const ScreenConversion &conversion = std::get<ScreenConversion>(converted);
+        PatternTables tables = patterns();
+        for (const ScreenTileChange &change : conversion.tileChanges)
+            std::copy(change.pixels.begin(), change.pixels.end(),
+                tables.pixels.begin() + (conversion.screen.patternTable * 256 + change.tile) * 64);
+        PaletteBytes bytes = documentPaletteBytes(*s);
+        for (size_t p = 0; p < 4; ++p)
+            std::copy(conversion.subPalettes[p].begin(), conversion.subPalettes[p].end(), bytes.begin() + long(p * 4));
+        preview.shown = frameImage(
+            renderBackground(tables, conversion.screen, bytes), currentDisplayColors(), currentDisplayEmphasis());
+        preview.quality = conversion.quality;
+        return preview;
+    };
+    auto *dialog = new PictureConvertDialog(
+        QStringLiteral("Convert Screen Picture"), image, PatternTables::tilesPerTable, convert, window_);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    connect(dialog, &QDialog::accepted, this, [this, dialog, path, patternTable, documentSubPalettes] {
+        importScreenPicture(path, patternTable, documentSubPalettes, dialog->settings());
+    });
+    dialog->open();
+    return dialog;
+}
+
+bool ScreenActions::importScreenPicture(
+    const QString &path, int patternTable, bool documentSubPalettes, const std::optional<LossySettings> &lossy)
 {
     const SettingsPtr s = settings();
     if (!s)
@@ -95,8 +165,11 @@ bool ScreenActions::importScreenPicture(const QString &path, int patternTable, b
     std::optional<BackgroundSubPalettes> subPalettes;
     if (documentSubPalettes)
         subPalettes = backgroundSubPalettes(documentPaletteBytes(*s));
+    PictureReading reading;
+    reading.lossy = lossy;
+    reading.farColorAdvice = "import it with Convert to bring it to the console's colours";
     auto converted = convertScreenPictureFile(path, *s, currentDisplayColors(), currentDisplayEmphasis(), subPalettes,
-        patternTable & 1, uniqueItemName(s->screens(), QFileInfo(path).completeBaseName()).toStdString());
+        patternTable & 1, uniqueItemName(s->screens(), QFileInfo(path).completeBaseName()).toStdString(), reading);
     if (const auto *reason = std::get_if<QString>(&converted)) {
         alerts().showError(reason->startsWith(path) ? *reason : FileError { path, *reason }.describe(), window_);
         return false;
@@ -123,7 +196,10 @@ bool ScreenActions::importScreenPicture(const QString &path, int patternTable, b
     addScreen(conversion.screen, numbers, tiles, copy->palettes(), QStringLiteral("Import Screen Picture"));
     status(QStringLiteral("Imported %1 as screen \"%2\" (%3 new tiles)")
                .arg(QFileInfo(path).fileName(), QString::fromStdString(conversion.screen.name))
-               .arg(conversion.tileChanges.size()));
+               .arg(conversion.tileChanges.size())
+        + (conversion.quality
+                ? QStringLiteral("; converted: %1").arg(QString::fromStdString(qualityText(*conversion.quality)))
+                : QString()));
     return true;
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "convert/LossyScreenConversion.h"
+
 #include "app/document/EditorViewControllerSettings.h"
 #include "app/sprites/SpriteCommands.h"
 #include "app/window/DockSupport.h"
@@ -29,6 +31,7 @@ class AnimationPreview;
 namespace kestova {
 
 class MainMosavoWindow;
+class PictureConvertDialog;
 
 // The "Sprites" dock of a document window and the Sprite menu: the metasprite editor, the list of the document's
 // metasprites, the sprite settings (8x16 sprites, sprite pattern table), the animations with their preview, and
@@ -66,12 +69,17 @@ public:
     bool addMetasprite(const mosavo::Metasprite &metasprite, const std::vector<int64_t> &tileNumbers = {},
         const std::vector<mosavo::MatrixPtr> &tiles = {}, const QString &text = QStringLiteral("Add Metasprite"));
 
-    // Sprite > Import Sprite Picture: asks for a picture and imports it (importSpritePicture).
+    // Sprite > Import Sprite Picture: asks for a picture, then in a small dialog ("spriteImportDialog") whether to
+    // read its colours exactly (importSpritePicture) or convert it (convertSpritePictureDialog's preview first).
     void chooseSpritePicture();
     // A picture file made into a new metasprite of the document (8x8 or 8x16 sprites as the document's are, the
     // sub-palettes found and given to sub-palettes 4-7, named after the file) as one undo step; false, with one
-    // message naming the file and the reason and the document unchanged, when it cannot be used.
-    bool importSpritePicture(const QString &path);
+    // message naming the file and the reason and the document unchanged, when it cannot be used. With lossy settings
+    // the picture is converted into what sprites can show.
+    bool importSpritePicture(const QString &path, const std::optional<mosavo::LossySettings> &lossy = std::nullopt);
+    // Convert's preview of a picture file for a metasprite (a PictureConvertDialog), importing it when accepted;
+    // nothing (an alert shown) when the picture cannot be read.
+    PictureConvertDialog *convertSpritePictureDialog(const QString &path);
 
     // Metasprite list edits.
     // Sprite > Import Metasprite Table: asks for a table file and imports it (importMetaspriteTable).

@@ -1,5 +1,7 @@
 #include "app/sprites/SpriteImport.h"
 
+#include "convert/LossySpriteConversion.h"
+
 #include "app/screens/ScreenImport.h"
 #include "app/sprites/SpritePictures.h"
 #include "core/Matrix.h"
@@ -120,6 +122,9 @@ std::variant<SpriteImport, QString> convertSpriteImage(
         = options.palette ? std::optional<uint8_t>((*options.palette)[0] & 0x3F) : documentBackdrop(document);
     settings.displayColors = &mosavo::currentDisplayColors();
     settings.emphasis = mosavo::currentDisplayEmphasis();
+    settings.fitColors = true;
+    settings.preferredNumbers = documentColorNumbers(document);
+    settings.farColorAdvice = options.farColorAdvice;
     if (options.palette) {
         std::vector<mosavo::SubPaletteColors> given;
         for (size_t k = spriteSubPaletteBase; k < subPaletteCount; ++k)
@@ -152,14 +157,16 @@ std::variant<SpriteImport, QString> convertSpriteImage(
                 break;
             current.push_back(*colors);
         }
-        if (!current.empty()) {
+        if (!current.empty() && !options.lossy) {
             mosavo::SpriteConversionSettings inCurrent = settings;
             inCurrent.subPalettes = current;
             if (auto conversion = mosavo::convertSpritePicture(picture, patterns, inUse, inCurrent))
                 kept = std::move(conversion);
         }
     }
-    auto conversion = kept ? std::move(*kept) : mosavo::convertSpritePicture(picture, patterns, inUse, settings);
+    auto conversion = kept ? std::move(*kept)
+        : options.lossy    ? mosavo::convertSpritePictureLossy(picture, patterns, inUse, settings, *options.lossy)
+                           : mosavo::convertSpritePicture(picture, patterns, inUse, settings);
     if (!conversion)
         return QString::fromStdString(conversion.error);
     // Tiles of the bank become tiles of the document.
@@ -172,6 +179,7 @@ std::variant<SpriteImport, QString> convertSpriteImage(
     import.backdrop = settings.universalBackground.value_or(0x0F);
     import.spritePatternTable = table;
     import.tall = options.tall;
+    import.quality = conversion.quality;
     return import;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/document/EditorViewControllerSettings.h"
+#include "convert/LossyScreenConversion.h"
 #include "convert/SpriteConversion.h"
 #include "core/FrameRenderer.h"
 
@@ -28,6 +29,10 @@ struct SpriteImportOptions
     std::optional<mosavo::PaletteBytes> palette;
     // The sprite pattern table; the document's when absent.
     std::optional<int> spritePatternTable;
+    // With lossy settings, any picture is converted into what sprites can show; without, its colours are matched as
+    // a whole to the display colours, a colour too far from all of them refused with farColorAdvice.
+    std::optional<mosavo::LossySettings> lossy;
+    std::string farColorAdvice = "convert it with --lossy";
 };
 
 // The metasprite a picture makes for a document and what it changes besides.
@@ -43,6 +48,8 @@ struct SpriteImport
     uint8_t backdrop = 0x0F;
     int spritePatternTable = 1;
     bool tall = false;
+    // For a lossy import: the tiles it used and how near it comes to the picture.
+    std::optional<mosavo::ConversionQuality> quality;
 };
 
 // The universal background colour a document is known to show: colour 0 of its sub-palette 0, when that holds
@@ -55,13 +62,13 @@ std::optional<QString> spriteTableConflict(
     const EditorViewControllerSettings &document, const SpriteImportOptions &options);
 
 // Converts the picture for the document without changing it. Pixels of alpha 0, or of the universal background colour
-// (the palette's byte 0, else documentBackdrop), are empty; colours are matched exactly to the current display
-// colours. Without a palette, a document that holds metasprites has the picture tried in its own sub-palettes 4-7
-// first (those with colours, from 4 on), so its metasprites keep their colours; a picture that does not fit them has
-// colours found for the sub-palettes no metasprite uses, and is refused when those are too few. New tiles go to blank
-// tiles of the sprite pattern table that no screen or metasprite uses and that the document has. Refused (the reason)
-// as convertSpritePicture refuses, and when the document already holds metasprites of the other sprite size or
-// (spriteTableConflict) of another sprite pattern table.
+// (the palette's byte 0, else documentBackdrop), are empty; colours are matched as a whole to the current display
+// colours (or, with options.lossy, the picture converted). Without a palette, a document that holds metasprites has the
+// picture tried in its own sub-palettes 4-7 first (those with colours, from 4 on), so its metasprites keep their
+// colours; a picture that does not fit them has colours found for the sub-palettes no metasprite uses, and is refused
+// when those are too few. New tiles go to blank tiles of the sprite pattern table that no screen or metasprite uses and
+// that the document has. Refused (the reason) as convertSpritePicture refuses, and when the document already holds
+// metasprites of the other sprite size or (spriteTableConflict) of another sprite pattern table.
 std::variant<SpriteImport, QString> convertSpriteImage(
     const QImage &image, const EditorViewControllerSettings &document, const SpriteImportOptions &options);
 

@@ -11,22 +11,30 @@
 #include "app/window/DockSupport.h"
 #include "app/window/FilePanels.h"
 #include "app/window/MainMosavoWindow.h"
+#include "app/window/PictureConvertDialog.h"
+#include "core/FrameRenderer.h"
 #include "sprite/AnimationPreview.h"
 #include "sprite/SpritePicture.h"
 #include "ui_MainMosavo.h"
 
+#include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QDockWidget>
 #include <QFileInfo>
+#include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QScrollArea>
 #include <QSettings>
 #include <QSpinBox>
 #include <QTableWidget>
 #include <QToolButton>
 #include <QUndoStack>
+#include <QVBoxLayout>
 
 #include <algorithm>
 #include <climits>
@@ -37,10 +45,82 @@ using namespace mosavo;
 
 void SpriteActions::chooseSpritePicture()
 {
-    choosePicture(QStringLiteral("Import Sprite Picture"), [this](const QString &path) { importSpritePicture(path); });
+    choosePicture(QStringLiteral("Import Sprite Picture"), [this](const QString &path) {
+        auto *dialog = new QDialog(window_);
+        dialog->setObjectName(QStringLiteral("spriteImportDialog"));
+        dialog->setWindowTitle(QStringLiteral("Import Sprite Picture"));
+        dialog->setAttribute(Qt::WA_DeleteOnClose);
+        auto *layout = new QVBoxLayout(dialog);
+        layout->addWidget(new QLabel(QFileInfo(path).fileName(), dialog));
+        auto *exact = new QRadioButton(QStringLiteral("Exact: read its colours as display colours"), dialog);
+        exact->setObjectName(QStringLiteral("spriteImportExact"));
+        exact->setChecked(true);
+        auto *convert = new QRadioButton(QStringLiteral("Convert: make it fit what sprites show"), dialog);
+        convert->setObjectName(QStringLiteral("spriteImportConvert"));
+        layout->addWidget(exact);
+        layout->addWidget(convert);
+        auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, dialog);
+        buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("Import"));
+        layout->addWidget(buttons);
+        connect(buttons, &QDialogButtonBox::accepted, dialog, &QDialog::accept);
+        connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
+        connect(dialog, &QDialog::accepted, this, [this, path, convert] {
+            if (convert->isChecked())
+                convertSpritePictureDialog(path);
+            else
+                importSpritePicture(path);
+        });
+        dialog->open();
+    });
 }
 
-bool SpriteActions::importSpritePicture(const QString &path)
+PictureConvertDialog *SpriteActions::convertSpritePictureDialog(const QString &path)
+{
+    auto picture = readSpritePicture(path);
+    if (const auto *error = std::get_if<FileError>(&picture)) {
+        alerts().showError(error->describe(), window_);
+        return nullptr;
+    }
+    const QImage image = std::get<QImage>(picture);
+    const auto convert = [this, image](const LossySettings &lossy) {
+        PictureConvertDialog::Preview preview;
+        const SettingsPtr s = settings();
+        if (!s)
+            return preview;
+        SpriteImportOptions options;
+        options.tall = s->metasprites().empty() ? tallChoice_->isChecked() : s->tallSprites();
+        options.lossy = lossy;
+        auto converted = convertSpriteImage(image, *s, options);
+        if (const auto *reason = std::get_if<QString>(&converted)) {
+            preview.error = *reason;
+            return preview;
+        }
+        const SpriteImport &import = std::get<SpriteImport>(converted);
+        PatternTables tables = spritePatterns();
+        const int64_t first = spriteBankFirstTile();
+        for (const TileChange &change : import.tileChanges)
+            if (change.tile - first >= 0 && change.tile - first < PatternTables::tileCount)
+                std::copy(
+                    change.pixels.begin(), change.pixels.end(), tables.pixels.begin() + (change.tile - first) * 64);
+        PaletteBytes bytes {};
+        for (size_t k = 0; k < import.subPalettes.size() && k < 4; ++k)
+            std::copy(import.subPalettes[k].begin(), import.subPalettes[k].end(), bytes.begin() + long(17 + k * 4));
+        FramePicture frame = FramePicture::filled(image.width(), image.height(), FramePicture::transparentColor);
+        const std::vector<PlacedSprite> sprites = placeMetasprite(import.metasprite, 0, 0);
+        drawSprites(frame, tables, sprites, { import.tall, import.spritePatternTable }, bytes);
+        preview.shown = framePictureImage(frame, currentDisplayColors(), currentDisplayEmphasis());
+        preview.quality = import.quality;
+        return preview;
+    };
+    auto *dialog = new PictureConvertDialog(
+        QStringLiteral("Convert Sprite Picture"), image, PatternTables::tilesPerTable, convert, window_);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    connect(dialog, &QDialog::accepted, this, [this, dialog, path] { importSpritePicture(path, dialog->settings()); });
+    dialog->open();
+    return dialog;
+}
+
+bool SpriteActions::importSpritePicture(const QString &path, const std::optional<LossySettings> &lossy)
 {
     const SettingsPtr s = settings();
     if (!s)
@@ -49,12 +129,14 @@ bool SpriteActions::importSpritePicture(const QString &path)
         alerts().showError(FileError { path, reason }.describe(), window_);
         return false;
     };
-    auto picture = readPngPicture(path);
+    auto picture = readSpritePicture(path);
     if (const auto *error = std::get_if<FileError>(&picture))
         return fail(error->reason);
     SpriteImportOptions options;
     options.tall = s->metasprites().empty() ? tallChoice_->isChecked() : s->tallSprites();
     options.name = uniqueItemName(s->metasprites(), QFileInfo(path).completeBaseName());
+    options.lossy = lossy;
+    options.farColorAdvice = "import it with Convert to bring it to the colours sprites show";
     auto converted = convertSpriteImage(std::get<QImage>(picture), *s, options);
     if (const auto *reason = std::get_if<QString>(&converted))
         return fail(*reason);
@@ -90,7 +172,9 @@ bool SpriteActions::importSpritePicture(const QString &path)
             .arg(QFileInfo(path).fileName(), QString::fromStdString(import.metasprite.name))
             .arg(
                 counted(int64_t(import.metasprite.sprites.size()), QStringLiteral("sprite"), QStringLiteral("sprites")))
-            .arg(counted(int64_t(import.tileChanges.size()), QStringLiteral("new tile"), QStringLiteral("new tiles"))));
+            .arg(counted(int64_t(import.tileChanges.size()), QStringLiteral("new tile"), QStringLiteral("new tiles")))
+        + (import.quality ? QStringLiteral("; converted: %1").arg(QString::fromStdString(qualityText(*import.quality)))
+                          : QString()));
     return true;
 }
 

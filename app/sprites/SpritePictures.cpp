@@ -21,9 +21,9 @@ std::vector<uint8_t> rgbaPixels(const QImage &image)
     return pixels;
 }
 
-std::variant<QImage, QString> pngPicture(const mosavo::Bytes &png)
+std::variant<QImage, QString> spritePicture(const mosavo::Bytes &bytes)
 {
-    return readPng(png, [](QSize size) -> std::optional<QString> {
+    return readPicture(bytes, [](QSize size) -> std::optional<QString> {
         if (size.width() > maximumSpritePictureSide || size.height() > maximumSpritePictureSide)
             return QStringLiteral("the picture is %1x%2 pixels; a sprite picture may be at most %3 pixels a side")
                 .arg(size.width())
@@ -33,12 +33,12 @@ std::variant<QImage, QString> pngPicture(const mosavo::Bytes &png)
     });
 }
 
-std::variant<QImage, FileError> readPngPicture(const QString &path)
+std::variant<QImage, FileError> readSpritePicture(const QString &path)
 {
     const ReadResult read = readWholeFile(path);
     if (read.error)
         return *read.error;
-    auto picture = pngPicture(read.bytes);
+    auto picture = spritePicture(read.bytes);
     if (auto *reason = std::get_if<QString>(&picture))
         return FileError { path, *reason };
     return std::get<QImage>(std::move(picture));

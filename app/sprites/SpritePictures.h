@@ -23,11 +23,11 @@ inline constexpr int maximumSpritePictureSide = 4096;
 // The pixels of an image as 8-bit red, green, blue, alpha (not premultiplied), row after row with no padding.
 std::vector<uint8_t> rgbaPixels(const QImage &image);
 
-// A PNG picture from bytes, or the reason it is not one (no PNG signature, unreadable, a side above
-// maximumSpritePictureSide).
-std::variant<QImage, QString> pngPicture(const mosavo::Bytes &png);
+// A picture (PNG, BMP, GIF or JPEG, by readPicture) from bytes, or the reason it is not one (not a picture Kestova
+// reads, unreadable, a side above maximumSpritePictureSide).
+std::variant<QImage, QString> spritePicture(const mosavo::Bytes &bytes);
 // The same for a file.
-std::variant<QImage, FileError> readPngPicture(const QString &path);
+std::variant<QImage, FileError> readSpritePicture(const QString &path);
 
 // A frame picture in the colours of its colour numbers under the display colours (ARGB32); colour numbers
 // FramePicture::transparentColor are fully transparent.

@@ -101,7 +101,8 @@ TEST_F(CliScreens, RefusalsExitWithOneLineAndLeaveNoOutput)
     small.save(path(QStringLiteral("small.png")));
     QImage odd(256, 240, QImage::Format_RGB32);
     odd.fill(master(0x0F));
-    odd.setPixel(17, 3, qRgb(1, 2, 3));
+    // A hot pink no display colour comes near (a colour near one, as #010203 is to black, would be read as it).
+    odd.setPixel(17, 3, qRgb(0xFF, 0x00, 0x80));
     odd.save(path(QStringLiteral("odd.png")));
     write(QStringLiteral("short.nam"), Bytes(1000, 0));
     QImage wide(4097, 240, QImage::Format_RGB32);
@@ -149,7 +150,9 @@ TEST_F(CliScreens, RefusalsExitWithOneLineAndLeaveNoOutput)
             QStringLiteral(
                 "wide.png: the picture is 4097 x 240 pixels; a screen is made from a picture of 256 x 240") },
         { { QStringLiteral("--import-screen-png"), path(QStringLiteral("odd.png")), QStringLiteral("--output"), out },
-            1, QStringLiteral("odd.png: pixel (17, 3) is #010203, which is not one of the display colours") },
+            1,
+            QStringLiteral("odd.png: pixel (17, 3) is #FF0080, too far from every display colour to be read as one "
+                           "(the nearest is $") },
         { { QStringLiteral("--import-screen-png"), path(QStringLiteral("odd.png")), QStringLiteral("--output"), out,
               path(QStringLiteral("chr-ram.nes")) },
             1, QStringLiteral("chr-ram.nes: is an iNES ROM image without CHR-ROM") },

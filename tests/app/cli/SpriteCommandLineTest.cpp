@@ -198,7 +198,8 @@ TEST_F(SpriteCommandLine, ImportMakesANewDocumentWithTheMetaspriteTilesAndSubPal
             for (size_t c = 1; c < 4; ++c)
                 spriteColors.insert(palettes[k]->palette()[c].colorCode);
     }
-    for (int64_t number : { 0x16, 0x20, 0x0F, 0x12, 0x1A, 0x28 })
+    // White is written as $30 (of $20 and $30, which show it alike), black as $0F.
+    for (int64_t number : { 0x16, 0x30, 0x0F, 0x12, 0x1A, 0x28 })
         EXPECT_TRUE(spriteColors.count(number)) << std::hex << number;
 
     // Every sub-palette has colours, so the palette file can be written; its universal background colour is none
@@ -440,7 +441,11 @@ TEST_F(SpriteCommandLine, UnusableInputIsRefusedWithOneLineAndNoOutput)
         QStringLiteral("the 8x8 cell at pixel (0, 0) has 4 colours"), out);
 
     const QString notPng = path(QStringLiteral("not.png"));
+    // GIF is read too: a GIF cut short after its signature is refused as one.
     writeFile(notPng, "GIF89a");
+    expectRefused(runKestova({ QStringLiteral("--import-sprite-png"), notPng, QStringLiteral("--output"), out }),
+        notPng, QStringLiteral("cannot be read as GIF"), out);
+    writeFile(notPng, "plain text");
     expectRefused(runKestova({ QStringLiteral("--import-sprite-png"), notPng, QStringLiteral("--output"), out }),
         notPng, QStringLiteral("not a PNG picture"), out);
 

@@ -143,7 +143,10 @@ TEST(ScreenImport, RefusalsNameTheFileAndTheReason)
     auto wide = convertScreenPictureFile(path, *document, colors, 0, std::nullopt, 0, "");
     ASSERT_TRUE(std::holds_alternative<QString>(wide));
     EXPECT_EQ(std::get<QString>(wide),
-        path + QStringLiteral(": the picture is 300 x 240 pixels; a screen is made from a picture of 256 x 240"));
+        path
+            + QStringLiteral(
+                ": the picture is 300 x 240 pixels; a screen is made from a picture of 256 x 240 (scale or "
+                "crop it to 256 x 240 in a paint program first, keeping hard pixel edges)"));
     auto missing
         = convertScreenPictureFile(dir.filePath(QStringLiteral("none.png")), *document, colors, 0, std::nullopt, 0, "");
     ASSERT_TRUE(std::holds_alternative<QString>(missing));
