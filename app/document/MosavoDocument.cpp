@@ -84,6 +84,8 @@ std::optional<FileError> MosavoDocument::readFromFile(const QString &path)
     settings->setPalettes(PaletteFactory::readable());
     // The document remembers the file, to write the tiles back into it.
     settings->setSourceFile(QFileInfo(path).absoluteFilePath().toStdString());
+    if (auto read = settings->tileData()->consoleFormattedPixelData())
+        settings->setSourceAsRead(EditorViewControllerSettings::SourceAsRead { std::move(*read), file.bytes.size() });
     pendingSettings_ = settings;
     editorViewControllerSettings = settings;
     importedFrom_ = QFileInfo(path).fileName();
@@ -176,6 +178,13 @@ QString MosavoDocument::displayName() const
     return QStringLiteral("Untitled");
 }
 
+QString MosavoDocument::promptName() const
+{
+    if (filePath_.isEmpty() && !importedFrom_.isEmpty())
+        return importedFrom_;
+    return displayName();
+}
+
 QString MosavoDocument::sourceFile() const
 {
     const auto settings = editorViewControllerSettings.lock();
@@ -260,7 +269,7 @@ bool MosavoDocument::canClose()
 {
     if (!modified_)
         return true;
-    switch (alerts().askToSaveChanges(displayName(), window_)) {
+    switch (alerts().askToSaveChanges(promptName(), window_)) {
     case SaveChoice::save:
         return save();
     case SaveChoice::discard:
