@@ -325,8 +325,16 @@ void ROMMenu::exportPaletteFile(PaletteProccessor::Half half)
 {
     MosavoDocument *document = currentDocument();
     const SettingsPtr settings = document ? document->editorViewControllerSettings.lock() : nullptr;
-    if (!settings || !settings->palettes())
+    if (!settings)
         return;
+    // A document whose sub-palettes make no palette file is told why, as the command line says it.
+    const auto file = PaletteProccessor::paletteFileOf(settings->palettes());
+    if (const auto *reason = std::get_if<QString>(&file)) {
+        log().e(QStringLiteral("Could not export palette(s): ") + *reason);
+        showFailure(document,
+            QStringLiteral("The palettes could not be exported. %1: %2").arg(document->displayName(), *reason));
+        return;
+    }
     paletteProcessor.paletteType = PaletteType::nes;
     const auto palettes = *settings->palettes();
     QPointer<MosavoDocument> target = document;

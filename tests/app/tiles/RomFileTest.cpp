@@ -370,3 +370,33 @@ TEST_F(RomFileTest, WriteBackKeepsWhatChangedOnDisk)
     EXPECT_EQ(alerts->saveQuestions, QStringList { "game.nes" });
 }
 
+// Export Palette on a document whose sub-palettes make no palette file says why, as the command line does, and shows
+// no save panel.
+TEST_F(RomFileTest, ExportPaletteSaysWhyThePaletteCannotBeWritten)
+{
+    auto settings = EditorViewControllerSettings::emptyConsoleObject(ConsoleType::nes);
+    auto seven = PaletteFactory::readable();
+    seven.pop_back();
+    settings->setPalettes(seven);
+    const QString path = dir.filePath("seven.kestova");
+    writeBytes(path, *settings->documentBytes());
+    MosavoDocument *document = open(path);
+    ASSERT_TRUE(document);
+    ASSERT_EQ(document->editorViewControllerSettings.lock()->palettes()->size(), 7u);
+
+    for (const char *item : { "exportPalette", "exportBackgroundPalette", "exportSpritePalette" }) {
+        SCOPED_TRACE(item);
+        alerts->errors.clear();
+        panels->shownTitles.clear();
+        QAction *export_ = action(document, item);
+        ASSERT_TRUE(export_);
+        export_->trigger();
+        settle();
+        ASSERT_EQ(alerts->errors.size(), 1);
+        EXPECT_EQ(alerts->errors[0],
+            "The palettes could not be exported. seven.kestova: its sub-palettes do not make a palette file: it holds "
+            "7 sub-palettes with 28 colour numbers in all, a palette file takes eight of four (32); a sub-palette "
+            "saved before it was ever shown holds none");
+        EXPECT_TRUE(panels->shownTitles.isEmpty());
+    }
+}
