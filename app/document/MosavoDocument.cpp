@@ -219,7 +219,7 @@ std::optional<FileError> MosavoDocument::writeTo(const QString &path)
 {
     const auto bytes = data();
     if (const auto *error = std::get_if<DocumentError>(&bytes))
-        return FileError { path, QStringLiteral("cannot be saved (%1)").arg(error->description()) };
+        return FileError { path, error->description() };
     if (const auto refusal = documentSizeRefusal(std::get<Bytes>(bytes).size()))
         return FileError { path, *refusal };
     return writeFileAtomically(path, std::get<Bytes>(bytes));
@@ -230,7 +230,7 @@ bool MosavoDocument::save()
     if (filePath_.isEmpty())
         return saveAs();
     if (auto error = writeTo(filePath_)) {
-        alerts().showError(QStringLiteral("The document could not be saved. %1").arg(error->describe()), window_);
+        alerts().showError(QStringLiteral("Could not save %1").arg(error->describe()), window_);
         return false;
     }
     setModified(false);
@@ -254,7 +254,7 @@ bool MosavoDocument::saveAs()
     if (QFileInfo(chosen).suffix().isEmpty())
         chosen += QStringLiteral(".kestova");
     if (auto error = writeTo(chosen)) {
-        alerts().showError(QStringLiteral("The document could not be saved. %1").arg(error->describe()), window_);
+        alerts().showError(QStringLiteral("Could not save %1").arg(error->describe()), window_);
         return false;
     }
     setFilePath(chosen);
