@@ -32,7 +32,6 @@
 #include <QSettings>
 #include <QSplitter>
 #include <QStatusBar>
-#include <QStyle>
 #include <QTableWidget>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -89,18 +88,14 @@ MainMosavoWindow::MainMosavoWindow(MosavoDocument *document, QWidget *parent)
         setWindowTitle(QStringLiteral("Kestova"));
         statusBar()->showMessage(QStringLiteral("Open a ROM, a CHR file or a Kestova document, or start a new one."));
         resize(520, 160);
-    } else {
-        if (!restoreGeometry(QSettings().value(geometryKey).toByteArray())) {
-            // A first window: most of the screen, at least 1024 x 600 where the screen has that room.
-            QSize size(1280, 800);
-            if (const QScreen *screen = QApplication::primaryScreen()) {
-                const QSize available = screen->availableGeometry().size();
-                size = (available * 0.9).expandedTo(QSize(1024, 600)).boundedTo(available);
-            }
-            resize(size);
+    } else if (!restoreGeometry(QSettings().value(geometryKey).toByteArray())) {
+        // A first window: most of the screen, at least 1024 x 600 where the screen has that room.
+        QSize size(1280, 800);
+        if (const QScreen *screen = QApplication::primaryScreen()) {
+            const QSize available = screen->availableGeometry().size();
+            size = (available * 0.9).expandedTo(QSize(1024, 600)).boundedTo(available);
         }
-        // A window restored from a larger screen, or a first one on a small screen, fits the screen it opens on.
-        fitToScreen();
+        resize(size);
     }
     setAcceptDrops(true);
     connectActions();
@@ -125,34 +120,6 @@ MainMosavoWindow::~MainMosavoWindow()
     delete ScreenActions::of(this);
     delete SpriteActions::of(this);
     delete DisplayColorsMenu::of(this);
-}
-
-QRect MainMosavoWindow::fittedGeometry(QRect wanted, QRect available, QMargins frame, QSize minimum)
-{
-    const QRect room = available.marginsRemoved(frame);
-    QRect fitted = wanted;
-    fitted.setSize(wanted.size().boundedTo(room.size()).expandedTo(minimum));
-    // Moved into the free area, the title bar first when the window is still larger than the screen.
-    fitted.moveLeft(std::max(room.left(), std::min(fitted.left(), room.right() + 1 - fitted.width())));
-    fitted.moveTop(std::max(room.top(), std::min(fitted.top(), room.bottom() + 1 - fitted.height())));
-    return fitted;
-}
-
-void MainMosavoWindow::fitToScreen()
-{
-    const QScreen *screen = QGuiApplication::screenAt(geometry().center());
-    if (!screen)
-        screen = QApplication::primaryScreen();
-    if (!screen)
-        return;
-    // The frame is known once the window is shown; before, the window manager's title bar is taken as the style's.
-    QMargins frame(0, style()->pixelMetric(QStyle::PM_TitleBarHeight), 0, 0);
-    if (isVisible() && frameGeometry() != geometry())
-        frame = QMargins(geometry().left() - frameGeometry().left(), geometry().top() - frameGeometry().top(),
-            frameGeometry().right() - geometry().right(), frameGeometry().bottom() - geometry().bottom());
-    const QRect fitted = fittedGeometry(geometry(), screen->availableGeometry(), frame, minimumSizeHint());
-    if (fitted != geometry())
-        setGeometry(fitted);
 }
 
 const QString MainMosavoWindow::geometryKey = QStringLiteral("window/geometry");

@@ -68,13 +68,6 @@ public:
     static const QString viewerScaleKey;
     static const QString showGridKey;
 
-    // Where a window of geometry wanted (its inside) goes on a screen whose free area is available, with frame the
-    // room its window frame takes round it: as large as wanted and where wanted as far as the frame then stays within
-    // the free area, never smaller than minimum.
-    static QRect fittedGeometry(QRect wanted, QRect available, QMargins frame, QSize minimum);
-    // Fits the window to the screen it opens on (fittedGeometry).
-    void fitToScreen();
-
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;

@@ -476,35 +476,3 @@ TEST_F(LayoutTest, BlockSizeKeysToolTipsAndHelp)
     EXPECT_TRUE(about->informativeText().contains("MIT licence"));
     about->close();
 }
-
-// A window restored from a larger screen is fitted to the screen it opens on; a first window on a 1024 x 600 screen
-// fits with its title bar and its status bar whole.
-TEST_F(LayoutTest, WindowsFitTheScreenTheyOpenOn)
-{
-    MosavoDocument *document = openNew();
-    document->window()->setGeometry(20, 20, 3000, 2000);
-    settle();
-    KestovaDocumentController::closeDocuments();
-    settle();
-    ASSERT_TRUE(QSettings().contains(MainMosavoWindow::geometryKey));
-    document = openNew();
-    MainMosavoWindow *window = document->window();
-    const QRect available = window->screen()->availableGeometry();
-    const QSize least = window->minimumSizeHint();
-    EXPECT_LE(window->width(), std::max(available.width(), least.width())) << window->width();
-    EXPECT_LE(window->height(), std::max(available.height(), least.height())) << window->height();
-    EXPECT_GE(window->x(), available.x());
-    EXPECT_GE(window->y(), available.y());
-
-    // A 1024 x 600 screen with a 30-pixel title bar: the frame stays on the screen.
-    const QRect small(0, 0, 1024, 600);
-    const QMargins frame(0, 30, 0, 0);
-    const QRect fitted = MainMosavoWindow::fittedGeometry(QRect(0, 0, 1024, 600), small, frame, least);
-    EXPECT_TRUE(small.contains(fitted.marginsAdded(frame))) << fitted.width() << "x" << fitted.height();
-    resizeWindow(document, fitted.size());
-    EXPECT_EQ(window->size(), fitted.size()) << "the window can be that small";
-    EXPECT_TRUE(window->rect().contains(window->statusBar()->geometry())) << "the status bar whole";
-    // Restored far off to the right and below: moved back, the title bar first.
-    const QRect off = MainMosavoWindow::fittedGeometry(QRect(5000, 3000, 800, 500), small, frame, least);
-    EXPECT_TRUE(small.contains(off.marginsAdded(frame)));
-}
