@@ -1,6 +1,7 @@
 #include "convert/PaletteFinder.h"
 
 #include <algorithm>
+#include <bitset>
 
 namespace mosavo {
 
@@ -8,29 +9,39 @@ namespace {
 constexpr size_t colorsPerPalette = 3;
 constexpr long searchBudget = 200000;
 
-bool includes(const std::set<uint8_t> &outer, const std::set<uint8_t> &inner)
+// A colour set as bits: the search merges and counts sets by the million, so it works on these, not on std::set.
+using Colors = std::bitset<256>;
+
+Colors bitsOf(const std::set<uint8_t> &set)
 {
-    return std::includes(outer.begin(), outer.end(), inner.begin(), inner.end());
+    Colors bits;
+    for (uint8_t color : set)
+        bits.set(color);
+    return bits;
+}
+
+bool includes(const Colors &outer, const Colors &inner)
+{
+    return (outer & inner) == inner;
 }
 
 // Places sets[index..] into the groups, each group's union at most three colours; depth-first with a step budget.
-bool place(const std::vector<std::set<uint8_t>> &sets, size_t index, std::vector<std::set<uint8_t>> &groups,
-           size_t maxGroups, long &budget)
+bool place(const std::vector<Colors> &sets, size_t index, std::vector<Colors> &groups, size_t maxGroups, long &budget)
 {
     if (index == sets.size())
         return true;
     if (--budget < 0)
         return false;
-    const std::set<uint8_t> &set = sets[index];
+    const Colors &set = sets[index];
     for (size_t g = 0; g < groups.size(); ++g) {
-        std::set<uint8_t> merged = groups[g];
-        merged.insert(set.begin(), set.end());
-        if (merged.size() > colorsPerPalette)
+        const Colors merged = groups[g] | set;
+        if (merged.count() > colorsPerPalette)
             continue;
-        std::swap(groups[g], merged);
+        const Colors kept = groups[g];
+        groups[g] = merged;
         if (place(sets, index + 1, groups, maxGroups, budget))
             return true;
-        std::swap(groups[g], merged);
+        groups[g] = kept;
     }
     if (groups.size() < maxGroups) {
         groups.push_back(set);
@@ -41,10 +52,63 @@ bool place(const std::vector<std::set<uint8_t>> &sets, size_t index, std::vector
     return false;
 }
 
-SubPaletteColors toPalette(const std::set<uint8_t> &group)
+// Whether the sets certainly need more than maxGroups groups: more colours than the groups hold, or more sets that
+// pairwise cannot share a group (found greedily) than there are groups.
+bool certainlyTooMany(const std::vector<Colors> &sets, size_t maxGroups)
+{
+    Colors all;
+    for (const Colors &set : sets)
+        all |= set;
+    if (all.count() > maxGroups * colorsPerPalette)
+        return true;
+    std::vector<Colors> apart;
+    for (const Colors &set : sets) {
+        bool alone = true;
+        for (const Colors &other : apart)
+            if ((set | other).count() <= colorsPerPalette) {
+                alone = false;
+                break;
+            }
+        if (alone && apart.size() == maxGroups)
+            return true;
+        if (alone)
+            apart.push_back(set);
+    }
+    return false;
+}
+
+// Whether the sets fit the groups: first the quick way, the last set into the groups found so far, then the search
+// (within what is left of budget: once it is spent, only the quick way is tried).
+bool fits(const std::vector<Colors> &sets, std::vector<Colors> &groups, size_t maxGroups, long &budget)
+{
+    if (sets.empty())
+        return true;
+    if (certainlyTooMany(sets, maxGroups))
+        return false;
+    const Colors &last = sets.back();
+    for (Colors &group : groups)
+        if ((group | last).count() <= colorsPerPalette) {
+            group |= last;
+            return true;
+        }
+    if (groups.size() < maxGroups) {
+        groups.push_back(last);
+        return true;
+    }
+    std::vector<Colors> trial;
+    if (budget <= 0 || !place(sets, 0, trial, maxGroups, budget))
+        return false;
+    groups = std::move(trial);
+    return true;
+}
+
+SubPaletteColors toPalette(const Colors &group)
 {
     SubPaletteColors colors {};
-    std::vector<uint8_t> list(group.begin(), group.end());
+    std::vector<uint8_t> list;
+    for (size_t color = 0; color < group.size(); ++color)
+        if (group.test(color))
+            list.push_back(uint8_t(color));
     const uint8_t filler = list.empty() ? 0x0F : list.front();
     for (size_t i = 0; i < colorsPerPalette; ++i)
         colors[i] = i < list.size() ? list[i] : filler;
@@ -52,13 +116,13 @@ SubPaletteColors toPalette(const std::set<uint8_t> &group)
 }
 } // namespace
 
-std::optional<std::vector<SubPaletteColors>> findSubPalettes(const std::vector<std::set<uint8_t>> &sets, int count,
-                                                             std::vector<size_t> *uncovered)
+std::optional<std::vector<SubPaletteColors>> findSubPalettes(
+    const std::vector<std::set<uint8_t>> &sets, int count, std::vector<size_t> *uncovered, long *steps)
 {
     if (uncovered)
         uncovered->clear();
     // Only the sets no other set includes matter; the largest first keeps the search small.
-    std::vector<std::set<uint8_t>> maximal;
+    std::vector<Colors> maximal;
     for (size_t i = 0; i < sets.size(); ++i) {
         if (sets[i].size() > colorsPerPalette) {
             if (uncovered)
@@ -67,39 +131,46 @@ std::optional<std::vector<SubPaletteColors>> findSubPalettes(const std::vector<s
         }
         if (sets[i].empty())
             continue;
+        const Colors bits = bitsOf(sets[i]);
         bool contained = false;
         for (const auto &kept : maximal)
-            if (includes(kept, sets[i])) {
+            if (includes(kept, bits)) {
                 contained = true;
                 break;
             }
         if (contained)
             continue;
-        std::erase_if(maximal, [&](const std::set<uint8_t> &kept) { return includes(sets[i], kept); });
-        maximal.push_back(sets[i]);
+        std::erase_if(maximal, [&](const Colors &kept) { return includes(bits, kept); });
+        maximal.push_back(bits);
     }
     if (uncovered && !uncovered->empty())
         return std::nullopt;
-    std::stable_sort(maximal.begin(), maximal.end(),
-                     [](const auto &a, const auto &b) { return a.size() > b.size(); });
-    std::vector<std::set<uint8_t>> groups;
-    long budget = searchBudget;
-    if (count > 0 && place(maximal, 0, groups, size_t(count), budget)) {
+    std::stable_sort(
+        maximal.begin(), maximal.end(), [](const auto &a, const auto &b) { return a.count() > b.count(); });
+    std::vector<Colors> groups;
+    const long start = steps ? std::min(std::max(*steps, 0L), searchBudget) : searchBudget;
+    long budget = start;
+    const size_t most = size_t(std::max(count, 0));
+    const bool found = count > 0 && !certainlyTooMany(maximal, most) && place(maximal, 0, groups, most, budget);
+    if (steps)
+        *steps -= start - std::max(budget, 0L);
+    if (found) {
         std::vector<SubPaletteColors> palettes;
         for (const auto &group : groups)
             palettes.push_back(toPalette(group));
         return palettes;
     }
     if (uncovered) {
-        // Greedy: keep every set that still fits with those kept so far; the others are the ones named.
-        std::vector<std::set<uint8_t>> kept;
+        // Greedy: keep every set that still fits with those kept so far; the others are the ones named. The searches
+        // share one budget, so that a picture that cannot be covered is refused quickly.
+        std::vector<Colors> kept;
+        std::vector<Colors> keptGroups;
+        long greedyBudget = searchBudget;
         for (size_t i = 0; i < sets.size(); ++i) {
             if (sets[i].empty())
                 continue;
-            kept.push_back(sets[i]);
-            std::vector<std::set<uint8_t>> trial;
-            long steps = searchBudget;
-            if (!place(kept, 0, trial, size_t(std::max(count, 0)), steps)) {
+            kept.push_back(bitsOf(sets[i]));
+            if (!fits(kept, keptGroups, most, greedyBudget)) {
                 kept.pop_back();
                 uncovered->push_back(i);
             }
@@ -112,7 +183,7 @@ int subPaletteHolding(const std::vector<SubPaletteColors> &palettes, const std::
 {
     for (size_t p = 0; p < palettes.size(); ++p) {
         const std::set<uint8_t> colors(palettes[p].begin(), palettes[p].end());
-        if (includes(colors, set))
+        if (std::includes(colors.begin(), colors.end(), set.begin(), set.end()))
             return int(p);
     }
     return -1;

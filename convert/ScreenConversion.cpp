@@ -24,6 +24,8 @@ constexpr uint8_t backdropPixel = 0x40;
 constexpr size_t namedAreasAtMost = 8;
 // The universal background colours tried at most when the conversion finds the sub-palettes.
 constexpr size_t backdropTriesAtMost = 16;
+// Search steps for all the tries together (three full searches).
+constexpr long backdropSearchSteps = 600000;
 
 using TilePixels = std::array<uint8_t, 64>;
 using ColorSet = std::set<uint8_t>;
@@ -252,12 +254,14 @@ ScreenConversionResult convertScreenPicture(const ScreenPictureRequest &request)
         std::optional<std::vector<SubPaletteColors>> found;
         uint8_t backdrop = candidates.front();
         std::vector<size_t> firstUncovered;
-        for (size_t i = 0; i < candidates.size() && i < backdropTriesAtMost && !found; ++i) {
+        // The tries share one budget of search steps: a picture that cannot be covered is refused within it.
+        long steps = backdropSearchSteps;
+        for (size_t i = 0; i < candidates.size() && i < backdropTriesAtMost && !found && steps > 0; ++i) {
             std::vector<ColorSet> sets;
             for (const ColorSet &colors : areaColors)
                 sets.push_back(without(colors, candidates[i]));
             std::vector<size_t> uncovered;
-            found = findSubPalettes(sets, 4, i == 0 ? &uncovered : nullptr);
+            found = findSubPalettes(sets, 4, i == 0 ? &uncovered : nullptr, &steps);
             if (found)
                 backdrop = candidates[i];
             else if (i == 0)

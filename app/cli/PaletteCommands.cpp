@@ -5,6 +5,7 @@
 #include "app/cli/BatchIO.h"
 #include "app/cli/ByteOffset.h"
 
+#include "app/document/PaletteProccessor.h"
 #include "app/screens/ScreenImport.h"
 
 #include "palette/NESColors.h"
@@ -55,32 +56,10 @@ QString subPaletteCount(size_t count)
 // The 32-byte palette file of a document's sub-palettes: exactly eight of four master colour numbers each.
 std::variant<Bytes, FileError> documentPaletteFile(const QString &path, const EditorViewControllerSettings &document)
 {
-    const auto &palettes = document.palettes();
-    std::vector<int64_t> numbers;
-    bool fourEach = true;
-    for (const mosavo::PalettePtr &palette : palettes.value_or(std::vector<mosavo::PalettePtr> {})) {
-        const std::vector<int64_t> own = storedColorNumbers(palette);
-        fourEach = fourEach && own.size() == subPaletteColors;
-        numbers.insert(numbers.end(), own.begin(), own.end());
-    }
-    const size_t count = palettes ? palettes->size() : 0;
-    if (count != paletteFileSubPalettes || !fourEach || numbers.size() != mosavo::PaletteFactory::paletteFileSize)
-        return FileError { path,
-            QStringLiteral("its sub-palettes do not make a palette file: it holds %1 with %2 colour numbers in all, "
-                           "a palette file takes eight of four (32); a sub-palette saved before it was ever shown "
-                           "holds none")
-                .arg(subPaletteCount(count))
-                .arg(numbers.size()) };
-    for (size_t k = 0; k < numbers.size(); ++k)
-        if (!mosavo::nesColor(numbers[k]))
-            return FileError { path,
-                QStringLiteral("colour %1 of sub-palette %2 is %3, not a master colour number 0x00-0x3F")
-                    .arg(k % subPaletteColors)
-                    .arg(k / subPaletteColors)
-                    .arg(numbers[k]) };
-    if (auto bytes = mosavo::PaletteFactory::convert(numbers, mosavo::PaletteType::nes))
-        return *bytes;
-    return FileError { path, QStringLiteral("its sub-palettes do not make a palette file") };
+    auto file = PaletteProccessor::paletteFileOf(document.palettes());
+    if (const auto *reason = std::get_if<QString>(&file))
+        return FileError { path, *reason };
+    return std::get<Bytes>(file);
 }
 
 // --export-palette OUT.pal [--bytes 32|16] [--asm NAME | --c NAME] DOCUMENT

@@ -81,6 +81,16 @@ public:
     // The .nes or .chr file the tiles came from (an absolute path, UTF-8), absent for tiles made here.
     const std::optional<std::string> &sourceFile() const { return sourceFile_; }
     void setSourceFile(std::optional<std::string> path) { sourceFile_ = std::move(path); }
+    // What the source file held when it was last read or written back (not stored in the document): the tiles' bytes
+    // as there (header in front for a ROM) and the file's size (nothing when unknown). Write Back compares the file
+    // with it to write only the tiles changed here and to see whether the file changed meanwhile.
+    struct SourceAsRead
+    {
+        mosavo::Bytes tileBytes;
+        std::optional<size_t> fileSize;
+    };
+    const std::optional<SourceAsRead> &sourceAsRead() const { return sourceAsRead_; }
+    void setSourceAsRead(std::optional<SourceAsRead> read) { sourceAsRead_ = std::move(read); }
 
     // The document's screens, metasprites and animations, and how its sprites read their tiles.
     std::vector<mosavo::Screen> &screens() { return screens_; }
@@ -146,6 +156,7 @@ private:
     int spritePatternTable_ = 1;
     bool tallSprites_ = false;
     std::optional<std::string> sourceFile_;
+    std::optional<SourceAsRead> sourceAsRead_;
     DocumentViewState viewState_;
 };
 

@@ -64,9 +64,17 @@ MosavoDocument *KestovaDocumentController::openFileAsking(const QString &path, Q
     MosavoDocument *document = readDocument(path);
     if (!document)
         return nullptr;
+    const bool replacing = !documents_.empty();
     if (!closeCurrentProjectAsking(parent)) {
         delete document;
         return nullptr;
+    }
+    if (replacing) {
+        // The question may have saved the open document into this very file: it is read again as it is now.
+        delete document;
+        document = readDocument(path);
+        if (!document)
+            return nullptr;
     }
     presentDocument(document, path);
     return document;

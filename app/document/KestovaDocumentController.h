@@ -14,7 +14,8 @@ class MainMosavoWindow;
 // The application's one document controller. It keeps at most one document open through New, Open, Open Recent
 // and files handed in from outside: the new file is chosen (and read) first; then, when the open document has unsaved
 // changes, the user is asked Save / Discard / Cancel as closing the window asks, otherwise "Would you like to close
-// current project?"; only on Save (saved), Discard or "Close" is the open document closed and the new one opened.
+// current project?"; only on Save (saved), Discard or "Close" is the open document closed and the new one opened,
+// read again after the question (Save may have written that very file).
 // Cancel anywhere leaves the open document as it was.
 class KestovaDocumentController : public QObject
 {

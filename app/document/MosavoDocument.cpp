@@ -100,6 +100,8 @@ std::optional<FileError> MosavoDocument::readFromFile(const QString &path)
     settings->setPalettes(PaletteFactory::readable());
     // The document remembers the file, to write the tiles back into it.
     settings->setSourceFile(QFileInfo(path).absoluteFilePath().toStdString());
+    if (auto read = settings->tileData()->consoleFormattedPixelData())
+        settings->setSourceAsRead(EditorViewControllerSettings::SourceAsRead { std::move(*read), file.bytes.size() });
     pendingSettings_ = settings;
     editorViewControllerSettings = settings;
     importedFrom_ = QFileInfo(path).fileName();
@@ -192,6 +194,13 @@ QString MosavoDocument::displayName() const
     return QStringLiteral("Untitled");
 }
 
+QString MosavoDocument::promptName() const
+{
+    if (filePath_.isEmpty() && !importedFrom_.isEmpty())
+        return importedFrom_;
+    return displayName();
+}
+
 QString MosavoDocument::sourceFile() const
 {
     const auto settings = editorViewControllerSettings.lock();
@@ -226,7 +235,7 @@ std::optional<FileError> MosavoDocument::writeTo(const QString &path)
 {
     const auto bytes = data(path);
     if (const auto *error = std::get_if<DocumentError>(&bytes))
-        return FileError { path, QStringLiteral("cannot be saved (%1)").arg(error->description()) };
+        return FileError { path, error->description() };
     if (const auto refusal = documentSizeRefusal(std::get<Bytes>(bytes).size()))
         return FileError { path, *refusal };
     return writeFileAtomically(path, std::get<Bytes>(bytes));
@@ -237,7 +246,7 @@ bool MosavoDocument::save()
     if (filePath_.isEmpty())
         return saveAs();
     if (auto error = writeTo(filePath_)) {
-        alerts().showError(QStringLiteral("The document could not be saved. %1").arg(error->describe()), window_);
+        alerts().showError(QStringLiteral("Could not save %1").arg(error->describe()), window_);
         return false;
     }
     setModified(false);
@@ -261,7 +270,7 @@ bool MosavoDocument::saveAs()
     if (QFileInfo(chosen).suffix().isEmpty())
         chosen += QStringLiteral(".kestova");
     if (auto error = writeTo(chosen)) {
-        alerts().showError(QStringLiteral("The document could not be saved. %1").arg(error->describe()), window_);
+        alerts().showError(QStringLiteral("Could not save %1").arg(error->describe()), window_);
         return false;
     }
     setFilePath(chosen);
@@ -276,7 +285,7 @@ bool MosavoDocument::canClose()
 {
     if (!modified_)
         return true;
-    switch (alerts().askToSaveChanges(displayName(), window_)) {
+    switch (alerts().askToSaveChanges(promptName(), window_)) {
     case SaveChoice::save:
         return save();
     case SaveChoice::discard:

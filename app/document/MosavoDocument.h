@@ -55,6 +55,9 @@ public:
     void setFilePath(const QString &path);
     // The name shown in the title: the file name, or "Untitled" (with the imported file's name).
     QString displayName() const;
+    // The name the save question gives the document: its file's name, else the name of the file it was opened from,
+    // else "Untitled".
+    QString promptName() const;
     // The .nes or .chr file the tiles came from (absolute path), empty when none; the title names it.
     QString sourceFile() const;
 

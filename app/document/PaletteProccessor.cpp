@@ -3,6 +3,8 @@
 #include "formats/PaletteFile.h"
 
 #include "log/Log.h"
+#include "palette/NESColors.h"
+#include "palette/NESPalette.h"
 #include "palette/PaletteFactory.h"
 
 namespace kestova {
@@ -11,7 +13,57 @@ using namespace mosavo;
 
 namespace {
 const QString paletteFilter = QStringLiteral("NES palettes (*.pal);;All files (*)");
+
+// A palette file holds eight sub-palettes of four colour numbers.
+constexpr size_t paletteFileSubPalettes = 8;
+constexpr size_t subPaletteColors = 4;
+
+// The colour numbers a document's sub-palette holds. A sub-palette without colours gives none: reading it would make
+// it draw random colours.
+std::vector<int64_t> storedColorNumbers(const PalettePtr &palette)
+{
+    if (!palette)
+        return {};
+    if (const auto nes = std::dynamic_pointer_cast<NESPalette>(palette); nes && !nes->hasColors())
+        return {};
+    std::vector<int64_t> numbers;
+    for (const ColorEntry &entry : palette->palette())
+        numbers.push_back(entry.colorCode);
+    return numbers;
+}
+
+QString subPaletteCount(size_t count)
+{
+    return count == 1 ? QStringLiteral("1 sub-palette") : QStringLiteral("%1 sub-palettes").arg(count);
+}
 } // namespace
+
+std::variant<Bytes, QString> PaletteProccessor::paletteFileOf(const std::optional<std::vector<PalettePtr>> &palettes)
+{
+    std::vector<int64_t> numbers;
+    bool fourEach = true;
+    for (const PalettePtr &palette : palettes.value_or(std::vector<PalettePtr> {})) {
+        const std::vector<int64_t> own = storedColorNumbers(palette);
+        fourEach = fourEach && own.size() == subPaletteColors;
+        numbers.insert(numbers.end(), own.begin(), own.end());
+    }
+    const size_t count = palettes ? palettes->size() : 0;
+    if (count != paletteFileSubPalettes || !fourEach || numbers.size() != PaletteFactory::paletteFileSize)
+        return QStringLiteral("its sub-palettes do not make a palette file: it holds %1 with %2 colour numbers in all, "
+                              "a palette file takes eight of four (32); a sub-palette saved before it was ever shown "
+                              "holds none")
+            .arg(subPaletteCount(count))
+            .arg(numbers.size());
+    for (size_t k = 0; k < numbers.size(); ++k)
+        if (!nesColor(numbers[k]))
+            return QStringLiteral("colour %1 of sub-palette %2 is %3, not a master colour number 0x00-0x3F")
+                .arg(k % subPaletteColors)
+                .arg(k / subPaletteColors)
+                .arg(numbers[k]);
+    if (auto bytes = PaletteFactory::convert(numbers, PaletteType::nes))
+        return *bytes;
+    return QStringLiteral("its sub-palettes do not make a palette file");
+}
 
 std::optional<QString> PaletteProccessor::paletteFileProblem(const Bytes &bytes)
 {

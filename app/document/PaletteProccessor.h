@@ -11,6 +11,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <variant>
 #include <vector>
 
 namespace kestova {
@@ -45,6 +46,11 @@ public:
     }
     // half: all 32 bytes, or the 16 bytes of palettes 0-3 (background) or 4-7 (sprites).
     void exportObject(const T &object, ExportCompletion completion, const QString &suggestedName, Half half);
+
+    // The 32-byte palette file of a document's sub-palettes (exactly eight of four master colour numbers each), or
+    // why they do not make one.
+    static std::variant<mosavo::Bytes, QString> paletteFileOf(
+        const std::optional<std::vector<mosavo::PalettePtr>> &palettes);
 
     // Why bytes are not a palette file, or nothing when they are one.
     static std::optional<QString> paletteFileProblem(const mosavo::Bytes &bytes);

@@ -6,6 +6,7 @@
 #include "app/screens/ScreenImport.h"
 #include "app/tiles/EditorViewController.h"
 #include "app/window/Alerts.h"
+#include "app/window/BackgroundWork.h"
 #include "app/window/DockSupport.h"
 #include "app/window/FilePanels.h"
 #include "app/window/MainMosavoWindow.h"
@@ -165,11 +166,30 @@ bool ScreenActions::importScreenPicture(
     std::optional<BackgroundSubPalettes> subPalettes;
     if (documentSubPalettes)
         subPalettes = backgroundSubPalettes(documentPaletteBytes(*s));
+    // The search may take a while: it runs on a copy of the document, the window live and the user able to cancel.
+    const SettingsPtr source = EditorViewControllerSettings::decode(s->encode());
+    if (!source) {
+        alerts().showError(
+            FileError { path, QStringLiteral("the document could not be copied for the import") }.describe(), window_);
+        return false;
+    }
+    const auto colors = std::make_shared<DisplayColors>(currentDisplayColors());
+    const int emphasis = currentDisplayEmphasis();
+    const std::string name = uniqueItemName(s->screens(), QFileInfo(path).completeBaseName()).toStdString();
     PictureReading reading;
     reading.lossy = lossy;
     reading.farColorAdvice = "import it with Convert to bring it to the console's colours";
-    auto converted = convertScreenPictureFile(path, *s, currentDisplayColors(), currentDisplayEmphasis(), subPalettes,
-        patternTable & 1, uniqueItemName(s->screens(), QFileInfo(path).completeBaseName()).toStdString(), reading);
+    const auto run = runWithProgress<std::variant<ScreenConversion, QString>>(window_,
+        QStringLiteral("Importing %1\u2026").arg(QFileInfo(path).fileName()),
+        [path, source, colors, emphasis, subPalettes, patternTable, name, reading] {
+            return convertScreenPictureFile(
+                path, *source, *colors, emphasis, subPalettes, patternTable & 1, name, reading);
+        });
+    if (!run) {
+        status(QStringLiteral("Import of %1 cancelled").arg(QFileInfo(path).fileName()));
+        return false;
+    }
+    const auto &converted = *run;
     if (const auto *reason = std::get_if<QString>(&converted)) {
         alerts().showError(reason->startsWith(path) ? *reason : FileError { path, *reason }.describe(), window_);
         return false;

@@ -8,6 +8,7 @@
 #include "app/sprites/SpritePictures.h"
 #include "app/tiles/EditorViewController.h"
 #include "app/window/Alerts.h"
+#include "app/window/BackgroundWork.h"
 #include "app/window/DockSupport.h"
 #include "app/window/FilePanels.h"
 #include "app/window/MainMosavoWindow.h"
@@ -137,7 +138,16 @@ bool SpriteActions::importSpritePicture(const QString &path, const std::optional
     options.name = uniqueItemName(s->metasprites(), QFileInfo(path).completeBaseName());
     options.lossy = lossy;
     options.farColorAdvice = "import it with Convert to bring it to the colours sprites show";
-    auto converted = convertSpriteImage(std::get<QImage>(picture), *s, options);
+    // The search may take a while: it runs on a copy of the document, the window live and the user able to cancel.
+    const SettingsPtr source = EditorViewControllerSettings::decode(s->encode());
+    if (!source)
+        return fail(QStringLiteral("the document could not be copied for the import"));
+    const auto run = runWithProgress<std::variant<SpriteImport, QString>>(window_,
+        QStringLiteral("Importing %1\u2026").arg(QFileInfo(path).fileName()),
+        [image = std::get<QImage>(picture), source, options] { return convertSpriteImage(image, *source, options); });
+    if (!run)
+        return false;
+    const auto &converted = *run;
     if (const auto *reason = std::get_if<QString>(&converted))
         return fail(*reason);
     const SpriteImport &import = std::get<SpriteImport>(converted);

@@ -540,4 +540,16 @@ void EditorViewController::generalColorSelectorPicked(BoxSelectorProtocol &proto
     palettesChanged();
 }
 
+void EditorViewController::markTileEditsSaved()
+{
+    const int clean = undoStack_.cleanIndex();
+    const int now = undoStack_.index();
+    if (clean < 0)
+        return;
+    for (int i = std::min(clean, now); i < std::max(clean, now); ++i)
+        if (!dynamic_cast<const ReplaceTilesCommand *>(undoStack_.command(i)))
+            return;
+    undoStack_.setClean();
+}
+
 } // namespace kestova

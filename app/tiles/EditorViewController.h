@@ -88,6 +88,9 @@ public:
 
     // Every change to the document goes through this stack, so it can be undone.
     QUndoStack &undoStack() { return undoStack_; }
+    // After the tiles were written into the file the document stands for: the document is clean again when the only
+    // steps between its clean state and now are tile edits (other changes still count as unsaved).
+    void markTileEditsSaved();
 
     // Replaces the tile data (and the file it came from) or the sub-palettes (imports), undoably.
     void replaceTileData(mosavo::TileDataPtr tileData, std::optional<std::string> sourceFile = std::nullopt);

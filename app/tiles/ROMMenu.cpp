@@ -346,8 +346,16 @@ void ROMMenu::exportPaletteFile(PaletteProccessor::Half half)
 {
     MosavoDocument *document = currentDocument();
     const SettingsPtr settings = document ? document->editorViewControllerSettings.lock() : nullptr;
-    if (!settings || !settings->palettes())
+    if (!settings)
         return;
+    // A document whose sub-palettes make no palette file is told why, as the command line says it.
+    const auto file = PaletteProccessor::paletteFileOf(settings->palettes());
+    if (const auto *reason = std::get_if<QString>(&file)) {
+        log().e(QStringLiteral("Could not export palette(s): ") + *reason);
+        showFailure(document,
+            QStringLiteral("The palettes could not be exported. %1: %2").arg(document->displayName(), *reason));
+        return;
+    }
     paletteProcessor.paletteType = PaletteType::nes;
     const auto palettes = *settings->palettes();
     QPointer<MosavoDocument> target = document;
@@ -374,7 +382,8 @@ void ROMMenu::exportPaletteFile(PaletteProccessor::Half half)
         half);
 }
 
-std::variant<Bytes, QString> ROMMenu::writtenBack(const TileData &tiles, const Bytes &source)
+std::variant<ROMMenu::WriteBackPlan, QString> ROMMenu::writtenBack(
+    const TileData &tiles, const Bytes &source, const std::optional<EditorViewControllerSettings::SourceAsRead> &asRead)
 {
     const auto header = tiles.header();
     const bool sourceIsRom = source.size() >= 16 && source[0] == 'N' && source[1] == 'E' && source[2] == 'S';
@@ -391,10 +400,20 @@ std::variant<Bytes, QString> ROMMenu::writtenBack(const TileData &tiles, const B
     const auto formatted = tiles.consoleFormattedPixelData();
     if (!formatted || formatted->size() < start + length)
         return QStringLiteral("the document holds no tiles to write");
-    Bytes result = source;
-    std::copy(formatted->begin() + std::ptrdiff_t(start), formatted->begin() + std::ptrdiff_t(start + length),
-        result.begin() + std::ptrdiff_t(start));
-    return result;
+    const bool readKnown = asRead && asRead->tileBytes.size() == formatted->size();
+    const Bytes &before = readKnown ? asRead->tileBytes : source;
+    WriteBackPlan plan { source, 0, readKnown && asRead->fileSize && *asRead->fileSize != source.size() };
+    for (size_t at = start; at < start + length; at += 16) {
+        const auto from = formatted->begin() + std::ptrdiff_t(at);
+        if (std::equal(from, from + 16, before.begin() + std::ptrdiff_t(at)))
+            continue;
+        ++plan.changedTiles;
+        if (!std::equal(before.begin() + std::ptrdiff_t(at), before.begin() + std::ptrdiff_t(at + 16),
+                source.begin() + std::ptrdiff_t(at)))
+            plan.fileChanged = true;
+        std::copy(from, from + 16, plan.bytes.begin() + std::ptrdiff_t(at));
+    }
+    return plan;
 }
 
 void ROMMenu::writeBackAction()
@@ -405,9 +424,10 @@ void ROMMenu::writeBackAction()
     if (source.isEmpty() || !settings->tileData())
         return;
     QWidget *window = document->window();
-    if (!alerts().confirm(QStringLiteral("Write the tiles back into %1?").arg(QFileInfo(source).fileName()),
-            QStringLiteral("%1 is changed in place: its tiles are replaced by the document's, its "
-                           "header and length stay.")
+    const QString name = QFileInfo(source).fileName();
+    if (!alerts().confirm(QStringLiteral("Write the tiles back into %1?").arg(name),
+            QStringLiteral("%1 is changed in place: the tiles changed in Kestova are written over theirs, everything "
+                           "else in the file stays.")
                 .arg(QDir::toNativeSeparators(source)),
             QStringLiteral("Write Back"), window))
         return;
@@ -416,18 +436,32 @@ void ROMMenu::writeBackAction()
         showFailure(document, QStringLiteral("The tiles could not be written back. %1").arg(read.error->describe()));
         return;
     }
-    auto bytes = writtenBack(*settings->tileData(), read.bytes);
-    if (const auto *reason = std::get_if<QString>(&bytes)) {
+    auto planned = writtenBack(*settings->tileData(), read.bytes, settings->sourceAsRead());
+    if (const auto *reason = std::get_if<QString>(&planned)) {
         showFailure(document, QStringLiteral("The tiles could not be written back. %1: %2").arg(source, *reason));
         return;
     }
-    if (auto error = writeFileAtomically(source, std::get<Bytes>(bytes))) {
-        showFailure(document, QStringLiteral("The tiles could not be written back. %1").arg(error->describe()));
+    const WriteBackPlan &plan = std::get<WriteBackPlan>(planned);
+    if (plan.fileChanged
+        && !alerts().confirm(QStringLiteral("%1 changed on disk since Kestova read it.").arg(name),
+            QStringLiteral("Writing back puts the tiles changed in Kestova over what is in the file now."),
+            QStringLiteral("Write Anyway"), window))
         return;
+    if (plan.changedTiles > 0) {
+        if (auto error = writeFileAtomically(source, plan.bytes)) {
+            showFailure(document, QStringLiteral("The tiles could not be written back. %1").arg(error->describe()));
+            return;
+        }
     }
+    settings->setSourceAsRead(EditorViewControllerSettings::SourceAsRead {
+        *settings->tileData()->consoleFormattedPixelData(), plan.bytes.size() });
+    if (document->filePath().isEmpty() && document->promptName() == name && document->editorViewController)
+        document->editorViewController->markTileEditsSaved();
     log().i(QStringLiteral("Wrote the tiles back to ") + source);
     report(document,
-        QStringLiteral("Wrote %1 tiles back to %2").arg(settings->tileData()->totalNumberTiles()).arg(source));
+        plan.changedTiles == 1
+            ? QStringLiteral("Wrote 1 changed tile back to %1").arg(source)
+            : QStringLiteral("Wrote %1 changed tiles back to %2").arg(plan.changedTiles).arg(source));
 }
 
 } // namespace kestova

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/document/DataProcessor.h"
+#include "app/document/EditorViewControllerSettings.h"
 #include "app/document/FileHandler.h"
 #include "app/document/PaletteProccessor.h"
 #include "core/TileData.h"
@@ -59,10 +60,18 @@ public:
     // Write Back's title names the current document's source file; disabled without one.
     void updateWriteBackItem();
 
-    // The bytes of source (the file the tiles came from, as it is now) with the tiles written over their part: for an
-    // iNES ROM image the bytes after the 16-byte header, for CHR data the bytes from the start. The reason when the
-    // file no longer matches the tiles.
-    static std::variant<mosavo::Bytes, QString> writtenBack(const mosavo::TileData &tiles, const mosavo::Bytes &source);
+    // What Write Back puts into the file the tiles came from.
+    struct WriteBackPlan
+    {
+        mosavo::Bytes bytes; // the file as it is now with the changed tiles written over their part
+        int64_t changedTiles = 0;
+        bool fileChanged = false; // the file's size, or its bytes at the changed tiles, differ from what was read
+    };
+    // The plan for source (the file as it is now): only the tiles whose bytes differ from what was read (when that is
+    // known, else from the file now) are written, over the bytes after the 16-byte header of an iNES ROM image or
+    // from the start of CHR data. The reason when the file no longer matches the tiles.
+    static std::variant<WriteBackPlan, QString> writtenBack(const mosavo::TileData &tiles, const mosavo::Bytes &source,
+        const std::optional<EditorViewControllerSettings::SourceAsRead> &asRead);
 
     // Before the menu opens: the items are enabled only while a controller is linked.
     void menuWillOpen();

@@ -24,7 +24,8 @@ public:
     void redo() override;
 
 private:
-    void apply(const mosavo::TileDataPtr &tileData, const std::optional<std::string> &source);
+    void apply(const mosavo::TileDataPtr &tileData, const std::optional<std::string> &source,
+        const std::optional<EditorViewControllerSettings::SourceAsRead> &read);
 
     QPointer<EditorViewController> controller_;
     std::weak_ptr<EditorViewControllerSettings> settings_;
@@ -32,6 +33,8 @@ private:
     mosavo::TileDataPtr after_;
     std::optional<std::string> beforeSource_;
     std::optional<std::string> afterSource_;
+    std::optional<EditorViewControllerSettings::SourceAsRead> beforeRead_;
+    std::optional<EditorViewControllerSettings::SourceAsRead> afterRead_;
 };
 
 } // namespace kestova

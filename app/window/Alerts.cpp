@@ -9,11 +9,9 @@ namespace kestova {
 
 QString DocumentError::description() const
 {
+    // What the user reads: the description, never the error's domain.
     const QString text = userInfo.value(descriptionKey).toString();
-    return QStringLiteral("Error Domain=%1 Code=%2%3")
-        .arg(domain)
-        .arg(code)
-        .arg(text.isEmpty() ? QString() : " \"" + text + "\"");
+    return text.isEmpty() ? QStringLiteral("an unexpected error (%1)").arg(code) : text;
 }
 
 DocumentError errorObject(MosavoDocumentErrors error)
@@ -35,7 +33,9 @@ DocumentError errorObject(MosavoDocumentErrors error)
 
 DocumentError saveFailedError()
 {
-    return { QStringLiteral("NSOSStatusErrorDomain"), -4, {} };
+    DocumentError error { QStringLiteral("NSOSStatusErrorDomain"), -4, {} };
+    error.userInfo[DocumentError::descriptionKey] = QStringLiteral("the document holds no content to write");
+    return error;
 }
 
 std::unique_ptr<QMessageBox> makeAlert(const DocumentError &error, QWidget *parent)

@@ -24,6 +24,7 @@ struct DocumentError
     static inline const QString recoverySuggestionKey = QStringLiteral("NSLocalizedRecoverySuggestion");
     static inline const QString recoveryOptionsKey = QStringLiteral("NSLocalizedRecoveryOptions");
 
+    // The text shown to the user: the description (never the domain).
     QString description() const;
 };
 
@@ -31,7 +32,7 @@ enum class MosavoDocumentErrors { openFile, couldNotCreateNewFile };
 // Domain "MosavoDocument", code 0; openFile: "Would you like to close current project?", "Any work not saved will
 // be lost", options "Close", "Cancel"; couldNotCreateNewFile: "New document could not be created".
 DocumentError errorObject(MosavoDocumentErrors error);
-// A failed save without content: domain NSOSStatusErrorDomain, code -4.
+// A failed save without content: domain NSOSStatusErrorDomain, code -4, "the document holds no content to write".
 DocumentError saveFailedError();
 
 // The response code of an alert's first button.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/document/EditorViewControllerSettings.h"
+#include "app/window/TileReadout.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -68,6 +69,7 @@ public:
     static const QString showGridKey;
 
 protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
     void hideEvent(QHideEvent *event) override;
     void dragEnterEvent(QDragEnterEvent *event) override;
@@ -86,6 +88,10 @@ private:
     void goToTile();
     // View > Byte Offset: Next Byte (Shift+Right), Previous Byte (Shift+Left), Tile Boundary.
     void installByteOffsetMenu();
+    // The readout of the tile or pixel under the pointer again, after a change under a pointer that did not move.
+    void refreshReadout();
+    // The readout of tile (and pixel) under the pointer.
+    void showReadout(int64_t tile, std::optional<PixelReadout> pixel);
     // Sets the viewer's cell scale and checks its menu item; remember also keeps it for the next window.
     void setViewerScale(int scale, bool remember);
     // Gives the viewer panel the width its cells need at their scale, taking it from the editor panel.
@@ -100,6 +106,12 @@ private:
     ROMMenuItem *romMenuItem_ = nullptr;
     QLabel *tileFacts_ = nullptr;
     QLabel *pointerReadout_ = nullptr;
+    // Where the pointer was last seen over the viewer (a tile) or the editor (a position), for refreshReadout.
+    enum class HoverSource { none, viewer, editor };
+    HoverSource hoverSource_ = HoverSource::none;
+    int64_t hoveredTile_ = -1;
+    QPointF editorHoverAt_;
+    bool refreshingReadout_ = false;
     QActionGroup *viewerScales_ = nullptr;
     // Set once the document's own view has been shown; before that the stored view is kept at a save.
     bool viewStateRestored_ = false;

@@ -9,10 +9,14 @@
 #include "core/INesHeader.h"
 #include "ui_MainMosavo.h"
 
+#include <QApplication>
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QStatusBar>
+#include <QTimer>
 
 #include <tuple>
 
@@ -34,22 +38,31 @@ void MainMosavoWindow::installReadout()
     pointerReadout_->setObjectName(QStringLiteral("pointerReadout"));
     statusBar()->insertPermanentWidget(0, pointerReadout_);
 
-    auto show = [this, controller](int64_t tile, std::optional<PixelReadout> pixel) {
-        const TileDataPtr tiles = controller->editorViewControllerSettings()->tileData();
-        pointerReadout_->setText(tiles
-                ? tileReadout(headerOf(tiles), tiles->totalNumberTiles(), tile, pixel, controller->tileByteShift())
-                : QString());
-    };
-    connect(ui_->tileCollection, &TileCollection::tileHovered, this, [this, show](int64_t tile) {
+    connect(ui_->tileCollection, &TileCollection::tileHovered, this, [this](int64_t tile) {
+        hoverSource_ = tile < 0 ? HoverSource::none : HoverSource::viewer;
+        hoveredTile_ = tile;
         if (tile < 0)
             pointerReadout_->clear();
         else
-            show(tile, std::nullopt);
+            showReadout(tile, std::nullopt);
     });
-    connect(ui_->mosavo, &Mosavo::pixelHovered, this, [show](int64_t tile, int64_t x, int64_t y, int64_t color) {
-        show(tile, PixelReadout { x, y, color });
+    connect(ui_->mosavo, &Mosavo::pixelHovered, this, [this](int64_t tile, int64_t x, int64_t y, int64_t color) {
+        showReadout(tile, PixelReadout { x, y, color });
     });
-    connect(ui_->mosavo, &Mosavo::hoverEnded, pointerReadout_, &QLabel::clear);
+    connect(ui_->mosavo, &Mosavo::hoverEnded, this, [this] {
+        hoverSource_ = HoverSource::none;
+        pointerReadout_->clear();
+    });
+    ui_->mosavo->installEventFilter(this);
+    ui_->tileCollection->viewport()->installEventFilter(this);
+    // The readout follows what changes under a pointer at rest: an edit, an undo or redo, another block size.
+    const auto later = [this] { QTimer::singleShot(0, this, &MainMosavoWindow::refreshReadout); };
+    connect(&controller->undoStack(), &QUndoStack::indexChanged, this, later);
+    connect(ui_->zoomPopUp, &QComboBox::currentIndexChanged, this, later);
+    connect(controller, &EditorViewController::contentReloaded, this, later);
+    // One line at a time: a message hides the readout while it shows; a pointer moving on hides the message.
+    connect(statusBar(), &QStatusBar::messageChanged, pointerReadout_,
+        [label = pointerReadout_](const QString &message) { label->setVisible(message.isEmpty()); });
 
     // The colour in the chosen slot, outlined among the master colours.
     connect(ui_->selectableColors, &ColorSelector::chosenColorChanged, ui_->generalSelectableColors,
@@ -99,6 +112,42 @@ void MainMosavoWindow::installByteOffsetMenu()
             showStatus(
                 QStringLiteral("Tiles start at file offset %1").arg(hexAndDecimal(controller->tileByteOffset())));
     });
+}
+
+void MainMosavoWindow::showReadout(int64_t tile, std::optional<PixelReadout> pixel)
+{
+    const TileDataPtr tiles = ui_->editorViewController->editorViewControllerSettings()->tileData();
+    pointerReadout_->setText(tiles ? tileReadout(headerOf(tiles), tiles->totalNumberTiles(), tile, pixel,
+                                 ui_->editorViewController->tileByteShift())
+                                   : QString());
+}
+
+bool MainMosavoWindow::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::MouseMove && !refreshingReadout_) {
+        const auto *move = static_cast<QMouseEvent *>(event);
+        if (watched == ui_->mosavo) {
+            hoverSource_ = HoverSource::editor;
+            editorHoverAt_ = move->position();
+        }
+        if (move->buttons() == Qt::NoButton && !statusBar()->currentMessage().isEmpty())
+            statusBar()->clearMessage();
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void MainMosavoWindow::refreshReadout()
+{
+    if (hoverSource_ == HoverSource::viewer && hoveredTile_ >= 0) {
+        showReadout(hoveredTile_, std::nullopt);
+    } else if (hoverSource_ == HoverSource::editor) {
+        // The editor reports what is now under the pointer where it rests.
+        refreshingReadout_ = true;
+        QMouseEvent rest(QEvent::MouseMove, editorHoverAt_, ui_->mosavo->mapToGlobal(editorHoverAt_), Qt::NoButton,
+            Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(ui_->mosavo, &rest);
+        refreshingReadout_ = false;
+    }
 }
 
 void MainMosavoWindow::goToTile()

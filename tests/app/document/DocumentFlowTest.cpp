@@ -160,6 +160,69 @@ TEST_F(DocumentFlowTest, RecentDroppedAndHandedInFilesAskAboutUnsavedWork)
     EXPECT_EQ(documents().documents().front()->displayName(), "Untitled (Alpha.chr)");
 }
 
+// Re-opening the open document's own file with unsaved changes, through Open, Open Recent or a drop, choosing Save:
+// the window then shows what was just saved, not what the file held before.
+TEST_F(DocumentFlowTest, ReopeningTheOpenFileAfterSavingShowsTheSavedContent)
+{
+    MosavoDocument *document = openEdited();
+    const QString path = dir.filePath("work.kestova");
+    panels->answers = { path };
+    ASSERT_TRUE(document->saveAs());
+    settle();
+    const Bytes firstEdit = tilesOf(document);
+
+    const auto editOnce = [this](MosavoDocument *open, QPointF from) {
+        drag(controllerOf(open).mosavo, { from, from + QPointF(60, 30), from + QPointF(10, 80) });
+        settle();
+        EXPECT_TRUE(open->isModified());
+        return tilesOf(open);
+    };
+    const auto reopened = [this] {
+        settle();
+        EXPECT_EQ(documents().documents().size(), 1u);
+        return documents().documents().empty() ? nullptr : documents().documents().front();
+    };
+
+    // File > Open.
+    Bytes edited = editOnce(document, { 150, 150 });
+    ASSERT_NE(edited, firstEdit);
+    panels->answers = { path };
+    alerts->saveAnswers = { SaveChoice::save };
+    documents().openDocument();
+    MosavoDocument *open = reopened();
+    ASSERT_TRUE(open);
+    EXPECT_NE(open, document);
+    EXPECT_EQ(tilesOf(open), edited);
+    EXPECT_FALSE(open->isModified());
+    activate(open);
+
+    // Open Recent, through the window's menu entry.
+    edited = editOnce(open, { 20, 200 });
+    QAction *recent = nullptr;
+    for (QAction *entry : open->window()->findChildren<QAction *>())
+        if (entry->data().toString() == path)
+            recent = entry;
+    ASSERT_TRUE(recent);
+    alerts->saveAnswers = { SaveChoice::save };
+    recent->trigger();
+    open = reopened();
+    ASSERT_TRUE(open);
+    EXPECT_EQ(tilesOf(open), edited);
+    activate(open);
+
+    // A drop of the file on the window.
+    edited = editOnce(open, { 200, 30 });
+    QMimeData data;
+    data.setUrls({ QUrl::fromLocalFile(path) });
+    QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    alerts->saveAnswers = { SaveChoice::save };
+    QApplication::sendEvent(open->window(), &drop);
+    open = reopened();
+    ASSERT_TRUE(open);
+    EXPECT_EQ(tilesOf(open), edited);
+    EXPECT_EQ(alerts->saveQuestions, QStringList({ "work.kestova", "work.kestova", "work.kestova" }));
+}
+
 namespace {
 class RecordingDelegate : public AppDelegate
 {

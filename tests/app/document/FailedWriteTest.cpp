@@ -259,3 +259,26 @@ TEST_F(FailedWriteTest, FailedExportsOfTilesAndPalettesKeepThePreviousFiles)
     EXPECT_TRUE(alerts->errors.isEmpty()) << alerts->errors.join('\n').toStdString();
     EXPECT_EQ(contentOf(out).size(), 8192);
 }
+
+// A failed save says "Could not save NAME: reason" in words: never an error domain or code.
+TEST_F(FailedWriteTest, AFailedSaveSaysCouldNotSaveAndWhy)
+{
+    MosavoDocument empty;
+    const QString target = dir.filePath("empty.kestova");
+    empty.setFilePath(target);
+    EXPECT_FALSE(empty.save());
+    ASSERT_EQ(alerts->errors.size(), 1);
+    EXPECT_EQ(
+        alerts->errors[0], QStringLiteral("Could not save %1: the document holds no content to write").arg(target));
+    EXPECT_FALSE(alerts->errors[0].contains(QStringLiteral("Domain")));
+    EXPECT_FALSE(QFileInfo::exists(target));
+    alerts->errors.clear();
+
+    const QString folder = dir.filePath("folder.kestova");
+    ASSERT_TRUE(QDir().mkdir(folder));
+    panels->answers = { folder };
+    trigger("actionSaveAs");
+    ASSERT_EQ(alerts->errors.size(), 1);
+    EXPECT_TRUE(alerts->errors[0].startsWith(QStringLiteral("Could not save %1: is a folder").arg(folder)))
+        << alerts->errors[0].toStdString();
+}

@@ -4,6 +4,7 @@
 #include "app/tiles/ROMMenu.h"
 #include "app/tiles/ROMMenuItem.h"
 #include "app/window/AppDelegate.h"
+#include "app/window/BackgroundWork.h"
 #include "app/window/MainMosavoWindow.h"
 #include "palette/NESColors.h"
 #include "palette/PaletteFactory.h"
@@ -14,12 +15,15 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QMessageBox>
 #include <QPaintEvent>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <atomic>
 
 using namespace kestova;
 using namespace mosavo;
@@ -344,4 +348,58 @@ TEST(MosavoDocumentErrors, AlertTextsAndButtons)
         titles << button->text();
     EXPECT_TRUE(titles.contains("Close") && titles.contains("Cancel") && titles.size() == 2);
     EXPECT_EQ(box->defaultButton()->text(), "Close");
+}
+
+// Work that takes long runs while the window stays live: after half a second a progress dialog with Cancel shows over
+// the window, and Cancel returns at once without a result. Quick work shows no dialog and gives its result.
+TEST_F(ApplicationTest, LongWorkShowsProgressAndCanBeCancelled)
+{
+    MosavoDocument *document = openNew();
+    QWidget *window = document->window();
+    std::atomic<bool> stop = false;
+    int ticks = 0;
+    bool shown = false;
+    QTimer live;
+    QObject::connect(&live, &QTimer::timeout, [&] { ++ticks; });
+    live.start(50);
+    QTimer::singleShot(900, window, [&] {
+        auto *progress = window->findChild<QProgressDialog *>(QStringLiteral("workProgress"));
+        shown = progress && progress->isVisible();
+        if (!progress)
+            return;
+        EXPECT_EQ(progress->labelText(), QStringLiteral("Converting the picture"));
+        auto *cancel = progress->findChild<QPushButton *>();
+        ASSERT_NE(cancel, nullptr);
+        QTest::mouseClick(cancel, Qt::LeftButton);
+    });
+    QElapsedTimer clock;
+    clock.start();
+    const auto result = runWithProgress<int>(window, QStringLiteral("Converting the picture"), [&stop] {
+        for (int i = 0; i < 400 && !stop; ++i)
+            QThread::msleep(10);
+        return 42;
+    });
+    const qint64 took = clock.elapsed();
+    stop = true;
+    EXPECT_FALSE(result.has_value());
+    EXPECT_TRUE(shown);
+    EXPECT_GE(ticks, 10) << "the window's events ran meanwhile";
+    EXPECT_LT(took, 3000);
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+
+    bool quickShown = false;
+    QTimer::singleShot(0, window, [&] {
+        auto *progress = window->findChild<QProgressDialog *>(QStringLiteral("workProgress"));
+        quickShown = progress && progress->isVisible();
+    });
+    EXPECT_EQ(runWithProgress<int>(window, QStringLiteral("Quick"),
+                  [] {
+                      QThread::msleep(50);
+                      return 7;
+                  }),
+        std::optional<int>(7));
+    EXPECT_FALSE(quickShown);
+    // The cancelled work ends on its own.
+    QThread::msleep(200);
+    settle();
 }

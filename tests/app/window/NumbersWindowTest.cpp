@@ -235,3 +235,78 @@ TEST_F(NumbersWindowTest, MasterGridOutlinesTheChosenSlotsColour)
     const PalettePtr fifth = controller.mosavo->colorPalette();
     EXPECT_EQ(master.outlinedColor(), std::optional<int64_t>(fifth->palette()[3].colorCode));
 }
+
+// The readout follows what changes under a pointer at rest: a pencil click, another block size, the undo of an
+// import. Go to Tile's message and the readout never show at once: the message hides the readout, and a pointer that
+// moves on brings the readout back in its place.
+TEST_F(NumbersWindowTest, ReadoutsFollowTheChangesTheyDescribe)
+{
+    MosavoDocument *document = openRom();
+    EditorViewController &controller = controllerOf(document);
+    useGreySubPalette(document);
+    Mosavo &editor = *controller.mosavo;
+    auto *label = windowOf(document).findChild<QLabel *>(QStringLiteral("pointerReadout"));
+    ASSERT_NE(label, nullptr);
+    const double pixel = double(editor.width()) / double(8 * int(editor.zoomSize()));
+    const QPointF at((3 + 0.5) * pixel, (5 + 0.5) * pixel);
+    const int64_t first = editor.tileIDs().at(0);
+    const auto colourThere = [&] {
+        return document->editorViewControllerSettings.lock()->tileData()->matrices()[size_t(first)]->values[5][3];
+    };
+    moveTo(&editor, at);
+    const int64_t before = colourThere();
+    EXPECT_TRUE(readout(document).endsWith(QStringLiteral("pixel (3, 5) colour %1").arg(before)))
+        << readout(document).toStdString();
+    EXPECT_TRUE(label->isVisible());
+
+    // A pencil click where the pointer rests.
+    const int64_t paint = before == 2 ? 1 : 2;
+    editor.setColorFromPalette(paint);
+    app_test::drag(&editor, { at });
+    settle();
+    ASSERT_EQ(colourThere(), paint);
+    EXPECT_TRUE(readout(document).endsWith(QStringLiteral("pixel (3, 5) colour %1").arg(paint)))
+        << readout(document).toStdString();
+
+    // Zoom in (+, a smaller block), then out again (-): another pixel is under the pointer each time.
+    const QString large = readout(document);
+    trigger(document, "actionZoomIn");
+    const QString smaller = readout(document);
+    EXPECT_NE(smaller, large);
+    moveTo(&editor, at);
+    EXPECT_EQ(readout(document), smaller) << "what the editor reports there";
+    trigger(document, "actionZoomOut");
+    EXPECT_EQ(readout(document), large);
+
+    // A PNG of white imported into the block, then undone.
+    QImage white(16, 16, QImage::Format_RGB32);
+    white.fill(qRgb(0xFF, 0xFF, 0xFF));
+    const QString png = dir.filePath("white.png");
+    ASSERT_TRUE(white.save(png));
+    panels->answers = { png };
+    trigger(document, "actionImportPng");
+    ASSERT_EQ(colourThere(), 3);
+    EXPECT_TRUE(readout(document).endsWith(QStringLiteral("pixel (3, 5) colour 3"))) << readout(document).toStdString();
+    controller.undoStack().undo();
+    settle();
+    ASSERT_EQ(colourThere(), paint);
+    EXPECT_TRUE(readout(document).endsWith(QStringLiteral("pixel (3, 5) colour %1").arg(paint)))
+        << readout(document).toStdString();
+
+    // Go to Tile while the readout shows: one line at a time.
+    moveTo(&editor, at);
+    ASSERT_TRUE(label->isVisible());
+    windowOf(document).findChild<QAction *>(QStringLiteral("actionGoToTile"))->trigger();
+    settle();
+    auto *dialog = windowOf(document).findChild<GoToTileDialog *>();
+    ASSERT_NE(dialog, nullptr);
+    QTest::keyClicks(dialog->input(), QStringLiteral("$1A"));
+    QTest::keyClick(dialog->input(), Qt::Key_Return);
+    settle();
+    EXPECT_TRUE(statusText(document).startsWith(QStringLiteral("Tile $1A (26)"))) << statusText(document).toStdString();
+    EXPECT_FALSE(label->isVisible()) << "the readout does not draw over the message";
+    moveTo(&editor, at + QPointF(pixel, 0));
+    EXPECT_TRUE(statusText(document).isEmpty());
+    EXPECT_TRUE(label->isVisible());
+    EXPECT_TRUE(readout(document).contains(QStringLiteral("pixel (4, 5)"))) << readout(document).toStdString();
+}
