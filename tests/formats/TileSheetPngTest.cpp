@@ -141,7 +141,7 @@ TEST(TileSheetPng, IndexedPicturesReadByColourWhateverTheirColourTableOrder)
     application();
     const MatrixPtr tile = fourColourTile();
     const TileList tiles(std::vector<MatrixPtr> { tile });
-    const std::vector<int64_t> original = values(SheetTiles { { tile }, 1, 1, {} });
+    const std::vector<int64_t> original = values(SheetTiles { { tile }, 1, 1, {}, {} });
     const TileColors subPaletteColors = { 0x000000, 0xB53120, 0xEA9E22, 0xFCFCFC };
     const NamedTileColors subPalette { subPaletteColors, QStringLiteral("sub-palette 1") };
     for (const auto &[colors, given] : { std::pair { viewerGreyColors(), std::optional<NamedTileColors>() },
@@ -220,5 +220,5 @@ TEST(TileSheetPng, ExportsReadBackAfterAnRgbRoundTrip)
     // The plain greys still read without a palette when they are the only set that fits.
     const QImage plain = exported(TileList(std::vector<MatrixPtr> { fourColourTile() }), plainGreyColors);
     EXPECT_EQ(values(read(png(plain.convertToFormat(QImage::Format_RGB32)))),
-        values(SheetTiles { { fourColourTile() }, 1, 1, {} }));
+        values(SheetTiles { { fourColourTile() }, 1, 1, {}, {} }));
 }
