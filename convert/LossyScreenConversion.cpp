@@ -122,8 +122,8 @@ ScreenConversionResult convertScreenPictureLossy(const ScreenPictureRequest &req
     const std::vector<uint8_t> indices = ditherToPalettes(dither, settings.dithering);
 
     // Every cell's tile and what each index would cost at each of its pixels.
-    std::vector<TileIndices> cellTiles(size_t(Screen::tileCount));
-    std::vector<CellCosts> cellCosts(size_t(Screen::tileCount));
+    std::vector<TileIndices> cellTiles(static_cast<size_t>(Screen::tileCount));
+    std::vector<CellCosts> cellCosts(static_cast<size_t>(Screen::tileCount));
     for (int row = 0; row < Screen::rows; ++row)
         for (int column = 0; column < Screen::columns; ++column) {
             const size_t cell = size_t(row * Screen::columns + column);
