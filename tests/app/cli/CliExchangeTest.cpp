@@ -2,6 +2,8 @@
 #include "core/ConsoleDataFactory.h"
 #include "core/Rle.h"
 
+#include "app/cli/CliScreensTestSupport.h"
+
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -13,26 +15,8 @@ namespace {
 
 using mosavo::Bytes;
 
-struct ProgramRun
-{
-    int exitCode = -1;
-    QByteArray out;
-    QByteArray err;
-};
-
-// The program as scripts run it: a process of its own, without any display.
-ProgramRun runProgram(const QStringList &arguments)
-{
-    QProcess process;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    for (const char *name : { "DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "QT_LOGGING_RULES" })
-        environment.remove(QLatin1String(name));
-    process.setProcessEnvironment(environment);
-    process.start(QStringLiteral(KESTOVA_BINARY), arguments);
-    if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit)
-        return {};
-    return { process.exitCode(), process.readAllStandardOutput(), process.readAllStandardError() };
-}
+using cli_screens_test::ProgramRun;
+using cli_screens_test::runProgram;
 
 class CliExchange : public ::testing::Test
 {
