@@ -162,7 +162,7 @@ TEST_F(DocumentFlowTest, RecentDroppedAndHandedInFilesAskAboutUnsavedWork)
 
 // Re-opening the open document's own file with unsaved changes, through Open, Open Recent or a drop, choosing Save:
 // the window then shows what was just saved, not what the file held before.
-TEST_F(DocumentFlowTest, DISABLED_ReopeningTheOpenFileAfterSavingShowsTheSavedContent)
+TEST_F(DocumentFlowTest, ReopeningTheOpenFileAfterSavingShowsTheSavedContent)
 {
     MosavoDocument *document = openEdited();
     const QString path = dir.filePath("work.kestova");
@@ -197,7 +197,7 @@ TEST_F(DocumentFlowTest, DISABLED_ReopeningTheOpenFileAfterSavingShowsTheSavedCo
     activate(open);
 
     // Open Recent, through the window's menu entry.
-    edited = editOnce(open, { 20, 200 });
+    edited = editOnce(open, { 20, 100 });
     QAction *recent = nullptr;
     for (QAction *entry : open->window()->findChildren<QAction *>())
         if (entry->data().toString() == path)
@@ -211,9 +211,12 @@ TEST_F(DocumentFlowTest, DISABLED_ReopeningTheOpenFileAfterSavingShowsTheSavedCo
     activate(open);
 
     // A drop of the file on the window.
-    edited = editOnce(open, { 200, 30 });
+    edited = editOnce(open, { 100, 20 });
     QMimeData data;
     data.setUrls({ QUrl::fromLocalFile(path) });
+    QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(open->window(), &enter);
+    ASSERT_TRUE(enter.isAccepted());
     QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     alerts->saveAnswers = { SaveChoice::save };
     QApplication::sendEvent(open->window(), &drop);
