@@ -3,6 +3,7 @@
 #include "app/document/MosavoDocument.h"
 #include "app/tiles/EditorViewController.h"
 #include "app/window/Alerts.h"
+#include "app/window/ElidingLabel.h"
 #include "app/window/GoToTile.h"
 #include "app/window/MainMosavoWindow.h"
 #include "app/window/TileReadout.h"
@@ -34,7 +35,7 @@ std::optional<INesHeader> headerOf(const TileDataPtr &tiles)
 void MainMosavoWindow::installReadout()
 {
     auto *controller = ui_->editorViewController;
-    pointerReadout_ = new QLabel(this);
+    pointerReadout_ = new ElidingLabel(this);
     pointerReadout_->setObjectName(QStringLiteral("pointerReadout"));
     statusBar()->insertPermanentWidget(0, pointerReadout_);
 
