@@ -31,16 +31,18 @@ DitherPalette ditherPalette(const std::vector<CandidateColor> &candidates, const
     return colors;
 }
 
-// The blank tiles (8x16: pairs) of the sprite pattern table that nothing uses.
+// The blank tiles (8x16: pairs) of the sprite pattern table that nothing uses, the table's first blank tile left out.
 size_t freeUnits(
     const PatternTables &bank, const std::bitset<256> &tilesInUse, const SpriteConversionSettings &settings)
 {
     const int perUnit = settings.tall ? 2 : 1;
+    const int keptBlank = firstBlankTile(bank, settings.patternTable);
     size_t room = 0;
     for (int unit = 0; unit < 256 / perUnit; ++unit) {
         bool free = true;
         for (int half = 0; half < perUnit; ++half) {
             const int tile = unit * perUnit + half;
+            free = free && tile != keptBlank;
             const auto start = bank.pixels.begin() + ((settings.patternTable & 1) * 256 + tile) * 64;
             free = free && !tilesInUse.test(size_t(tile))
                 && std::all_of(start, start + 64, [](uint8_t v) { return v == 0; });

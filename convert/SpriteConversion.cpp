@@ -124,6 +124,16 @@ SpriteConversion refused(std::string reason)
 
 } // namespace
 
+int firstBlankTile(const PatternTables &bank, int table)
+{
+    for (int tile = 0; tile < 256; ++tile) {
+        const auto start = bank.pixels.begin() + ((table & 1) * 256 + tile) * 64;
+        if (std::all_of(start, start + 64, [](uint8_t value) { return value == 0; }))
+            return tile;
+    }
+    return -1;
+}
+
 SpriteConversion convertSpritePicture(const RgbaPicture &picture, const PatternTables &bank,
     const std::bitset<256> &tilesInUse, const SpriteConversionSettings &settings)
 {
@@ -133,7 +143,12 @@ SpriteConversion convertSpritePicture(const RgbaPicture &picture, const PatternT
     if (picture.width <= 0 || picture.height <= 0
         || picture.pixels.size() < size_t(picture.width) * size_t(picture.height) * 4)
         return refused("the picture has no pixels");
-    const bool hasBackdrop = settings.universalBackground.has_value();
+    // A picture with any transparent pixel is read by its alpha alone; only a picture without transparency takes the
+    // pixels showing the universal background colour (by display colour) as empty.
+    bool anyTransparent = false;
+    for (size_t at = 3; at < size_t(picture.width) * size_t(picture.height) * 4 && !anyTransparent; at += 4)
+        anyTransparent = picture.pixels[at] == 0;
+    const bool hasBackdrop = settings.universalBackground.has_value() && !anyTransparent;
     const Rgb8 backdrop = hasBackdrop ? display.rgb(*settings.universalBackground, emphasis) : Rgb8 {};
 
     // With fitColors, the number of every opaque colour from the fit of them all (the first of the numbers showing
@@ -264,10 +279,12 @@ SpriteConversion convertSpritePicture(const RgbaPicture &picture, const PatternT
             const std::string advice = " (give a palette to choose the sub-palettes)";
             if (freeSlots.empty())
                 return refused("the document's metasprites use every sprite sub-palette, and none of them holds the "
-                    "colours of " + cell + advice);
+                               "colours of "
+                    + cell + advice);
             return refused("the cells' colours do not fit in the sprite sub-palettes the document's metasprites use "
-                "and the " + std::to_string(freeSlots.size()) + " they leave free; " + cell
-                + " is the first that does not" + advice);
+                           "and the "
+                + std::to_string(freeSlots.size()) + " they leave free; " + cell + " is the first that does not"
+                + advice);
         }
         // The kept sub-palettes in their places, the found ones in the free places from the lowest; a free place
         // the picture does not need keeps its colours.
@@ -287,8 +304,11 @@ SpriteConversion convertSpritePicture(const RgbaPicture &picture, const PatternT
 
     TableUnits units(bank, settings.patternTable, settings.tall);
     std::vector<int> freeUnits;
+    const int keptBlank = firstBlankTile(bank, settings.patternTable);
     for (int unit = 0; unit < units.count(); ++unit) {
         bool used = false;
+        for (int t = 0; t < units.tileCount(); ++t)
+            used = used || units.tableTile(unit) + t == keptBlank;
         for (int t = 0; t < units.tileCount(); ++t)
             used = used || tilesInUse.test(size_t(units.tableTile(unit) + t));
         if (!used && units.blank(unit))

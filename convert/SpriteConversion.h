@@ -81,12 +81,16 @@ struct SpriteConversion
 // Cuts the picture into cells from its top left; cells without an opaque pixel are skipped, every other becomes one
 // sprite in reading order. A cell equal to a tile (8x16: a pair) of the sprite pattern table, or to one flipped
 // horizontally, vertically or both, reuses it with those flips; other cells take blank tiles (pairs) of the table that
-// tilesInUse does not mark, lowest first. Refused, naming the pixel, cell or counts: a pixel partly transparent or in
-// none of the display colours, a cell of more than three colours or of colours no one sub-palette holds, colours that
-// four sub-palettes cannot hold, an x offset outside -127..127 (a metasprite table ends at an x offset of -128) or a y
-// offset outside -128..127, too few free tiles, a picture with nothing opaque.
+// tilesInUse does not mark, lowest first, but never the first blank tile of the table (the blank tile the screens of
+// the game draw with, even where no screen of the document uses it). Refused, naming the pixel, cell or counts: a pixel
+// partly transparent or in none of the display colours, a cell of more than three colours or of colours no one
+// sub-palette holds, colours that four sub-palettes cannot hold, an x offset outside -127..127 (a metasprite table ends
+// at an x offset of -128) or a y offset outside -128..127, too few free tiles, a picture with nothing opaque.
 SpriteConversion convertSpritePicture(const RgbaPicture &picture, const PatternTables &bank,
     const std::bitset<256> &tilesInUse, const SpriteConversionSettings &settings);
+
+// The lowest-numbered tile (0-255) of pattern table `table` (0 or 1) whose pixels are all 0, or -1 when none is.
+int firstBlankTile(const PatternTables &bank, int table);
 
 // The tiles (0-255) of pattern table `table` that the screens and the metasprites use: 8x8 sprites read from table,
 // 8x16 sprites whose tile byte picks it use the even tile and the next.

@@ -166,8 +166,9 @@ TEST(SpriteConversion, ReusesTilesFlippedEveryWayAndSkipsEmptyCells)
 
 TEST(SpriteConversion, TallCellsUsePairsAndAVerticalFlipSwapsTheHalves)
 {
-    // An 8x16 cell whose halves differ, its vertical flip and its horizontal flip: one new pair in pattern table 0
-    // (tiles 0 and 1; tile byte 0), reused with the flips.
+    // An 8x16 cell whose halves differ, its vertical flip and its horizontal flip: one new pair in pattern table 0,
+    // reused with the flips. The pair of the table's first blank tile (tiles 0 and 1) stays for the screens: the new
+    // pair is tiles 2 and 3 (tile byte 2).
     std::vector<std::string> tall = cellA;
     const auto lower = flip(cellA, true, false);
     tall.insert(tall.end(), lower.begin(), lower.end());
@@ -180,23 +181,52 @@ TEST(SpriteConversion, TallCellsUsePairsAndAVerticalFlipSwapsTheHalves)
     ASSERT_TRUE(result) << result.error;
     const auto &sprites = result.metasprite->sprites;
     ASSERT_EQ(sprites.size(), 3u);
-    EXPECT_EQ(sprites[0].tile, 0);
-    EXPECT_EQ(sprites[1].tile, 0);
+    EXPECT_EQ(sprites[0].tile, 2);
+    EXPECT_EQ(sprites[1].tile, 2);
     EXPECT_TRUE(sprites[1].flipVertically);
     EXPECT_FALSE(sprites[1].flipHorizontally);
     EXPECT_TRUE(sprites[2].flipHorizontally);
     ASSERT_EQ(result.tileChanges.size(), 2u);
-    EXPECT_EQ(result.tileChanges[0].tile, 0);
-    EXPECT_EQ(result.tileChanges[1].tile, 1);
+    EXPECT_EQ(result.tileChanges[0].tile, 2);
+    EXPECT_EQ(result.tileChanges[1].tile, 3);
     expectDrawsThePicture(p, bank, result, s);
 
     // In pattern table 1 the tile byte's bit 0 says so.
     s.patternTable = 1;
     const auto inTableOne = convertSpritePicture(p.view(), bank, {}, s);
     ASSERT_TRUE(inTableOne) << inTableOne.error;
-    EXPECT_EQ(inTableOne.metasprite->sprites[0].tile, 1);
-    EXPECT_EQ(inTableOne.tileChanges[0].tile, 256);
+    EXPECT_EQ(inTableOne.metasprite->sprites[0].tile, 3);
+    EXPECT_EQ(inTableOne.tileChanges[0].tile, 258);
     expectDrawsThePicture(p, bank, inTableOne, s);
+}
+
+// The first blank tile of the sprite pattern table is the blank tile every nametable of a game draws with: new tiles
+// never go there, whether or not a screen of the document uses it; further blank tiles are free.
+TEST(SpriteConversion, TheFirstBlankTileOfATableStaysForTheScreens)
+{
+    const TestPicture p = picture(cellA);
+    SpriteConversionSettings s = settings();
+    s.patternTable = 0;
+    const auto onBlankTable = convertSpritePicture(p.view(), PatternTables {}, {}, s);
+    ASSERT_TRUE(onBlankTable) << onBlankTable.error;
+    EXPECT_EQ(onBlankTable.metasprite->sprites[0].tile, 1);
+    ASSERT_EQ(onBlankTable.tileChanges.size(), 1u);
+    EXPECT_EQ(onBlankTable.tileChanges[0].tile, 1);
+
+    // Tiles 0-4 drawn: tile 5 is the first blank one and stays; the new tile is 6.
+    PatternTables drawn;
+    for (int tile = 0; tile < 5; ++tile)
+        drawn.pixels[size_t(tile * 64 + tile)] = 2;
+    const auto afterDrawn = convertSpritePicture(p.view(), drawn, {}, s);
+    ASSERT_TRUE(afterDrawn) << afterDrawn.error;
+    EXPECT_EQ(afterDrawn.tileChanges[0].tile, 6);
+
+    // A table with one blank tile has none free.
+    PatternTables full;
+    for (int tile = 0; tile < 255; ++tile)
+        full.pixels[size_t(tile * 64)] = 1;
+    const auto none = convertSpritePicture(p.view(), full, {}, s);
+    EXPECT_FALSE(none);
 }
 
 TEST(SpriteConversion, FindsSubPalettesOrUsesTheGivenOnes)
@@ -233,8 +263,8 @@ TEST(SpriteConversion, KeptSubPalettesStayAndTheFoundOnesTakeTheFreePlaces)
     const PatternTables bank;
     auto s = settings();
     // Sub-palette 5 is kept and holds cell A's colours; 4 is free (other colours), 6 and 7 have none.
-    s.currentSubPalettes = { SubPaletteColors { 0x01, 0x02, 0x03 }, SubPaletteColors { 0x16, 0x20, 0x0F },
-        std::nullopt, std::nullopt };
+    s.currentSubPalettes
+        = { SubPaletteColors { 0x01, 0x02, 0x03 }, SubPaletteColors { 0x16, 0x20, 0x0F }, std::nullopt, std::nullopt };
     s.keptSubPalettes.set(1);
     const auto result = convertSpritePicture(p.view(), bank, {}, s);
     ASSERT_TRUE(result) << result.error;
@@ -249,8 +279,7 @@ TEST(SpriteConversion, KeptSubPalettesStayAndTheFoundOnesTakeTheFreePlaces)
     // A picture the kept one holds alone leaves the free place 4 its colours.
     const auto alone = convertSpritePicture(picture(cellA).view(), bank, {}, s);
     ASSERT_TRUE(alone) << alone.error;
-    EXPECT_EQ(alone.subPalettes,
-        (std::vector<SubPaletteColors> { { 0x01, 0x02, 0x03 }, { 0x16, 0x20, 0x0F } }));
+    EXPECT_EQ(alone.subPalettes, (std::vector<SubPaletteColors> { { 0x01, 0x02, 0x03 }, { 0x16, 0x20, 0x0F } }));
 
     // Every place kept and none holding the blue cell: refused, naming it.
     s.currentSubPalettes = { SubPaletteColors { 0x01, 0x02, 0x03 }, SubPaletteColors { 0x16, 0x20, 0x0F },
@@ -264,11 +293,15 @@ TEST(SpriteConversion, KeptSubPalettesStayAndTheFoundOnesTakeTheFreePlaces)
         "sub-palettes)");
 }
 
-TEST(SpriteConversion, TheUniversalBackgroundColourIsEmpty)
+TEST(SpriteConversion, TheUniversalBackgroundColourIsEmptyOnlyInPicturesWithoutTransparency)
 {
-    // Black is the backdrop: the black pixels of cell A vanish and a cell of nothing but black makes no sprite.
+    // An opaque picture on black, black the backdrop: its black pixels vanish and a cell of nothing but black makes
+    // no sprite.
+    std::vector<std::string> opaqueA = cellA;
+    for (std::string &row : opaqueA)
+        std::replace(row.begin(), row.end(), '.', 'k');
     const std::vector<std::string> black(8, "kkkkkkkk");
-    const TestPicture p = picture(besides({ black, cellA }));
+    const TestPicture p = picture(besides({ black, opaqueA }));
     auto s = settings();
     s.universalBackground = 0x0F;
     const auto result = convertSpritePicture(p.view(), PatternTables {}, {}, s);
@@ -278,6 +311,31 @@ TEST(SpriteConversion, TheUniversalBackgroundColourIsEmpty)
     const SubPaletteColors &colors = result.subPalettes.front();
     EXPECT_EQ(std::count(colors.begin(), colors.end(), uint8_t(0x0F)), 0) << "black is no sprite colour";
     EXPECT_EQ(result.tileChanges[0].pixels[7 * 8 + 7], 0) << "the black corner of cell A is transparent";
+
+    // The backdrop is matched by display colour: $30 shows the white of $20, so an opaque picture's white is empty
+    // and not a fourth colour beside red, blue and black.
+    const std::vector<std::string> onWhite
+        = { "wwwwwwww", "wrrwwwww", "wrbwwwww", "wrbkwwww", "wwwwwwww", "wwwwwwww", "wwwwwwww", "wwwwwwww" };
+    s.universalBackground = 0x30;
+    const auto white = convertSpritePicture(picture(onWhite).view(), PatternTables {}, {}, s);
+    ASSERT_TRUE(white) << white.error;
+    ASSERT_EQ(white.metasprite->sprites.size(), 1u);
+    EXPECT_EQ(white.tileChanges[0].pixels[0], 0) << "white is the backdrop";
+
+    // A picture with transparency is read by its alpha alone: the white eyes of a character on a transparent ground
+    // stay drawn although the universal background colour is white.
+    const std::vector<std::string> eyes
+        = { "........", ".kkkkkk.", ".kwkkwk.", ".kwkkwk.", ".kkkkkk.", ".krrrrk.", ".kkkkkk.", "........" };
+    const auto drawn = convertSpritePicture(picture(eyes).view(), PatternTables {}, {}, s);
+    ASSERT_TRUE(drawn) << drawn.error;
+    ASSERT_EQ(drawn.metasprite->sprites.size(), 1u);
+    const SubPaletteColors &used = drawn.subPalettes[size_t(drawn.metasprite->sprites[0].subPalette - 4)];
+    EXPECT_NE(
+        std::find_if(used.begin(), used.end(), [](uint8_t n) { return masterColors.rgb(n) == masterColors.rgb(0x20); }),
+        used.end())
+        << "white is one of the sprite's colours";
+    EXPECT_NE(drawn.tileChanges[0].pixels[2 * 8 + 2], 0) << "the eye is drawn";
+    EXPECT_EQ(drawn.tileChanges[0].pixels[0], 0) << "the transparent corner stays empty";
 }
 
 TEST(SpriteConversion, RefusesNamingThePixelTheCellOrTheCounts)

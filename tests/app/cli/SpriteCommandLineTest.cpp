@@ -178,14 +178,14 @@ TEST_F(SpriteCommandLine, ImportMakesANewDocumentWithTheMetaspriteTilesAndSubPal
     ASSERT_TRUE(fromHex && fromHex->metasprites().size() == 1u);
     EXPECT_EQ(fromHex->metasprites().front().sprites, hero.sprites);
     EXPECT_EQ(document->spritePatternTable(), 1);
-    // New tiles in pattern table 1: tiles 256, 257 and 258.
-    EXPECT_EQ(hero.sprites[0].tile, 0);
-    EXPECT_EQ(hero.sprites[2].tile, 1);
-    EXPECT_EQ(hero.sprites[3].tile, 2);
+    // New tiles in pattern table 1: tiles 257, 258 and 259; its first blank tile, 256, stays blank for the screens.
+    EXPECT_EQ(hero.sprites[0].tile, 1);
+    EXPECT_EQ(hero.sprites[2].tile, 2);
+    EXPECT_EQ(hero.sprites[3].tile, 3);
     const auto &tiles = document->tileData()->matrices();
-    EXPECT_EQ(tiles[256]->values[0][0], tiles[256]->values[0][1]) << "the red top row";
-    EXPECT_NE(tiles[256]->values[0][0], 0);
-    for (int t : { 0, 255, 259 })
+    EXPECT_EQ(tiles[257]->values[0][0], tiles[257]->values[0][1]) << "the red top row";
+    EXPECT_NE(tiles[257]->values[0][0], 0);
+    for (int t : { 0, 255, 256, 260 })
         for (int64_t cell : tiles[size_t(t)]->cells())
             ASSERT_EQ(cell, 0) << "tile " << t << " stays blank";
     // The sub-palettes found: the red cell's and the blue cell's (yellow fits with either).
