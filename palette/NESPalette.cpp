@@ -110,8 +110,9 @@ std::shared_ptr<NESPalette> NESPalette::decode(const ArchiveRecord &record)
         return palette;
     std::vector<ColorEntry> entries;
     for (const auto &boxRecord : *field) {
+        // The colour number is what the console reads; a stored display colour that disagrees with it is not kept.
         const PaletteBox box = PaletteBox::decode(boxRecord);
-        entries.push_back({ box.key, box.color });
+        entries.push_back({ box.key, nesColor(box.key).value_or(box.color) });
     }
     palette->palette_ = std::move(entries);
     return palette;

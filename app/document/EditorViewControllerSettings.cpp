@@ -154,8 +154,8 @@ constexpr const char *tileByteShiftKey = "TileByteShift";
 
 // Reads the view state of a record whose tiles and palettes are known. Nothing, with the reason, when a key is of the
 // wrong kind or out of range.
-std::optional<DocumentViewState> decodeViewState(
-    const ArchiveRecord &record, int64_t tileCount, int64_t paletteCount, std::string *whyNot)
+std::optional<DocumentViewState> decodeViewState(const ArchiveRecord &record, int64_t tileCount, int64_t paletteCount,
+    std::string *whyNot, std::vector<std::string> &warnings)
 {
     DocumentViewState state;
     auto quoted = [](const char *key) { return std::string("its \"") + key + "\""; };
@@ -172,8 +172,9 @@ std::optional<DocumentViewState> decodeViewState(
               // Unsigned values above INT64_MAX are out of every range.
               const bool fits = !found->is_number_unsigned() || found->get<uint64_t>() <= uint64_t(INT64_MAX);
               if (!fits || found->get<int64_t>() < low || found->get<int64_t>() > high) {
-                  setReason(whyNot, quoted(key) + " is not " + range);
-                  return false;
+                  // Only where the document is shown: the default is used instead.
+                  warnings.push_back(quoted(key) + " is not " + range + "; the default is used");
+                  return true;
               }
               into = found->get<int64_t>();
               return true;
@@ -200,8 +201,8 @@ std::optional<DocumentViewState> decodeViewState(
     if (!read)
         return std::nullopt;
     if (state.blockSize == 3) {
-        setReason(whyNot, quoted(blockSizeKey) + " is not 1, 2 or 4");
-        return std::nullopt;
+        warnings.push_back(quoted(blockSizeKey) + " is not 1, 2 or 4; the default is used");
+        state.blockSize.reset();
     }
     return state;
 }
@@ -346,7 +347,13 @@ SettingsPtr EditorViewControllerSettings::decode(const ArchiveRecord &record, st
                 }
         palettes.push_back(std::move(palette));
     }
-    const auto viewState = decodeViewState(record, tileData->totalNumberTiles(), int64_t(palettes.size()), whyNot);
+    std::vector<std::string> warnings;
+    if (palettes.empty()) {
+        // A document saved without sub-palettes gets the eight a new document has; they are saved with it.
+        palettes = *PaletteFactory::generate(PaletteType::nes);
+    }
+    const auto viewState
+        = decodeViewState(record, tileData->totalNumberTiles(), int64_t(palettes.size()), whyNot, warnings);
     if (!viewState)
         return settings;
 
@@ -415,6 +422,7 @@ SettingsPtr EditorViewControllerSettings::decode(const ArchiveRecord &record, st
     settings->setTileData(std::move(tileData));
     settings->setPalettes(std::move(palettes));
     settings->setViewState(*viewState);
+    settings->readWarnings_ = std::move(warnings);
     return settings;
 }
 

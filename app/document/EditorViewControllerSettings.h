@@ -107,6 +107,9 @@ public:
     void setTallSprites(bool tall) { tallSprites_ = tall; }
     const DocumentViewState &viewState() const { return viewState_; }
     void setViewState(const DocumentViewState &state) { viewState_ = state; }
+    // What decode() read past: view-state values out of range, each replaced by its default ("its \"ViewerScale\" is
+    // not 1, 2, 3 or 4; the default is used"). Shown in the window's status bar; never saved.
+    const std::vector<std::string> &readWarnings() const { return readWarnings_; }
 
     // A new document: 512 blank tiles, eight sub-palettes that draw their colours on first display.
     static std::shared_ptr<EditorViewControllerSettings> emptyConsoleObject(mosavo::ConsoleType consoleType);
@@ -122,7 +125,9 @@ public:
     mosavo::ArchiveRecord encode() const;
     // Never fails: a damaged or incomplete record gives the defaults and no tile data. When whyNot is given, it
     // receives a short reason in that case. A view-state key that is missing leaves its part absent; one of the wrong
-    // kind or out of range (a tile number past the tiles, a sub-palette number past the palettes) refuses the record.
+    // kind refuses the record; one out of range (a tile number past the tiles, a sub-palette number past the
+    // palettes, a viewer scale of no size) leaves its default, with a line in readWarnings(). An empty "Palettes"
+    // list gets the eight sub-palettes of a new document.
     static std::shared_ptr<EditorViewControllerSettings> decode(
         const mosavo::ArchiveRecord &record, std::string *whyNot = nullptr);
 
@@ -140,8 +145,10 @@ public:
 
 private:
     // The text form's bytes, and the record of either form, read as fromDocumentBytes reads them.
-    static std::shared_ptr<EditorViewControllerSettings> fromDocumentText(const mosavo::Bytes &bytes, std::string *whyNot);
-    static std::shared_ptr<EditorViewControllerSettings> fromRecord(const mosavo::ArchiveRecord &record, std::string *whyNot);
+    static std::shared_ptr<EditorViewControllerSettings> fromDocumentText(
+        const mosavo::Bytes &bytes, std::string *whyNot);
+    static std::shared_ptr<EditorViewControllerSettings> fromRecord(
+        const mosavo::ArchiveRecord &record, std::string *whyNot);
 
     int64_t version_ = 0;
     mosavo::ZoomSize zoomSize_ = mosavo::ZoomSize::x4;
@@ -158,6 +165,7 @@ private:
     std::optional<std::string> sourceFile_;
     std::optional<SourceAsRead> sourceAsRead_;
     DocumentViewState viewState_;
+    std::vector<std::string> readWarnings_;
 };
 
 using SettingsPtr = std::shared_ptr<EditorViewControllerSettings>;

@@ -335,7 +335,15 @@ void MainMosavoWindow::connectView()
         if (contentShown_)
             return;
         contentShown_ = true;
-        restoreViewState(controller->editorViewControllerSettings()->viewState());
+        const auto settings = controller->editorViewControllerSettings();
+        restoreViewState(settings->viewState());
+        // Values the document held out of range were left at their defaults: said once, where the user looks.
+        QStringList read;
+        for (const std::string &warning : settings->readWarnings())
+            read << QString::fromStdString(warning);
+        if (!read.isEmpty())
+            showStatus(QStringLiteral("Part of the document's view was not restored: %1")
+                           .arg(read.join(QStringLiteral("; "))));
     });
 }
 

@@ -1,6 +1,7 @@
 #include "app/document/EditorViewControllerSettings.h"
 
 #include "core/ConsoleDataFactory.h"
+#include "palette/NESColors.h"
 #include "palette/NESPalette.h"
 #include "palette/PaletteFactory.h"
 
@@ -214,32 +215,24 @@ TEST(EditorViewControllerSettings, ViewStateRoundTripsAndIsOptional)
     EXPECT_EQ(reopened(*settings)->viewState(), some);
 }
 
-TEST(EditorViewControllerSettings, ViewStateOfTheWrongKindOrOutOfRangeRefusesTheDocument)
+TEST(EditorViewControllerSettings, ViewStateOfTheWrongKindRefusesTheDocumentAndOutOfRangeFallsBack)
 {
     auto settings = EditorViewControllerSettings::emptyConsoleObject(ConsoleType::nes); // 512 tiles, 8 palettes
     const ArchiveRecord good = settings->encode();
+    // Of the wrong kind: the document is refused, with the reason.
     const struct
     {
         const char *key;
         ArchiveRecord value;
         const char *reason;
-    } cases[] = {
-        { "ViewerScrollTile", 512, "its \"ViewerScrollTile\" is not a tile number (0 to 511)" },
-        { "ViewerScrollTile", -1, "its \"ViewerScrollTile\" is not a tile number (0 to 511)" },
+    } refused[] = {
         { "SelectedTile", "3", "its \"SelectedTile\" is not a whole number" },
         { "SelectedTile", 2.5, "its \"SelectedTile\" is not a whole number" },
-        { "SelectedTile", uint64_t(UINT64_MAX), "its \"SelectedTile\" is not a tile number (0 to 511)" },
-        { "BlockSize", 3, "its \"BlockSize\" is not 1, 2 or 4" },
-        { "BlockSize", 8, "its \"BlockSize\" is not 1, 2 or 4" },
-        { "BlockSize", 0, "its \"BlockSize\" is not 1, 2 or 4" },
-        { "CurrentSubPalette", 8, "its \"CurrentSubPalette\" is not a sub-palette number (0 to 7)" },
         { "CurrentSubPalette", true, "its \"CurrentSubPalette\" is not a whole number" },
-        { "ViewerScale", 0, "its \"ViewerScale\" is not 1, 2, 3 or 4" },
-        { "ViewerScale", 5, "its \"ViewerScale\" is not 1, 2, 3 or 4" },
         { "SubPaletteView", 1, "its \"SubPaletteView\" is not true or false" },
         { "TallSprites", nullptr, "its \"TallSprites\" is not true or false" },
     };
-    for (const auto &c : cases) {
+    for (const auto &c : refused) {
         ArchiveRecord record = good;
         record[c.key] = c.value;
         std::string why;
@@ -252,13 +245,92 @@ TEST(EditorViewControllerSettings, ViewStateOfTheWrongKindOrOutOfRangeRefusesThe
         EXPECT_FALSE(EditorViewControllerSettings::fromDocumentBytes(bytes, &why)) << c.key;
         EXPECT_EQ(why, c.reason);
     }
+    // Out of range: the document opens, that part of its view is left at its default, and a warning says which.
+    const struct
+    {
+        const char *key;
+        ArchiveRecord value;
+        const char *warning;
+    } fallBack[] = {
+        { "ViewerScrollTile", 512, "its \"ViewerScrollTile\" is not a tile number (0 to 511); the default is used" },
+        { "ViewerScrollTile", -1, "its \"ViewerScrollTile\" is not a tile number (0 to 511); the default is used" },
+        { "SelectedTile", uint64_t(UINT64_MAX),
+            "its \"SelectedTile\" is not a tile number (0 to 511); the default is used" },
+        { "BlockSize", 3, "its \"BlockSize\" is not 1, 2 or 4; the default is used" },
+        { "BlockSize", 8, "its \"BlockSize\" is not 1, 2 or 4; the default is used" },
+        { "BlockSize", 0, "its \"BlockSize\" is not 1, 2 or 4; the default is used" },
+        { "CurrentSubPalette", 8,
+            "its \"CurrentSubPalette\" is not a sub-palette number (0 to 7); the default is used" },
+        { "ViewerScale", 0, "its \"ViewerScale\" is not 1, 2, 3 or 4; the default is used" },
+        { "ViewerScale", 5, "its \"ViewerScale\" is not 1, 2, 3 or 4; the default is used" },
+    };
+    for (const auto &c : fallBack) {
+        ArchiveRecord record = good;
+        record["SelectedTile"] = 5;
+        record[c.key] = c.value;
+        std::string why;
+        Bytes bytes { 0xD9, 0xD9, 0xF7 };
+        ArchiveRecord::to_cbor(record, bytes);
+        auto decoded = EditorViewControllerSettings::fromDocumentBytes(bytes, &why);
+        ASSERT_TRUE(decoded && decoded->tileData()) << c.key << " = " << c.value.dump() << ": " << why;
+        EXPECT_EQ(decoded->readWarnings(), std::vector<std::string> { c.warning }) << c.key;
+        const DocumentViewState &state = decoded->viewState();
+        const auto absent = [&](const char *key, const auto &part) {
+            if (std::string(c.key) == key)
+                EXPECT_FALSE(part.has_value()) << key;
+        };
+        absent("ViewerScrollTile", state.viewerScrollTile);
+        absent("BlockSize", state.blockSize);
+        absent("CurrentSubPalette", state.currentSubPalette);
+        absent("ViewerScale", state.viewerScale);
+        if (std::string(c.key) != "SelectedTile")
+            EXPECT_EQ(state.selectedTile, std::optional<int64_t>(5)) << "the other parts are read";
+        // Saved again, the defaults are what the document holds: it opens without a warning.
+        auto again = EditorViewControllerSettings::fromDocumentBytes(*decoded->documentBytes(), &why);
+        ASSERT_TRUE(again && again->tileData()) << why;
+        EXPECT_TRUE(again->readWarnings().empty()) << c.key;
+    }
     // A tile number is checked against the document's own tiles.
     ArchiveRecord small = good;
     small["TileData"] = ArchiveRecord::binary(std::vector<uint8_t>(20 * 16, 0));
     small["SelectedTile"] = 19;
-    EXPECT_TRUE(EditorViewControllerSettings::decode(small)->tileData());
+    EXPECT_TRUE(EditorViewControllerSettings::decode(small)->readWarnings().empty());
     small["SelectedTile"] = 20;
-    EXPECT_FALSE(EditorViewControllerSettings::decode(small)->tileData());
+    EXPECT_EQ(EditorViewControllerSettings::decode(small)->readWarnings().size(), 1u);
+}
+
+// A document whose "Palettes" list is empty opens with the eight sub-palettes of a new document and saves them; a
+// stored colour number wins over the display colour stored beside it.
+TEST(EditorViewControllerSettings, EmptyPalettesAreMadeAndColourNumbersWinOverStoredColours)
+{
+    auto settings = EditorViewControllerSettings::emptyConsoleObject(ConsoleType::nes);
+    ArchiveRecord record = settings->encode();
+    record["Palettes"] = ArchiveRecord::array();
+    record["CurrentSubPalette"] = 6;
+    std::string why;
+    auto decoded = EditorViewControllerSettings::decode(record, &why);
+    ASSERT_TRUE(decoded->tileData()) << why;
+    ASSERT_TRUE(decoded->palettes());
+    ASSERT_EQ(decoded->palettes()->size(), 8u);
+    EXPECT_EQ(decoded->viewState().currentSubPalette, std::optional<int64_t>(6));
+    for (const auto &palette : *decoded->palettes())
+        EXPECT_EQ(palette->palette().size(), 4u) << "colours drawn at first display";
+    const ArchiveRecord saved = decoded->encode();
+    ASSERT_EQ(saved["Palettes"].size(), 8u);
+    auto reopened = EditorViewControllerSettings::decode(saved, &why);
+    ASSERT_TRUE(reopened->tileData()) << why;
+    EXPECT_EQ((*reopened->palettes())[3]->palette()[2].colorCode, (*decoded->palettes())[3]->palette()[2].colorCode);
+
+    // Colour $16 stored with the display colour of $30: $16 is read, with its own display colour.
+    ArchiveRecord numbers = saved;
+    ArchiveRecord &box = numbers["Palettes"][0]["Palette"][1];
+    box["Key"] = 0x16;
+    box["Color"] = ArchiveRecord::array({ 1.0, 1.0, 1.0, 1.0 });
+    auto read = EditorViewControllerSettings::decode(numbers, &why);
+    ASSERT_TRUE(read->tileData()) << why;
+    const ColorEntry entry = (*read->palettes())[0]->palette()[1];
+    EXPECT_EQ(entry.colorCode, 0x16);
+    EXPECT_EQ(entry.color, *nesColor(0x16));
 }
 
 // A document records what its tiles came from: CHR data whose first tile begins with 4E 45 53 1A stays CHR data when

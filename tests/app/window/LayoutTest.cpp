@@ -342,22 +342,26 @@ TEST_F(LayoutTest, DocumentRemembersItsViewThroughSaveAndReopen)
     EXPECT_EQ(part<TileCollection>(old, "tileCollection")->topVisibleTile(), 0);
 }
 
-// A view-state key out of range refuses the document with the file and the reason, and opens nothing.
-TEST_F(LayoutTest, DocumentWithAViewOutOfRangeIsRefused)
+// A view-state key out of range leaves that part of the view at its default: the document opens, and the status bar
+// says what was not restored.
+TEST_F(LayoutTest, DocumentWithAViewOutOfRangeOpensAtTheDefaultAndSaysSo)
 {
     auto settings = EditorViewControllerSettings::emptyConsoleObject(ConsoleType::nes);
     DocumentViewState state;
     state.selectedTile = 700; // of 512 tiles
+    state.currentSubPalette = 3;
     settings->setViewState(state);
     const QString path = dir.filePath("bad-view.kestova");
     writeBytes(path, *settings->documentBytes());
-    EXPECT_FALSE(documents().openDocumentAt(path));
+    MosavoDocument *document = documents().openDocumentAt(path);
+    ASSERT_TRUE(document);
     settle();
-    EXPECT_TRUE(documents().documents().empty());
-    ASSERT_EQ(alerts->errors.size(), 1);
-    EXPECT_TRUE(alerts->errors[0].contains(path)) << alerts->errors[0].toStdString();
-    EXPECT_TRUE(alerts->errors[0].contains("\"SelectedTile\" is not a tile number (0 to 511)"))
-        << alerts->errors[0].toStdString();
+    EXPECT_TRUE(alerts->errors.isEmpty());
+    EXPECT_EQ(part<TileCollection>(document, "tileCollection")->currentlySelectedTile(), 0);
+    EXPECT_EQ(controllerOf(document).currentSubPalette(), 3) << "the rest of the view is restored";
+    const QString status = document->window()->statusBar()->currentMessage();
+    EXPECT_TRUE(status.contains("\"SelectedTile\" is not a tile number (0 to 511); the default is used"))
+        << status.toStdString();
 }
 
 // The grid is grey (visible on dark and light colours), can be hidden from the View menu, and that is remembered.
