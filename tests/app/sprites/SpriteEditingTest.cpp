@@ -136,6 +136,7 @@ TEST_F(SpriteEditingTest, RubberBandCtrlAAndAClickInAGroupSelect)
     release(at(10, 2));
     EXPECT_TRUE(editor->rubberBand().isEmpty());
     EXPECT_EQ(editor->selection(), (std::vector<int> { 0, 1 }));
+    EXPECT_EQ(statusText(), "Selected: 2 sprites (0, 1), top left X 0, Y 0");
     // Shift adds the sprites of another band.
     press(at(-4, 30), Qt::ShiftModifier);
     moveHeld(at(4, 50));
@@ -237,6 +238,9 @@ TEST_F(SpriteEditingTest, NewFramesTakeTheDurationBeforeThemAndTheListShowsNames
     }
     EXPECT_EQ(QSet<QString>(names.begin(), names.end()).size(), 3) << names.join(" / ").toStdString();
     EXPECT_TRUE(names[2].endsWith("2_2")) << names[2].toStdString();
+    // The metasprite list shortens its names in the middle too, the whole name in the tooltip.
+    EXPECT_EQ(actions->metaspriteList()->textElideMode(), Qt::ElideMiddle);
+    EXPECT_EQ(actions->metaspriteList()->item(2)->toolTip(), "metasprite_2_2: 1 sprite");
     // The duration is drawn in the row: the painted list differs where the text of the durations differs.
     actions->dock()->show();
     settle();
