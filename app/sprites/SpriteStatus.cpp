@@ -9,6 +9,7 @@
 #include <QFormLayout>
 #include <QLabel>
 #include <QSpinBox>
+#include <QStatusBar>
 
 #include <algorithm>
 #include <climits>
@@ -93,6 +94,9 @@ void SpriteActions::showPointerStatus()
         text += (text.isEmpty() ? QString() : QStringLiteral(" | ")) + describeSelection();
     if (!text.isEmpty())
         status(text);
+    else if (window_->statusBar()->currentMessage().startsWith(QStringLiteral("Sprite ")))
+        // The pointer left the sprite it named.
+        window_->statusBar()->clearMessage();
 }
 
 void SpriteActions::showDragStatus(int dx, int dy)

@@ -87,6 +87,9 @@ TEST_F(SpriteEditingTest, StatusBarNamesTheSpriteUnderThePointerTheSelectionAndT
     EXPECT_EQ(statusText(),
         "Sprite 3: X 0, Y 40 (OAM X 128, Y 160 at 128, 120), tile $04, sub-palette 7, not flipped, in front of the "
         "background");
+    // Off every sprite, nothing is named.
+    hover(at(-30, -30));
+    EXPECT_EQ(statusText(), "");
 
     // The OAM position follows the placement Check Limits checks.
     QDialog *limits = actions->checkLimits();
