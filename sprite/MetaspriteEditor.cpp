@@ -111,7 +111,11 @@ void MetaspriteEditor::selectAll()
 
 QRect MetaspriteEditor::rubberBand() const
 {
-    return banding_ ? QRect(bandStart_, bandEnd_).normalized() : QRect();
+    // Both corners inside, whichever way the band was dragged (QRect::normalized would leave them out).
+    if (!banding_)
+        return {};
+    return QRect(QPoint(std::min(bandStart_.x(), bandEnd_.x()), std::min(bandStart_.y(), bandEnd_.y())),
+        QPoint(std::max(bandStart_.x(), bandEnd_.x()), std::max(bandStart_.y(), bandEnd_.y())));
 }
 
 std::vector<int> MetaspriteEditor::spritesIn(const QRect &frameRect) const
