@@ -22,6 +22,7 @@ MetaspriteEditor::MetaspriteEditor(QWidget *parent)
     : QWidget(parent)
 {
     setFocusPolicy(Qt::StrongFocus);
+    setMouseTracking(true);
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     renderPicture();
 }
@@ -100,6 +101,41 @@ void MetaspriteEditor::setSelection(std::vector<int> sprites)
     emit selectionChanged();
 }
 
+void MetaspriteEditor::selectAll()
+{
+    std::vector<int> all(metasprite_.sprites.size());
+    for (size_t i = 0; i < all.size(); ++i)
+        all[i] = int(i);
+    setSelection(std::move(all));
+}
+
+QRect MetaspriteEditor::rubberBand() const
+{
+    // Both corners inside, whichever way the band was dragged (QRect::normalized would leave them out).
+    if (!banding_)
+        return {};
+    return QRect(QPoint(std::min(bandStart_.x(), bandEnd_.x()), std::min(bandStart_.y(), bandEnd_.y())),
+        QPoint(std::max(bandStart_.x(), bandEnd_.x()), std::max(bandStart_.y(), bandEnd_.y())));
+}
+
+std::vector<int> MetaspriteEditor::spritesIn(const QRect &frameRect) const
+{
+    std::vector<int> inside;
+    const std::vector<PlacedSprite> sprites = placedSprites();
+    for (size_t i = 0; i < sprites.size(); ++i)
+        if (frameRect.intersects(QRect(sprites[i].x, sprites[i].y, 8, settings_.height())))
+            inside.push_back(int(i));
+    return inside;
+}
+
+void MetaspriteEditor::setHovered(int sprite)
+{
+    if (sprite == hovered_)
+        return;
+    hovered_ = sprite;
+    emit spriteHovered(sprite);
+}
+
 QSize MetaspriteEditor::sizeHint() const
 {
     return { FramePicture::frameWidth * zoom_, FramePicture::frameHeight * zoom_ };
@@ -164,10 +200,13 @@ void MetaspriteEditor::paintEvent(QPaintEvent *)
     font.setBold(true);
     font.setPixelSize(std::max(9, zoom_ * 4));
     painter.setFont(font);
+    // The counts sit at the right of the part of the view that is seen (the view is wider than its scroll area).
+    const QRect seen = visibleRegion().isEmpty() ? rect() : visibleRegion().boundingRect();
+    const int labelRight = std::min(width(), seen.right() + 1);
     for (size_t i = 0; i < overflows_.size();) {
         size_t end = i + 1;
         while (end < overflows_.size() && overflows_[end].row == overflows_[end - 1].row + 1
-               && overflows_[end].sprites.size() == overflows_[i].sprites.size())
+            && overflows_[end].sprites.size() == overflows_[i].sprites.size())
             ++end;
         const int top = overflows_[i].row * zoom_;
         const int rows = int(end - i);
@@ -177,7 +216,7 @@ void MetaspriteEditor::paintEvent(QPaintEvent *)
         painter.drawLine(band.topLeft(), band.topRight());
         painter.drawLine(band.bottomLeft(), band.bottomRight());
         const QString count = QString::number(overflows_[i].sprites.size());
-        const QRect label(width() - 8 * zoom_ - 4, top, 8 * zoom_, std::max(rows * zoom_, font.pixelSize() + 2));
+        const QRect label(labelRight - 8 * zoom_ - 4, top, 8 * zoom_, std::max(rows * zoom_, font.pixelSize() + 2));
         painter.fillRect(label, red);
         painter.setPen(Qt::white);
         painter.drawText(label, Qt::AlignCenter, count);
@@ -199,6 +238,15 @@ void MetaspriteEditor::paintEvent(QPaintEvent *)
         const PlacedSprite &sprite = sprites[size_t(index)];
         painter.drawRect(QRect(sprite.x * zoom_, sprite.y * zoom_, 8 * zoom_, spriteHeight * zoom_));
     }
+    // The rubber band.
+    if (banding_) {
+        const QRect band = rubberBand();
+        painter.setPen(QPen(QColor(255, 220, 0), 1, Qt::DashLine));
+        painter.setBrush(QColor(255, 220, 0, 40));
+        painter.drawRect(QRectF(band.left() * zoom_ + 0.5, band.top() * zoom_ + 0.5, (band.width()) * zoom_ - 1,
+            band.height() * zoom_ - 1));
+        painter.setBrush(Qt::NoBrush);
+    }
     // The origin: a cross through the top-left corner of its pixel.
     const int ox = originX_ * zoom_, oy = originY_ * zoom_;
     painter.setPen(QPen(QColor(255, 0, 255), 1));
@@ -215,9 +263,7 @@ QPoint MetaspriteEditor::snappedDragOffset(QPoint frame) const
     if (snap_ > 1 && grabbed_ >= 0) {
         // The grabbed sprite's offset from the origin lands on a multiple of the snap.
         const MetaspriteSprite &sprite = metasprite_.sprites[size_t(grabbed_)];
-        const auto snapped = [this](int value) {
-            return floorDivide(value + snap_ / 2, snap_) * snap_;
-        };
+        const auto snapped = [this](int value) { return floorDivide(value + snap_ / 2, snap_) * snap_; };
         offset.setX(snapped(sprite.x + offset.x()) - sprite.x);
         offset.setY(snapped(sprite.y + offset.y()) - sprite.y);
     }
@@ -231,10 +277,16 @@ void MetaspriteEditor::mousePressEvent(QMouseEvent *event)
     setFocus(Qt::MouseFocusReason);
     const QPoint frame = framePoint(event->position());
     const int hit = spriteAt(frame.x(), frame.y());
+    hovered_ = hit;
     const bool adding = event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier);
     std::vector<int> selection = selection_;
     const bool wasSelected = std::find(selection.begin(), selection.end(), hit) != selection.end();
+    pressedInGroup_ = false;
     if (hit < 0) {
+        // Empty space: a rubber band starts (a click without a drag clears the selection, Shift or Ctrl keep it).
+        banding_ = true;
+        bandStart_ = bandEnd_ = frame;
+        bandBase_ = adding ? selection_ : std::vector<int> {};
         if (!adding)
             selection.clear();
     } else if (adding) {
@@ -244,6 +296,8 @@ void MetaspriteEditor::mousePressEvent(QMouseEvent *event)
             selection.push_back(hit);
     } else if (!wasSelected) {
         selection = { hit };
+    } else {
+        pressedInGroup_ = selection.size() > 1;
     }
     setSelection(selection);
     const bool grabbedSelected = std::find(selection_.begin(), selection_.end(), hit) != selection_.end();
@@ -254,29 +308,73 @@ void MetaspriteEditor::mousePressEvent(QMouseEvent *event)
 
 void MetaspriteEditor::mouseMoveEvent(QMouseEvent *event)
 {
-    if (grabbed_ < 0 || !(event->buttons() & Qt::LeftButton))
+    const QPoint frame = framePoint(event->position());
+    if (!(event->buttons() & Qt::LeftButton)) {
+        setHovered(spriteAt(frame.x(), frame.y()));
         return;
-    const QPoint offset = snappedDragOffset(framePoint(event->position()));
+    }
+    if (banding_) {
+        if (frame == bandEnd_)
+            return;
+        bandEnd_ = frame;
+        std::vector<int> selection = bandBase_;
+        const std::vector<int> inside = spritesIn(rubberBand());
+        selection.insert(selection.end(), inside.begin(), inside.end());
+        setSelection(selection);
+        update();
+        return;
+    }
+    if (grabbed_ < 0)
+        return;
+    const QPoint offset = snappedDragOffset(frame);
     if (offset == dragOffset_)
         return;
     dragOffset_ = offset;
     renderPicture();
+    emit dragMoved(offset.x(), offset.y());
 }
 
 void MetaspriteEditor::mouseReleaseEvent(QMouseEvent *event)
 {
-    if (event->button() != Qt::LeftButton || grabbed_ < 0)
+    if (event->button() != Qt::LeftButton)
+        return;
+    if (banding_) {
+        banding_ = false;
+        update();
+        return;
+    }
+    if (grabbed_ < 0)
         return;
     const QPoint offset = snappedDragOffset(framePoint(event->position()));
+    const int grabbed = grabbed_;
     grabbed_ = -1;
     dragOffset_ = {};
     if (offset.isNull() || !delegate_) {
         renderPicture();
+        // A click on one sprite of a selected group picks it out of the group.
+        if (offset.isNull() && pressedInGroup_)
+            setSelection({ grabbed });
+        pressedInGroup_ = false;
         return;
     }
+    pressedInGroup_ = false;
     const std::vector<int> moved = selection_;
     delegate_->moveSprites(this, moved, offset.x(), offset.y());
     renderPicture();
+}
+
+void MetaspriteEditor::leaveEvent(QEvent *event)
+{
+    setHovered(-1);
+    QWidget::leaveEvent(event);
+}
+
+void MetaspriteEditor::moveEvent(QMoveEvent *event)
+{
+    // Scrolled: the overflow counts follow the part of the view that is seen.
+    if (!overflows_.empty())
+        update();
+    QWidget::moveEvent(event);
 }
 
 namespace {
@@ -293,8 +391,10 @@ bool isSpriteKey(const QKeyEvent &event)
     case Qt::Key_Delete:
     case Qt::Key_Backspace:
     case Qt::Key_H:
-    case Qt::Key_V: return true;
-    default: return false;
+    case Qt::Key_V:
+        return true;
+    default:
+        return false;
     }
 }
 } // namespace
@@ -319,10 +419,18 @@ void MetaspriteEditor::keyPressEvent(QKeyEvent *event)
     const int step = (event->modifiers() & Qt::ShiftModifier) ? 8 : 1;
     int dx = 0, dy = 0;
     switch (event->key()) {
-    case Qt::Key_Left: dx = -step; break;
-    case Qt::Key_Right: dx = step; break;
-    case Qt::Key_Up: dy = -step; break;
-    case Qt::Key_Down: dy = step; break;
+    case Qt::Key_Left:
+        dx = -step;
+        break;
+    case Qt::Key_Right:
+        dx = step;
+        break;
+    case Qt::Key_Up:
+        dy = -step;
+        break;
+    case Qt::Key_Down:
+        dy = step;
+        break;
     case Qt::Key_Delete:
     case Qt::Key_Backspace: {
         const std::vector<int> doomed = selection_;
@@ -335,7 +443,9 @@ void MetaspriteEditor::keyPressEvent(QKeyEvent *event)
         delegate_->flipSprites(this, flipped, event->key() == Qt::Key_H);
         return;
     }
-    default: QWidget::keyPressEvent(event); return;
+    default:
+        QWidget::keyPressEvent(event);
+        return;
     }
     const std::vector<int> moved = selection_;
     delegate_->moveSprites(this, moved, dx, dy);

@@ -34,8 +34,10 @@ public:
 // origin (a cross), the bounding box, the selected sprites, and every row on which the metasprite puts more than eight
 // sprites, in red with the count at the right.
 //
-// A click selects the sprite under the pointer (the front one; Shift or Ctrl adds or removes it), a click on nothing
-// clears the selection; dragging moves the selection, the grabbed sprite snapping to multiples of snap() pixels;
+// A click selects the sprite under the pointer (the front one; Shift or Ctrl adds or removes it); a click on one
+// sprite of a selected group, released without a drag, selects that sprite alone; a click on nothing clears the
+// selection, and a drag from nothing selects the sprites a rubber band touches (Shift adds them to the selection);
+// dragging a selected sprite moves the selection, the grabbed sprite snapping to multiples of snap() pixels;
 // arrow keys move the selection one pixel (eight with Shift, whatever the snap); Delete deletes it, H and V flip it.
 // While sprites are selected these keys are the editor's, not the window's shortcuts. Moves, deletes and flips go to
 // the delegate.
@@ -76,6 +78,14 @@ public:
     // The selected sprites, ascending positions in the metasprite.
     const std::vector<int> &selection() const { return selection_; }
     void setSelection(std::vector<int> sprites);
+    // Selects every sprite of the metasprite.
+    void selectAll();
+    // The rubber band being dragged out (frame pixels, corners included), or an empty rectangle.
+    QRect rubberBand() const;
+    // While sprites are dragged: the offset they have moved so far (after snapping); else (0, 0).
+    QPoint dragOffset() const { return grabbed_ >= 0 ? dragOffset_ : QPoint(); }
+    // The sprite under the pointer (-1 for none).
+    int hoveredSprite() const { return hovered_; }
 
     // The front sprite (lowest position) whose 8 x 8 or 8 x 16 square holds the frame pixel, or -1.
     int spriteAt(int frameX, int frameY) const;
@@ -92,12 +102,18 @@ public:
 
 signals:
     void selectionChanged();
+    // The pointer moved onto another sprite (or off every sprite: -1).
+    void spriteHovered(int sprite);
+    // A drag of the selected sprites moved them to a new offset from where they were (dx, dy frame pixels).
+    void dragMoved(int dx, int dy);
 
 protected:
     void paintEvent(QPaintEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
+    void leaveEvent(QEvent *event) override;
+    void moveEvent(QMoveEvent *event) override;
     bool event(QEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
 
@@ -107,6 +123,9 @@ private:
     std::vector<PlacedSprite> placedSprites() const;
     // The drag offset of the grabbed sprite after snapping.
     QPoint snappedDragOffset(QPoint frame) const;
+    void setHovered(int sprite);
+    // The sprites whose squares meet the frame rectangle.
+    std::vector<int> spritesIn(const QRect &frameRect) const;
 
     MetaspriteEditorDelegate *delegate_ = nullptr;
     Metasprite metasprite_;
@@ -127,6 +146,14 @@ private:
     int grabbed_ = -1;
     QPoint pressedAt_;
     QPoint dragOffset_;
+    // The press was on a sprite of a selection of several: released without a drag, it selects that one alone.
+    bool pressedInGroup_ = false;
+    // A rubber band: where it started and where the pointer is (frame pixels), and the selection it adds to.
+    bool banding_ = false;
+    QPoint bandStart_;
+    QPoint bandEnd_;
+    std::vector<int> bandBase_;
+    int hovered_ = -1;
 };
 
 } // namespace mosavo

@@ -22,6 +22,7 @@ class QComboBox;
 class QDockWidget;
 class QListWidget;
 class QMenu;
+class QScrollArea;
 
 namespace kestova {
 
@@ -41,6 +42,9 @@ class ScreenActions : public DocumentPart, public mosavo::ScreenEditorDelegate
 
 public:
     explicit ScreenActions(MainMosavoWindow *window);
+
+    // The least height of the dock's list and of the screen view.
+    static constexpr int minimumListHeight = 200;
 
     // Adds the dock and the Screen menu to a document window (once).
     static ScreenActions *install(MainMosavoWindow *window);
@@ -121,6 +125,11 @@ public:
     void setMarkUnusedTiles(bool on);
     bool marksUnusedTiles() const { return markUnused_; }
 
+    // The largest whole zoom (1x-4x) at which the screen view shows the whole screen without scrolling (1x when none
+    // does), and the view set to it (done when the dock is first shown).
+    int fittingZoom() const;
+    void zoomToFit();
+
     // The first document tile of the screens' CHR bank, and the bank's tiles as they are now.
     int64_t bankFirstTile() const;
     mosavo::PatternTables patterns() const;
@@ -158,6 +167,7 @@ private:
     QComboBox *toolChoice_ = nullptr;
     QComboBox *zoomChoice_ = nullptr;
     QComboBox *tableChoice_ = nullptr;
+    QScrollArea *editorScroll_ = nullptr;
     int current_ = -1;
     bool refreshing_ = false;
     bool markUnused_ = false;

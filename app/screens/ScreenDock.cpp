@@ -5,8 +5,10 @@
 #include "app/screens/ScreenImport.h"
 #include "app/tiles/EditorViewController.h"
 #include "app/window/Alerts.h"
+#include "app/window/DockContent.h"
 #include "app/window/DockSupport.h"
 #include "app/window/FilePanels.h"
+#include "app/window/FlowLayout.h"
 #include "app/window/MainMosavoWindow.h"
 #include "convert/SpriteConversion.h"
 #include "convert/TileDedup.h"
@@ -34,7 +36,9 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QSettings>
+#include <QTimer>
 #include <QToolButton>
 #include <QUndoStack>
 #include <QVBoxLayout>
@@ -49,53 +53,61 @@ void ScreenActions::buildDock()
 {
     dock_ = new QDockWidget(QStringLiteral("Screens"), window_);
     dock_->setObjectName(QStringLiteral("screensDock"));
-    auto *content = new QWidget(dock_);
+    auto *content = new DockContent(dock_);
     auto *layout = new QVBoxLayout(content);
-    layout->setContentsMargins(4, 4, 4, 4);
+    layout->setContentsMargins(4, 2, 4, 2);
+    layout->setSpacing(2);
 
+    // The list with a column of icon buttons beside it, then the choices in rows that wrap to the dock's width: in a
+    // window of 1024 x 600 the screen below them still has the room to show itself whole at 1x.
     auto *listRow = new QHBoxLayout;
-    list_ = new QListWidget(content);
-    list_->setObjectName(QStringLiteral("screenList"));
-    list_->setMaximumHeight(96);
-    listRow->addWidget(list_, 1);
+    listRow->setSpacing(2);
     auto *listButtons = new QVBoxLayout;
     listButtons->setSpacing(2);
-    auto addListButton = [&](const char *name, const QString &text, const QString &tip, auto handler) {
-        QToolButton *button = dockToolButton(content, QString::fromLatin1(name), text, tip);
+    auto addListButton = [&](const char *name, DockGlyph glyph, const QString &text, const QString &tip, auto handler) {
+        QToolButton *button = dockIconButton(content, QString::fromLatin1(name), glyph, text, tip);
         connect(button, &QToolButton::clicked, this, handler);
         listButtons->addWidget(button);
     };
-    addListButton("screenNew", QStringLiteral("New"), QStringLiteral("A new, blank screen"), [this] { newScreen(); });
-    addListButton("screenDuplicate", QStringLiteral("Duplicate"), QStringLiteral("A copy of the screen"),
-        [this] { duplicateScreen(); });
-    addListButton("screenRename", QStringLiteral("Rename"), QStringLiteral("Rename the screen"), [this] {
-        const SettingsPtr s = settings();
-        if (!s || current_ < 0)
-            return;
-        bool ok = false;
-        const QString name = QInputDialog::getText(window_, QStringLiteral("Rename Screen"), QStringLiteral("Name:"),
-            QLineEdit::Normal, QString::fromStdString(s->screens()[size_t(current_)].name), &ok);
-        if (ok)
-            renameScreen(current_, name);
-    });
+    addListButton("screenNew", DockGlyph::add, QStringLiteral("New"), QStringLiteral("A new, blank screen"),
+        [this] { newScreen(); });
+    addListButton("screenDuplicate", DockGlyph::duplicate, QStringLiteral("Duplicate"),
+        QStringLiteral("A copy of the screen"), [this] { duplicateScreen(); });
     addListButton(
-        "screenDelete", QStringLiteral("Delete"), QStringLiteral("Delete the screen"), [this] { deleteScreen(); });
-    addListButton(
-        "screenUp", QStringLiteral("Up"), QStringLiteral("Move the screen up the list"), [this] { moveScreen(-1); });
-    addListButton("screenDown", QStringLiteral("Down"), QStringLiteral("Move the screen down the list"),
-        [this] { moveScreen(1); });
+        "screenRename", DockGlyph::rename, QStringLiteral("Rename"), QStringLiteral("Rename the screen"), [this] {
+            const SettingsPtr s = settings();
+            if (!s || current_ < 0)
+                return;
+            bool ok = false;
+            const QString name
+                = QInputDialog::getText(window_, QStringLiteral("Rename Screen"), QStringLiteral("Name:"),
+                    QLineEdit::Normal, QString::fromStdString(s->screens()[size_t(current_)].name), &ok);
+            if (ok)
+                renameScreen(current_, name);
+        });
+    addListButton("screenDelete", DockGlyph::remove, QStringLiteral("Delete"), QStringLiteral("Delete the screen"),
+        [this] { deleteScreen(); });
+    addListButton("screenUp", DockGlyph::up, QStringLiteral("Up"), QStringLiteral("Move the screen up the list"),
+        [this] { moveScreen(-1); });
+    addListButton("screenDown", DockGlyph::down, QStringLiteral("Down"),
+        QStringLiteral("Move the screen down the list"), [this] { moveScreen(1); });
+    listButtons->addStretch();
+    list_ = new QListWidget(content);
+    list_->setObjectName(QStringLiteral("screenList"));
+    list_->setTextElideMode(Qt::ElideMiddle);
+    list_->setMinimumHeight(minimumListHeight);
+    listRow->addWidget(list_, 1);
     listRow->addLayout(listButtons);
-    layout->addLayout(listRow);
+    layout->addLayout(listRow, 1);
     connect(list_, &QListWidget::currentRowChanged, this, [this](int row) {
         if (!refreshing_ && row >= 0)
             setCurrentScreen(row);
     });
 
-    auto *choices = new QHBoxLayout;
-    choices->addWidget(new QLabel(QStringLiteral("Tool"), content));
+    auto *choices = new FlowLayout(nullptr, 4);
     toolChoice_ = new QComboBox(content);
     toolChoice_->setObjectName(QStringLiteral("screenTool"));
-    toolChoice_->setToolTip(QStringLiteral("What the left button does (the right button picks a tile)"));
+    toolChoice_->setToolTip(QStringLiteral("Tool: what the left button does (the right button picks a tile)"));
     toolChoice_->addItems({ QStringLiteral("Stamp"), QStringLiteral("Pick"), QStringLiteral("Attribute"),
         QStringLiteral("Fill"), QStringLiteral("Select") });
     choices->addWidget(toolChoice_);
@@ -110,34 +122,34 @@ void ScreenActions::buildDock()
     tableChoice_->setToolTip(QStringLiteral("The pattern table the screen reads its tiles from"));
     tableChoice_->addItems({ QStringLiteral("Table 0"), QStringLiteral("Table 1") });
     choices->addWidget(tableChoice_);
-    choices->addStretch();
-    layout->addLayout(choices);
-
-    auto *grids = new QHBoxLayout;
     auto addGrid = [&](const char *name, const QString &text, const QString &tip, auto setter) {
         auto *box = new QCheckBox(text, content);
         box->setObjectName(QString::fromLatin1(name));
         box->setToolTip(tip);
         connect(box, &QCheckBox::toggled, this, setter);
-        grids->addWidget(box);
+        choices->addWidget(box);
     };
     addGrid("screenTileGrid", QStringLiteral("Tiles"), QStringLiteral("The 8 x 8 tile grid"),
         [this](bool on) { editor_->setShowsTileGrid(on); });
-    addGrid("screenAttributeGrid", QStringLiteral("Attributes"), QStringLiteral("The 16 x 16 attribute areas"),
+    addGrid("screenAttributeGrid", QStringLiteral("Areas"), QStringLiteral("The 16 x 16 attribute areas"),
         [this](bool on) { editor_->setShowsAttributeGrid(on); });
-    addGrid("screenAttributeByteGrid", QStringLiteral("Attribute bytes"),
+    addGrid("screenAttributeByteGrid", QStringLiteral("Bytes"),
         QStringLiteral("The 32 x 32 areas of one attribute byte"),
         [this](bool on) { editor_->setShowsAttributeByteGrid(on); });
-    grids->addStretch();
-    layout->addLayout(grids);
+    layout->addLayout(choices);
 
     editor_ = new ScreenEditor(content);
     editor_->setObjectName(QStringLiteral("screenEditor"));
     editor_->setDelegate(this);
     auto *scroll = new QScrollArea(content);
+    scroll->setObjectName(QStringLiteral("screenScroll"));
     scroll->setWidget(editor_);
     scroll->setWidgetResizable(false);
-    layout->addWidget(scroll, 1);
+    scroll->setFrameShape(QFrame::NoFrame);
+    // The whole screen at 1x.
+    scroll->setMinimumSize(FramePicture::frameWidth, FramePicture::frameHeight);
+    layout->addWidget(scroll, 3);
+    editorScroll_ = scroll;
     connect(
         toolChoice_, &QComboBox::currentIndexChanged, this, [this](int index) { editor_->setTool(ScreenTool(index)); });
     connect(zoomChoice_, &QComboBox::currentIndexChanged, this, [this](int index) {
@@ -145,10 +157,10 @@ void ScreenActions::buildDock()
         editor_->adjustSize();
     });
     zoomChoice_->setCurrentIndex(1);
-    // Shown the first time in a short window, the screen is shown at 1x, whole in less room.
-    whenFirstShown(dock_, window_, [this](bool shortWindow) {
-        if (shortWindow)
-            zoomChoice_->setCurrentIndex(0);
+    // Shown the first time, the screen starts at the largest whole zoom that its view shows whole (once laid out).
+    whenFirstShown(dock_, window_, [this](bool) {
+        zoomChoice_->setCurrentIndex(0);
+        QTimer::singleShot(0, this, [this] { zoomToFit(); });
     });
     connect(tableChoice_, &QComboBox::activated, this, [this](int index) { setPatternTable(index); });
     connect(editor_, &ScreenEditor::cellHovered, this, [this](int column, int row) {
@@ -172,8 +184,23 @@ void ScreenActions::buildDock()
         }
     });
 
-    placeDocumentDock(window_, dock_, content);
+    placeDocumentDock(window_, dock_, content, true);
     dock_->hide();
+}
+
+int ScreenActions::fittingZoom() const
+{
+    const QSize view = editorScroll_->maximumViewportSize();
+    int zoom = 1;
+    while (zoom < ScreenEditor::maximumScale && FramePicture::frameWidth * (zoom + 1) <= view.width()
+        && FramePicture::frameHeight * (zoom + 1) <= view.height())
+        ++zoom;
+    return zoom;
+}
+
+void ScreenActions::zoomToFit()
+{
+    zoomChoice_->setCurrentIndex(fittingZoom() - 1);
 }
 
 void ScreenActions::buildMenu()

@@ -4,6 +4,7 @@
 #include "app/document/FileIO.h"
 #include "app/document/MosavoDocument.h"
 #include "app/document/PictureFiles.h"
+#include "app/sprites/FrameItemDelegate.h"
 #include "app/sprites/SpriteImport.h"
 #include "app/sprites/SpritePictures.h"
 #include "app/tiles/EditorViewController.h"
@@ -180,8 +181,8 @@ void SpriteActions::refreshLists()
     for (const Metasprite &metasprite : s->metasprites()) {
         auto *item = new QListWidgetItem(QString::fromStdString(metasprite.name), metaspriteList_);
         item->setFlags(item->flags() | Qt::ItemIsEditable);
-        item->setToolTip(
-            counted(int64_t(metasprite.sprites.size()), QStringLiteral("sprite"), QStringLiteral("sprites")));
+        item->setToolTip(QStringLiteral("%1: %2").arg(QString::fromStdString(metasprite.name),
+            counted(int64_t(metasprite.sprites.size()), QStringLiteral("sprite"), QStringLiteral("sprites"))));
     }
     metaspriteList_->setCurrentRow(current_);
 
@@ -207,7 +208,9 @@ void SpriteActions::refreshLists()
             const QString name = frame.metasprite < int(s->metasprites().size())
                 ? QString::fromStdString(s->metasprites()[size_t(frame.metasprite)].name)
                 : QStringLiteral("?");
-            frameList_->addItem(QStringLiteral("%1  (%2/60 s)").arg(name).arg(frame.duration));
+            auto *item = new QListWidgetItem(name, frameList_);
+            item->setData(FrameItemDelegate::durationRole, frame.duration);
+            item->setToolTip(name);
         }
     frameList_->setCurrentRow(std::min(frameRow, frameList_->count() - 1));
     refreshing_ = false;

@@ -10,7 +10,10 @@
 #include "sprite/MetaspriteEditor.h"
 
 #include <QObject>
+#include <QPoint>
 #include <QPointer>
+
+#include <optional>
 
 #include <vector>
 
@@ -45,6 +48,11 @@ class SpriteActions : public DocumentPart, public mosavo::MetaspriteEditorDelega
 
 public:
     explicit SpriteActions(MainMosavoWindow *window);
+
+    // The least height of the dock's lists and of the sprite view.
+    static constexpr int minimumListHeight = 200;
+    // The duration of an animation's first frame (later frames take the duration of the frame before them).
+    static constexpr int firstFrameDuration = 8;
 
     // Adds the dock and the Sprite menu to a document window (once).
     static SpriteActions *install(MainMosavoWindow *window);
@@ -124,6 +132,20 @@ public:
 
     // Sprite > Check Limits: the dialog with the placements (metasprite, x, y) and the report.
     QDialog *checkLimits();
+    // The OAM X and Y the shown metasprite is checked at: its first placement in Check Limits, else the view's
+    // origin.
+    QPoint checkedPlacement() const;
+
+    // Sprite > Sprite Position: the dialog ("spritePositionDialog") asking for the X and Y offset of the selected
+    // sprites (of their top left when several), applied by setSelectedPosition.
+    QDialog *spritePositionDialog();
+    // Moves the selected sprites, as one undo step, so that their top left is at the offset x, y from the origin;
+    // false (with a message) when a sprite would leave -128..127 or nothing is selected.
+    bool setSelectedPosition(int x, int y);
+    // Status-bar texts: the sprite (its number, offset, OAM X and Y at the checked placement, tile, sub-palette,
+    // flips and priority) and the selection.
+    QString describeSprite(int index) const;
+    QString describeSelection() const;
 
     // The view's choices: zoom 2-8, snap 1 or 8 (both kept for the next window), background screen (-1:
     // checkerboard).
@@ -162,6 +184,9 @@ private:
     void refreshLists();
     void refreshPreview();
     void updateButtons();
+    // The status bar names the sprite under the pointer and the selection, or the offset of a drag.
+    void showPointerStatus();
+    void showDragStatus(int dx, int dy);
 
     QDockWidget *dock_ = nullptr;
     QMenu *menu_ = nullptr;
@@ -188,6 +213,8 @@ private:
     // -2 until first shown: then the document's first screen, if it has one.
     int backgroundScreen_ = -2;
     bool refreshing_ = false;
+    // The first placement of the shown metasprite in the Check Limits dialog, while it is open.
+    std::optional<QPoint> checkedPlacement_;
 };
 
 } // namespace kestova

@@ -68,7 +68,9 @@ void SpriteActions::addFrame()
         after.animations.push_back({ "animation_1", {} });
         animation = int(after.animations.size()) - 1;
     }
-    after.animations[size_t(animation)].frames.push_back({ current_, durationChoice_->value() });
+    // A new frame lasts as long as the one before it.
+    auto &frames = after.animations[size_t(animation)].frames;
+    frames.push_back({ current_, frames.empty() ? firstFrameDuration : frames.back().duration });
     push(after, { current_, animation, editor_->selection() }, QStringLiteral("Add Frame"));
     frameList_->setCurrentRow(frameList_->count() - 1);
 }

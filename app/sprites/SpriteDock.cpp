@@ -2,12 +2,15 @@
 
 #include "app/document/FileIO.h"
 #include "app/document/MosavoDocument.h"
+#include "app/sprites/FrameItemDelegate.h"
 #include "app/sprites/SpriteImport.h"
 #include "app/sprites/SpritePictures.h"
 #include "app/tiles/EditorViewController.h"
 #include "app/window/Alerts.h"
+#include "app/window/DockContent.h"
 #include "app/window/DockSupport.h"
 #include "app/window/FilePanels.h"
+#include "app/window/FlowLayout.h"
 #include "app/window/MainMosavoWindow.h"
 #include "sprite/AnimationPreview.h"
 #include "sprite/SpritePicture.h"
@@ -27,6 +30,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QSettings>
 #include <QSpinBox>
 #include <QTableWidget>
@@ -45,52 +49,50 @@ void SpriteActions::buildDock()
 {
     dock_ = new QDockWidget(QStringLiteral("Sprites"), window_);
     dock_->setObjectName(QStringLiteral("spritesDock"));
-    auto *content = new QWidget(dock_);
+    auto *content = new DockContent(dock_);
     auto *layout = new QVBoxLayout(content);
     layout->setContentsMargins(4, 4, 4, 4);
+    layout->setSpacing(4);
+
+    // Rows of icon buttons wrap to the dock's width, so that a narrow dock shows all of them.
+    auto iconButton = [&](FlowLayout *row, const char *name, DockGlyph glyph, const QString &text, const QString &tip,
+                          auto handler) {
+        QToolButton *button = dockIconButton(content, QString::fromLatin1(name), glyph, text, tip);
+        connect(button, &QToolButton::clicked, this, handler);
+        row->addWidget(button);
+        return button;
+    };
 
     // The document's metasprites.
-    auto *listRow = new QHBoxLayout;
+    auto *listButtons = new FlowLayout;
+    iconButton(listButtons, "metaspriteNew", DockGlyph::add, QStringLiteral("New"),
+        QStringLiteral("A new, empty metasprite"), [this] { newMetasprite(); });
+    iconButton(listButtons, "metaspriteDuplicate", DockGlyph::duplicate, QStringLiteral("Duplicate"),
+        QStringLiteral("A copy of the metasprite"), [this] { duplicateMetasprite(); });
+    iconButton(listButtons, "metaspriteRename", DockGlyph::rename, QStringLiteral("Rename"),
+        QStringLiteral("Rename the metasprite (or double-click its name)"), [this] {
+            bool ok = false;
+            const SettingsPtr s = settings();
+            if (!s || current_ < 0)
+                return;
+            const QString name
+                = QInputDialog::getText(dock_, QStringLiteral("Rename Metasprite"), QStringLiteral("Name:"),
+                    QLineEdit::Normal, QString::fromStdString(s->metasprites()[size_t(current_)].name), &ok);
+            if (ok)
+                renameMetasprite(current_, name);
+        });
+    iconButton(listButtons, "metaspriteDelete", DockGlyph::remove, QStringLiteral("Delete"),
+        QStringLiteral("Delete the metasprite"), [this] { deleteMetasprite(); });
+    iconButton(listButtons, "metaspriteUp", DockGlyph::up, QStringLiteral("Up"),
+        QStringLiteral("Move the metasprite up the list"), [this] { moveMetasprite(-1); });
+    iconButton(listButtons, "metaspriteDown", DockGlyph::down, QStringLiteral("Down"),
+        QStringLiteral("Move the metasprite down the list"), [this] { moveMetasprite(1); });
+    layout->addLayout(listButtons);
     metaspriteList_ = new QListWidget(content);
     metaspriteList_->setObjectName(QStringLiteral("metaspriteList"));
-    metaspriteList_->setMaximumHeight(96);
-    listRow->addWidget(metaspriteList_, 1);
-    auto *listButtons = new QVBoxLayout;
-    listButtons->setSpacing(2);
-    const std::tuple<const char *, const char *, const char *, std::function<void()>> listActions[] = {
-        { "metaspriteNew", "New", "A new, empty metasprite", [this] { newMetasprite(); } },
-        { "metaspriteDuplicate", "Duplicate", "A copy of the metasprite", [this] { duplicateMetasprite(); } },
-        { "metaspriteRename", "Rename", "Rename the metasprite",
-            [this] {
-                bool ok = false;
-                const SettingsPtr s = settings();
-                if (!s || current_ < 0)
-                    return;
-                const QString name
-                    = QInputDialog::getText(dock_, QStringLiteral("Rename Metasprite"), QStringLiteral("Name:"),
-                        QLineEdit::Normal, QString::fromStdString(s->metasprites()[size_t(current_)].name), &ok);
-                if (ok)
-                    renameMetasprite(current_, name);
-            } },
-        { "metaspriteDelete", "Delete", "Delete the metasprite", [this] { deleteMetasprite(); } },
-        { "metaspriteUp", "Up", "Move the metasprite up the list", [this] { moveMetasprite(-1); } },
-        { "metaspriteDown", "Down", "Move the metasprite down the list", [this] { moveMetasprite(1); } },
-    };
-    auto *buttonGrid = new QGridLayout;
-    buttonGrid->setSpacing(2);
-    int slot = 0;
-    for (const auto &[name, text, tip, handler] : listActions) {
-        QToolButton *button
-            = dockToolButton(content, QString::fromLatin1(name), QString::fromLatin1(text), QString::fromLatin1(tip));
-        button->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
-        connect(button, &QToolButton::clicked, this, handler);
-        buttonGrid->addWidget(button, slot / 2, slot % 2);
-        ++slot;
-    }
-    listButtons->addLayout(buttonGrid);
-    listButtons->addStretch();
-    listRow->addLayout(listButtons);
-    layout->addLayout(listRow);
+    metaspriteList_->setTextElideMode(Qt::ElideMiddle);
+    metaspriteList_->setMinimumHeight(minimumListHeight);
+    layout->addWidget(metaspriteList_, 1);
     connect(metaspriteList_, &QListWidget::currentRowChanged, this, [this](int row) {
         if (!refreshing_)
             setCurrentMetasprite(row);
@@ -100,44 +102,43 @@ void SpriteActions::buildDock()
             renameMetasprite(metaspriteList_->row(item), item->text());
     });
 
-    // Sprite tools, in two rows so that the dock fits beside the pixel editor on a small screen.
-    auto *tools = new QHBoxLayout;
-    tools->setSpacing(2);
-    auto *moreTools = new QHBoxLayout;
-    moreTools->setSpacing(2);
-    QHBoxLayout *toolRow = tools;
-    auto addTool = [&](const char *name, const QString &text, const QString &tip, auto handler, bool editsSprites) {
-        QToolButton *button = dockToolButton(content, QString::fromLatin1(name), text, tip);
-        connect(button, &QToolButton::clicked, this, handler);
-        toolRow->addWidget(button);
+    // Sprite tools.
+    auto *tools = new FlowLayout;
+    auto addTool = [&](const char *name, DockGlyph glyph, const QString &text, const QString &tip, auto handler,
+                       bool editsSprites) {
+        QToolButton *button = iconButton(tools, name, glyph, text, tip, handler);
         if (editsSprites)
             spriteEditButtons_ << button;
         return button;
     };
     addTool(
-        "spriteAdd", QStringLiteral("Add"), QStringLiteral("Add the tiles selected in the viewer as sprites"),
+        "spriteAdd", DockGlyph::add, QStringLiteral("Add"),
+        QStringLiteral("Add the tiles selected in the viewer as sprites (Ctrl+Shift+A)"),
         [this] { addSpritesFromSelection(); }, false);
     addTool(
-        "spriteFlipH", QStringLiteral("Flip H"), QStringLiteral("Flip the selected sprites horizontally"),
-        [this] { flipSelected(true); }, true);
+        "spriteFlipH", DockGlyph::flipHorizontally, QStringLiteral("Flip H"),
+        QStringLiteral("Flip the selected sprites horizontally (H)"), [this] { flipSelected(true); }, true);
     addTool(
-        "spriteFlipV", QStringLiteral("Flip V"), QStringLiteral("Flip the selected sprites vertically"),
-        [this] { flipSelected(false); }, true);
+        "spriteFlipV", DockGlyph::flipVertically, QStringLiteral("Flip V"),
+        QStringLiteral("Flip the selected sprites vertically (V)"), [this] { flipSelected(false); }, true);
     behindButton_ = addTool(
-        "spriteBehind", QStringLiteral("Behind"),
+        "spriteBehind", DockGlyph::behind, QStringLiteral("Behind"),
         QStringLiteral("Show the selected sprites only where the background is colour 0"),
         [this] { toggleSelectedBehindBackground(); }, true);
     behindButton_->setCheckable(true);
-    toolRow = moreTools;
     addTool(
-        "spriteFront", QStringLiteral("Front"), QStringLiteral("Bring the selected sprites to the front"),
-        [this] { moveSelectedToFront(true); }, true);
+        "spriteFront", DockGlyph::front, QStringLiteral("Front"),
+        QStringLiteral("Bring the selected sprites to the front"), [this] { moveSelectedToFront(true); }, true);
     addTool(
-        "spriteBack", QStringLiteral("Back"), QStringLiteral("Send the selected sprites to the back"),
+        "spriteBack", DockGlyph::back, QStringLiteral("Back"), QStringLiteral("Send the selected sprites to the back"),
         [this] { moveSelectedToFront(false); }, true);
     addTool(
-        "spriteDelete", QStringLiteral("Delete"), QStringLiteral("Delete the selected sprites (Delete)"),
-        [this] { deleteSelected(); }, true);
+        "spritePosition", DockGlyph::position, QStringLiteral("Position"),
+        QStringLiteral("Type the X and Y of the selected sprites (Ctrl+Shift+P)"), [this] { spritePositionDialog(); },
+        true);
+    addTool(
+        "spriteDelete", DockGlyph::remove, QStringLiteral("Delete"),
+        QStringLiteral("Delete the selected sprites (Del)"), [this] { deleteSelected(); }, true);
     subPaletteChoice_ = new QComboBox(content);
     subPaletteChoice_->setObjectName(QStringLiteral("spriteSubPalette"));
     subPaletteChoice_->setToolTip(QStringLiteral("The sub-palette of the selected sprites"));
@@ -146,23 +147,21 @@ void SpriteActions::buildDock()
     connect(subPaletteChoice_, &QComboBox::activated, this,
         [this](int index) { setSelectedSubPalette(subPaletteChoice_->itemData(index).toInt()); });
     spriteEditButtons_ << subPaletteChoice_;
-    moreTools->addWidget(subPaletteChoice_);
-    tools->addStretch();
-    moreTools->addStretch();
+    tools->addWidget(subPaletteChoice_);
     layout->addLayout(tools);
-    layout->addLayout(moreTools);
 
     // View and document choices.
-    auto *options = new QHBoxLayout;
-    options->setSpacing(4);
+    auto *options = new FlowLayout(nullptr, 4);
     zoomChoice_ = new QComboBox(content);
     zoomChoice_->setObjectName(QStringLiteral("spriteZoom"));
+    zoomChoice_->setToolTip(QStringLiteral("Screen pixels per NES pixel"));
     for (int z = MetaspriteEditor::minimumZoom; z <= MetaspriteEditor::maximumZoom; ++z)
         zoomChoice_->addItem(QStringLiteral("%1x").arg(z), z);
     connect(
         zoomChoice_, &QComboBox::activated, this, [this](int index) { setZoom(zoomChoice_->itemData(index).toInt()); });
     snapChoice_ = new QComboBox(content);
     snapChoice_->setObjectName(QStringLiteral("spriteSnap"));
+    snapChoice_->setToolTip(QStringLiteral("Dragged sprites land on multiples of 1 or 8 pixels"));
     snapChoice_->addItem(QStringLiteral("Snap 1 px"), 1);
     snapChoice_->addItem(QStringLiteral("Snap 8 px"), 8);
     connect(
@@ -170,6 +169,8 @@ void SpriteActions::buildDock()
     backgroundChoice_ = new QComboBox(content);
     backgroundChoice_->setObjectName(QStringLiteral("spriteBackground"));
     backgroundChoice_->setToolTip(QStringLiteral("What the metasprite is drawn over"));
+    backgroundChoice_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    backgroundChoice_->setMinimumContentsLength(10);
     connect(backgroundChoice_, &QComboBox::activated, this,
         [this](int index) { setBackgroundScreen(backgroundChoice_->itemData(index).toInt()); });
     tallChoice_ = new QCheckBox(QStringLiteral("8x16"), content);
@@ -186,7 +187,6 @@ void SpriteActions::buildDock()
     for (QWidget *widget : std::initializer_list<QWidget *> {
              zoomChoice_, snapChoice_, backgroundChoice_, tallChoice_, patternTableChoice_ })
         options->addWidget(widget);
-    options->addStretch();
     layout->addLayout(options);
 
     // The editor.
@@ -199,7 +199,10 @@ void SpriteActions::buildDock()
     scroll->setObjectName(QStringLiteral("metaspriteScroll"));
     scroll->setWidget(editor_);
     scroll->setAlignment(Qt::AlignCenter);
-    layout->addWidget(scroll, 1);
+    // The view's least height inside the frame and the scroll bar below it.
+    scroll->setMinimumHeight(
+        minimumListHeight + 2 * scroll->frameWidth() + scroll->horizontalScrollBar()->sizeHint().height());
+    layout->addWidget(scroll, 3);
     editorScroll_ = scroll;
     // Shown the first time: in a short window the animation's frames fold away, and once the view is laid out the
     // origin goes to its middle.
@@ -209,12 +212,17 @@ void SpriteActions::buildDock()
         QTimer::singleShot(0, this, [this] { scrollToOrigin(); });
     });
     connect(editor_, &MetaspriteEditor::selectionChanged, this, &SpriteActions::updateButtons);
+    connect(editor_, &MetaspriteEditor::selectionChanged, this, &SpriteActions::showPointerStatus);
+    connect(editor_, &MetaspriteEditor::spriteHovered, this, &SpriteActions::showPointerStatus);
+    connect(editor_, &MetaspriteEditor::dragMoved, this, &SpriteActions::showDragStatus);
 
     // Animations.
     auto *animationRow = new QHBoxLayout;
     animationRow->setSpacing(2);
     animationChoice_ = new QComboBox(content);
     animationChoice_->setObjectName(QStringLiteral("animationChoice"));
+    animationChoice_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    animationChoice_->setMinimumContentsLength(6);
     connect(animationChoice_, &QComboBox::activated, this, [this](int index) { setCurrentAnimation(index); });
     // The frames and the preview fold away, to leave a short screen's height to the sprites (folded at first there).
     auto *fold = dockToolButton(content, QStringLiteral("animationFold"), QString(),
@@ -224,46 +232,68 @@ void SpriteActions::buildDock()
     animationRow->addWidget(fold);
     animationRow->addWidget(new QLabel(QStringLiteral("Animation"), content));
     animationRow->addWidget(animationChoice_, 1);
-    auto addAnimationTool
-        = [&](QBoxLayout *row, const char *name, const QString &text, const QString &tip, auto handler) {
-              QToolButton *button = dockToolButton(content, QString::fromLatin1(name), text, tip);
-              connect(button, &QToolButton::clicked, this, handler);
-              row->addWidget(button);
-              return button;
-          };
-    addAnimationTool(animationRow, "animationNew", QStringLiteral("New"), QStringLiteral("A new, empty animation"),
-        [this] { newAnimation(); });
-    addAnimationTool(animationRow, "animationDelete", QStringLiteral("Delete"), QStringLiteral("Delete the animation"),
-        [this] { deleteAnimation(); });
+    auto *animationButtons = new FlowLayout;
+    iconButton(animationButtons, "animationNew", DockGlyph::add, QStringLiteral("New"),
+        QStringLiteral("A new, empty animation"), [this] { newAnimation(); });
+    iconButton(animationButtons, "animationDelete", DockGlyph::remove, QStringLiteral("Delete"),
+        QStringLiteral("Delete the animation"), [this] { deleteAnimation(); });
+    animationRow->addLayout(animationButtons);
     layout->addLayout(animationRow);
 
-    auto *framesRow = new QHBoxLayout;
-    frameList_ = new QListWidget(content);
-    frameList_->setObjectName(QStringLiteral("frameList"));
-    frameList_->setMaximumHeight(96);
-    framesRow->addWidget(frameList_, 1);
-    auto *frameButtons = new QVBoxLayout;
-    frameButtons->setSpacing(2);
-    addAnimationTool(frameButtons, "frameAdd", QStringLiteral("Add Frame"),
+    auto *framesColumn = new QVBoxLayout;
+    framesColumn->setContentsMargins(0, 0, 0, 0);
+    framesColumn->setSpacing(4);
+    auto *frameButtons = new FlowLayout;
+    iconButton(frameButtons, "frameAdd", DockGlyph::frameAdd, QStringLiteral("Add Frame"),
         QStringLiteral("The shown metasprite as the animation's last frame"), [this] { addFrame(); });
+    iconButton(frameButtons, "frameRemove", DockGlyph::remove, QStringLiteral("Remove"),
+        QStringLiteral("Remove the frame"), [this] { removeFrame(frameList_->currentRow()); });
+    iconButton(frameButtons, "frameUp", DockGlyph::up, QStringLiteral("Up"), QStringLiteral("Move the frame earlier"),
+        [this] { moveFrame(frameList_->currentRow(), -1); });
+    iconButton(frameButtons, "frameDown", DockGlyph::down, QStringLiteral("Down"),
+        QStringLiteral("Move the frame later"), [this] { moveFrame(frameList_->currentRow(), 1); });
     durationChoice_ = new QSpinBox(content);
     durationChoice_->setObjectName(QStringLiteral("frameDuration"));
     durationChoice_->setRange(1, 65535);
-    durationChoice_->setSuffix(QStringLiteral(" / 60 s"));
-    durationChoice_->setToolTip(QStringLiteral("How long the frame shows, in frames of 1/60 s"));
+    durationChoice_->setValue(firstFrameDuration);
+    durationChoice_->setSuffix(QStringLiteral(" f"));
+    durationChoice_->setToolTip(QStringLiteral("How long the chosen frame shows, in frames of 1/60 s"));
     connect(durationChoice_, &QSpinBox::editingFinished, this,
         [this] { setFrameDuration(frameList_->currentRow(), durationChoice_->value()); });
     frameButtons->addWidget(durationChoice_);
-    auto *frameMoves = new QHBoxLayout;
-    addAnimationTool(frameMoves, "frameRemove", QStringLiteral("Remove"), QStringLiteral("Remove the frame"),
-        [this] { removeFrame(frameList_->currentRow()); });
-    addAnimationTool(frameMoves, "frameUp", QStringLiteral("Up"), QStringLiteral("Move the frame earlier"),
-        [this] { moveFrame(frameList_->currentRow(), -1); });
-    addAnimationTool(frameMoves, "frameDown", QStringLiteral("Down"), QStringLiteral("Move the frame later"),
-        [this] { moveFrame(frameList_->currentRow(), 1); });
-    frameButtons->addLayout(frameMoves);
-    frameButtons->addStretch();
-    framesRow->addLayout(frameButtons);
+    playButton_ = iconButton(frameButtons, "animationPlay", DockGlyph::play, QStringLiteral("Play"),
+        QStringLiteral("Play or pause the animation"), [this] {
+            if (preview_->isPlaying()) {
+                preview_->pause();
+                frameList_->setCurrentRow(preview_->currentFrame());
+            } else {
+                preview_->play();
+            }
+            const bool playing = preview_->isPlaying();
+            playButton_->setText(playing ? QStringLiteral("Pause") : QStringLiteral("Play"));
+            playButton_->setIcon(dockIcon(playing ? DockGlyph::pause : DockGlyph::play));
+        });
+    // Paused, the list shows the frame the preview shows (not while it plays: the duration box would change frames
+    // under the user's hands).
+    iconButton(frameButtons, "animationStep", DockGlyph::step, QStringLiteral("Step"),
+        QStringLiteral("Show the next frame"), [this] {
+            preview_->step();
+            if (!preview_->isPlaying())
+                frameList_->setCurrentRow(preview_->currentFrame());
+        });
+    framesColumn->addLayout(frameButtons);
+    auto *framesRow = new QHBoxLayout;
+    framesRow->setSpacing(4);
+    frameList_ = new QListWidget(content);
+    frameList_->setObjectName(QStringLiteral("frameList"));
+    frameList_->setItemDelegate(new FrameItemDelegate(frameList_));
+    frameList_->setMinimumHeight(minimumListHeight);
+    framesRow->addWidget(frameList_, 1);
+    preview_ = new AnimationPreview(content);
+    preview_->setObjectName(QStringLiteral("animationPreview"));
+    preview_->setMinimumSize(96, 96);
+    framesRow->addWidget(preview_, 0, Qt::AlignTop);
+    framesColumn->addLayout(framesRow);
     // The duration box edits the frame chosen in the list, and only while one is.
     durationChoice_->setEnabled(false);
     connect(frameList_, &QListWidget::currentRowChanged, this, [this](int row) {
@@ -274,37 +304,10 @@ void SpriteActions::buildDock()
         if (chosen)
             durationChoice_->setValue(s->animations()[size_t(currentAnimation_)].frames[size_t(row)].duration);
     });
-
-    preview_ = new AnimationPreview(content);
-    preview_->setObjectName(QStringLiteral("animationPreview"));
-    preview_->setMinimumSize(96, 96);
-    framesRow->addWidget(preview_);
-    auto *playButtons = new QVBoxLayout;
-    playButton_ = addAnimationTool(
-        playButtons, "animationPlay", QStringLiteral("Play"), QStringLiteral("Play or pause the animation"), [this] {
-            if (preview_->isPlaying()) {
-                preview_->pause();
-                frameList_->setCurrentRow(preview_->currentFrame());
-            } else {
-                preview_->play();
-            }
-            playButton_->setText(preview_->isPlaying() ? QStringLiteral("Pause") : QStringLiteral("Play"));
-        });
-    // Paused, the list shows the frame the preview shows (not while it plays: the duration box would change frames
-    // under the user's hands).
-    addAnimationTool(
-        playButtons, "animationStep", QStringLiteral("Step"), QStringLiteral("Show the next frame"), [this] {
-            preview_->step();
-            if (!preview_->isPlaying())
-                frameList_->setCurrentRow(preview_->currentFrame());
-        });
-    playButtons->addStretch();
-    framesRow->addLayout(playButtons);
     auto *frames = new QWidget(content);
     frames->setObjectName(QStringLiteral("animationFrames"));
-    framesRow->setContentsMargins(0, 0, 0, 0);
-    frames->setLayout(framesRow);
-    layout->addWidget(frames);
+    frames->setLayout(framesColumn);
+    layout->addWidget(frames, 1);
     connect(fold, &QToolButton::toggled, frames, [fold, frames](bool shown) {
         frames->setVisible(shown);
         fold->setArrowType(shown ? Qt::DownArrow : Qt::RightArrow);
@@ -344,103 +347,25 @@ void SpriteActions::buildMenu()
             addSpritesFromSelection();
         },
         QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_A));
+    add(
+        "actionSelectAllSprites", QStringLiteral("Select A&ll Sprites"),
+        [this] {
+            if (!dock_->isVisible())
+                return;
+            editor_->selectAll();
+            editor_->setFocus();
+        },
+        QKeySequence(Qt::CTRL | Qt::Key_A));
+    add(
+        "actionSpritePosition", QStringLiteral("Sprite &Position..."), [this] { spritePositionDialog(); },
+        QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_P));
     add("actionImportSpritePicture", QStringLiteral("&Import Sprite Picture..."), [this] { chooseSpritePicture(); });
-    add("actionImportMetaspriteTable", QStringLiteral("Import &Metasprite Table..."), [this] { chooseMetaspriteTable(); });
+    add("actionImportMetaspriteTable", QStringLiteral("Import &Metasprite Table..."),
+        [this] { chooseMetaspriteTable(); });
     add("actionExportMetasprites", QStringLiteral("E&xport Metasprites..."), [this] { chooseMetaspriteExport(); });
     add("actionCheckLimits", QStringLiteral("Check &Limits..."), [this] { checkLimits(); });
     QAction *help = window_->ui().menuHelp->menuAction();
     window_->menuBar()->insertMenu(help, menu_);
-}
-
-QDialog *SpriteActions::checkLimits()
-{
-    const SettingsPtr s = settings();
-    if (!s)
-        return nullptr;
-    if (s->metasprites().empty()) {
-        status(QStringLiteral("The document has no metasprites to check"));
-        return nullptr;
-    }
-    auto *dialog = new QDialog(window_);
-    dialog->setObjectName(QStringLiteral("checkLimitsDialog"));
-    dialog->setWindowTitle(QStringLiteral("Check Limits"));
-    dialog->setAttribute(Qt::WA_DeleteOnClose);
-    auto *layout = new QVBoxLayout(dialog);
-    layout->addWidget(new QLabel(
-        QStringLiteral("Metasprites placed together on a screen, in OAM order (the first row's sprites first), at the "
-                       "X and Y a program puts in OAM (a sprite is drawn from the line below its Y):"),
-        dialog));
-    auto *table = new QTableWidget(0, 3, dialog);
-    table->setObjectName(QStringLiteral("placements"));
-    table->setHorizontalHeaderLabels(
-        { QStringLiteral("Metasprite"), QStringLiteral("OAM X"), QStringLiteral("OAM Y") });
-    table->verticalHeader()->hide();
-    table->horizontalHeader()->setStretchLastSection(true);
-    layout->addWidget(table);
-    auto *report = new QPlainTextEdit(dialog);
-    report->setObjectName(QStringLiteral("limitsReport"));
-    report->setReadOnly(true);
-    report->setMinimumHeight(140);
-
-    const std::vector<Metasprite> metasprites = s->metasprites();
-    const int spriteHeight = s->tallSprites() ? 16 : 8;
-    auto update = [table, report, metasprites, spriteHeight] {
-        std::vector<MetaspritePlacement> placements;
-        for (int row = 0; row < table->rowCount(); ++row) {
-            auto *choice = qobject_cast<QComboBox *>(table->cellWidget(row, 0));
-            auto *x = qobject_cast<QSpinBox *>(table->cellWidget(row, 1));
-            auto *y = qobject_cast<QSpinBox *>(table->cellWidget(row, 2));
-            if (choice && x && y)
-                placements.push_back({ choice->currentIndex(), x->value(), y->value() });
-        }
-        report->setPlainText(QString::fromStdString(spriteLimitsReport(metasprites, placements, spriteHeight)));
-    };
-    auto addRow = [table, metasprites, update](int metasprite, int x, int y) {
-        const int row = table->rowCount();
-        table->insertRow(row);
-        auto *choice = new QComboBox(table);
-        for (const Metasprite &m : metasprites)
-            choice->addItem(QString::fromStdString(m.name));
-        choice->setCurrentIndex(metasprite);
-        auto *xs = new QSpinBox(table);
-        xs->setRange(-128, 383);
-        xs->setValue(x);
-        auto *ys = new QSpinBox(table);
-        ys->setRange(-128, 367);
-        ys->setValue(y);
-        table->setCellWidget(row, 0, choice);
-        table->setCellWidget(row, 1, xs);
-        table->setCellWidget(row, 2, ys);
-        QObject::connect(choice, &QComboBox::currentIndexChanged, table, update);
-        QObject::connect(xs, &QSpinBox::valueChanged, table, update);
-        QObject::connect(ys, &QSpinBox::valueChanged, table, update);
-        update();
-    };
-    auto *buttons = new QHBoxLayout;
-    auto *add = new QPushButton(QStringLiteral("Add Placement"), dialog);
-    add->setObjectName(QStringLiteral("addPlacement"));
-    auto *remove = new QPushButton(QStringLiteral("Remove Placement"), dialog);
-    remove->setObjectName(QStringLiteral("removePlacement"));
-    connect(add, &QPushButton::clicked, dialog,
-        [this, addRow] { addRow(std::max(current_, 0), editor_->originX(), editor_->originY()); });
-    connect(remove, &QPushButton::clicked, dialog, [table, update] {
-        if (table->rowCount() > 0) {
-            table->removeRow(table->currentRow() >= 0 ? table->currentRow() : table->rowCount() - 1);
-            update();
-        }
-    });
-    buttons->addWidget(add);
-    buttons->addWidget(remove);
-    buttons->addStretch();
-    layout->addLayout(buttons);
-    layout->addWidget(report);
-    auto *close = new QDialogButtonBox(QDialogButtonBox::Close, dialog);
-    connect(close, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
-    layout->addWidget(close);
-    addRow(std::max(current_, 0), editor_->originX(), editor_->originY());
-    dialog->resize(560, 420);
-    dialog->open();
-    return dialog;
 }
 
 } // namespace kestova

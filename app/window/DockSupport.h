@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/document/EditorViewControllerSettings.h"
+#include "app/window/DockIcons.h"
 #include "core/GraphicsArchive.h"
 
 #include <QDockWidget>
@@ -68,10 +69,17 @@ protected:
 void followDocument(QObject *context, const MainMosavoWindow *window, const std::function<void()> &changed,
     const std::function<void()> &reloaded);
 
+// The least side of the pixel editor that opening a document dock leaves it (in a window of at least 1024 x 600).
+inline constexpr int minimumEditorSide = 256;
+
 // Puts a document dock's content in the window's right dock area, in tabs with the document docks already there. The
 // content scrolls when the dock is narrower than it, and the first time a document dock opens the area takes a third
-// of a large window's width and less of a small one's, so that the pixel editor keeps its room on a small screen.
-void placeDocumentDock(MainMosavoWindow *window, QDockWidget *dock, QWidget *content);
+// of a large window's width and less of a small one's, so that the pixel editor keeps its room on a small screen. The
+// content wraps to the dock's width and scrolls only up and down. Whenever a document dock is shown or the window is
+// resized, the dock area narrows (down to what its controls need) until the pixel editor is minimumEditorSide wide.
+// fitsHeight: the content is laid out to fit the height of a 1024 x 600 window, so no room is kept for a scroll bar
+// beside it.
+void placeDocumentDock(MainMosavoWindow *window, QDockWidget *dock, QWidget *content, bool fitsHeight = false);
 
 // A tool button with its object name, text and tooltip.
 inline QToolButton *dockToolButton(QWidget *parent, const QString &name, const QString &text, const QString &tip)
@@ -81,6 +89,18 @@ inline QToolButton *dockToolButton(QWidget *parent, const QString &name, const Q
     button->setText(text);
     button->setToolTip(tip);
     button->setAutoRaise(false);
+    return button;
+}
+
+// An icon button: the glyph drawn, the text kept for the accessibility tools, the tooltip naming what it does and
+// its key when it has one.
+inline QToolButton *dockIconButton(
+    QWidget *parent, const QString &name, DockGlyph glyph, const QString &text, const QString &tip)
+{
+    QToolButton *button = dockToolButton(parent, name, text, tip);
+    button->setIcon(dockIcon(glyph));
+    button->setIconSize(QSize(16, 16));
+    button->setToolButtonStyle(Qt::ToolButtonIconOnly);
     return button;
 }
 

@@ -298,3 +298,52 @@ TEST(AnimationPreviewTest, PlaysSixtyFramesASecondByTheClockAndKeepsItsPlaceWhen
 }
 
 } // namespace
+
+namespace {
+
+// Selecting never asks the delegate for anything; only moves do, and a drag tells its offset as it goes.
+TEST_F(MetaspriteEditorTest, RubberBandGroupClickAndDragOffsetsThroughRealMouseEvents)
+{
+    editor.setMetasprite(row(4)); // x -40, -32, -24, -16 from the origin
+    auto pixel = [this](int x, int y) { return QPointF((128 + x) * 4 + 2, (120 + y) * 4 + 2); };
+    std::vector<QPoint> offsets;
+    QObject::connect(&editor, &MetaspriteEditor::dragMoved, [&](int dx, int dy) { offsets.emplace_back(dx, dy); });
+    std::vector<int> hovered;
+    QObject::connect(&editor, &MetaspriteEditor::spriteHovered, [&](int sprite) { hovered.push_back(sprite); });
+
+    send(&editor, QEvent::MouseMove, pixel(-39, 1), Qt::NoButton, Qt::NoButton);
+    send(&editor, QEvent::MouseMove, pixel(-38, 2), Qt::NoButton, Qt::NoButton);
+    send(&editor, QEvent::MouseMove, pixel(-30, 2), Qt::NoButton, Qt::NoButton);
+    send(&editor, QEvent::MouseMove, pixel(0, 30), Qt::NoButton, Qt::NoButton);
+    EXPECT_EQ(hovered, (std::vector<int> { 0, 1, -1 })) << "once each time another sprite is under the pointer";
+
+    // A band from below the row up across the middle two.
+    send(&editor, QEvent::MouseButtonPress, pixel(-30, 20), Qt::LeftButton, Qt::LeftButton);
+    send(&editor, QEvent::MouseMove, pixel(-20, 4), Qt::NoButton, Qt::LeftButton);
+    EXPECT_EQ(editor.rubberBand(), QRect(QPoint(128 - 30, 124), QPoint(128 - 20, 140)));
+    send(&editor, QEvent::MouseButtonRelease, pixel(-20, 4), Qt::LeftButton, Qt::NoButton);
+    EXPECT_EQ(editor.selection(), (std::vector<int> { 1, 2 }));
+    EXPECT_TRUE(editor.rubberBand().isEmpty());
+    EXPECT_TRUE(delegate.moves.empty());
+
+    // A click on one of the group selects it alone, and moves nothing.
+    send(&editor, QEvent::MouseButtonPress, pixel(-23, 1), Qt::LeftButton, Qt::LeftButton);
+    send(&editor, QEvent::MouseButtonRelease, pixel(-23, 1), Qt::LeftButton, Qt::NoButton);
+    EXPECT_EQ(editor.selection(), (std::vector<int> { 2 }));
+    EXPECT_TRUE(delegate.moves.empty());
+
+    // Select all, then drag: the offsets as they change, and one move at the end.
+    editor.selectAll();
+    EXPECT_EQ(editor.selection(), (std::vector<int> { 0, 1, 2, 3 }));
+    send(&editor, QEvent::MouseButtonPress, pixel(-23, 1), Qt::LeftButton, Qt::LeftButton);
+    send(&editor, QEvent::MouseMove, pixel(-21, 1), Qt::NoButton, Qt::LeftButton);
+    EXPECT_EQ(editor.dragOffset(), QPoint(2, 0));
+    send(&editor, QEvent::MouseMove, pixel(-21, 4), Qt::NoButton, Qt::LeftButton);
+    send(&editor, QEvent::MouseButtonRelease, pixel(-21, 4), Qt::LeftButton, Qt::NoButton);
+    EXPECT_EQ(offsets, (std::vector<QPoint> { { 2, 0 }, { 2, 3 } }));
+    ASSERT_EQ(delegate.moves.size(), 1u);
+    EXPECT_EQ(delegate.moves[0], std::make_tuple(std::vector<int> { 0, 1, 2, 3 }, 2, 3));
+    EXPECT_EQ(editor.dragOffset(), QPoint());
+}
+
+} // namespace

@@ -268,20 +268,20 @@ TEST_F(SpriteActionsTest, MetaspriteListEditsKeepAnimationsPointingAtTheirMetasp
     actions->addFrame();
     actions->setFrameDuration(1, 7);
     ASSERT_EQ(settings->animations().size(), 1u);
-    EXPECT_EQ(settings->animations()[0].frames, (std::vector<AnimationFrame> { { 0, 1 }, { 1, 7 } }));
+    EXPECT_EQ(settings->animations()[0].frames, (std::vector<AnimationFrame> { { 0, 8 }, { 1, 7 } }));
     actions->setCurrentMetasprite(0);
     actions->moveMetasprite(1);
     EXPECT_EQ(settings->metasprites()[1].name, "a");
-    EXPECT_EQ(settings->animations()[0].frames, (std::vector<AnimationFrame> { { 1, 1 }, { 0, 7 } }));
+    EXPECT_EQ(settings->animations()[0].frames, (std::vector<AnimationFrame> { { 1, 8 }, { 0, 7 } }));
     actions->duplicateMetasprite();
     EXPECT_EQ(settings->metasprites()[2].name, "a_2");
     actions->setCurrentMetasprite(0);
     actions->deleteMetasprite();
-    EXPECT_EQ(settings->animations()[0].frames, (std::vector<AnimationFrame> { { 0, 1 } }));
+    EXPECT_EQ(settings->animations()[0].frames, (std::vector<AnimationFrame> { { 0, 8 } }));
     stack().undo();
-    EXPECT_EQ(settings->animations()[0].frames, (std::vector<AnimationFrame> { { 1, 1 }, { 0, 7 } }));
+    EXPECT_EQ(settings->animations()[0].frames, (std::vector<AnimationFrame> { { 1, 8 }, { 0, 7 } }));
     actions->moveFrame(0, 1);
-    EXPECT_EQ(settings->animations()[0].frames, (std::vector<AnimationFrame> { { 0, 7 }, { 1, 1 } }));
+    EXPECT_EQ(settings->animations()[0].frames, (std::vector<AnimationFrame> { { 0, 7 }, { 1, 8 } }));
     actions->removeFrame(0);
     EXPECT_EQ(settings->animations()[0].frames.size(), 1u);
     EXPECT_EQ(actions->preview()->frames().size(), 1u);
@@ -312,11 +312,11 @@ TEST_F(SpriteActionsTest, MetaspriteListAndAnimationEditsAreEachOneUndoStep)
         { "duplicate metasprite", [&] { actions->duplicateMetasprite(); },
             [](const SpriteDocumentState &s) {
                 return s.metasprites.size() == 3 && s.metasprites[1].sprites == s.metasprites[0].sprites
-                    && s.animations[0].frames == Frames { { 0, 1 }, { 2, 1 } };
+                    && s.animations[0].frames == Frames { { 0, 8 }, { 2, 8 } };
             } },
         { "move metasprite", [&] { actions->moveMetasprite(1); },
             [](const SpriteDocumentState &s) {
-                return s.metasprites[1].name == "a" && s.animations[0].frames == Frames { { 1, 1 }, { 0, 1 } };
+                return s.metasprites[1].name == "a" && s.animations[0].frames == Frames { { 1, 8 }, { 0, 8 } };
             } },
         { "new animation", [&] { actions->newAnimation(); },
             [](const SpriteDocumentState &s) { return s.animations.size() == 2 && s.animations[1].frames.empty(); } },
@@ -324,19 +324,19 @@ TEST_F(SpriteActionsTest, MetaspriteListAndAnimationEditsAreEachOneUndoStep)
             [](const SpriteDocumentState &s) { return s.animations.empty(); } },
         { "add frame", [&] { actions->addFrame(); },
             [](const SpriteDocumentState &s) {
-                return s.animations[0].frames == Frames { { 0, 1 }, { 1, 1 }, { 0, 1 } };
+                return s.animations[0].frames == Frames { { 0, 8 }, { 1, 8 }, { 0, 8 } };
             } },
         { "remove frame", [&] { actions->removeFrame(0); },
             [](const SpriteDocumentState &s) {
-                return s.animations[0].frames == Frames { { 1, 1 } };
+                return s.animations[0].frames == Frames { { 1, 8 } };
             } },
         { "move frame", [&] { actions->moveFrame(0, 1); },
             [](const SpriteDocumentState &s) {
-                return s.animations[0].frames == Frames { { 1, 1 }, { 0, 1 } };
+                return s.animations[0].frames == Frames { { 1, 8 }, { 0, 8 } };
             } },
         { "frame duration", [&] { actions->setFrameDuration(1, 9); },
             [](const SpriteDocumentState &s) {
-                return s.animations[0].frames == Frames { { 0, 1 }, { 1, 9 } };
+                return s.animations[0].frames == Frames { { 0, 8 }, { 1, 9 } };
             } },
     };
     for (const Edit &edit : edits) {
@@ -375,7 +375,7 @@ TEST_F(SpriteActionsTest, StepShowsTheFrameInTheListAndTheDurationWaitsForAFrame
     step->click();
     EXPECT_EQ(actions->frameList()->currentRow(), (shown + 1) % 2) << "the list follows the preview";
     EXPECT_TRUE(duration->isEnabled());
-    EXPECT_EQ(duration->value(), actions->frameList()->currentRow() == 1 ? 9 : 1);
+    EXPECT_EQ(duration->value(), actions->frameList()->currentRow() == 1 ? 9 : 8);
 }
 
 TEST_F(SpriteActionsTest, DraggingASpriteInTheDockIsOneUndoStep)
