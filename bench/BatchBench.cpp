@@ -324,8 +324,8 @@ void BM_BatchPng(benchmark::State &state)
     const std::string prefix = tag + " ";
     met[prefix + "import_per_floor <= 3"] = c["import_per_floor"] <= 3;
     met[prefix + "export_per_floor <= 3"] = c["export_per_floor"] <= 3;
-    for (const char *name : { "import_bytes_per_tile", "export_bytes_per_tile", "info_bytes_per_tile",
-             "export_chr_bytes_per_tile" })
+    for (const char *name :
+        { "import_bytes_per_tile", "export_bytes_per_tile", "info_bytes_per_tile", "export_chr_bytes_per_tile" })
         met[prefix + name + " <= 100"] = c[name] <= 100;
     if (withPillow && !pillowExport.failed && !pillowImport.failed) {
         c["pillow_export_ms"] = pillowExport.seconds * 1e3;
