@@ -10,6 +10,10 @@ namespace mosavo {
 namespace {
 
 constexpr std::array<uint8_t, 8> signature = { 0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n' };
+// Rows are judged in stretches of this many bytes: a stretch that deflate keeps to at least this share of its size
+// holds nothing its matching finds.
+constexpr size_t stretchBytes = 256 * 1024;
+constexpr double incompressible = 0.98;
 // A side of a PNG picture is at most 2^31 - 1 pixels.
 constexpr int64_t largestSide = std::numeric_limits<int32_t>::max();
 
@@ -69,34 +73,64 @@ std::variant<Bytes, QString> encodePalettePng2(
 
     chunk = openChunk(out, "IDAT");
     z_stream z {};
-    if (deflateInit(&z, palettePngLevel) != Z_OK)
+    if (deflateInit2(&z, palettePngLevel, Z_DEFLATED, 15, palettePngMemoryLevel, Z_DEFAULT_STRATEGY) != Z_OK)
         return QStringLiteral("cannot be made as PNG (the compressor cannot start)");
     // Room for the whole stream when the rows do not compress at all; grown if ever needed.
     const size_t rawSize = (rowBytes + 1) * size_t(height);
     const size_t idatStart = out.size();
     out.resize(idatStart + deflateBound(&z, uLong(std::min<size_t>(rawSize, std::numeric_limits<uLong>::max()))));
     size_t written = 0;
-    std::vector<uint8_t> row(rowBytes + 1, 0); // filter type 0 first
-    int status = Z_OK;
-    for (int64_t y = 0; y <= height && status == Z_OK; ++y) {
-        const bool last = y == height;
-        if (!last) {
-            rows(y, row.data() + 1);
-            z.next_in = row.data();
-            z.avail_in = uInt(row.size());
-        }
+    // Gives deflate at least 64 KiB of room after what it has written; then takes account of what it wrote.
+    const auto makeRoom = [&] {
+        if (out.size() - idatStart - written < 65536)
+            out.resize(out.size() + std::max<size_t>(65536, (out.size() - idatStart) / 2));
+        const size_t room = std::min<size_t>(out.size() - idatStart - written, std::numeric_limits<uInt>::max());
+        z.next_out = out.data() + idatStart + written;
+        z.avail_out = uInt(room);
+        return room;
+    };
+    const auto deflateSome = [&](int flush) {
+        int status = Z_OK;
         do {
-            if (out.size() - idatStart - written < 65536)
-                out.resize(out.size() + std::max<size_t>(65536, (out.size() - idatStart) / 2));
-            const size_t room = std::min<size_t>(out.size() - idatStart - written, std::numeric_limits<uInt>::max());
-            z.next_out = out.data() + idatStart + written;
-            z.avail_out = uInt(room);
-            status = deflate(&z, last ? Z_FINISH : Z_NO_FLUSH);
+            const size_t room = makeRoom();
+            status = deflate(&z, flush);
             written += room - z.avail_out;
-        } while (status == Z_OK && (z.avail_in > 0 || (last && status != Z_STREAM_END)));
-        if (last && status == Z_STREAM_END)
-            break;
+        } while (status == Z_OK && (z.avail_in > 0 || flush == Z_FINISH));
+        return status;
+    };
+    // Stretches of rows that deflate's matching cannot shrink (noise) are coded with Huffman codes alone, which make
+    // them no larger and take a fraction of the time; every fourth such stretch is tried with matching again.
+    std::vector<uint8_t> row(rowBytes + 1, 0); // filter type 0 first
+    bool matching = true;
+    int plainStretches = 0;
+    size_t stretchIn = 0, stretchOut = written;
+    int status = Z_OK;
+    for (int64_t y = 0; y < height && status == Z_OK; ++y) {
+        rows(y, row.data() + 1);
+        z.next_in = row.data();
+        z.avail_in = uInt(row.size());
+        status = deflateSome(Z_NO_FLUSH);
+        stretchIn += row.size();
+        if (stretchIn >= stretchBytes && status == Z_OK) {
+            const double kept = double(written - stretchOut) / double(stretchIn);
+            const bool wantMatching = matching ? kept < incompressible : (++plainStretches % 4 == 0 || kept < 0.97);
+            if (wantMatching != matching) {
+                matching = wantMatching;
+                const size_t room = makeRoom();
+                const int changed = deflateParams(&z, palettePngLevel, matching ? Z_DEFAULT_STRATEGY : Z_HUFFMAN_ONLY);
+                written += room - z.avail_out;
+                // (Not changed when its block could not be finished: the next stretch tries again.)
+                if (changed == Z_BUF_ERROR)
+                    matching = !matching;
+                else
+                    status = changed;
+            }
+            stretchIn = 0;
+            stretchOut = written;
+        }
     }
+    if (status == Z_OK)
+        status = deflateSome(Z_FINISH);
     deflateEnd(&z);
     if (status != Z_STREAM_END)
         return QStringLiteral("cannot be made as PNG (the compressor failed)");

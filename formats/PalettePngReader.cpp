@@ -115,11 +115,10 @@ std::optional<PalettePngReader> PalettePngReader::open(std::span<const uint8_t> 
     return reader;
 }
 
-bool PalettePngReader::readRows(const std::function<bool(int64_t y, const uint8_t *indices)> &row) const
+bool PalettePngReader::readRows(const std::function<bool(int64_t y, const uint8_t *packed)> &row) const
 {
     const size_t rowBytes = (size_t(width_) * size_t(bitDepth_) + 7) / 8;
     std::vector<uint8_t> current(rowBytes + 1), previous(rowBytes + 1, 0);
-    std::vector<uint8_t> indices(static_cast<size_t>(width_));
     z_stream z {};
     if (inflateInit(&z) != Z_OK)
         return false;
@@ -145,18 +144,7 @@ bool PalettePngReader::readRows(const std::function<bool(int64_t y, const uint8_
             good = false;
             break;
         }
-        const uint8_t *packed = current.data() + 1;
-        if (bitDepth_ == 8) {
-            std::copy(packed, packed + width_, indices.begin());
-        } else {
-            const int perByte = 8 / bitDepth_;
-            const unsigned mask = (1u << bitDepth_) - 1;
-            for (size_t x = 0; x < size_t(width_); ++x) {
-                const int shift = 8 - bitDepth_ * (int(x % size_t(perByte)) + 1);
-                indices[x] = uint8_t((packed[x / size_t(perByte)] >> shift) & mask);
-            }
-        }
-        good = row(y, indices.data());
+        good = row(y, current.data() + 1);
         std::swap(current, previous);
     }
     // The stream ends with the last row, and nothing is left after it.

@@ -26,10 +26,14 @@ public:
     // The palette's colours, 0xAARRGGBB with alpha 255.
     const std::vector<uint32_t> &palette() const { return palette_; }
 
-    // Calls row(y, indices) for every row, top first, with the colour index of each of its width() pixels. False
-    // when the picture data is damaged or cut short, or holds more or less than the rows; row may stop the reading
-    // by returning false, which is then returned.
-    bool readRows(const std::function<bool(int64_t y, const uint8_t *indices)> &row) const;
+    // Bits a pixel: 2, 4 or 8.
+    int bitDepth() const { return bitDepth_; }
+
+    // Calls row(y, packed) for every row, top first, with the row's bytes as the picture packs them: bitDepth() bits
+    // a pixel, the leftmost pixel in the highest bits of the first byte. False when the picture data is damaged or
+    // cut short, or holds more or less than the rows; row may stop the reading by returning false, which is then
+    // returned.
+    bool readRows(const std::function<bool(int64_t y, const uint8_t *packed)> &row) const;
 
 private:
     PalettePngReader() = default;
