@@ -10,9 +10,10 @@ namespace mosavo {
 namespace {
 
 constexpr std::array<uint8_t, 8> signature = { 0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n' };
-// Rows are judged in stretches of this many bytes: a stretch that deflate keeps to at least this share of its size
-// holds nothing its matching finds.
-constexpr size_t stretchBytes = 256 * 1024;
+// Rows are judged in stretches of about this many bytes, by deflating a sample of this size from the start of each: a
+// sample that deflate keeps to at least this share of its size holds nothing its matching finds.
+constexpr size_t stretchBytes = 128 * 1024;
+constexpr size_t sampleBytes = 16 * 1024;
 constexpr double incompressible = 0.98;
 // A side of a PNG picture is at most 2^31 - 1 pixels.
 constexpr int64_t largestSide = std::numeric_limits<int32_t>::max();
@@ -98,37 +99,54 @@ std::variant<Bytes, QString> encodePalettePng2(
         } while (status == Z_OK && (z.avail_in > 0 || flush == Z_FINISH));
         return status;
     };
-    // Stretches of rows that deflate's matching cannot shrink (noise) are coded with Huffman codes alone, which make
-    // them no larger and take a fraction of the time; every fourth such stretch is tried with matching again.
-    std::vector<uint8_t> row(rowBytes + 1, 0); // filter type 0 first
-    bool matching = true;
-    int plainStretches = 0;
-    size_t stretchIn = 0, stretchOut = written;
-    int status = Z_OK;
-    for (int64_t y = 0; y < height && status == Z_OK; ++y) {
-        rows(y, row.data() + 1);
-        z.next_in = row.data();
-        z.avail_in = uInt(row.size());
-        status = deflateSome(Z_NO_FLUSH);
-        stretchIn += row.size();
-        if (stretchIn >= stretchBytes && status == Z_OK) {
-            const double kept = double(written - stretchOut) / double(stretchIn);
-            const bool wantMatching = matching ? kept < incompressible : (++plainStretches % 4 == 0 || kept < 0.97);
-            if (wantMatching != matching) {
-                matching = wantMatching;
-                const size_t room = makeRoom();
-                const int changed = deflateParams(&z, palettePngLevel, matching ? Z_DEFAULT_STRATEGY : Z_HUFFMAN_ONLY);
-                written += room - z.avail_out;
-                // (Not changed when its block could not be finished: the next stretch tries again.)
-                if (changed == Z_BUF_ERROR)
-                    matching = !matching;
-                else
-                    status = changed;
-            }
-            stretchIn = 0;
-            stretchOut = written;
-        }
+    // The rows go in stretches. A sample from the start of each is deflated apart first: when matching cannot shrink
+    // it (noise), the stretch is coded with Huffman codes alone, which makes it no larger and takes a fraction of the
+    // time.
+    z_stream probe {};
+    if (deflateInit2(&probe, palettePngLevel, Z_DEFLATED, 15, palettePngMemoryLevel, Z_DEFAULT_STRATEGY) != Z_OK) {
+        deflateEnd(&z);
+        return QStringLiteral("cannot be made as PNG (the compressor cannot start)");
     }
+    std::vector<uint8_t> probeOut(deflateBound(&probe, uLong(sampleBytes)));
+    const auto compressible = [&](const uint8_t *data, size_t size) {
+        deflateReset(&probe);
+        probe.next_in = const_cast<Bytef *>(data);
+        probe.avail_in = uInt(std::min(size, sampleBytes));
+        probe.next_out = probeOut.data();
+        probe.avail_out = uInt(probeOut.size());
+        if (deflate(&probe, Z_FINISH) != Z_STREAM_END)
+            return true;
+        return double(probe.total_out) < incompressible * double(probe.total_in);
+    };
+    const size_t stretchRows = std::max<size_t>(1, stretchBytes / (rowBytes + 1));
+    std::vector<uint8_t> stretch;
+    stretch.reserve(stretchRows * (rowBytes + 1));
+    bool matching = true;
+    int status = Z_OK;
+    for (int64_t y = 0; y < height && status == Z_OK;) {
+        stretch.clear();
+        for (size_t k = 0; k < stretchRows && y < height; ++k, ++y) {
+            stretch.push_back(0); // filter type 0
+            stretch.resize(stretch.size() + rowBytes);
+            rows(y, stretch.data() + stretch.size() - rowBytes);
+        }
+        const bool wantMatching = compressible(stretch.data(), stretch.size());
+        if (wantMatching != matching) {
+            const size_t room = makeRoom();
+            const int changed = deflateParams(&z, palettePngLevel, wantMatching ? Z_DEFAULT_STRATEGY : Z_HUFFMAN_ONLY);
+            written += room - z.avail_out;
+            // (Left as it was when its block could not be finished: the next stretch tries again.)
+            if (changed == Z_OK)
+                matching = wantMatching;
+            else if (changed != Z_BUF_ERROR)
+                status = changed;
+        }
+        z.next_in = stretch.data();
+        z.avail_in = uInt(stretch.size());
+        if (status == Z_OK)
+            status = deflateSome(Z_NO_FLUSH);
+    }
+    deflateEnd(&probe);
     if (status == Z_OK)
         status = deflateSome(Z_FINISH);
     deflateEnd(&z);
