@@ -200,6 +200,8 @@ int runExportChr(const ParsedArguments &arguments, BatchStreams &streams)
     if (auto *error = std::get_if<FileError>(&read))
         return reportFailure(streams.err, *error);
     const auto bytes = std::get<Input>(read).tiles->consoleFormattedPixelData();
+    // The tiles are in the bytes now: their collection goes before the output is made.
+    read = FileError {};
     if (!bytes)
         return reportFailure(streams.err, { path, QStringLiteral("holds no tiles") });
     return writeBytesOrSource(streams.err, arguments, path, arguments.commandValue, *bytes);
