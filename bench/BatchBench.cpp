@@ -7,7 +7,8 @@
 // peak resident size (ru_maxrss):
 // - floor: `kestova --version` (starting the program) plus zlib alone inflating (import) or deflating (export, at
 //   level 6, Pillow's default) the scanlines of the very PNG the program writes for the file, timed in this process;
-// - `kestova --export-png` of the file and `--import-png` of that picture, `--info` and `--export-chr` of the file;
+// - `kestova --export-png` of the file and `--import-png` of that picture (alone, and over the file with --at 0),
+//   `--info` and `--export-chr` of the file (as bytes, and as ca65 source with --asm);
 // - bench/pillow_chr_to_png.py and bench/pillow_png_to_chr.py on the same files (skipped with a message when no
 //   python3 with PIL is found; /usr/bin/python3 first, where Debian's python3-pil puts it).
 // Counters, all ratios or sizes:
@@ -374,7 +375,7 @@ void BM_BatchPng(benchmark::State &state)
 
     const int runs = size <= (1u << 20) ? 5 : 3;
     const int pillowRuns = size <= (1u << 20) ? 2 : 1;
-    Row version, exportPng, importPng, info, exportChr, pillowExport, pillowImport;
+    Row version, exportPng, importPng, info, exportChr, importAt, exportAsm, pillowExport, pillowImport;
     double inflateSeconds = 0, deflateSeconds = 0;
     for (auto _ : state) {
         for (int i = 0; i < runs; ++i) {
@@ -383,6 +384,8 @@ void BM_BatchPng(benchmark::State &state)
             importPng.add(runProcess(kestova({ "--import-png", png, "--output", back })));
             info.add(runProcess(kestova({ "--info", chr })));
             exportChr.add(runProcess(kestova({ "--export-chr", file(tag + "-copy.chr"), chr })));
+            importAt.add(runProcess(kestova({ "--import-png", png, "--at", "0", "--output", back, chr })));
+            exportAsm.add(runProcess(kestova({ "--export-chr", file(tag + ".s"), "--asm", "tiles", chr })));
             if (withPillow && i < pillowRuns) {
                 pillowExport.add(runProcess(pillow("pillow_chr_to_png.py", { chr, pillowPng, columns })));
                 pillowImport.add(runProcess(pillow("pillow_png_to_chr.py", { png, pillowChr })));
@@ -391,7 +394,8 @@ void BM_BatchPng(benchmark::State &state)
         inflateSeconds = fastestSeconds(runs, [&] { benchmark::DoNotOptimize(inflated(level6, raw.size())); });
         deflateSeconds = fastestSeconds(runs, [&] { benchmark::DoNotOptimize(deflated(raw, 6)); });
     }
-    if (version.failed || exportPng.failed || importPng.failed || info.failed || exportChr.failed) {
+    if (version.failed || exportPng.failed || importPng.failed || info.failed || exportChr.failed || importAt.failed
+        || exportAsm.failed) {
         state.SkipWithError("a kestova command failed");
         return;
     }
@@ -411,12 +415,14 @@ void BM_BatchPng(benchmark::State &state)
     c["export_bytes_per_tile"] = perTile(exportPng);
     c["info_bytes_per_tile"] = perTile(info);
     c["export_chr_bytes_per_tile"] = perTile(exportChr);
+    c["import_at_bytes_per_tile"] = perTile(importAt);
+    c["export_asm_bytes_per_tile"] = perTile(exportAsm);
     auto &met = targetsMet();
     const std::string prefix = tag + " ";
     met[prefix + "import_per_floor <= 3"] = c["import_per_floor"] <= 3;
     met[prefix + "export_per_floor <= 3"] = c["export_per_floor"] <= 3;
-    for (const char *name :
-        { "import_bytes_per_tile", "export_bytes_per_tile", "info_bytes_per_tile", "export_chr_bytes_per_tile" })
+    for (const char *name : { "import_bytes_per_tile", "export_bytes_per_tile", "info_bytes_per_tile",
+             "export_chr_bytes_per_tile", "import_at_bytes_per_tile", "export_asm_bytes_per_tile" })
         met[prefix + name + " <= 100"] = c[name] <= 100;
     if (withPillow && !pillowExport.failed && !pillowImport.failed) {
         c["pillow_export_ms"] = pillowExport.seconds * 1e3;

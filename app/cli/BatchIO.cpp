@@ -144,7 +144,12 @@ std::variant<Input, FileError> readInput(const QString &path, const std::optiona
     const ReadResult read = readWholeFile(path);
     if (read.error)
         return *read.error;
-    const mosavo::Bytes &bytes = read.bytes;
+    return inputOfBytes(path, read.bytes, documentsOnlyBecause);
+}
+
+std::variant<Input, FileError> inputOfBytes(
+    const QString &path, const mosavo::Bytes &bytes, const std::optional<QString> &documentsOnlyBecause)
+{
     if (isDocumentFile(path, bytes)) {
         std::string why;
         SettingsPtr document = EditorViewControllerSettings::fromDocumentBytes(bytes, &why);

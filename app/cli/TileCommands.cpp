@@ -373,7 +373,7 @@ int runImportPng(const ParsedArguments &arguments, BatchStreams &streams)
     }
 
     const QString &target = arguments.files.front();
-    const ReadResult file = readWholeFile(target);
+    ReadResult file = readWholeFile(target);
     if (file.error)
         return reportFailure(err, *file.error);
     if (isDocumentFile(target, file.bytes))
@@ -382,8 +382,8 @@ int runImportPng(const ParsedArguments &arguments, BatchStreams &streams)
                 QStringLiteral("is a Kestova document; --import-png writes into an iNES ROM image or CHR data "
                                "(open the document in the window to import a picture into it)") });
     if (const auto offset = arguments.text(offsetOption))
-        return importAtOffset(err, arguments, picture, target, file.bytes, *parseByteOffset(*offset));
-    auto input = readInput(target);
+        return importAtOffset(err, arguments, picture, target, std::move(file.bytes), *parseByteOffset(*offset));
+    auto input = inputOfBytes(target, file.bytes);
     if (auto *error = std::get_if<FileError>(&input))
         return reportFailure(err, *error);
     const mosavo::TileData &tiles = *std::get<Input>(input).tiles;
@@ -409,7 +409,12 @@ int runImportPng(const ParsedArguments &arguments, BatchStreams &streams)
                         .arg(QDir::toNativeSeparators(target))
                         .arg(count - 1)
                         .arg(i) });
-    auto bytes = tiles.consoleFormattedPixelData();
+    // The tiles as bytes are the file's own bytes when they are as many (header, tiles and any bytes after the last
+    // whole tile are kept as read): the file is then not copied once more.
+    const auto *collection = dynamic_cast<const mosavo::NESTileDataCollection *>(&tiles);
+    auto bytes = collection && collection->formattedSize() == file.bytes.size()
+        ? std::optional<mosavo::Bytes>(std::move(file.bytes))
+        : tiles.consoleFormattedPixelData();
     if (!bytes)
         return reportFailure(err, { target, QStringLiteral("holds no tiles") });
     // The picture's bytes over those of tiles at and on: the tiles start after the header (and any leading bytes).
