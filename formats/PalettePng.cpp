@@ -2,7 +2,9 @@
 
 #include <zlib.h>
 
+#include <algorithm>
 #include <array>
+#include <cstring>
 #include <limits>
 
 namespace mosavo {
@@ -10,11 +12,11 @@ namespace mosavo {
 namespace {
 
 constexpr std::array<uint8_t, 8> signature = { 0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n' };
-// Rows are judged in stretches of about this many bytes, by deflating a sample of this size from the start of each: a
-// sample that deflate keeps to at least this share of its size holds nothing its matching finds.
-constexpr size_t stretchBytes = 128 * 1024;
-constexpr size_t sampleBytes = 16 * 1024;
-constexpr double incompressible = 0.98;
+// Rows are judged in stretches of about this many bytes: one in which fewer than this share of its positions repeat
+// the four bytes last seen with the same hash holds nothing deflate's matching would gain from.
+constexpr size_t stretchBytes = 32 * 1024;
+constexpr double repeatShare = 0.01;
+constexpr int recentBits = 12;
 // A side of a PNG picture is at most 2^31 - 1 pixels.
 constexpr int64_t largestSide = std::numeric_limits<int32_t>::max();
 
@@ -99,24 +101,21 @@ std::variant<Bytes, QString> encodePalettePng2(
         } while (status == Z_OK && (z.avail_in > 0 || flush == Z_FINISH));
         return status;
     };
-    // The rows go in stretches. A sample from the start of each is deflated apart first: when matching cannot shrink
-    // it (noise), the stretch is coded with Huffman codes alone, which makes it no larger and takes a fraction of the
-    // time.
-    z_stream probe {};
-    if (deflateInit2(&probe, palettePngLevel, Z_DEFLATED, 15, palettePngMemoryLevel, Z_DEFAULT_STRATEGY) != Z_OK) {
-        deflateEnd(&z);
-        return QStringLiteral("cannot be made as PNG (the compressor cannot start)");
-    }
-    std::vector<uint8_t> probeOut(deflateBound(&probe, uLong(sampleBytes)));
+    // The rows go in stretches. Where a stretch repeats hardly any four bytes (noise), deflate's matching finds nothing
+    // to gain: it is coded with Huffman codes alone, which makes it no larger and takes a fraction of the time.
+    std::vector<uint32_t> recent(size_t(1) << recentBits);
     const auto compressible = [&](const uint8_t *data, size_t size) {
-        deflateReset(&probe);
-        probe.next_in = const_cast<Bytef *>(data);
-        probe.avail_in = uInt(std::min(size, sampleBytes));
-        probe.next_out = probeOut.data();
-        probe.avail_out = uInt(probeOut.size());
-        if (deflate(&probe, Z_FINISH) != Z_STREAM_END)
-            return true;
-        return double(probe.total_out) < incompressible * double(probe.total_in);
+        std::fill(recent.begin(), recent.end(), 0);
+        size_t repeats = 0;
+        for (size_t i = 0; i + 4 <= size; ++i) {
+            uint32_t word = 0;
+            std::memcpy(&word, data + i, 4);
+            uint32_t &slot = recent[(word * 2654435761u) >> (32 - recentBits)];
+            if (slot != 0 && std::memcmp(data + slot - 1, data + i, 4) == 0)
+                ++repeats;
+            slot = uint32_t(i + 1);
+        }
+        return double(repeats) >= repeatShare * double(size);
     };
     const size_t stretchRows = std::max<size_t>(1, stretchBytes / (rowBytes + 1));
     std::vector<uint8_t> stretch;
@@ -146,7 +145,6 @@ std::variant<Bytes, QString> encodePalettePng2(
         if (status == Z_OK)
             status = deflateSome(Z_NO_FLUSH);
     }
-    deflateEnd(&probe);
     if (status == Z_OK)
         status = deflateSome(Z_FINISH);
     deflateEnd(&z);

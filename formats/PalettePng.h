@@ -15,9 +15,9 @@ namespace mosavo {
 // the rows are made one at a time and deflated as they come, so that no picture of the whole sheet is ever held.
 // The file holds IHDR (colour type 3, bit depth 2, not interlaced), PLTE, one IDAT and IEND; every row has filter 0
 // (none), the deflate stream zlib level 6 with memory level 9 (palette pictures of two bits a pixel gain nothing from
-// the other filters, and this is what common PNG writers use by default), except that stretches of rows (128 KiB)
-// whose first 16 KiB deflate's matching cannot shrink (noise: under 2% saved) are coded with Huffman codes alone
-// (Z_HUFFMAN_ONLY), which is no larger and much quicker.
+// the other filters, and this is what common PNG writers use by default), except that stretches of rows (32 KiB) in
+// which hardly any four bytes repeat (noise) are coded with Huffman codes alone (Z_HUFFMAN_ONLY), which is no larger
+// and much quicker.
 
 inline constexpr int palettePngLevel = 6;
 inline constexpr int palettePngMemoryLevel = 9;

@@ -259,3 +259,56 @@ TEST(TileSheetChr, WrittenSheetIsThePictureTileSheetImageDraws)
 }
 
 } // namespace
+
+namespace {
+
+// A sheet of stretches of noise between stretches of blank and repeated tiles is drawn right, and its PNG is no larger
+// than one whole deflate stream of the same rows at level 6 (what common writers make): noise coded with Huffman codes
+// alone, the rest with matching.
+TEST(TileSheetChr, MixedSheetsAreNoLargerThanOneLevelSixStream)
+{
+    ensureApplication();
+    constexpr size_t count = 32768, stretch = 6144;
+    std::mt19937 random(21);
+    auto bytes = std::make_shared<Bytes>(count * 16, 0);
+    for (size_t n = 0; n < count; ++n) {
+        const size_t part = n / stretch;
+        for (size_t i = 0; i < 16; ++i)
+            (*bytes)[n * 16 + i] = part % 2 == 0 ? uint8_t(random()) : part % 4 == 1 ? 0 : uint8_t(0x18 + i);
+    }
+    const TileList tiles = TileList::fromNesBytes(bytes, count);
+    const TileColors colors = { 0xECEEEC, 0x989698, 0x545454, 0x000000 };
+    const TileSheetLayout layout { 32, TileSheetOrder::rows8x8 };
+    const auto png = tileSheetPng(tiles, colors, layout);
+    ASSERT_TRUE(std::holds_alternative<Bytes>(png));
+    const auto expected = tileSheetImage(tiles, colors, layout);
+    const QImage &want = std::get<QImage>(expected);
+    auto read = readPng(std::get<Bytes>(png));
+    ASSERT_TRUE(std::holds_alternative<QImage>(read));
+    const QImage got = std::get<QImage>(read).convertToFormat(QImage::Format_Indexed8);
+    ASSERT_EQ(got.size(), want.size());
+    Bytes raw;
+    for (int y = 0; y < want.height(); ++y) {
+        ASSERT_EQ(0, std::memcmp(got.constScanLine(y), want.constScanLine(y), size_t(want.width()))) << y;
+        raw.push_back(0);
+        for (int x = 0; x < want.width(); x += 4) {
+            const uchar *p = want.constScanLine(y) + x;
+            raw.push_back(uint8_t(p[0] << 6 | p[1] << 4 | p[2] << 2 | p[3]));
+        }
+    }
+    z_stream z {};
+    ASSERT_EQ(deflateInit2(&z, 6, Z_DEFLATED, 15, 9, Z_DEFAULT_STRATEGY), Z_OK);
+    Bytes plain(deflateBound(&z, uLong(raw.size())));
+    z.next_in = raw.data();
+    z.avail_in = uInt(raw.size());
+    z.next_out = plain.data();
+    z.avail_out = uInt(plain.size());
+    ASSERT_EQ(deflate(&z, Z_FINISH), Z_STREAM_END);
+    const size_t plainSize = z.total_out;
+    deflateEnd(&z);
+    // Signature, IHDR, a PLTE of four colours, one IDAT and IEND around the stream.
+    const size_t around = 8 + 25 + 24 + 12 + 12;
+    EXPECT_LE(std::get<Bytes>(png).size(), around + plainSize);
+}
+
+} // namespace
