@@ -14,7 +14,7 @@ sanitize_dir=${KESTOVA_SANITIZE_BUILD_DIR:-$here/build-sanitize}
 fuzz_dir=${KESTOVA_FUZZ_BUILD_DIR:-$here/build-fuzz}
 packages=(build-essential cmake ninja-build pkg-config qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev
           nlohmann-json3-dev libgtest-dev libgmock-dev googletest libbenchmark-dev xvfb xauth x11-utils imagemagick
-          clang libclang-rt-14-dev desktop-file-utils cc65)
+          clang libclang-rt-14-dev desktop-file-utils cc65 python3-pil)
 
 install_missing() {
     local missing=()

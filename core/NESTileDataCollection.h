@@ -28,6 +28,13 @@ public:
 
     std::optional<Bytes> consoleFormattedPixelData() const override { return formatTileDataAsNES(header_); }
     std::optional<Bytes> nesTileFormat() const { return formatTileDataAsNES(header_); }
+    // The size of consoleFormattedPixelData(), without making it (0 when there are no tiles).
+    size_t formattedSize() const
+    {
+        return matrices_.empty()
+            ? 0
+            : (header_ ? header_->size() : 0) + leadingBytes_.size() + matrices_.size() * 16 + trailingBytes_.size();
+    }
 
     int64_t totalNumberTiles() const override { return int64_t(matrices_.size()); }
     std::optional<std::vector<std::vector<int64_t>>> pixels(int64_t) const override { return std::nullopt; }

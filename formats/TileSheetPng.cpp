@@ -361,36 +361,78 @@ std::variant<PictureIndices, QString> pictureColorIndices(
     return result;
 }
 
-std::variant<SheetTiles, QString> tilesFromPng(const Bytes &png, TileSheetOrder order,
+std::optional<QString> tileSheetSizeRefusal(TileSheetOrder order, const std::optional<Dithering> &lossy, QSize size)
+{
+    const int rowStep = order == TileSheetOrder::sprites8x16 ? 2 * tileSide : tileSide;
+    if (size.width() % tileSide != 0 || size.height() % rowStep != 0)
+        return order == TileSheetOrder::sprites8x16
+            ? QStringLiteral("the picture is %1x%2 pixels; a sheet of 8x16 sprites must be a multiple of 8 pixels "
+                             "wide and of 16 pixels high")
+                  .arg(size.width())
+                  .arg(size.height())
+            : QStringLiteral("the picture is %1x%2 pixels; a tile sheet must be a multiple of 8 pixels wide and "
+                             "high")
+                  .arg(size.width())
+                  .arg(size.height());
+    const int64_t tiles = int64_t(size.width() / tileSide) * (size.height() / tileSide);
+    if (lossy && tiles > maximumLossySheetTiles)
+        return QStringLiteral("the picture is %1x%2 pixels, %3 tiles; a lossy reading converts at most %4")
+            .arg(size.width())
+            .arg(size.height())
+            .arg(tiles)
+            .arg(maximumLossySheetTiles);
+    if (tiles > maximumSheetTiles)
+        return QStringLiteral("the picture is %1x%2 pixels, %3 tiles; a tile sheet holds at most %4")
+            .arg(size.width())
+            .arg(size.height())
+            .arg(tiles)
+            .arg(maximumSheetTiles);
+    return std::nullopt;
+}
+
+IndexedColorReading indexedColorReading(const std::vector<uint32_t> &table, const std::array<bool, 256> &used,
+    const std::optional<NamedTileColors> &subPalette)
+{
+    // As pictureColorIndices reads an indexed picture: by colour when every colour its pixels use is one of a set's
+    // (unless the table is a palette of its own), else by the low two bits of the indices.
+    IndexedColorReading reading;
+    for (size_t i = 0; i < reading.values.size(); ++i)
+        reading.values[i] = uint8_t(i & 3);
+    const std::vector<ColorSet> sets = colorSets(subPalette);
+    bool ownPalette = false;
+    if (!table.empty() && table.size() <= 4) {
+        QImage tableColors(int(table.size()), 1, QImage::Format_ARGB32);
+        for (size_t i = 0; i < table.size(); ++i)
+            tableColors.setPixel(int(i), 0, table[i]);
+        ownPalette = !mapExactly(tableColors, sets, nullptr);
+    }
+    std::vector<size_t> usedIndices;
+    for (size_t i = 0; i < used.size() && i < table.size(); ++i)
+        if (used[i])
+            usedIndices.push_back(i);
+    if (!ownPalette && !usedIndices.empty()) {
+        QImage usedColors(int(usedIndices.size()), 1, QImage::Format_ARGB32);
+        for (size_t k = 0; k < usedIndices.size(); ++k)
+            usedColors.setPixel(int(k), 0, table[usedIndices[k]]);
+        if (const auto mapped = mapExactly(usedColors, sets, nullptr)) {
+            for (size_t k = 0; k < usedIndices.size(); ++k)
+                reading.values[usedIndices[k]] = mapped->values[k];
+            reading.colorMapping = mapped->mapping;
+            return reading;
+        }
+    }
+    QStringList names;
+    for (const ColorSet &set : sets)
+        names << set.name;
+    reading.colorMapping = QStringLiteral("the low two bits of its colour indices (its colours are not those of %1)")
+                               .arg(names.join(QStringLiteral(" nor of ")));
+    return reading;
+}
+
+std::variant<SheetIndices, QString> tileSheetIndices(const Bytes &png, TileSheetOrder order,
     const std::optional<NamedTileColors> &subPalette, const std::optional<Dithering> &lossy)
 {
-    auto read = readPicture(png, [order, lossy](QSize size) -> std::optional<QString> {
-        const int rowStep = order == TileSheetOrder::sprites8x16 ? 2 * tileSide : tileSide;
-        if (size.width() % tileSide != 0 || size.height() % rowStep != 0)
-            return order == TileSheetOrder::sprites8x16
-                ? QStringLiteral("the picture is %1x%2 pixels; a sheet of 8x16 sprites must be a multiple of 8 pixels "
-                                 "wide and of 16 pixels high")
-                      .arg(size.width())
-                      .arg(size.height())
-                : QStringLiteral("the picture is %1x%2 pixels; a tile sheet must be a multiple of 8 pixels wide and "
-                                 "high")
-                      .arg(size.width())
-                      .arg(size.height());
-        const int64_t tiles = int64_t(size.width() / tileSide) * (size.height() / tileSide);
-        if (lossy && tiles > maximumLossySheetTiles)
-            return QStringLiteral("the picture is %1x%2 pixels, %3 tiles; a lossy reading converts at most %4")
-                .arg(size.width())
-                .arg(size.height())
-                .arg(tiles)
-                .arg(maximumLossySheetTiles);
-        if (tiles > maximumSheetTiles)
-            return QStringLiteral("the picture is %1x%2 pixels, %3 tiles; a tile sheet holds at most %4")
-                .arg(size.width())
-                .arg(size.height())
-                .arg(tiles)
-                .arg(maximumSheetTiles);
-        return std::nullopt;
-    });
+    auto read = readPicture(png, [order, lossy](QSize size) { return tileSheetSizeRefusal(order, lossy, size); });
     if (auto *reason = std::get_if<QString>(&read))
         return *reason;
     const QImage &image = std::get<QImage>(read);
@@ -398,7 +440,7 @@ std::variant<SheetTiles, QString> tilesFromPng(const Bytes &png, TileSheetOrder 
     const int64_t columns = size.width() / tileSide;
     const int64_t rows = size.height() / tileSide;
 
-    SheetTiles result;
+    SheetIndices result;
     std::variant<PictureIndices, QString> mapped;
     if (lossy) {
         const QImage rgba = image.convertToFormat(QImage::Format_RGBA8888);
@@ -423,11 +465,28 @@ std::variant<SheetTiles, QString> tilesFromPng(const Bytes &png, TileSheetOrder 
     }
     if (auto *reason = std::get_if<QString>(&mapped))
         return *reason;
-    const IndexPicture &values = std::get<PictureIndices>(mapped).values;
-
     result.columns = columns;
     result.rows = rows;
-    result.colorMapping = std::get<PictureIndices>(mapped).colorMapping;
+    result.picture = std::move(std::get<PictureIndices>(mapped));
+    return result;
+}
+
+std::variant<SheetTiles, QString> tilesFromPng(const Bytes &png, TileSheetOrder order,
+    const std::optional<NamedTileColors> &subPalette, const std::optional<Dithering> &lossy)
+{
+    auto read = tileSheetIndices(png, order, subPalette, lossy);
+    if (auto *reason = std::get_if<QString>(&read))
+        return *reason;
+    SheetIndices &sheet = std::get<SheetIndices>(read);
+    const int64_t columns = sheet.columns;
+    const int64_t rows = sheet.rows;
+    const IndexPicture &values = sheet.picture.values;
+    SheetTiles result;
+    result.quality = sheet.quality;
+    const QSize size(sheet.picture.width, sheet.picture.height);
+    result.columns = columns;
+    result.rows = rows;
+    result.colorMapping = std::move(sheet.picture.colorMapping);
     const size_t width = size_t(size.width());
     result.tiles.reserve(size_t(columns * rows));
     for (int64_t n = 0; n < columns * rows; ++n) {

@@ -91,6 +91,32 @@ struct PictureIndices
 std::variant<PictureIndices, QString> pictureColorIndices(
     const QImage &image, const std::optional<NamedTileColors> &subPalette);
 
+// Why a tile sheet picture of that size cannot be read in that order (not whole cells, more tiles than a sheet holds,
+// or than a lossy reading converts), or nothing.
+std::optional<QString> tileSheetSizeRefusal(TileSheetOrder order, const std::optional<Dithering> &lossy, QSize size);
+
+// How the pixels of an indexed picture read, by the rules of pictureColorIndices, from its colour table (0xAARRGGBB)
+// and the indices its pixels use: the colour index 0-3 of each index, and how the colours were read.
+struct IndexedColorReading
+{
+    std::array<uint8_t, 256> values {};
+    QString colorMapping;
+};
+IndexedColorReading indexedColorReading(const std::vector<uint32_t> &table, const std::array<bool, 256> &used,
+    const std::optional<NamedTileColors> &subPalette);
+
+// The colour indices of a tile sheet picture, by the rules of tilesFromPng, with its size in 8x8 cells.
+struct SheetIndices
+{
+    PictureIndices picture;
+    int64_t columns = 0;
+    int64_t rows = 0;
+    std::optional<ConversionQuality> quality;
+};
+std::variant<SheetIndices, QString> tileSheetIndices(const Bytes &png, TileSheetOrder order,
+    const std::optional<NamedTileColors> &subPalette = std::nullopt,
+    const std::optional<Dithering> &lossy = std::nullopt);
+
 // Reads the tiles of PNG bytes. An indexed picture gives each pixel the low two bits of its colour index. Any other
 // picture maps each colour exactly to the four colours of subPalette (when given), or of the plain greys, or of the
 // viewer's greys, whichever set holds every colour; fully transparent pixels are colour 0. Failing that, with a

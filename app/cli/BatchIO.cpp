@@ -6,11 +6,12 @@
 #include "core/ConsoleDataFactory.h"
 #include "core/GraphicsArchive.h"
 #include "core/SystemLog.h"
-#include "palette/PaletteFactory.h"
 #include "editor/MosavoLogging.h"
+#include "palette/PaletteFactory.h"
 
 #include <QDir>
 #include <QFileInfo>
+#include <QIODevice>
 #include <QTextStream>
 
 #include <algorithm>
@@ -111,7 +112,21 @@ int writeBytesOrSource(QTextStream &err, const ParsedArguments &arguments, const
             const auto source = mosavo::byteSource(name->toStdString(), bytes, language);
             if (!source)
                 return reportFailure(err, { input, QString::fromStdString(source.error) });
-            return writeOutput(err, path, mosavo::Bytes(source.text->begin(), source.text->end()));
+            // The text as it is, not copied into bytes first (the source of a large file is several times its size).
+            const std::string &text = *source.text;
+            const auto error = writeFileAtomically(path, [&text](QIODevice &device) -> std::optional<QString> {
+                const char *next = text.data();
+                qint64 left = qint64(text.size());
+                while (left > 0) {
+                    const qint64 written = device.write(next, left);
+                    if (written <= 0)
+                        return QStringLiteral("cannot be written (%1)").arg(device.errorString());
+                    next += written;
+                    left -= written;
+                }
+                return std::nullopt;
+            });
+            return error ? reportFailure(err, *error) : exitSuccess;
         }
     return writeOutput(err, path, bytes);
 }
@@ -129,7 +144,12 @@ std::variant<Input, FileError> readInput(const QString &path, const std::optiona
     const ReadResult read = readWholeFile(path);
     if (read.error)
         return *read.error;
-    const mosavo::Bytes &bytes = read.bytes;
+    return inputOfBytes(path, read.bytes, documentsOnlyBecause);
+}
+
+std::variant<Input, FileError> inputOfBytes(
+    const QString &path, const mosavo::Bytes &bytes, const std::optional<QString> &documentsOnlyBecause)
+{
     if (isDocumentFile(path, bytes)) {
         std::string why;
         SettingsPtr document = EditorViewControllerSettings::fromDocumentBytes(bytes, &why);

@@ -68,6 +68,9 @@ bool isDocumentFile(const QString &path, const mosavo::Bytes &bytes);
 // document is refused with that reason.
 std::variant<Input, FileError> readInput(
     const QString &path, const std::optional<QString> &documentsOnlyBecause = std::nullopt);
+// The same for the bytes of FILE already read.
+std::variant<Input, FileError> inputOfBytes(
+    const QString &path, const mosavo::Bytes &bytes, const std::optional<QString> &documentsOnlyBecause = std::nullopt);
 
 // The document a command adds to: FILE's content (a document as it is, ROM or CHR data as the window opens it, in
 // readable colours), or without FILE a new one of 512 blank tiles.

@@ -7,6 +7,7 @@
 #include "app/document/Counted.h"
 
 #include "app/document/PictureFiles.h"
+#include "core/ConsoleDataFactory.h"
 #include "core/INesHeader.h"
 #include "core/NESTileDataCollection.h"
 #include "core/NesTileCodec.h"
@@ -92,9 +93,9 @@ std::variant<int64_t, FileError> tilesFromOffset(
     return count.value_or(fit);
 }
 
-// The tiles --export-png draws: every tile of FILE, those from --first on (--count of them, or to the last), or
-// --count tiles (every whole one that fits, without it) from byte --offset of the file.
-std::variant<mosavo::TileList, FileError> exportedTiles(
+// The tiles --export-png draws: every tile of FILE (nothing: the tiles as they are), those from --first on (--count
+// of them, or to the last), or --count tiles (every whole one that fits, without it) from byte --offset of the file.
+std::variant<std::optional<mosavo::TileList>, FileError> exportedTiles(
     const ParsedArguments &arguments, const QString &path, const mosavo::TileData &tiles)
 {
     const auto count = arguments.number(countOption);
@@ -112,7 +113,7 @@ std::variant<mosavo::TileList, FileError> exportedTiles(
         return mosavo::TileList::fromNesBytes(from, size_t(std::get<int64_t>(taken)));
     }
     if (!arguments.has(firstOption) && !count)
-        return tiles.matrices();
+        return std::nullopt;
     const int64_t total = tiles.totalNumberTiles();
     const int64_t first = arguments.number(firstOption).value_or(0);
     if (first >= total)
@@ -125,10 +126,21 @@ std::variant<mosavo::TileList, FileError> exportedTiles(
                 .arg(total - 1)
                 .arg(tileCount(*count))
                 .arg(first) };
-    std::vector<mosavo::MatrixPtr> range;
-    for (int64_t i = first; i < first + count.value_or(total - first); ++i)
-        range.push_back(tiles.matrices()[size_t(i)]);
-    return mosavo::TileList(std::move(range));
+    const int64_t taken = count.value_or(total - first);
+    // Tiles still as the file's bytes are drawn from those bytes; any others (a document's) as they are.
+    const mosavo::TileList &all = tiles.matrices();
+    auto bytes = std::make_shared<mosavo::Bytes>(size_t(taken) * size_t(tileBytes));
+    for (int64_t i = 0; i < taken; ++i) {
+        const uint8_t *source = all.sourceBytes(size_t(first + i));
+        if (!source) {
+            std::vector<mosavo::MatrixPtr> range;
+            for (int64_t k = first; k < first + taken; ++k)
+                range.push_back(tiles.matrices()[size_t(k)]);
+            return mosavo::TileList(std::move(range));
+        }
+        std::copy(source, source + tileBytes, bytes->begin() + i * tileBytes);
+    }
+    return mosavo::TileList::fromNesBytes(std::move(bytes), size_t(taken));
 }
 
 mosavo::TileSheetOrder sheetOrder(const ParsedArguments &arguments)
@@ -188,6 +200,8 @@ int runExportChr(const ParsedArguments &arguments, BatchStreams &streams)
     if (auto *error = std::get_if<FileError>(&read))
         return reportFailure(streams.err, *error);
     const auto bytes = std::get<Input>(read).tiles->consoleFormattedPixelData();
+    // The tiles are in the bytes now: their collection goes before the output is made.
+    read = FileError {};
     if (!bytes)
         return reportFailure(streams.err, { path, QStringLiteral("holds no tiles") });
     return writeBytesOrSource(streams.err, arguments, path, arguments.commandValue, *bytes);
@@ -223,7 +237,8 @@ int runExportPng(const ParsedArguments &arguments, BatchStreams &streams)
     auto drawn = exportedTiles(arguments, path, tiles);
     if (auto *error = std::get_if<FileError>(&drawn))
         return reportFailure(streams.err, *error);
-    const mosavo::TileList &sheet = std::get<mosavo::TileList>(drawn);
+    const auto &chosen = std::get<std::optional<mosavo::TileList>>(drawn);
+    const mosavo::TileList &sheet = chosen ? *chosen : tiles.matrices();
     TileSheetLayout layout { arguments.number(columnsOption).value_or(defaultSheetColumns), sheetOrder(arguments) };
     const int64_t count = int64_t(sheet.size());
     // A sheet taller than common programs read: laid out wider unless --columns says otherwise, when it only warns.
@@ -287,31 +302,31 @@ std::optional<QString> checkImportPng(const ParsedArguments &arguments)
 }
 
 // The picture's tiles written over the bytes of FILE from byte offset on, every other byte as it was.
-int importAtOffset(QTextStream &err, const ParsedArguments &arguments, const std::vector<mosavo::MatrixPtr> &picture,
+int importAtOffset(QTextStream &err, const ParsedArguments &arguments, const mosavo::Bytes &picture,
     const QString &target, mosavo::Bytes bytes, int64_t offset)
 {
     const int64_t size = int64_t(bytes.size());
     const bool counted = arguments.has(countOption);
+    const size_t pictureTiles = picture.size() / size_t(tileBytes);
     const auto room
-        = tilesFromOffset(target, size, offset, counted ? std::optional<int64_t>(picture.size()) : std::nullopt);
+        = tilesFromOffset(target, size, offset, counted ? std::optional<int64_t>(pictureTiles) : std::nullopt);
     if (const auto *error = std::get_if<FileError>(&room))
         return reportFailure(err, *error);
     const size_t fit = size_t(std::get<int64_t>(room));
     // As at a tile number: blank tiles of the picture past the end of FILE are dropped, any other is refused.
-    for (size_t i = fit; i < picture.size(); ++i)
-        if (!isBlankTile(*picture[i]))
+    for (size_t i = fit; i < pictureTiles; ++i)
+        if (!mosavo::isBlankChrTile(picture.data() + i * size_t(tileBytes)))
             return reportFailure(err,
                 { arguments.commandValue,
                     QStringLiteral("holds %1; placed from offset %2 they run past the end of %3 (room for %4), "
                                    "and tile %5 of the picture is not blank")
-                        .arg(tileCount(int64_t(picture.size())), byteOffsetText(offset),
-                            QDir::toNativeSeparators(target), tileCount(int64_t(fit)))
+                        .arg(tileCount(int64_t(pictureTiles)), byteOffsetText(offset), QDir::toNativeSeparators(target),
+                            tileCount(int64_t(fit)))
                         .arg(i) });
-    const std::vector<mosavo::MatrixPtr> placed(picture.begin(), picture.begin() + std::min(fit, picture.size()));
-    const auto encoded = mosavo::NESTileDataCollection(placed).consoleFormattedPixelData();
-    if (!encoded)
+    if (pictureTiles == 0)
         return reportFailure(err, { arguments.commandValue, QStringLiteral("holds no tiles") });
-    std::copy(encoded->begin(), encoded->end(), bytes.begin() + offset);
+    const size_t placed = std::min(fit, pictureTiles) * size_t(tileBytes);
+    std::copy(picture.begin(), picture.begin() + std::ptrdiff_t(placed), bytes.begin() + offset);
     return writeOutput(err, *arguments.text(outputOption), bytes);
 }
 
@@ -332,32 +347,33 @@ int runImportPng(const ParsedArguments &arguments, BatchStreams &streams)
             QStringLiteral("sub-palette %1 of %2").arg(index).arg(QDir::toNativeSeparators(*palette)) };
     }
     const auto lossy = lossySettings(arguments);
-    auto read = readTilesFromPng(
+    auto read = readChrFromPng(
         picturePath, sheetOrder(arguments), subPalette, lossy ? std::optional(lossy->dithering) : std::nullopt);
     if (auto *error = std::get_if<FileError>(&read))
         return reportFailure(err, *error);
-    if (const auto &quality = std::get<SheetTiles>(read).quality)
+    if (const auto &quality = std::get<mosavo::SheetChr>(read).quality)
         reportLossyQuality(err, picturePath, *quality);
-    std::vector<mosavo::MatrixPtr> &picture = std::get<SheetTiles>(read).tiles;
+    // The picture's tiles as NES bytes, 16 a tile.
+    mosavo::Bytes &picture = std::get<mosavo::SheetChr>(read).chr;
+    const auto pictureTiles = [&picture] { return int64_t(picture.size()) / tileBytes; };
     if (const auto count = arguments.number(countOption)) {
-        if (*count > int64_t(picture.size()))
+        if (*count > pictureTiles())
             return reportFailure(err,
                 { picturePath,
                     QStringLiteral("holds %1, fewer than the %2 of --count")
-                        .arg(tileCount(int64_t(picture.size())))
+                        .arg(tileCount(pictureTiles()))
                         .arg(*count) });
-        picture.resize(size_t(*count));
+        picture.resize(size_t(*count * tileBytes));
     }
 
     if (arguments.files.isEmpty()) {
-        const auto bytes = mosavo::NESTileDataCollection(picture).consoleFormattedPixelData();
-        if (!bytes)
+        if (picture.empty())
             return reportFailure(err, { picturePath, QStringLiteral("holds no tiles") });
-        return writeOutput(err, output, *bytes);
+        return writeOutput(err, output, picture);
     }
 
     const QString &target = arguments.files.front();
-    const ReadResult file = readWholeFile(target);
+    ReadResult file = readWholeFile(target);
     if (file.error)
         return reportFailure(err, *file.error);
     if (isDocumentFile(target, file.bytes))
@@ -366,11 +382,11 @@ int runImportPng(const ParsedArguments &arguments, BatchStreams &streams)
                 QStringLiteral("is a Kestova document; --import-png writes into an iNES ROM image or CHR data "
                                "(open the document in the window to import a picture into it)") });
     if (const auto offset = arguments.text(offsetOption))
-        return importAtOffset(err, arguments, picture, target, file.bytes, *parseByteOffset(*offset));
-    auto input = readInput(target);
+        return importAtOffset(err, arguments, picture, target, std::move(file.bytes), *parseByteOffset(*offset));
+    auto input = inputOfBytes(target, file.bytes);
     if (auto *error = std::get_if<FileError>(&input))
         return reportFailure(err, *error);
-    mosavo::TileData &tiles = *std::get<Input>(input).tiles;
+    const mosavo::TileData &tiles = *std::get<Input>(input).tiles;
     const int64_t count = tiles.totalNumberTiles();
     const int64_t at = arguments.number(atOption).value_or(0);
     if (at >= count)
@@ -382,22 +398,30 @@ int runImportPng(const ParsedArguments &arguments, BatchStreams &streams)
                     .arg(at) });
     // Tiles of the picture that fall past the end of FILE are dropped when blank (the padding of a sheet's last row);
     // any other is refused, so nothing drawn is lost.
-    for (size_t i = size_t(count - at); i < picture.size(); ++i)
-        if (!isBlankTile(*picture[i]))
+    for (int64_t i = count - at; i < pictureTiles(); ++i)
+        if (!mosavo::isBlankChrTile(picture.data() + i * tileBytes))
             return reportFailure(err,
                 { picturePath,
                     QStringLiteral("holds %1; placed from tile %2 they run past the last tile of %3 (tile %4), "
                                    "and tile %5 of the picture is not blank")
-                        .arg(tilesText(int64_t(picture.size())))
+                        .arg(tilesText(pictureTiles()))
                         .arg(at)
                         .arg(QDir::toNativeSeparators(target))
                         .arg(count - 1)
                         .arg(i) });
-    for (size_t i = 0; i < picture.size() && at + int64_t(i) < count; ++i)
-        tiles.matrices()[size_t(at) + i] = picture[i];
-    const auto bytes = tiles.consoleFormattedPixelData();
+    // The tiles as bytes are the file's own bytes when they are as many (header, tiles and any bytes after the last
+    // whole tile are kept as read): the file is then not copied once more.
+    const auto *collection = dynamic_cast<const mosavo::NESTileDataCollection *>(&tiles);
+    auto bytes = collection && collection->formattedSize() == file.bytes.size()
+        ? std::optional<mosavo::Bytes>(std::move(file.bytes))
+        : tiles.consoleFormattedPixelData();
     if (!bytes)
         return reportFailure(err, { target, QStringLiteral("holds no tiles") });
+    // The picture's bytes over those of tiles at and on: the tiles start after the header (and any leading bytes).
+    const size_t first = (tiles.header() ? tiles.header()->size() : 0) + mosavo::ConsoleDataFactory::byteShift(tiles)
+        + size_t(at * tileBytes);
+    const size_t placed = size_t(std::min(pictureTiles(), count - at) * tileBytes);
+    std::copy(picture.begin(), picture.begin() + std::ptrdiff_t(placed), bytes->begin() + std::ptrdiff_t(first));
     return writeOutput(err, output, *bytes);
 }
 

@@ -33,22 +33,29 @@ ReadResult readWholeFile(const QString &path)
         result.error = FileError { path, QStringLiteral("cannot be read (%1)").arg(file.errorString()) };
         return result;
     }
-    // A read of n bytes reserves n bytes first: ask for the measured size and one byte more, and only when the file
-    // grew after it was measured for the rest up to one byte past the limit.
-    QByteArray data = file.read(info.size() + 1);
-    if (data.size() > info.size() && file.error() == QFileDevice::NoError)
-        data += file.read(maximumInputSize + 1 - data.size());
+    // Read straight into the bytes (no second copy of a large file): the measured size and one byte more, and only
+    // when the file grew after it was measured the rest up to one byte past the limit.
+    auto &bytes = result.bytes;
+    bytes.resize(size_t(info.size()) + 1);
+    qint64 got = 0;
+    for (qint64 read = 1; read > 0 && got < qint64(bytes.size());) {
+        read = file.read(reinterpret_cast<char *>(bytes.data()) + got, qint64(bytes.size()) - got);
+        if (read > 0)
+            got += read;
+        if (read > 0 && got == qint64(bytes.size()) && got <= maximumInputSize)
+            bytes.resize(size_t(maximumInputSize) + 1);
+    }
     if (file.error() != QFileDevice::NoError) {
         result.error = FileError { path, QStringLiteral("cannot be read (%1)").arg(file.errorString()) };
+        result.bytes.clear();
         return result;
     }
-    if (data.size() > maximumInputSize) {
+    if (got > maximumInputSize) {
         result.error = FileError { path, QStringLiteral("too large (more than %1 bytes)").arg(maximumInputSize) };
+        result.bytes.clear();
         return result;
     }
-    // One block copy (iterating the chars one by one costs more than the read itself for a ROM image).
-    const auto *first = reinterpret_cast<const uint8_t *>(data.constData());
-    result.bytes.assign(first, first + data.size());
+    bytes.resize(size_t(got));
     return result;
 }
 

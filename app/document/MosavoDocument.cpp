@@ -1,5 +1,7 @@
 #include "app/document/MosavoDocument.h"
+
 #include "app/tiles/ROMMenuItem.h"
+#include "core/NESTileDataCollection.h"
 
 #include "app/document/ArchiveText.h"
 #include "app/document/KestovaDocumentController.h"
@@ -76,7 +78,8 @@ std::optional<FileError> MosavoDocument::readFromFile(const QString &path)
     if (QFileInfo(path).suffix().compare(QLatin1String("nss"), Qt::CaseInsensitive) == 0) {
         auto session = ScreenToolSessionReader::read(file.bytes);
         if (!session)
-            return FileError { path, QStringLiteral("cannot be opened: %1").arg(QString::fromStdString(session.error)) };
+            return FileError { path,
+                QStringLiteral("cannot be opened: %1").arg(QString::fromStdString(session.error)) };
         auto settings = documentFromSession(*session.value, QFileInfo(path).completeBaseName());
         pendingSettings_ = settings;
         editorViewControllerSettings = settings;
@@ -100,8 +103,14 @@ std::optional<FileError> MosavoDocument::readFromFile(const QString &path)
     settings->setPalettes(PaletteFactory::readable());
     // The document remembers the file, to write the tiles back into it.
     settings->setSourceFile(QFileInfo(path).absoluteFilePath().toStdString());
-    if (auto read = settings->tileData()->consoleFormattedPixelData())
-        settings->setSourceAsRead(EditorViewControllerSettings::SourceAsRead { std::move(*read), file.bytes.size() });
+    // The tiles' bytes as read are the file's own bytes when they are as many (tiles, header and any bytes after the
+    // last whole tile are kept as read): a large ROM is then not copied once more.
+    const auto *collection = dynamic_cast<const NESTileDataCollection *>(settings->tileData().get());
+    const size_t fileSize = file.bytes.size();
+    if (collection && collection->formattedSize() == fileSize)
+        settings->setSourceAsRead(EditorViewControllerSettings::SourceAsRead { std::move(file.bytes), fileSize });
+    else if (auto read = settings->tileData()->consoleFormattedPixelData())
+        settings->setSourceAsRead(EditorViewControllerSettings::SourceAsRead { std::move(*read), fileSize });
     pendingSettings_ = settings;
     editorViewControllerSettings = settings;
     importedFrom_ = QFileInfo(path).fileName();

@@ -1,6 +1,7 @@
 #include "app/document/PictureFiles.h"
 
 #include "formats/PictureCodec.h"
+#include "formats/TileSheetChr.h"
 
 namespace kestova {
 
@@ -9,10 +10,10 @@ using namespace mosavo;
 std::optional<FileError> writeTileSheetPng(
     const QString &path, const TileList &tiles, const TileColors &colors, TileSheetLayout layout)
 {
-    auto made = tileSheetImage(tiles, colors, layout);
-    if (const auto *reason = std::get_if<QString>(&made))
+    auto png = tileSheetPng(tiles, colors, layout);
+    if (const auto *reason = std::get_if<QString>(&png))
         return FileError { path, *reason };
-    return writePngFile(path, std::get<QImage>(made));
+    return writeFileAtomically(path, std::get<Bytes>(png));
 }
 
 std::optional<FileError> writePngFile(const QString &path, const QImage &image)
@@ -35,6 +36,18 @@ std::variant<SheetTiles, FileError> readTilesFromPng(const QString &path, TileSh
     if (auto *reason = std::get_if<QString>(&tiles))
         return FileError { path, *reason };
     return std::move(std::get<SheetTiles>(tiles));
+}
+
+std::variant<SheetChr, FileError> readChrFromPng(const QString &path, TileSheetOrder order,
+    const std::optional<NamedTileColors> &subPalette, const std::optional<Dithering> &lossy)
+{
+    ReadResult read = readWholeFile(path);
+    if (read.error)
+        return *read.error;
+    auto chr = chrFromPng(read.bytes, order, subPalette, lossy);
+    if (auto *reason = std::get_if<QString>(&chr))
+        return FileError { path, *reason };
+    return std::move(std::get<SheetChr>(chr));
 }
 
 } // namespace kestova

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/document/FileIO.h"
+#include "formats/TileSheetChr.h"
 #include "formats/TileSheetPng.h"
 
 #include <QImage>
@@ -21,6 +22,11 @@ std::optional<FileError> writeTileSheetPng(const QString &path, const mosavo::Ti
 
 // The tiles of a PNG tile sheet file, by the rules of tilesFromPng.
 std::variant<mosavo::SheetTiles, FileError> readTilesFromPng(const QString &path, mosavo::TileSheetOrder order,
+    const std::optional<mosavo::NamedTileColors> &subPalette = std::nullopt,
+    const std::optional<mosavo::Dithering> &lossy = std::nullopt);
+
+// The same tiles as NES bytes, read without making tile objects (chrFromPng).
+std::variant<mosavo::SheetChr, FileError> readChrFromPng(const QString &path, mosavo::TileSheetOrder order,
     const std::optional<mosavo::NamedTileColors> &subPalette = std::nullopt,
     const std::optional<mosavo::Dithering> &lossy = std::nullopt);
 

@@ -222,8 +222,13 @@ std::optional<QString> EditorViewController::tileDataWarning()
     const auto header = tileData && tileData->header() ? INesHeader::parse(*tileData->header()) : std::nullopt;
     if (!header)
         return std::nullopt;
-    const auto bytes = tileData->consoleFormattedPixelData();
-    const auto warning = header->sizeWarning(bytes ? bytes->size() : 0);
+    // The size of the tiles as bytes, without making them when the collection can tell (a large ROM is not copied).
+    size_t size = 0;
+    if (const auto *collection = dynamic_cast<const NESTileDataCollection *>(tileData.get()))
+        size = collection->formattedSize();
+    else if (const auto bytes = tileData->consoleFormattedPixelData())
+        size = bytes->size();
+    const auto warning = header->sizeWarning(size);
     if (!warning)
         return std::nullopt;
     return QString::fromStdString(*warning);

@@ -256,3 +256,32 @@ TEST(NesCodec, TilesReadFromAByteShiftKeepEveryOtherByte)
     EXPECT_FALSE(ConsoleDataFactory::generate(Bytes(10, 1), 12));
     EXPECT_EQ(ConsoleDataFactory::byteShift(*ConsoleDataFactory::generate(chr)), 0u);
 }
+
+// The size a collection tells without making its bytes is the size of the bytes it makes: ROM images with bytes past
+// the last whole tile, bare CHR data, tiles read from a byte shift, and a collection without tiles.
+TEST(NesCodec, FormattedSizeIsTheSizeOfTheBytes)
+{
+    std::mt19937 random(5);
+    const auto bytes = [&](size_t size, bool rom) {
+        Bytes data(size);
+        for (uint8_t &byte : data)
+            byte = uint8_t(random());
+        if (rom && size >= 4)
+            std::copy_n("NES\x1A", 4, data.begin());
+        else if (!data.empty())
+            data[0] = 0;
+        return data;
+    };
+    const std::vector<TileDataPtr> collections = {
+        ConsoleDataFactory::generate(bytes(16 + 8192 + 7, true)),
+        ConsoleDataFactory::generate(bytes(8192, false)),
+        ConsoleDataFactory::generate(bytes(16 + 4096 + 3, true), size_t(5)),
+        ConsoleDataFactory::generate(bytes(4096, false), size_t(9)),
+    };
+    for (const TileDataPtr &tiles : collections) {
+        ASSERT_TRUE(tiles);
+        const auto &collection = dynamic_cast<const NESTileDataCollection &>(*tiles);
+        EXPECT_EQ(collection.formattedSize(), tiles->consoleFormattedPixelData()->size());
+    }
+    EXPECT_EQ(NESTileDataCollection(std::vector<MatrixPtr> {}).formattedSize(), 0u);
+}
