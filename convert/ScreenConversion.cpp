@@ -5,6 +5,7 @@
 #include "convert/ScreenTilePlacement.h"
 
 #include <algorithm>
+#include <bitset>
 #include <cstdio>
 #include <map>
 #include <set>
@@ -162,6 +163,9 @@ ScreenConversionResult convertScreenPicture(const ScreenPictureRequest &request)
             written[number] = fit.numbers[i];
         }
     }
+    // Neighbouring pixels mostly share their colour: the last one looked up is asked first.
+    uint32_t lastKey = 0xFFFFFFFF;
+    int lastNumber = -1;
     for (int y = 0; y < screenPictureHeight; ++y)
         for (int x = 0; x < screenPictureWidth; ++x) {
             const size_t at = size_t(y * screenPictureWidth + x);
@@ -171,28 +175,37 @@ ScreenConversionResult convertScreenPicture(const ScreenPictureRequest &request)
                 continue;
             }
             const uint32_t key = keyOf(pixel);
-            auto found = known.find(key);
-            if (found == known.end()) {
-                const auto number
-                    = request.displayColors->colorNumberOf({ pixel[0], pixel[1], pixel[2] }, request.emphasis);
-                found = known.emplace(key, number ? int(*number) : -1).first;
+            if (key != lastKey) {
+                auto found = known.find(key);
+                if (found == known.end()) {
+                    const auto number
+                        = request.displayColors->colorNumberOf({ pixel[0], pixel[1], pixel[2] }, request.emphasis);
+                    found = known.emplace(key, number ? int(*number) : -1).first;
+                }
+                lastKey = key;
+                lastNumber = found->second;
             }
-            if (found->second < 0)
+            if (lastNumber < 0)
                 return refused("pixel (" + std::to_string(x) + ", " + std::to_string(y) + ") is "
                     + hexRgb(pixel[0], pixel[1], pixel[2])
                     + ", which is not one of the display colours (colours must match exactly)");
-            numbers[at] = uint8_t(found->second);
+            numbers[at] = uint8_t(lastNumber);
         }
 
     // The colours of every 16 x 16 area, transparent pixels left out.
     std::vector<ColorSet> areaColors(size_t(areaColumns * areaRows));
+    std::vector<std::bitset<64>> areaHas(areaColors.size());
     std::array<int, 64> uses {};
     for (int y = 0; y < screenPictureHeight; ++y)
         for (int x = 0; x < screenPictureWidth; ++x) {
             const uint8_t number = numbers[size_t(y * screenPictureWidth + x)];
             if (number == backdropPixel)
                 continue;
-            areaColors[size_t((y / areaSide) * areaColumns + x / areaSide)].insert(number);
+            const size_t area = size_t((y / areaSide) * areaColumns + x / areaSide);
+            if (!areaHas[area].test(number)) {
+                areaHas[area].set(number);
+                areaColors[area].insert(number);
+            }
             ++uses[number];
         }
 

@@ -12,7 +12,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (size > 16384)
         return 0;
     const Bytes input = fuzz::bytesOf(data, size);
-    constexpr int side = 512;
+    constexpr int side = 256;
     const auto bounded = [](QSize found) -> std::optional<QString> {
         if (found.width() > side || found.height() > side)
             return QStringLiteral("too large");
