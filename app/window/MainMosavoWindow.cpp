@@ -17,6 +17,7 @@
 #include <QActionGroup>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDataStream>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QDir>
@@ -43,6 +44,26 @@
 #endif
 
 namespace kestova {
+
+namespace {
+// The width of the screen a saved window geometry (QWidget::saveGeometry, format 2 or 3) was saved on.
+std::optional<int> savedScreenWidth(const QByteArray &saved)
+{
+    QDataStream in(saved);
+    quint32 magic = 0;
+    quint16 major = 0, minor = 0;
+    QRect frame, normal;
+    qint32 screenNumber = 0, screenWidth = 0;
+    quint8 maximized = 0, fullScreen = 0;
+    in >> magic >> major >> minor >> frame >> normal >> screenNumber >> maximized >> fullScreen;
+    if (major < 2)
+        return std::nullopt;
+    in >> screenWidth;
+    if (in.status() != QDataStream::Ok || magic != 0x1D9D0CB)
+        return std::nullopt;
+    return screenWidth;
+}
+} // namespace
 
 MainMosavoWindow::MainMosavoWindow(MosavoDocument *document, QWidget *parent)
     : QMainWindow(parent)
@@ -88,7 +109,14 @@ MainMosavoWindow::MainMosavoWindow(MosavoDocument *document, QWidget *parent)
         setWindowTitle(QStringLiteral("Kestova"));
         statusBar()->showMessage(QStringLiteral("Open a ROM, a CHR file or a Kestova document, or start a new one."));
         resize(520, 160);
-    } else if (!restoreGeometry(QSettings().value(geometryKey).toByteArray())) {
+    } else if (const QByteArray saved = QSettings().value(geometryKey).toByteArray(); restoreGeometry(saved)) {
+        // Saved on another screen: fitted into this one once shown (its frame is known then).
+        const QScreen *onScreen = QApplication::screenAt(geometry().center());
+        if (!onScreen)
+            onScreen = QApplication::primaryScreen();
+        const std::optional<int> savedWidth = savedScreenWidth(saved);
+        fitToScreenWhenShown_ = onScreen && (!savedWidth || *savedWidth != onScreen->geometry().width());
+    } else {
         // A first window: most of the screen, at least 1024 x 600 where the screen has that room.
         QSize size(1280, 800);
         if (const QScreen *screen = QApplication::primaryScreen()) {
@@ -96,6 +124,8 @@ MainMosavoWindow::MainMosavoWindow(MosavoDocument *document, QWidget *parent)
             size = (available * 0.9).expandedTo(QSize(1024, 600)).boundedTo(available);
         }
         resize(size);
+        // Its frame and status bar too, once the window system has given it a frame.
+        fitToScreenWhenShown_ = true;
     }
     setAcceptDrops(true);
     connectActions();
@@ -510,6 +540,35 @@ void MainMosavoWindow::dropEvent(QDropEvent *event)
     QMetaObject::invokeMethod(
         &KestovaDocumentController::shared(),
         [window, path] { KestovaDocumentController::shared().openFileAsking(path, window); }, Qt::QueuedConnection);
+}
+
+void MainMosavoWindow::showEvent(QShowEvent *event)
+{
+    QMainWindow::showEvent(event);
+    if (!fitToScreenWhenShown_)
+        return;
+    fitToScreenWhenShown_ = false;
+    // Once the window system has placed the frame.
+    QTimer::singleShot(0, this, &MainMosavoWindow::fitIntoScreen);
+}
+
+void MainMosavoWindow::fitIntoScreen()
+{
+    // The frame inside the screen's free area, status bar included.
+    const QScreen *onScreen = screen();
+    if (!onScreen || isMaximized() || isFullScreen())
+        return;
+    const QRect available = onScreen->availableGeometry();
+    const QRect frame = frameGeometry();
+    if (available.contains(frame))
+        return;
+    const QSize margins = frame.size() - size();
+    const QSize inner = size().boundedTo(available.size() - margins).expandedTo(minimumSize());
+    const int left = std::clamp(frame.left(), available.left(),
+        std::max(available.left(), available.right() + 1 - inner.width() - margins.width()));
+    const int top = std::clamp(frame.top(), available.top(),
+        std::max(available.top(), available.bottom() + 1 - inner.height() - margins.height()));
+    setGeometry(QRect(QPoint(left, top) + (geometry().topLeft() - frame.topLeft()), inner));
 }
 
 void MainMosavoWindow::closeEvent(QCloseEvent *event)

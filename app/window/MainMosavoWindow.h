@@ -71,6 +71,8 @@ public:
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    void fitIntoScreen();
     void hideEvent(QHideEvent *event) override;
     void dragEnterEvent(QDragEnterEvent *event) override;
     void dropEvent(QDropEvent *event) override;
@@ -116,6 +118,9 @@ private:
     // Set once the document's own view has been shown; before that the stored view is kept at a save.
     bool viewStateRestored_ = false;
     bool contentShown_ = false;
+    // A first window, or one restored from a geometry saved on a screen of another size: fitted into the screen it
+    // opens on at first show.
+    bool fitToScreenWhenShown_ = false;
 };
 
 } // namespace kestova

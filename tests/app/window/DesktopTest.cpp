@@ -6,11 +6,14 @@
 
 #include "app/support/DocumentFixture.h"
 
+#include <QDataStream>
 #include <QDropEvent>
 #include <QFileInfo>
 #include <QMenu>
 #include <QMimeData>
+#include <QScreen>
 #include <QSettings>
+#include <QStatusBar>
 #include <QUrl>
 
 using namespace app_test;
@@ -339,4 +342,23 @@ TEST_F(DesktopTest, RecentFilesDroppedFilesAndWindowSize)
     MosavoDocument *next = openNew();
     EXPECT_EQ(next->window()->geometry(), kept);
     EXPECT_EQ(kept.size(), QSize(1300, 780));
+}
+
+// A first window takes most of the screen, at least 1024 x 600 where the screen has that room, and its frame fits the
+// screen's free area with the status bar in view (on this 800 x 800 test screen: narrower than 1024).
+TEST_F(DesktopTest, AFirstWindowFitsTheScreenWithItsStatusBar)
+{
+    QSettings().remove(MainMosavoWindow::geometryKey);
+    MosavoDocument *document = openNew();
+    ASSERT_TRUE(document);
+    settle();
+    const QRect available = document->window()->screen()->availableGeometry();
+    const QRect placed = document->window()->frameGeometry();
+    EXPECT_TRUE(available.contains(placed))
+        << placed.x() << "," << placed.y() << " " << placed.width() << "x" << placed.height() << " on "
+        << available.width() << "x" << available.height();
+    const QStatusBar *status = document->window()->statusBar();
+    EXPECT_TRUE(available.contains(QRect(status->mapToGlobal(QPoint(0, 0)), status->size())))
+        << "the status bar is on the screen";
+    EXPECT_GE(document->window()->width(), available.width() * 9 / 10 - 8) << "most of the screen";
 }
