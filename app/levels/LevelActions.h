@@ -1,0 +1,95 @@
+#pragma once
+
+#include "app/levels/LevelEditCommand.h"
+#include "app/window/DockSupport.h"
+#include "core/PatternTables.h"
+#include "level/LevelMapView.h"
+#include "level/MetatileSetView.h"
+
+#include <QPoint>
+#include <QPointer>
+
+#include <optional>
+
+class QCheckBox;
+class QComboBox;
+class QDockWidget;
+class QLabel;
+class QMenu;
+class QSpinBox;
+
+namespace kestova {
+
+class MainMosavoWindow;
+
+// The "Levels" dock of a document window and the Level menu: the shown map's metatile set (choose a metatile, set its
+// behaviour byte; unused ones are marked) and the map (left button: stamp the chosen metatile, dragging over cells;
+// Shift + drag: fill the rectangle; right button: pick the cell's metatile), zoom 1x-4x, a grid, the rooms'
+// boundaries and an overlay of behaviour bytes; the status bar names the room, the cell, the metatile and its tiles.
+// Level > Import Level Picture and Level > Make Metatiles from Screen add a set and a map. Every change is one step
+// on the document's undo stack, and shows at once everywhere the metatile is used.
+class LevelActions : public DocumentPart
+{
+    Q_OBJECT
+
+public:
+    explicit LevelActions(MainMosavoWindow *window);
+
+    static LevelActions *install(MainMosavoWindow *window);
+    static LevelActions *of(const MainMosavoWindow *window);
+
+    QDockWidget *dock() const { return dock_; }
+    QMenu *levelMenu() const { return menu_; }
+    mosavo::LevelMapView *mapView() const { return mapView_; }
+    mosavo::MetatileSetView *setView() const { return setView_; }
+
+    // The map shown (a position in the document's list, -1 for none) and the metatile stamped.
+    int currentMap() const { return current_; }
+    void setCurrentMap(int index);
+    int chosenMetatile() const { return setView_->chosen(); }
+    void chooseMetatile(int metatile);
+
+    // The chosen metatile's behaviour byte, one undo step.
+    bool setBehaviour(int value);
+    // Level > Import Level Picture: asks for a picture and imports it (importLevelPicture).
+    void chooseLevelPicture();
+    // A picture file of whole rooms made into a new set and map (sub-palettes found for it), one undo step; false
+    // with one message naming the file and the reason, the document unchanged, when it cannot be used.
+    bool importLevelPicture(const QString &path);
+    // Level > Make Metatiles from Screen: the screen of the Screens dock (or the first) as a set and a one-room map.
+    bool makeMetatilesFromScreen();
+
+    // After an undo step: the state shown again.
+    void stateApplied(int shownMap);
+
+private:
+    void buildDock();
+    void buildMenu();
+    void refresh();
+    LevelState state() const;
+    void push(LevelState after, const QString &text);
+    mosavo::PatternTables patterns() const;
+    void pressed(int column, int row, Qt::MouseButton button, Qt::KeyboardModifiers modifiers);
+    void dragged(int column, int row);
+    void released(int column, int row);
+    void hovered(int column, int row);
+    void stampAt(int column, int row);
+
+    QDockWidget *dock_ = nullptr;
+    QMenu *menu_ = nullptr;
+    QComboBox *mapChoice_ = nullptr;
+    QComboBox *zoom_ = nullptr;
+    QCheckBox *grid_ = nullptr;
+    QCheckBox *behaviourOverlay_ = nullptr;
+    QSpinBox *behaviour_ = nullptr;
+    QLabel *metatileInfo_ = nullptr;
+    mosavo::MetatileSetView *setView_ = nullptr;
+    mosavo::LevelMapView *mapView_ = nullptr;
+    int current_ = -1;
+    bool refreshing_ = false;
+    // The gesture under way: the state before it, and for a rectangle its first cell.
+    std::optional<LevelState> gestureBefore_;
+    std::optional<QPoint> rectangleStart_;
+};
+
+} // namespace kestova
