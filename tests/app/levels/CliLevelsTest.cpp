@@ -162,6 +162,27 @@ TEST_F(CliLevels, TablesLayoutRowsRoomsRleAndBehaviours)
         EXPECT_EQ(behaviours[i], 0x80 + rooms[i]);
 }
 
+// A screen imported into a document with a level takes no tile the metatiles show, not even the blank one.
+TEST_F(CliLevels, LaterScreenImportsLeaveTheLevelsTiles)
+{
+    importLevel();
+    // A screen without one blank 8 x 8 cell: every cell has a pixel of colour $16 somewhere of its own.
+    QImage screen(256, 240, QImage::Format_RGB32);
+    screen.fill(master(0x0F));
+    for (int cell = 0; cell < 960; ++cell)
+        screen.setPixel((cell % 32) * 8 + cell % 8, (cell / 32) * 8 + (cell / 8) % 8, master(0x16));
+    ASSERT_TRUE(screen.save(path(QStringLiteral("screen.png"))));
+    // In the level's own sub-palettes, so that only the tiles could change what the level shows.
+    succeed({ QStringLiteral("--export-palette"), path(QStringLiteral("level.pal")),
+        path(QStringLiteral("level.kestova")) });
+    succeed({ QStringLiteral("--import-screen-png"), path(QStringLiteral("screen.png")), QStringLiteral("--palette"),
+        path(QStringLiteral("level.pal")), QStringLiteral("--output"), path(QStringLiteral("both.kestova")),
+        path(QStringLiteral("level.kestova")) });
+    succeed({ QStringLiteral("--export-level-png"), path(QStringLiteral("back.png")),
+        path(QStringLiteral("both.kestova")) });
+    EXPECT_EQ(QImage(path(QStringLiteral("back.png"))).convertToFormat(QImage::Format_RGB32), levelPicture(2, 1, 12));
+}
+
 TEST_F(CliLevels, UnusableInputIsRefusedNamingFileAndReason)
 {
     const QString out = path(QStringLiteral("out.kestova"));
