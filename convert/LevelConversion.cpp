@@ -62,16 +62,23 @@ std::variant<std::vector<uint8_t>, std::string> colorNumbers(const ScreenPicture
         fit.emphasis = request.emphasis;
         fit.preferredNumbers = request.preferredNumbers;
         std::unordered_map<uint32_t, size_t> position;
+        uint32_t lastKey = 0xFFFFFFFFu;
+        size_t lastColor = 0;
         for (size_t at = 0; at < pixels; ++at) {
             const uint8_t *pixel = &request.rgba[at * 4];
             if (pixel[3] == 0)
                 continue;
-            const auto [entry, added] = position.emplace(keyOf(pixel), fit.colors.size());
-            if (added) {
-                fit.colors.push_back({ pixel[0], pixel[1], pixel[2] });
-                fit.weights.push_back(0.0);
+            if (const uint32_t key = keyOf(pixel); key != lastKey) {
+                auto entry = position.find(key);
+                if (entry == position.end()) {
+                    entry = position.emplace(key, fit.colors.size()).first;
+                    fit.colors.push_back({ pixel[0], pixel[1], pixel[2] });
+                    fit.weights.push_back(0.0);
+                }
+                lastKey = key;
+                lastColor = entry->second;
             }
-            fit.weights[entry->second] += 1.0;
+            fit.weights[lastColor] += 1.0;
         }
         const ColorFit found = fitColors(fit);
         if (const int far = found.firstTooFar(); far >= 0) {
@@ -88,26 +95,45 @@ std::variant<std::vector<uint8_t>, std::string> colorNumbers(const ScreenPicture
                 *request.displayColors->colorNumberOf(
                     request.displayColors->rgb(found.numbers[i], request.emphasis), request.emphasis));
     }
+    // Neighbouring pixels are mostly of one colour: the last colour looked up is kept at hand.
+    uint32_t lastKey = 0xFFFFFFFFu;
+    int lastNumber = -1;
     for (size_t at = 0; at < pixels; ++at) {
         const uint8_t *pixel = &request.rgba[at * 4];
         if (pixel[3] == 0) {
             numbers[at] = backdropPixel;
             continue;
         }
-        auto found = known.find(keyOf(pixel));
-        if (found == known.end()) {
-            const auto number
-                = request.displayColors->colorNumberOf({ pixel[0], pixel[1], pixel[2] }, request.emphasis);
-            found = known.emplace(keyOf(pixel), number ? int(*number) : -1).first;
+        if (const uint32_t key = keyOf(pixel); key != lastKey) {
+            auto found = known.find(key);
+            if (found == known.end()) {
+                const auto number
+                    = request.displayColors->colorNumberOf({ pixel[0], pixel[1], pixel[2] }, request.emphasis);
+                found = known.emplace(key, number ? int(*number) : -1).first;
+            }
+            lastKey = key;
+            lastNumber = found->second;
         }
-        if (found->second < 0)
+        if (lastNumber < 0)
             return "pixel (" + std::to_string(at % size_t(request.width)) + ", "
                 + std::to_string(at / size_t(request.width)) + ") is " + rgbText({ pixel[0], pixel[1], pixel[2] })
                 + ", which is not one of the display colours (colours must match exactly)";
-        numbers[at] = uint8_t(found->second);
+        numbers[at] = uint8_t(lastNumber);
     }
     return numbers;
 }
+
+// FNV-1a over a tile's 64 colour indices.
+struct TileHash
+{
+    size_t operator()(const TileIndices &tile) const
+    {
+        uint64_t hash = 14695981039346656037ull;
+        for (uint8_t value : tile)
+            hash = (hash ^ value) * 1099511628211ull;
+        return size_t(hash);
+    }
+};
 
 // The sub-palettes found for the blocks' colour sets (transparent pixels left out), with the universal background
 // colour the most used colour every four-colour block holds that lets the rest be packed; or why there are none.
@@ -240,16 +266,21 @@ LevelConversionResult convertLevelPicture(const ScreenPictureRequest &request)
     const int blockRows = request.height / blockSide;
 
     // The colours of every block, transparent pixels left out.
-    std::vector<ColorSet> blockColors(size_t(blockColumns * blockRows));
+    std::vector<uint64_t> blockMasks(size_t(blockColumns * blockRows), 0);
     std::array<long, 64> uses {};
     for (int y = 0; y < request.height; ++y)
         for (int x = 0; x < request.width; ++x) {
             const uint8_t number = numbers[size_t(y) * size_t(request.width) + size_t(x)];
             if (number == backdropPixel)
                 continue;
-            blockColors[size_t((y / blockSide) * blockColumns + x / blockSide)].insert(number);
+            blockMasks[size_t((y / blockSide) * blockColumns + x / blockSide)] |= uint64_t(1) << number;
             ++uses[number];
         }
+    std::vector<ColorSet> blockColors(blockMasks.size());
+    for (size_t block = 0; block < blockMasks.size(); ++block)
+        for (uint8_t color = 0; color < 64; ++color)
+            if (blockMasks[block] >> color & 1)
+                blockColors[block].insert(color);
     for (size_t block = 0; block < blockColors.size(); ++block)
         if (blockColors[block].size() > 4)
             return refused(levelBlockText(roomsWide, int(block) % blockColumns, int(block) / blockColumns) + " uses "
@@ -288,7 +319,7 @@ LevelConversionResult convertLevelPicture(const ScreenPictureRequest &request)
     conversion.map = LevelMap::blank(request.name, 0, roomsWide, roomsHigh);
 
     // Distinct tiles and blocks in the order first seen: rooms row by row, then each room's blocks row by row.
-    std::map<TileIndices, int> tileOf;
+    std::unordered_map<TileIndices, int, TileHash> tileOf;
     std::vector<TileIndices> tiles;
     struct BlockKey
     {
