@@ -444,8 +444,8 @@ CommandFamily screenCommands()
             return QStringLiteral("--screen cannot go with --map or --room: a nametable is of a screen or of a room");
         return checkSourceName(arguments);
     };
-    exportNametable.synopsis = QStringLiteral(
-        "--export-nametable OUT [--screen N | --map N --room R] [--rle] [--asm NAME | --c NAME] DOC");
+    exportNametable.synopsis
+        = QStringLiteral("--export-nametable OUT [--screen N | --map N --room R] [--rle] [--asm NAME | --c NAME] DOC");
     exportNametable.help = QStringLiteral(
         "  --export-nametable OUT\n"
         "                        write a screen's nametable: 960 tile numbers, then 64 attribute bytes (.nam)\n"
