@@ -134,6 +134,13 @@ void LevelActions::buildMenu()
     QAction *fromScreen = menu_->addAction(QStringLiteral("Make &Metatiles from Screen"));
     fromScreen->setObjectName(QStringLiteral("actionMakeMetatilesFromScreen"));
     connect(fromScreen, &QAction::triggered, this, [this] { makeMetatilesFromScreen(); });
+    menu_->addSeparator();
+    QAction *addBlock = menu_->addAction(QStringLiteral("&Add Block as Metatile"));
+    addBlock->setObjectName(QStringLiteral("actionAddBlockAsMetatile"));
+    connect(addBlock, &QAction::triggered, this, [this] { addBlockAsMetatile(); });
+    QAction *deleteUnused = menu_->addAction(QStringLiteral("&Delete Unused Metatiles"));
+    deleteUnused->setObjectName(QStringLiteral("actionDeleteUnusedMetatiles"));
+    connect(deleteUnused, &QAction::triggered, this, [this] { deleteUnusedMetatiles(); });
     window_->menuBar()->insertMenu(window_->ui().menuHelp->menuAction(), menu_);
 }
 

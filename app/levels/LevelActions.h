@@ -51,6 +51,13 @@ public:
 
     // The chosen metatile's behaviour byte, one undo step.
     bool setBehaviour(int value);
+    // Level > Add Block as Metatile: the tile viewer's block (its top-left 2 x 2 tiles, of the set's pattern table)
+    // in the current sub-palette (0-3) added to the shown map's set and chosen, one undo step; false, with the reason
+    // in the status bar, when it cannot be.
+    bool addBlockAsMetatile();
+    // Level > Delete Unused Metatiles: the metatiles of the shown map's set that no map shows removed, the maps
+    // renumbered, one undo step; how many were removed.
+    int deleteUnusedMetatiles();
     // Level > Import Level Picture: asks for a picture and imports it (importLevelPicture).
     void chooseLevelPicture();
     // A picture file of whole rooms made into a new set and map (sub-palettes found for it), one undo step; false

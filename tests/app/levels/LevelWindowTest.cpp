@@ -1,9 +1,11 @@
 #include "app/levels/LevelActions.h"
 #include "app/screens/ScreenActions.h"
+#include "viewer/TileCollection.h"
 
 #include "app/levels/LevelTestSupport.h"
 #include "app/support/DocumentFixture.h"
 
+#include <QComboBox>
 #include <QDockWidget>
 #include <QMenu>
 #include <QSpinBox>
@@ -136,6 +138,53 @@ TEST_F(LevelWindowTest, MetatilesFromTheShownScreen)
     EXPECT_EQ(actions->currentMap(), 1);
     stack().undo();
     EXPECT_EQ(settings->levelMaps().size(), 1u);
+}
+
+} // namespace
+
+namespace {
+
+// The tile viewer's 2 x 2 block in the current sub-palette becomes a metatile, and unused metatiles go with the maps
+// renumbered; each one undo step.
+TEST_F(LevelWindowTest, AddBlockAndDeleteUnusedMetatiles)
+{
+    window->findChild<QComboBox *>(QStringLiteral("zoomPopUp"))->setCurrentIndex(1);
+    settle();
+    window->findChild<TileCollection *>(QStringLiteral("tileCollection"))->selectTile(32);
+    settle();
+    const auto &rows = window->findChild<TileCollection *>(QStringLiteral("tileCollection"))->selectedTileIDs();
+    ASSERT_EQ(rows.size(), 2u);
+    const size_t count = settings->metatileSets()[0].metatiles.size();
+    trigger(document, "actionAddBlockAsMetatile");
+    ASSERT_EQ(settings->metatileSets()[0].metatiles.size(), count + 1);
+    const Metatile &added = settings->metatileSets()[0].metatiles.back();
+    EXPECT_EQ(added.tiles,
+        (std::array<uint8_t, 4> {
+            uint8_t(rows[0][0]), uint8_t(rows[0][1]), uint8_t(rows[1][0]), uint8_t(rows[1][1]) }));
+    EXPECT_EQ(actions->chosenMetatile(), int(count));
+
+    // Stamped over every use of metatile 1, which becomes unused; deleting the unused ones renumbers the map.
+    actions->chooseMetatile(0);
+    LevelMapView *view = actions->mapView();
+    std::vector<QPoint> uses;
+    for (int row = 0; row < map().rows(); ++row)
+        for (int column = 0; column < map().columns(); ++column)
+            if (map().at(column, row) == 1)
+                uses.push_back({ column, row });
+    ASSERT_FALSE(uses.empty());
+    for (const QPoint &cell : uses)
+        QTest::mouseClick(view, Qt::LeftButton, Qt::NoModifier, at(cell.x(), cell.y()));
+    const LevelMap stamped = map();
+    const int steps = stack().count();
+    trigger(document, "actionDeleteUnusedMetatiles");
+    EXPECT_EQ(stack().count(), steps + 1);
+    // Metatile 1 and the added one were unused.
+    EXPECT_EQ(settings->metatileSets()[0].metatiles.size(), count - 1);
+    for (size_t i = 0; i < map().cells.size(); ++i)
+        EXPECT_EQ(map().cells[i], stamped.cells[i] > 1 ? stamped.cells[i] - 1 : stamped.cells[i]) << i;
+    stack().undo();
+    EXPECT_EQ(map(), stamped);
+    EXPECT_EQ(settings->metatileSets()[0].metatiles.size(), count + 1);
 }
 
 } // namespace
