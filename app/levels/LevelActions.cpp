@@ -141,6 +141,13 @@ void LevelActions::buildMenu()
     QAction *deleteUnused = menu_->addAction(QStringLiteral("&Delete Unused Metatiles"));
     deleteUnused->setObjectName(QStringLiteral("actionDeleteUnusedMetatiles"));
     connect(deleteUnused, &QAction::triggered, this, [this] { deleteUnusedMetatiles(); });
+    menu_->addSeparator();
+    QAction *copy = menu_->addAction(QStringLiteral("&Copy Region"));
+    copy->setObjectName(QStringLiteral("actionCopyLevelRegion"));
+    connect(copy, &QAction::triggered, this, [this] { copyRegion(); });
+    QAction *paste = menu_->addAction(QStringLiteral("&Paste Region"));
+    paste->setObjectName(QStringLiteral("actionPasteLevelRegion"));
+    connect(paste, &QAction::triggered, this, [this] { pasteRegion(); });
     window_->menuBar()->insertMenu(window_->ui().menuHelp->menuAction(), menu_);
 }
 
@@ -205,6 +212,8 @@ void LevelActions::refresh()
 void LevelActions::setCurrentMap(int index)
 {
     current_ = index;
+    selection_ = QRect();
+    mapView_->setDraggedRectangle({});
     setView_->setChosen(-1);
     refresh();
 }
@@ -269,6 +278,12 @@ void LevelActions::pressed(int column, int row, Qt::MouseButton button, Qt::Keyb
         chooseMetatile(map.at(column, row));
         return;
     }
+    if (button == Qt::LeftButton && (modifiers & Qt::ControlModifier)) {
+        selectionStart_ = QPoint(column, row);
+        selection_ = QRect(*selectionStart_, *selectionStart_);
+        mapView_->setDraggedRectangle(selection_);
+        return;
+    }
     if (button != Qt::LeftButton || setView_->chosen() < 0)
         return;
     gestureBefore_ = state();
@@ -283,6 +298,11 @@ void LevelActions::pressed(int column, int row, Qt::MouseButton button, Qt::Keyb
 
 void LevelActions::dragged(int column, int row)
 {
+    if (selectionStart_) {
+        selection_ = QRect(*selectionStart_, QPoint(column, row)).normalized();
+        mapView_->setDraggedRectangle(selection_);
+        return;
+    }
     if (!gestureBefore_)
         return;
     if (rectangleStart_) {
@@ -295,6 +315,12 @@ void LevelActions::dragged(int column, int row)
 
 void LevelActions::released(int column, int row)
 {
+    if (selectionStart_) {
+        selection_ = QRect(*selectionStart_, QPoint(column, row)).normalized();
+        selectionStart_.reset();
+        status(QStringLiteral("Selected %1 x %2 cells").arg(selection_.width()).arg(selection_.height()));
+        return;
+    }
     if (!gestureBefore_)
         return;
     QString text = QStringLiteral("Stamp Metatile");

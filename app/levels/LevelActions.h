@@ -66,6 +66,15 @@ public:
     // Level > Make Metatiles from Screen: the screen of the Screens dock (or the first) as a set and a one-room map.
     bool makeMetatilesFromScreen();
 
+    // Regions of the shown map: Ctrl + drag selects a rectangle of cells; Copy Region puts its metatile numbers on
+    // the system clipboard (regionMimeType: width and height as 16-bit little-endian numbers, then the cells row by
+    // row); Paste Region lays them from the selection's top-left cell (the map's without one), cut at the map's
+    // edge, one undo step.
+    static inline const QString regionMimeType = QStringLiteral("application/x-kestova-level-region");
+    QRect selection() const { return selection_; }
+    bool copyRegion();
+    bool pasteRegion();
+
     // After an undo step: the state shown again.
     void stateApplied(int shownMap);
 
@@ -97,6 +106,8 @@ private:
     // The gesture under way: the state before it, and for a rectangle its first cell.
     std::optional<LevelState> gestureBefore_;
     std::optional<QPoint> rectangleStart_;
+    std::optional<QPoint> selectionStart_;
+    QRect selection_;
 };
 
 } // namespace kestova

@@ -188,3 +188,30 @@ TEST_F(LevelWindowTest, AddBlockAndDeleteUnusedMetatiles)
 }
 
 } // namespace
+
+namespace {
+
+// A region selected with Ctrl + drag, copied through the clipboard and pasted at another selection: one undo step.
+TEST_F(LevelWindowTest, RegionsCopiedAndPastedThroughTheClipboard)
+{
+    LevelMapView *view = actions->mapView();
+    QTest::mousePress(view, Qt::LeftButton, Qt::ControlModifier, at(2, 1));
+    QTest::mouseMove(view, at(4, 2));
+    QTest::mouseRelease(view, Qt::LeftButton, Qt::ControlModifier, at(4, 2));
+    EXPECT_EQ(actions->selection(), QRect(QPoint(2, 1), QPoint(4, 2)));
+    const LevelMap before = map();
+    trigger(document, "actionCopyLevelRegion");
+    QTest::mouseClick(view, Qt::LeftButton, Qt::ControlModifier, at(30, 13));
+    const int steps = stack().count();
+    trigger(document, "actionPasteLevelRegion");
+    EXPECT_EQ(stack().count(), steps + 1);
+    // Three columns wide, cut at the map's right edge after two; two rows.
+    for (int y = 0; y < 2; ++y)
+        for (int x = 0; x < 2; ++x)
+            EXPECT_EQ(map().at(30 + x, 13 + y), before.at(2 + x, 1 + y)) << x << "," << y;
+    EXPECT_EQ(map().at(29, 13), before.at(29, 13));
+    stack().undo();
+    EXPECT_EQ(map(), before);
+}
+
+} // namespace
