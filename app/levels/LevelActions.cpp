@@ -86,7 +86,13 @@ void LevelActions::buildDock()
     behaviour_->setDisplayIntegerBase(16);
     behaviour_->setPrefix(QStringLiteral("$"));
     behaviour_->setToolTip(QStringLiteral("The chosen metatile's behaviour byte"));
+    subPalette_ = new QSpinBox(content);
+    subPalette_->setObjectName(QStringLiteral("metatileSubPalette"));
+    subPalette_->setRange(0, 3);
+    subPalette_->setToolTip(QStringLiteral("The chosen metatile's background sub-palette"));
     metatileRow->addWidget(metatileInfo_, 1);
+    metatileRow->addWidget(new QLabel(QStringLiteral("Sub-palette"), content));
+    metatileRow->addWidget(subPalette_);
     metatileRow->addWidget(new QLabel(QStringLiteral("Behaviour"), content));
     metatileRow->addWidget(behaviour_);
     layout->addLayout(metatileRow);
@@ -112,6 +118,10 @@ void LevelActions::buildDock()
     connect(behaviour_, &QSpinBox::valueChanged, this, [this](int value) {
         if (!refreshing_)
             setBehaviour(value);
+    });
+    connect(subPalette_, &QSpinBox::valueChanged, this, [this](int value) {
+        if (!refreshing_)
+            setMetatileSubPalette(value);
     });
     connect(mapView_, &LevelMapView::cellPressed, this, &LevelActions::pressed);
     connect(mapView_, &LevelMapView::cellDragged, this, &LevelActions::dragged);
@@ -141,6 +151,12 @@ void LevelActions::buildMenu()
     QAction *deleteUnused = menu_->addAction(QStringLiteral("&Delete Unused Metatiles"));
     deleteUnused->setObjectName(QStringLiteral("actionDeleteUnusedMetatiles"));
     connect(deleteUnused, &QAction::triggered, this, [this] { deleteUnusedMetatiles(); });
+    QAction *earlier = menu_->addAction(QStringLiteral("Move Metatile &Earlier"));
+    earlier->setObjectName(QStringLiteral("actionMoveMetatileEarlier"));
+    connect(earlier, &QAction::triggered, this, [this] { moveMetatile(-1); });
+    QAction *later = menu_->addAction(QStringLiteral("Move Metatile &Later"));
+    later->setObjectName(QStringLiteral("actionMoveMetatileLater"));
+    connect(later, &QAction::triggered, this, [this] { moveMetatile(1); });
     menu_->addSeparator();
     QAction *copy = menu_->addAction(QStringLiteral("&Copy Region"));
     copy->setObjectName(QStringLiteral("actionCopyLevelRegion"));
@@ -193,6 +209,7 @@ void LevelActions::refresh()
         if (chosen >= 0) {
             const Metatile &metatile = set.metatiles[size_t(chosen)];
             behaviour_->setValue(metatile.behaviour);
+            subPalette_->setValue(metatile.subPalette);
             metatileInfo_->setText(QStringLiteral("Metatile %1: tiles $%2 $%3 $%4 $%5, sub-palette %6")
                                        .arg(chosen)
                                        .arg(metatile.tiles[0], 2, 16, QLatin1Char('0'))
@@ -206,6 +223,7 @@ void LevelActions::refresh()
     }
     mapView_->setEnabled(current_ >= 0);
     behaviour_->setEnabled(current_ >= 0 && setView_->chosen() >= 0);
+    subPalette_->setEnabled(behaviour_->isEnabled());
     refreshing_ = false;
 }
 

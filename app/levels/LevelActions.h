@@ -55,6 +55,11 @@ public:
     // in the current sub-palette (0-3) added to the shown map's set and chosen, one undo step; false, with the reason
     // in the status bar, when it cannot be.
     bool addBlockAsMetatile();
+    // The chosen metatile's sub-palette (0-3), one undo step.
+    bool setMetatileSubPalette(int subPalette);
+    // Level > Move Metatile Earlier / Later: the chosen metatile swapped with its neighbour in the set, every map over
+    // the set renumbered so that it shows the same, one undo step.
+    bool moveMetatile(int delta);
     // Level > Delete Unused Metatiles: the metatiles of the shown map's set that no map shows removed, the maps
     // renumbered, one undo step; how many were removed.
     int deleteUnusedMetatiles();
@@ -98,6 +103,7 @@ private:
     QCheckBox *grid_ = nullptr;
     QCheckBox *behaviourOverlay_ = nullptr;
     QSpinBox *behaviour_ = nullptr;
+    QSpinBox *subPalette_ = nullptr;
     QLabel *metatileInfo_ = nullptr;
     mosavo::MetatileSetView *setView_ = nullptr;
     mosavo::LevelMapView *mapView_ = nullptr;

@@ -58,6 +58,47 @@ bool LevelActions::addBlockAsMetatile()
     return true;
 }
 
+bool LevelActions::setMetatileSubPalette(int subPalette)
+{
+    const int chosen = setView_->chosen();
+    if (!settings() || current_ < 0 || chosen < 0 || subPalette < 0 || subPalette > 3)
+        return false;
+    LevelState after = state();
+    Metatile &metatile = after.sets[size_t(after.maps[size_t(current_)].metatileSet)].metatiles[size_t(chosen)];
+    if (metatile.subPalette == subPalette)
+        return false;
+    metatile.subPalette = uint8_t(subPalette);
+    push(std::move(after), QStringLiteral("Set Metatile Sub-palette"));
+    return true;
+}
+
+bool LevelActions::moveMetatile(int delta)
+{
+    const int chosen = setView_->chosen();
+    if (!settings() || current_ < 0 || chosen < 0)
+        return false;
+    LevelState after = state();
+    const int setIndex = after.maps[size_t(current_)].metatileSet;
+    std::vector<Metatile> &metatiles = after.sets[size_t(setIndex)].metatiles;
+    const int other = chosen + delta;
+    if (other < 0 || other >= int(metatiles.size()))
+        return false;
+    std::swap(metatiles[size_t(chosen)], metatiles[size_t(other)]);
+    for (LevelMap &map : after.maps) {
+        if (map.metatileSet != setIndex)
+            continue;
+        for (uint8_t &cell : map.cells) {
+            if (cell == chosen)
+                cell = uint8_t(other);
+            else if (cell == other)
+                cell = uint8_t(chosen);
+        }
+    }
+    push(std::move(after), QStringLiteral("Move Metatile"));
+    chooseMetatile(other);
+    return true;
+}
+
 int LevelActions::deleteUnusedMetatiles()
 {
     const SettingsPtr s = settings();

@@ -215,3 +215,40 @@ TEST_F(LevelWindowTest, RegionsCopiedAndPastedThroughTheClipboard)
 }
 
 } // namespace
+
+namespace {
+
+// A metatile's sub-palette changed and its place in the set moved: the maps show the same blocks, each change one
+// undo step.
+TEST_F(LevelWindowTest, SubPaletteAndOrderOfAMetatile)
+{
+    actions->chooseMetatile(2);
+    auto *subPalette = window->findChild<QSpinBox *>(QStringLiteral("metatileSubPalette"));
+    ASSERT_NE(subPalette, nullptr);
+    const int old = settings->metatileSets()[0].metatiles[2].subPalette;
+    const int steps = stack().count();
+    subPalette->setValue((old + 1) % 4);
+    EXPECT_EQ(settings->metatileSets()[0].metatiles[2].subPalette, (old + 1) % 4);
+    // The room drawn from it shows the new sub-palette at once.
+    int cell = 0;
+    while (map().cells[size_t(cell)] != 2)
+        ++cell;
+    const Screen room = roomScreen(map(), settings->metatileSets()[0], (cell % 32) / 16);
+    EXPECT_EQ(room.subPaletteAt((cell % 16) * 2, (cell / 32) * 2), (old + 1) % 4);
+    stack().undo();
+    EXPECT_EQ(settings->metatileSets()[0].metatiles[2].subPalette, old);
+
+    const std::vector<Metatile> set = settings->metatileSets()[0].metatiles;
+    const LevelMap before = map();
+    trigger(document, "actionMoveMetatileLater");
+    EXPECT_EQ(stack().count(), steps + 1);
+    EXPECT_EQ(settings->metatileSets()[0].metatiles[3], set[2]);
+    EXPECT_EQ(settings->metatileSets()[0].metatiles[2], set[3]);
+    EXPECT_EQ(actions->chosenMetatile(), 3);
+    for (size_t i = 0; i < map().cells.size(); ++i)
+        EXPECT_EQ(settings->metatileSets()[0].metatiles[map().cells[i]], set[before.cells[i]]) << i;
+    stack().undo();
+    EXPECT_EQ(map(), before);
+}
+
+} // namespace
