@@ -371,6 +371,20 @@ void addGraphicsInfo(nlohmann::ordered_json &info, const EditorViewControllerSet
         }
         info["animations"] = std::move(animations);
     }
+    if (!document.metatileSets().empty()) {
+        auto sets = nlohmann::ordered_json::array();
+        for (const mosavo::MetatileSet &set : document.metatileSets())
+            sets.push_back(
+                { { "name", set.name }, { "patternTable", set.patternTable }, { "metatiles", set.metatiles.size() } });
+        info["metatileSets"] = std::move(sets);
+    }
+    if (!document.levelMaps().empty()) {
+        auto maps = nlohmann::ordered_json::array();
+        for (const mosavo::LevelMap &map : document.levelMaps())
+            maps.push_back({ { "name", map.name }, { "set", map.metatileSet }, { "rooms", map.roomCount() },
+                { "width", map.roomsWide }, { "height", map.roomsHigh } });
+        info["levelMaps"] = std::move(maps);
+    }
 }
 
 CommandFamily screenCommands()

@@ -109,6 +109,21 @@ TEST_F(CliLevels, PictureComesBackThroughMetatilesMapAndNametables)
     EXPECT_EQ(QImage(path(QStringLiteral("back.png"))).convertToFormat(QImage::Format_RGB32), picture);
 }
 
+TEST_F(CliLevels, InfoListsSetsAndMaps)
+{
+    importLevel();
+    const auto run = runProgram({ QStringLiteral("--info"), path(QStringLiteral("level.kestova")) });
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    const QJsonObject info = QJsonDocument::fromJson(run.out).object();
+    const QJsonObject set = info[QStringLiteral("metatileSets")].toArray().at(0).toObject();
+    EXPECT_EQ(set[QStringLiteral("name")].toString(), QStringLiteral("level"));
+    EXPECT_EQ(set[QStringLiteral("metatiles")].toInt(), 12);
+    const QJsonObject map = info[QStringLiteral("levelMaps")].toArray().at(0).toObject();
+    EXPECT_EQ(map[QStringLiteral("rooms")].toInt(), 2);
+    EXPECT_EQ(map[QStringLiteral("width")].toInt(), 2);
+    EXPECT_EQ(map[QStringLiteral("set")].toInt(), 0);
+}
+
 // The same level in both layouts, as rows or packed rooms, with behaviour bytes set in the document.
 TEST_F(CliLevels, TablesLayoutRowsRoomsRleAndBehaviours)
 {
