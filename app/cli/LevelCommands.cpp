@@ -2,6 +2,7 @@
 
 #include "app/cli/BatchCommand.h"
 #include "app/cli/BatchIO.h"
+#include "app/cli/LossyOptions.h"
 #include "app/cli/PaletteCommands.h"
 #include "app/cli/ScreenCommands.h"
 
@@ -97,8 +98,9 @@ int runImportLevelPng(const ParsedArguments &arguments, BatchStreams &streams)
             return reportFailure(err, { arguments.files.front(), std::get<QString>(first) });
     const std::string name
         = arguments.text(nameOption).value_or(QFileInfo(picturePath).completeBaseName()).toStdString();
-    auto converted = convertLevelImage(std::get<QImage>(read), document, currentDisplayColors(),
-        currentDisplayEmphasis(), subPalettes, arguments.text(bgTableOption) == u"1" ? 1 : 0, name);
+    auto converted
+        = convertLevelImage(std::get<QImage>(read), document, currentDisplayColors(), currentDisplayEmphasis(),
+            subPalettes, arguments.text(bgTableOption) == u"1" ? 1 : 0, name, lossySettings(arguments));
     if (auto *reason = std::get_if<QString>(&converted))
         return reportFailure(err, { picturePath, *reason });
     LevelConversion &conversion = std::get<LevelConversion>(converted);
@@ -201,6 +203,8 @@ std::optional<QString> checkImportLevelPng(const ParsedArguments &arguments)
 {
     if (!arguments.has(outputOption))
         return QStringLiteral("--import-level-png needs --output DOC");
+    if (auto reason = checkLossyOptions(arguments))
+        return reason;
     return checkItemName(arguments);
 }
 
@@ -261,12 +265,14 @@ CommandFamily levelCommands()
 
     BatchCommand &importLevel = family.add(
         textOption(QStringLiteral("--import-level-png"), QStringLiteral("a picture file")), runImportLevelPng);
-    importLevel.accepts
-        = { outputOption, paletteOption, bgTableOption, nameOption, displayPaletteOption, paletteBytesOption };
+    importLevel.accepts = QStringList {
+        outputOption, paletteOption, bgTableOption, nameOption, displayPaletteOption, paletteBytesOption
+    } + lossyOptionNames();
     importLevel.file = FileArgument::optional;
     importLevel.check = checkImportLevelPng;
-    importLevel.synopsis
-        = QStringLiteral("--import-level-png IN --output DOC [--palette PAL] [--bg-table 0|1] [--name NAME] [FILE]");
+    importLevel.synopsis = QStringLiteral("--import-level-png IN --output DOC [--palette PAL] [--bg-table 0|1] "
+                                          "[--name NAME] [--lossy [--dither none|ordered|diffusion] [--max-tiles N]] "
+                                          "[FILE]");
     importLevel.help = QStringLiteral(
         "  --import-level-png IN\n"
         "                        make a metatile set and a map of a picture of whole rooms (W x 256 by H x 240,\n"
@@ -277,7 +283,10 @@ CommandFamily levelCommands()
         "    --output DOC        the document written: FILE's content or 512 blank tiles, plus the set and map\n"
         "    --palette PAL       the four background sub-palettes to use; without it they are found\n"
         "    --bg-table 0|1      the pattern table the metatiles read (default 0)\n"
-        "    --name NAME         the set's and map's name (default: the picture's file name)\n");
+        "    --name NAME         the set's and map's name (default: the picture's file name)\n"
+        "    --lossy             convert any picture room by room into what the console shows, in one set of\n"
+        "                        sub-palettes and within --max-tiles new tiles together (--dither and\n"
+        "                        --max-tiles as for --import-screen-png --lossy)\n");
 
     BatchCommand &exportMetatiles
         = family.add(textOption(QStringLiteral("--export-metatiles"), anOutputFile), runExportMetatiles);

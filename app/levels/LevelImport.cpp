@@ -1,6 +1,7 @@
 #include "app/levels/LevelImport.h"
 
 #include "app/screens/ScreenImport.h"
+#include "convert/LossyLevelConversion.h"
 #include "convert/SpriteConversion.h"
 
 #include <algorithm>
@@ -29,7 +30,8 @@ std::bitset<256> documentTilesInUse(const EditorViewControllerSettings &document
 
 std::variant<LevelConversion, QString> convertLevelImage(const QImage &image,
     const EditorViewControllerSettings &document, const DisplayColors &colors, int emphasis,
-    const std::optional<BackgroundSubPalettes> &subPalettes, int patternTable, const std::string &name)
+    const std::optional<BackgroundSubPalettes> &subPalettes, int patternTable, const std::string &name,
+    const std::optional<LossySettings> &lossy)
 {
     auto patterns = levelPatternTables(document);
     if (const auto *reason = std::get_if<QString>(&patterns))
@@ -59,7 +61,7 @@ std::variant<LevelConversion, QString> convertLevelImage(const QImage &image,
     request.name = name;
     request.fitColors = true;
     request.preferredNumbers = documentColorNumbers(document);
-    auto result = convertLevelPicture(request);
+    auto result = lossy ? convertLevelPictureLossy(request, *lossy) : convertLevelPicture(request);
     if (!result)
         return QString::fromStdString(result.error);
     return std::move(*result.conversion);

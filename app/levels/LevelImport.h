@@ -2,6 +2,7 @@
 
 #include "app/document/EditorViewControllerSettings.h"
 #include "convert/LevelConversion.h"
+#include "convert/LossyScreenConversion.h"
 #include "core/PatternTables.h"
 #include "palette/DisplayColors.h"
 
@@ -24,10 +25,12 @@ std::variant<mosavo::PatternTables, QString> levelPatternTables(const EditorView
 std::bitset<256> documentTilesInUse(const EditorViewControllerSettings &document, int table);
 
 // The level converted from a picture (any QImage format) for the document, as convertLevelPicture does, reading
-// pattern table patternTable of its screen bank: the conversion or the reason it was refused.
+// pattern table patternTable of its screen bank: the conversion or the reason it was refused. With lossy settings
+// the picture is converted into what the console can show (convertLevelPictureLossy).
 std::variant<mosavo::LevelConversion, QString> convertLevelImage(const QImage &image,
     const EditorViewControllerSettings &document, const mosavo::DisplayColors &colors, int emphasis,
-    const std::optional<mosavo::BackgroundSubPalettes> &subPalettes, int patternTable, const std::string &name);
+    const std::optional<mosavo::BackgroundSubPalettes> &subPalettes, int patternTable, const std::string &name,
+    const std::optional<mosavo::LossySettings> &lossy = std::nullopt);
 
 // Puts a conversion into the document: its tiles written into the screen bank, its sub-palettes as sub-palettes 0-3,
 // its set and its map (naming that set) added last.

@@ -1,4 +1,5 @@
 #include "convert/LevelConversion.h"
+#include "convert/LossyLevelConversion.h"
 #include "core/FrameRenderer.h"
 #include "core/LevelPicture.h"
 
@@ -195,4 +196,51 @@ TEST(LevelConversion, MoreThan256MetatilesOrTilesIsRefusedWithTheCount)
     result = LevelRun(tiles).run();
     ASSERT_FALSE(result);
     EXPECT_NE(result.error.find("the level needs 801 different tiles"), std::string::npos) << result.error;
+}
+
+// Any picture, converted: every room in one set of sub-palettes, the new tiles within the budget for the whole level,
+// each metatile different from the others, and the level as the console shows it read back exactly as display colours
+// of those sub-palettes.
+TEST(LossyLevelConversion, RoomsShareSubPalettesAndTheTileBudget)
+{
+    LevelPicture picture(2, 1);
+    std::vector<uint8_t> rgba(size_t(picture.width * picture.height * 4));
+    std::mt19937 random(7);
+    for (int y = 0; y < picture.height; ++y)
+        for (int x = 0; x < picture.width; ++x) {
+            const size_t at = size_t(y * picture.width + x) * 4;
+            rgba[at] = uint8_t(x / 2 + random() % 16);
+            rgba[at + 1] = uint8_t(y + random() % 16);
+            rgba[at + 2] = uint8_t(128 + random() % 64);
+            rgba[at + 3] = 255;
+        }
+    LevelRun run(picture);
+    run.request.rgba = rgba;
+    EXPECT_FALSE(convertLevelPicture(run.request)) << "the colours are not display colours";
+    LossySettings settings;
+    settings.maxTiles = 60;
+    const auto result = convertLevelPictureLossy(run.request, settings);
+    ASSERT_TRUE(result) << result.error;
+    const LevelConversion &level = *result.conversion;
+    EXPECT_LE(int(level.tileChanges.size()), 60);
+    EXPECT_EQ(level.distinctTiles, int(level.tileChanges.size()) + level.reusedTiles);
+    for (size_t a = 0; a < level.set.metatiles.size(); ++a)
+        for (size_t b = a + 1; b < level.set.metatiles.size(); ++b)
+            EXPECT_NE(level.set.metatiles[a], level.set.metatiles[b]) << a << "," << b;
+    for (uint8_t cell : level.map.cells)
+        ASSERT_LT(cell, level.set.metatiles.size());
+
+    PatternTables patterns;
+    for (const ScreenTileChange &change : level.tileChanges)
+        std::copy(change.pixels.begin(), change.pixels.end(), patterns.pixels.begin() + change.tile * 64);
+    PaletteBytes palette {};
+    for (size_t p = 0; p < 4; ++p)
+        std::copy(level.subPalettes[p].begin(), level.subPalettes[p].end(), palette.begin() + std::ptrdiff_t(p * 4));
+    LevelPicture shown(2, 1);
+    shown.numbers = renderLevel(patterns, level.map, level.set, palette).colors;
+    LevelRun exact(shown);
+    exact.request.subPalettes = level.subPalettes;
+    const auto back = exact.run();
+    ASSERT_TRUE(back) << back.error;
+    EXPECT_LE(back.conversion->set.metatiles.size(), level.set.metatiles.size());
 }

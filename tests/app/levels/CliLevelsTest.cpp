@@ -109,6 +109,29 @@ TEST_F(CliLevels, PictureComesBackThroughMetatilesMapAndNametables)
     EXPECT_EQ(QImage(path(QStringLiteral("back.png"))).convertToFormat(QImage::Format_RGB32), picture);
 }
 
+// A picture in colours of its own is refused as it is and converted with --lossy, within the tiles asked for.
+TEST_F(CliLevels, LossyImportOfAnyPicture)
+{
+    QImage photo(512, 240, QImage::Format_RGB32);
+    for (int y = 0; y < 240; ++y)
+        for (int x = 0; x < 512; ++x)
+            photo.setPixel(x, y, qRgb(x / 2, y, 100 + (x * y) % 50));
+    ASSERT_TRUE(photo.save(path(QStringLiteral("photo.png"))));
+    const QString out = path(QStringLiteral("photo.kestova"));
+    QByteArray summary;
+    refuse({ QStringLiteral("--import-level-png"), path(QStringLiteral("photo.png")), QStringLiteral("--output"), out },
+        path(QStringLiteral("photo.png")), "--lossy", out);
+    succeed({ QStringLiteral("--import-level-png"), path(QStringLiteral("photo.png")), QStringLiteral("--output"), out,
+                QStringLiteral("--lossy"), QStringLiteral("--dither"), QStringLiteral("ordered"),
+                QStringLiteral("--max-tiles"), QStringLiteral("90") },
+        &summary);
+    const auto level = document(QStringLiteral("photo.kestova"));
+    ASSERT_TRUE(level);
+    ASSERT_EQ(level->levelMaps().size(), 1u);
+    EXPECT_EQ(level->levelMaps()[0].roomCount(), 2);
+    EXPECT_LE(mosavo::tilesUsedByMetatiles(level->metatileSets(), 0).count(), 91u) << summary.toStdString();
+}
+
 TEST_F(CliLevels, InfoListsSetsAndMaps)
 {
     importLevel();
