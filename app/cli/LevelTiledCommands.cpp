@@ -6,7 +6,7 @@
 #include "app/levels/LevelImport.h"
 #include "app/screens/ScreenImport.h"
 #include "core/LevelPicture.h"
-#include "formats/TiledMapFormat.h"
+#include "formats/FormatRegistry.h"
 #include "formats/TiledTileset.h"
 
 #include <QDir>
@@ -50,7 +50,7 @@ int runExportTiled(const ParsedArguments &arguments, BatchStreams &streams)
     const FramePicture picture
         = renderMetatileSet(std::get<PatternTables>(patterns), set, documentPaletteBytes(document));
     LevelFile file { map, (base + QStringLiteral(".tsx")).toStdString(), {}, 0 };
-    const auto tmxBytes = TiledMapFormat().write(file);
+    const auto tmxBytes = FormatRegistry::tiledMapFormat().write(file);
     if (!tmxBytes)
         return reportFailure(err, { path, QString::fromStdString(tmxBytes.error) });
     // The picture first, then the tileset, then the map: a failure removes what this run wrote before it.
@@ -107,7 +107,7 @@ int runImportTiled(const ParsedArguments &arguments, BatchStreams &streams)
     const ReadResult tmx = readWholeFile(tmxPath);
     if (tmx.error)
         return reportFailure(err, *tmx.error);
-    auto level = TiledMapFormat().read(tmx.bytes);
+    auto level = FormatRegistry::tiledMapFormat().read(tmx.bytes);
     if (!level)
         return reportFailure(err, { tmxPath, QString::fromStdString(level.error) });
     LevelFile &file = *level.value;

@@ -1,4 +1,5 @@
 #include "formats/LevelTables.h"
+#include "formats/FormatRegistry.h"
 
 #include <gtest/gtest.h>
 
@@ -83,4 +84,27 @@ TEST(LevelTables, RoomsPackedOneByOneUnpackToTheRooms)
     std::string why;
     EXPECT_FALSE(unpackRooms(packed, 7, &why));
     EXPECT_NE(why.find("room 6"), std::string::npos) << why;
+}
+
+// The registry's Tiled format writes a map that it reads back cell for cell, and refuses a map that is not whole rooms.
+TEST(LevelTables, TiledFormatThroughTheRegistry)
+{
+    ASSERT_EQ(FormatRegistry::levelFormats().size(), 1u);
+    const LevelFormat &format = FormatRegistry::tiledMapFormat();
+    EXPECT_EQ(format.name(), "Tiled map");
+    LevelFile file { LevelMap::blank("stage <1>", 0, 2, 1), "stage.tsx", {}, 0 };
+    for (size_t i = 0; i < file.map.cells.size(); ++i)
+        file.map.cells[i] = uint8_t(i % 7);
+    const auto written = format.write(file);
+    ASSERT_TRUE(written);
+    const auto read = format.read(*written.value);
+    ASSERT_TRUE(read) << read.error;
+    EXPECT_EQ(read.value->map.cells, file.map.cells);
+    EXPECT_EQ(read.value->map.name, "stage <1>");
+    EXPECT_EQ(read.value->tilesetSource, "stage.tsx");
+    std::string text(written.value->begin(), written.value->end());
+    text.replace(text.find("width=\"32\""), 10, "width=\"31\"");
+    const auto refused = format.read(Bytes(text.begin(), text.end()));
+    ASSERT_FALSE(refused);
+    EXPECT_NE(refused.error.find("whole rooms of 16 x 15 metatiles"), std::string::npos) << refused.error;
 }
