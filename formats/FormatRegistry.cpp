@@ -6,6 +6,7 @@
 #include "formats/MetaspriteCa65Format.h"
 #include "formats/NametableFormat.h"
 #include "formats/RleNametableFormat.h"
+#include "formats/TiledMapFormat.h"
 
 #include <algorithm>
 #include <cctype>
@@ -51,6 +52,18 @@ const std::vector<const ScreenFormat *> &FormatRegistry::screenFormats()
 const ScreenFormat &FormatRegistry::nametableFormat(bool rle)
 {
     return *screenFormats()[rle ? 1 : 0];
+}
+
+const std::vector<const LevelFormat *> &FormatRegistry::levelFormats()
+{
+    static const TiledMapFormat tiled;
+    static const std::vector<const LevelFormat *> formats = { &tiled };
+    return formats;
+}
+
+const LevelFormat &FormatRegistry::tiledMapFormat()
+{
+    return *levelFormats()[0];
 }
 
 std::unique_ptr<MetaspriteTableFormat> FormatRegistry::metaspriteTableFormatFor(std::string_view fileName)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "formats/LevelFormat.h"
 #include "formats/MetaspriteTableFormat.h"
 #include "formats/ScreenFormat.h"
 
@@ -17,6 +18,9 @@ public:
     // The screen formats: the bare nametable, then the RLE-packed one.
     static const std::vector<const ScreenFormat *> &screenFormats();
     static const ScreenFormat &nametableFormat(bool rle);
+    // The level map formats: Tiled's map files (.tmx).
+    static const std::vector<const LevelFormat *> &levelFormats();
+    static const LevelFormat &tiledMapFormat();
 
     // The metasprite table format of a file, by its name's ending: C source (.c, .h), ca65 source (.s, .asm, .inc,
     // .ca65), else binary, whose metasprites are named after the file ("hero.bin": hero_0, hero_1, ...).

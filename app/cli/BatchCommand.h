@@ -64,5 +64,6 @@ CommandFamily paletteCommands();
 CommandFamily screenCommands();
 CommandFamily spriteCommands();
 CommandFamily exchangeCommands();
+CommandFamily levelCommands();
 
 } // namespace kestova::cli

@@ -32,7 +32,8 @@ const CommandTable &commandTable()
 {
     static const CommandTable table = [] {
         CommandTable collected;
-        for (CommandFamily (*family)() : { tileCommands, paletteCommands, screenCommands, spriteCommands, exchangeCommands }) {
+        for (CommandFamily (*family)() :
+            { tileCommands, paletteCommands, screenCommands, spriteCommands, exchangeCommands, levelCommands }) {
             CommandFamily commands = family();
             // An option several families take (--name, --display-palette) is known once.
             for (OptionRule &option : commands.options)

@@ -2,6 +2,7 @@
 
 #include "app/cli/BatchCommand.h"
 #include "app/cli/BatchIO.h"
+#include "app/cli/LevelCommands.h"
 #include "app/cli/LossyOptions.h"
 #include "app/cli/PaletteCommands.h"
 
@@ -83,13 +84,27 @@ std::variant<mosavo::PatternTables, FileError> documentPatternTables(
     return mosavo::PatternTables::fromTiles(*document.tileData(), std::get<int64_t>(first));
 }
 
-// --export-nametable OUT [--screen N] [--rle] [--asm NAME | --c NAME] DOC
+// --export-nametable OUT [--screen N | --map N --room R] [--rle] [--asm NAME | --c NAME] DOC
 int runExportNametable(const ParsedArguments &arguments, BatchStreams &streams)
 {
     const QString &path = arguments.files.front();
     auto read = readInput(path, notADocument);
     if (auto *error = std::get_if<FileError>(&read))
         return reportFailure(streams.err, *error);
+    if (arguments.has(mapOption) || arguments.has(roomOption)) {
+        auto room = levelRoomNametable(path, *std::get<Input>(read).document, arguments);
+        if (auto *error = std::get_if<FileError>(&room))
+            return reportFailure(streams.err, *error);
+        Bytes bytes = std::get<Bytes>(room);
+        if (arguments.has(rleOption)) {
+            auto packed = mosavo::rlePack(bytes, "the room's nametable");
+            if (!packed)
+                return reportFailure(streams.err,
+                    { path, QString::fromStdString(packed.error) + QStringLiteral(" (export it without --rle)") });
+            bytes = std::move(*packed.bytes);
+        }
+        return writeBytesOrSource(streams.err, arguments, path, arguments.commandValue, bytes);
+    }
     auto chosen = chosenScreen(path, *std::get<Input>(read).document, arguments);
     if (auto *error = std::get_if<FileError>(&chosen))
         return reportFailure(streams.err, *error);
@@ -356,6 +371,20 @@ void addGraphicsInfo(nlohmann::ordered_json &info, const EditorViewControllerSet
         }
         info["animations"] = std::move(animations);
     }
+    if (!document.metatileSets().empty()) {
+        auto sets = nlohmann::ordered_json::array();
+        for (const mosavo::MetatileSet &set : document.metatileSets())
+            sets.push_back(
+                { { "name", set.name }, { "patternTable", set.patternTable }, { "metatiles", set.metatiles.size() } });
+        info["metatileSets"] = std::move(sets);
+    }
+    if (!document.levelMaps().empty()) {
+        auto maps = nlohmann::ordered_json::array();
+        for (const mosavo::LevelMap &map : document.levelMaps())
+            maps.push_back({ { "name", map.name }, { "set", map.metatileSet }, { "rooms", map.roomCount() },
+                { "width", map.roomsWide }, { "height", map.roomsHigh } });
+        info["levelMaps"] = std::move(maps);
+    }
 }
 
 CommandFamily screenCommands()
@@ -423,13 +452,19 @@ CommandFamily screenCommands()
 
     BatchCommand &exportNametable
         = family.add(textOption(QStringLiteral("--export-nametable"), anOutputFile), runExportNametable);
-    exportNametable.accepts = { screenOption, rleOption, asmOption, cOption };
-    exportNametable.check = checkSourceName;
+    exportNametable.accepts = { screenOption, rleOption, asmOption, cOption, mapOption, roomOption };
+    exportNametable.check = [](const ParsedArguments &arguments) -> std::optional<QString> {
+        if (arguments.has(screenOption) && (arguments.has(mapOption) || arguments.has(roomOption)))
+            return QStringLiteral("--screen cannot go with --map or --room: a nametable is of a screen or of a room");
+        return checkSourceName(arguments);
+    };
     exportNametable.synopsis
-        = QStringLiteral("--export-nametable OUT [--screen N] [--rle] [--asm NAME | --c NAME] DOC");
+        = QStringLiteral("--export-nametable OUT [--screen N | --map N --room R] [--rle] [--asm NAME | --c NAME] DOC");
     exportNametable.help = QStringLiteral(
         "  --export-nametable OUT\n"
         "                        write a screen's nametable: 960 tile numbers, then 64 attribute bytes (.nam)\n"
+        "    --map N --room R    a room of a map instead (rooms left to right, then top to bottom, from 0), its\n"
+        "                        attributes from its metatiles' sub-palettes\n"
         "    --rle               packed: a tag byte not in the data, bytes as they are, tag n repeats the\n"
         "                        previous byte n times, tag 0 ends (a nametable using all 256 byte values cannot\n"
         "                        be packed)\n"

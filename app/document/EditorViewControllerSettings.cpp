@@ -3,6 +3,7 @@
 #include "app/document/ArchiveText.h"
 #include "core/ConsoleDataFactory.h"
 #include "core/GraphicsArchive.h"
+#include "core/LevelArchive.h"
 #include "palette/NESColors.h"
 #include "palette/NESPalette.h"
 #include "palette/PaletteFactory.h"
@@ -263,6 +264,10 @@ ArchiveRecord EditorViewControllerSettings::encode() const
         record["Metasprites"] = encodeMetasprites(metasprites_);
     if (!animations_.empty())
         record["Animations"] = encodeAnimations(animations_);
+    if (!metatileSets_.empty())
+        record["MetatileSets"] = encodeMetatileSets(metatileSets_);
+    if (!levelMaps_.empty())
+        record["LevelMaps"] = encodeLevelMaps(levelMaps_);
     if (spritePatternTable_ != 1)
         record["SpritePatternTable"] = spritePatternTable_;
     if (tallSprites_)
@@ -385,6 +390,24 @@ SettingsPtr EditorViewControllerSettings::decode(const ArchiveRecord &record, st
         }
         animations = std::move(*decoded);
     }
+    std::vector<MetatileSet> metatileSets;
+    if (const auto field = record.find("MetatileSets"); field != record.end()) {
+        auto decoded = decodeMetatileSets(*field, &reason);
+        if (!decoded) {
+            setReason(whyNot, ("its metatile sets are damaged (" + reason + ")").c_str());
+            return settings;
+        }
+        metatileSets = std::move(*decoded);
+    }
+    std::vector<LevelMap> levelMaps;
+    if (const auto field = record.find("LevelMaps"); field != record.end()) {
+        auto decoded = decodeLevelMaps(*field, metatileSets, &reason);
+        if (!decoded) {
+            setReason(whyNot, ("its maps are damaged (" + reason + ")").c_str());
+            return settings;
+        }
+        levelMaps = std::move(*decoded);
+    }
     int spriteTable = 1;
     if (const auto field = record.find("SpritePatternTable"); field != record.end()) {
         if (!field->is_number_integer() || (field->get<int64_t>() != 0 && field->get<int64_t>() != 1)) {
@@ -405,6 +428,8 @@ SettingsPtr EditorViewControllerSettings::decode(const ArchiveRecord &record, st
     settings->screens_ = std::move(screens);
     settings->metasprites_ = std::move(metasprites);
     settings->animations_ = std::move(animations);
+    settings->metatileSets_ = std::move(metatileSets);
+    settings->levelMaps_ = std::move(levelMaps);
     settings->spritePatternTable_ = spriteTable;
     settings->tallSprites_ = tall;
     std::optional<std::string> sourceFile;

@@ -2,6 +2,8 @@
 
 #include "core/Archive.h"
 #include "core/Bytes.h"
+#include "core/LevelMap.h"
+#include "core/MetatileSet.h"
 #include "core/Metasprite.h"
 #include "core/Screen.h"
 #include "core/TileData.h"
@@ -99,6 +101,11 @@ public:
     const std::vector<mosavo::Metasprite> &metasprites() const { return metasprites_; }
     std::vector<mosavo::Animation> &animations() { return animations_; }
     const std::vector<mosavo::Animation> &animations() const { return animations_; }
+    // The document's metatile sets and the maps laid out with them (each map names one of the sets).
+    std::vector<mosavo::MetatileSet> &metatileSets() { return metatileSets_; }
+    const std::vector<mosavo::MetatileSet> &metatileSets() const { return metatileSets_; }
+    std::vector<mosavo::LevelMap> &levelMaps() { return levelMaps_; }
+    const std::vector<mosavo::LevelMap> &levelMaps() const { return levelMaps_; }
     // The pattern table (0 or 1) of 8x8 sprites; 1 unless the document says otherwise.
     int spritePatternTable() const { return spritePatternTable_; }
     void setSpritePatternTable(int table) { spritePatternTable_ = table & 1; }
@@ -117,7 +124,7 @@ public:
     // The archive record: "Version", "ZoomSize", "TileData" (the tiles as NES bytes, header in front for a ROM),
     // "Palettes", "SelectedPalette" (always 0), "SourceFile" (text) when the tiles came from a file; then, only
     // when the document has them, "Screens", "Metasprites", "Animations" (core/GraphicsArchive),
-    // "SpritePatternTable" (0 or 1, when not 1) and "SpriteSize" (16, when sprites are 8x16). Without tile data the
+    // "MetatileSets", "LevelMaps" (core/LevelArchive), "SpritePatternTable" (0 or 1, when not 1) and "SpriteSize" (16, when sprites are 8x16). Without tile data the
     // record holds no keys but its class.
     // "Palettes", "SelectedPalette" (always 0), then the parts of the view state that are present: "ViewerScrollTile",
     // "SelectedTile", "BlockSize", "CurrentSubPalette", "ViewerScale" (integers), "SubPaletteView", "TallSprites"
@@ -160,6 +167,8 @@ private:
     std::vector<mosavo::Screen> screens_;
     std::vector<mosavo::Metasprite> metasprites_;
     std::vector<mosavo::Animation> animations_;
+    std::vector<mosavo::MetatileSet> metatileSets_;
+    std::vector<mosavo::LevelMap> levelMaps_;
     int spritePatternTable_ = 1;
     bool tallSprites_ = false;
     std::optional<std::string> sourceFile_;

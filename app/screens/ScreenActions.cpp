@@ -10,6 +10,7 @@
 #include "app/window/MainMosavoWindow.h"
 #include "convert/SpriteConversion.h"
 #include "convert/TileDedup.h"
+#include "core/MetatileSet.h"
 #include "palette/DisplayColors.h"
 #include "palette/NESPalette.h"
 #include "ui_MainMosavo.h"
@@ -153,7 +154,8 @@ void ScreenActions::updateMarks()
             if (!read)
                 continue;
             const auto used
-                = tilesShown(s->screens(), s->metasprites(), s->tallSprites(), s->spritePatternTable(), table);
+                = tilesShown(s->screens(), s->metasprites(), s->tallSprites(), s->spritePatternTable(), table)
+                | tilesUsedByMetatiles(s->metatileSets(), table);
             for (int tile = 0; tile < 256; ++tile)
                 if (!used[size_t(tile)] && first + table * 256 + tile < count)
                     marked.insert(first + table * 256 + tile);

@@ -1,6 +1,7 @@
 #include "app/screens/ScreenImport.h"
 
 #include "app/document/PictureFiles.h"
+#include "core/MetatileSet.h"
 #include "formats/PictureCodec.h"
 
 #include "convert/SpriteConversion.h"
@@ -132,9 +133,10 @@ std::variant<ScreenConversion, QString> convertScreenImage(const QImage &image,
     const int64_t tableStart = bankStart + table * PatternTables::tilesPerTable;
     request.tilesInTable = int(
         std::clamp<int64_t>(document.tileData()->totalNumberTiles() - tableStart, 0, PatternTables::tilesPerTable));
-    // Tiles the metasprites show are in use too.
-    request.tilesInUse = mosavo::tilesShown(
-        document.screens(), document.metasprites(), document.tallSprites(), document.spritePatternTable(), table);
+    // Tiles the metasprites and the metatiles show are in use too.
+    request.tilesInUse = mosavo::tilesShown(document.screens(), document.metasprites(), document.tallSprites(),
+                             document.spritePatternTable(), table)
+        | mosavo::tilesUsedByMetatiles(document.metatileSets(), table);
     request.name = name;
     request.fitColors = true;
     request.preferredNumbers = documentColorNumbers(document);

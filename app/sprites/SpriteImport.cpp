@@ -5,6 +5,7 @@
 #include "app/screens/ScreenImport.h"
 #include "app/sprites/SpritePictures.h"
 #include "core/Matrix.h"
+#include "core/MetatileSet.h"
 #include "palette/NESPalette.h"
 #include "palette/PaletteFactory.h"
 
@@ -135,7 +136,8 @@ std::variant<SpriteImport, QString> convertSpriteImage(
 
     // Tiles the document does not have are never free.
     std::bitset<256> inUse
-        = mosavo::spriteTableTilesInUse(document.screens(), document.metasprites(), document.tallSprites(), table);
+        = mosavo::spriteTableTilesInUse(document.screens(), document.metasprites(), document.tallSprites(), table)
+        | mosavo::tilesUsedByMetatiles(document.metatileSets(), table);
     const int64_t count = tiles->totalNumberTiles();
     for (int t = 0; t < mosavo::PatternTables::tilesPerTable; ++t)
         if (first + table * mosavo::PatternTables::tilesPerTable + t >= count)

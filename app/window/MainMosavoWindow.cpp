@@ -3,6 +3,7 @@
 
 #include "app/document/KestovaDocumentController.h"
 #include "app/document/MosavoDocument.h"
+#include "app/levels/LevelActions.h"
 #include "app/screens/ScreenActions.h"
 #include "app/sprites/SpriteActions.h"
 #include "app/tiles/EditorViewController.h"
@@ -135,6 +136,7 @@ MainMosavoWindow::MainMosavoWindow(MosavoDocument *document, QWidget *parent)
         connectView();
         SpriteActions::install(this);
         ScreenActions::install(this);
+        LevelActions::install(this);
     }
 }
 

@@ -403,7 +403,7 @@ TEST(CommandLine, WrongUsageExitsTwoWithOneLineNamingTheArgument)
         { { info, columns, QStringLiteral("4"), input }, QStringLiteral("--columns goes with --export-png") },
         { { QStringLiteral("--export-chr"), output, pal, palette, input },
             QStringLiteral("--palette goes with --export-png or --import-png or --import-screen-png or --render-frame "
-                           "or --import-sprite-png or --import-nametable") },
+                           "or --import-sprite-png or --import-nametable or --import-level-png") },
         { { QStringLiteral("--tall"), input },
             QStringLiteral("--tall goes with --export-png or --import-png or --render-frame or --import-sprite-png or "
                            "--import-metasprites") },

@@ -1,0 +1,111 @@
+#include "app/levels/LevelImport.h"
+
+#include "app/screens/ScreenImport.h"
+#include "convert/LossyLevelConversion.h"
+#include "convert/SpriteConversion.h"
+
+#include <algorithm>
+#include <map>
+
+namespace kestova {
+
+using namespace mosavo;
+
+std::variant<PatternTables, QString> levelPatternTables(const EditorViewControllerSettings &document)
+{
+    if (!document.tileData())
+        return QStringLiteral("the document holds no tiles");
+    const auto first = screenBankFirstTile(*document.tileData());
+    if (const auto *reason = std::get_if<QString>(&first))
+        return *reason;
+    return PatternTables::fromTiles(*document.tileData(), std::get<int64_t>(first));
+}
+
+std::bitset<256> documentTilesInUse(const EditorViewControllerSettings &document, int table)
+{
+    return tilesShown(
+               document.screens(), document.metasprites(), document.tallSprites(), document.spritePatternTable(), table)
+        | tilesUsedByMetatiles(document.metatileSets(), table);
+}
+
+std::variant<LevelConversion, QString> convertLevelImage(const QImage &image,
+    const EditorViewControllerSettings &document, const DisplayColors &colors, int emphasis,
+    const std::optional<BackgroundSubPalettes> &subPalettes, int patternTable, const std::string &name,
+    const std::optional<LossySettings> &lossy)
+{
+    auto patterns = levelPatternTables(document);
+    if (const auto *reason = std::get_if<QString>(&patterns))
+        return *reason;
+    const int table = patternTable & 1;
+    const QImage rgba = image.convertToFormat(QImage::Format_RGBA8888);
+    std::vector<uint8_t> pixels;
+    pixels.reserve(size_t(rgba.width()) * size_t(std::max(rgba.height(), 0)) * 4);
+    for (int y = 0; y < rgba.height(); ++y) {
+        const uchar *line = rgba.constScanLine(y);
+        pixels.insert(pixels.end(), line, line + size_t(rgba.width()) * 4);
+    }
+    ScreenPictureRequest request;
+    request.rgba = pixels;
+    request.width = rgba.width();
+    request.height = rgba.height();
+    request.displayColors = &colors;
+    request.emphasis = emphasis;
+    request.subPalettes = subPalettes;
+    request.patternTable = table;
+    request.patterns = &std::get<PatternTables>(patterns);
+    const int64_t tableStart
+        = std::get<int64_t>(screenBankFirstTile(*document.tileData())) + table * PatternTables::tilesPerTable;
+    request.tilesInTable = int(
+        std::clamp<int64_t>(document.tileData()->totalNumberTiles() - tableStart, 0, PatternTables::tilesPerTable));
+    request.tilesInUse = documentTilesInUse(document, table);
+    request.name = name;
+    request.fitColors = true;
+    request.preferredNumbers = documentColorNumbers(document);
+    auto result = lossy ? convertLevelPictureLossy(request, *lossy) : convertLevelPicture(request);
+    if (!result)
+        return QString::fromStdString(result.error);
+    return std::move(*result.conversion);
+}
+
+void applyLevelConversion(EditorViewControllerSettings &document, LevelConversion conversion)
+{
+    ScreenConversion tiles;
+    tiles.screen.patternTable = conversion.set.patternTable;
+    tiles.tileChanges = conversion.tileChanges;
+    tiles.subPalettes = conversion.subPalettes;
+    applyScreenConversion(document, tiles);
+    document.screens().pop_back(); // only its tiles and sub-palettes were wanted
+    conversion.map.metatileSet = int(document.metatileSets().size());
+    document.metatileSets().push_back(std::move(conversion.set));
+    document.levelMaps().push_back(std::move(conversion.map));
+}
+
+std::optional<QString> makeMetatilesFromScreen(EditorViewControllerSettings &document, size_t index)
+{
+    if (index >= document.screens().size())
+        return QStringLiteral("the document has no screen %1").arg(index);
+    const Screen &screen = document.screens()[index];
+    MetatileSet set;
+    set.name = screen.name;
+    set.patternTable = screen.patternTable;
+    LevelMap map = LevelMap::blank(screen.name, int(document.metatileSets().size()), 1, 1);
+    std::map<std::pair<std::array<uint8_t, 4>, int>, int> seen;
+    for (int row = 0; row < LevelMap::roomRows; ++row)
+        for (int column = 0; column < LevelMap::roomColumns; ++column) {
+            Metatile metatile;
+            for (int y = 0; y < 2; ++y)
+                for (int x = 0; x < 2; ++x)
+                    metatile.tiles[size_t(y * 2 + x)] = screen.tileAt(column * 2 + x, row * 2 + y);
+            metatile.subPalette = uint8_t(screen.subPaletteAt(column * 2, row * 2));
+            const auto [entry, added]
+                = seen.emplace(std::pair { metatile.tiles, int(metatile.subPalette) }, int(set.metatiles.size()));
+            if (added)
+                set.metatiles.push_back(metatile);
+            map.setAt(column, row, uint8_t(entry->second & 0xFF));
+        }
+    document.metatileSets().push_back(std::move(set));
+    document.levelMaps().push_back(std::move(map));
+    return std::nullopt;
+}
+
+} // namespace kestova

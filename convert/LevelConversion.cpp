@@ -1,0 +1,392 @@
+#include "convert/LevelConversion.h"
+
+#include "convert/ColorFitting.h"
+#include "convert/PaletteFinder.h"
+#include "convert/TileReducer.h"
+
+#include <algorithm>
+#include <map>
+#include <set>
+#include <unordered_map>
+#include <variant>
+
+namespace mosavo {
+
+namespace {
+
+constexpr int roomWidth = screenPictureWidth;
+constexpr int roomHeight = screenPictureHeight;
+constexpr int blockSide = 16;
+constexpr int cellSide = 8;
+// A fully transparent pixel: the universal background colour, whichever it turns out to be.
+constexpr uint8_t backdropPixel = 0x40;
+constexpr size_t backdropTriesAtMost = 16;
+constexpr long backdropSearchSteps = 600000;
+
+using ColorSet = std::set<uint8_t>;
+
+LevelConversionResult refused(std::string error)
+{
+    return { std::nullopt, std::move(error) };
+}
+
+std::string colorsText(const ColorSet &colors)
+{
+    std::string text;
+    for (uint8_t color : colors)
+        text += (text.empty() ? "" : " ") + colorNumberText(color);
+    return text;
+}
+
+ColorSet without(ColorSet set, uint8_t color)
+{
+    set.erase(color);
+    return set;
+}
+
+uint32_t keyOf(const uint8_t *pixel)
+{
+    return uint32_t(pixel[0]) << 16 | uint32_t(pixel[1]) << 8 | pixel[2];
+}
+
+// The colour number of every pixel (backdropPixel where fully transparent), by exact match or by the fit of all the
+// picture's colours; or why a pixel cannot be read.
+std::variant<std::vector<uint8_t>, std::string> colorNumbers(const ScreenPictureRequest &request)
+{
+    const size_t pixels = size_t(request.width) * size_t(request.height);
+    std::vector<uint8_t> numbers(pixels);
+    std::unordered_map<uint32_t, int> known;
+    if (request.fitColors) {
+        ColorFitRequest fit;
+        fit.displayColors = request.displayColors;
+        fit.emphasis = request.emphasis;
+        fit.preferredNumbers = request.preferredNumbers;
+        std::unordered_map<uint32_t, size_t> position;
+        uint32_t lastKey = 0xFFFFFFFFu;
+        size_t lastColor = 0;
+        for (size_t at = 0; at < pixels; ++at) {
+            const uint8_t *pixel = &request.rgba[at * 4];
+            if (pixel[3] == 0)
+                continue;
+            if (const uint32_t key = keyOf(pixel); key != lastKey) {
+                auto entry = position.find(key);
+                if (entry == position.end()) {
+                    entry = position.emplace(key, fit.colors.size()).first;
+                    fit.colors.push_back({ pixel[0], pixel[1], pixel[2] });
+                    fit.weights.push_back(0.0);
+                }
+                lastKey = key;
+                lastColor = entry->second;
+            }
+            fit.weights[lastColor] += 1.0;
+        }
+        const ColorFit found = fitColors(fit);
+        if (const int far = found.firstTooFar(); far >= 0) {
+            const Rgb8 rgb = fit.colors[size_t(far)];
+            for (size_t at = 0; at < pixels; ++at)
+                if (request.rgba[at * 4 + 3] != 0 && keyOf(&request.rgba[at * 4]) == keyOf(&rgb.red))
+                    return farColorText(int(at % size_t(request.width)), int(at / size_t(request.width)), rgb,
+                        found.numbers[size_t(far)],
+                        request.displayColors->rgb(found.numbers[size_t(far)], request.emphasis),
+                        found.distances[size_t(far)], request.farColorAdvice);
+        }
+        for (const auto &[key, i] : position)
+            known.emplace(key,
+                *request.displayColors->colorNumberOf(
+                    request.displayColors->rgb(found.numbers[i], request.emphasis), request.emphasis));
+    }
+    // Neighbouring pixels are mostly of one colour: the last colour looked up is kept at hand.
+    uint32_t lastKey = 0xFFFFFFFFu;
+    int lastNumber = -1;
+    for (size_t at = 0; at < pixels; ++at) {
+        const uint8_t *pixel = &request.rgba[at * 4];
+        if (pixel[3] == 0) {
+            numbers[at] = backdropPixel;
+            continue;
+        }
+        if (const uint32_t key = keyOf(pixel); key != lastKey) {
+            auto found = known.find(key);
+            if (found == known.end()) {
+                const auto number
+                    = request.displayColors->colorNumberOf({ pixel[0], pixel[1], pixel[2] }, request.emphasis);
+                found = known.emplace(key, number ? int(*number) : -1).first;
+            }
+            lastKey = key;
+            lastNumber = found->second;
+        }
+        if (lastNumber < 0)
+            return "pixel (" + std::to_string(at % size_t(request.width)) + ", "
+                + std::to_string(at / size_t(request.width)) + ") is " + rgbText({ pixel[0], pixel[1], pixel[2] })
+                + ", which is not one of the display colours (colours must match exactly)";
+        numbers[at] = uint8_t(lastNumber);
+    }
+    return numbers;
+}
+
+// FNV-1a over a tile's 64 colour indices.
+struct TileHash
+{
+    size_t operator()(const TileIndices &tile) const
+    {
+        uint64_t hash = 14695981039346656037ull;
+        for (uint8_t value : tile)
+            hash = (hash ^ value) * 1099511628211ull;
+        return size_t(hash);
+    }
+};
+
+// The sub-palettes found for the blocks' colour sets (transparent pixels left out), with the universal background
+// colour the most used colour every four-colour block holds that lets the rest be packed; or why there are none.
+std::variant<BackgroundSubPalettes, std::string> findLevelSubPalettes(
+    const std::vector<ColorSet> &blocks, const std::array<long, 64> &uses)
+{
+    std::vector<uint8_t> candidates;
+    for (int color = 0; color < 64; ++color)
+        if (uses[size_t(color)] > 0)
+            candidates.push_back(uint8_t(color));
+    if (candidates.empty())
+        candidates.push_back(0x0F);
+    // The searches see each different colour set once.
+    const std::set<ColorSet> distinct(blocks.begin(), blocks.end());
+    for (const ColorSet &colors : distinct)
+        if (colors.size() == 4)
+            std::erase_if(candidates, [&](uint8_t color) { return !colors.contains(color); });
+    if (candidates.empty())
+        return std::string("no colour can be the universal background colour: it must be in every 16 x 16 block of "
+                           "four colours, and those blocks share none");
+    std::stable_sort(candidates.begin(), candidates.end(), [&](uint8_t a, uint8_t b) { return uses[a] > uses[b]; });
+    long steps = backdropSearchSteps;
+    for (size_t i = 0; i < candidates.size() && i < backdropTriesAtMost && steps > 0; ++i) {
+        std::vector<ColorSet> sets;
+        for (const ColorSet &colors : distinct)
+            sets.push_back(without(colors, candidates[i]));
+        if (const auto found = findSubPalettes(sets, 4, nullptr, &steps)) {
+            BackgroundSubPalettes subPalettes {};
+            for (size_t p = 0; p < 4; ++p) {
+                subPalettes[p] = { candidates[i], 0x0F, 0x0F, 0x0F };
+                if (p < found->size())
+                    std::copy((*found)[p].begin(), (*found)[p].end(), subPalettes[p].begin() + 1);
+            }
+            return subPalettes;
+        }
+    }
+    return "four background sub-palettes of three colours and the universal background colour "
+        + colorNumberText(candidates.front()) + " cannot cover every 16 x 16 block of the level";
+}
+
+// The sub-palette (0-3) holding every colour of the set besides the backdrop, or -1.
+int holdingSubPalette(const BackgroundSubPalettes &subPalettes, const ColorSet &colors)
+{
+    const ColorSet rest = without(colors, subPalettes[0][0]);
+    for (int p = 0; p < 4; ++p)
+        if (std::all_of(rest.begin(), rest.end(), [&](uint8_t color) {
+                return std::find(subPalettes[size_t(p)].begin() + 1, subPalettes[size_t(p)].end(), color)
+                    != subPalettes[size_t(p)].end();
+            }))
+            return p;
+    return -1;
+}
+
+// Tile numbers for the level's distinct tiles: the same pixels where the table has them, else unused blank tiles.
+std::string placeTiles(const std::vector<TileIndices> &tiles, const ScreenPictureRequest &request,
+    LevelConversion &conversion, std::vector<int> &tileNumber)
+{
+    const int table = request.patternTable & 1;
+    const int tilesInTable = std::clamp(request.tilesInTable, 0, PatternTables::tilesPerTable);
+    std::map<TileIndices, int> existing;
+    std::vector<bool> blank(static_cast<size_t>(tilesInTable));
+    for (int tile = tilesInTable - 1; tile >= 0; --tile) {
+        TileIndices pixels;
+        std::copy_n(
+            &request.patterns->pixels[size_t((table * PatternTables::tilesPerTable + tile) * 64)], 64, pixels.begin());
+        existing[pixels] = tile;
+        blank[size_t(tile)] = std::all_of(pixels.begin(), pixels.end(), [](uint8_t v) { return v == 0; });
+    }
+    tileNumber.assign(tiles.size(), -1);
+    std::bitset<256> taken = request.tilesInUse;
+    for (size_t i = 0; i < tiles.size(); ++i)
+        if (const auto found = existing.find(tiles[i]); found != existing.end()) {
+            tileNumber[i] = found->second;
+            taken.set(size_t(found->second));
+            ++conversion.reusedTiles;
+        }
+    std::vector<int> free;
+    for (int tile = 0; tile < tilesInTable; ++tile)
+        if (blank[size_t(tile)] && !taken[size_t(tile)])
+            free.push_back(tile);
+    const size_t needed = tiles.size() - size_t(conversion.reusedTiles);
+    if (needed > free.size())
+        return "the level needs " + std::to_string(needed) + " new tiles, and pattern table " + std::to_string(table)
+            + " has room for " + std::to_string(free.size()) + " (blank tiles that nothing in the document uses)";
+    size_t next = 0;
+    for (size_t i = 0; i < tiles.size(); ++i)
+        if (tileNumber[i] < 0) {
+            tileNumber[i] = free[next++];
+            conversion.tileChanges.push_back({ tileNumber[i], tiles[i] });
+        }
+    std::sort(conversion.tileChanges.begin(), conversion.tileChanges.end(),
+        [](const ScreenTileChange &a, const ScreenTileChange &b) { return a.tile < b.tile; });
+    return {};
+}
+
+} // namespace
+
+std::string levelBlockText(int roomsWide, int blockColumn, int blockRow)
+{
+    const int roomX = blockColumn / LevelMap::roomColumns;
+    const int roomY = blockRow / LevelMap::roomRows;
+    return "room " + std::to_string(roomY * roomsWide + roomX) + " (" + std::to_string(roomX) + ", "
+        + std::to_string(roomY) + "), block (" + std::to_string(blockColumn % LevelMap::roomColumns) + ", "
+        + std::to_string(blockRow % LevelMap::roomRows) + ")";
+}
+
+std::optional<std::string> levelPictureSizeRefusal(int width, int height)
+{
+    if (width > 0 && height > 0 && width % roomWidth == 0 && height % roomHeight == 0
+        && width / roomWidth <= LevelMap::maximumRooms && height / roomHeight <= LevelMap::maximumRooms)
+        return std::nullopt;
+    return "the picture is " + std::to_string(width) + " x " + std::to_string(height)
+        + " pixels; a level is made from whole rooms of 256 x 240 pixels, at most 16 x 16 rooms (4096 x 3840)";
+}
+
+LevelConversionResult convertLevelPicture(const ScreenPictureRequest &request)
+{
+    if (const auto refusal = levelPictureSizeRefusal(request.width, request.height))
+        return refused(*refusal);
+    if (request.rgba.size() < size_t(request.width) * size_t(request.height) * 4 || !request.displayColors
+        || !request.patterns)
+        return refused("the picture's pixels, the display colours or the pattern table are missing");
+    auto read = colorNumbers(request);
+    if (auto *reason = std::get_if<std::string>(&read))
+        return refused(std::move(*reason));
+    const std::vector<uint8_t> numbers = std::move(std::get<std::vector<uint8_t>>(read));
+    const int roomsWide = request.width / roomWidth;
+    const int roomsHigh = request.height / roomHeight;
+    const int blockColumns = request.width / blockSide;
+    const int blockRows = request.height / blockSide;
+
+    // The colours of every block, transparent pixels left out.
+    std::vector<uint64_t> blockMasks(size_t(blockColumns * blockRows), 0);
+    std::array<long, 64> uses {};
+    for (int y = 0; y < request.height; ++y)
+        for (int x = 0; x < request.width; ++x) {
+            const uint8_t number = numbers[size_t(y) * size_t(request.width) + size_t(x)];
+            if (number == backdropPixel)
+                continue;
+            blockMasks[size_t((y / blockSide) * blockColumns + x / blockSide)] |= uint64_t(1) << number;
+            ++uses[number];
+        }
+    std::vector<ColorSet> blockColors(blockMasks.size());
+    for (size_t block = 0; block < blockMasks.size(); ++block)
+        for (uint8_t color = 0; color < 64; ++color)
+            if (blockMasks[block] >> color & 1)
+                blockColors[block].insert(color);
+    for (size_t block = 0; block < blockColors.size(); ++block)
+        if (blockColors[block].size() > 4)
+            return refused(levelBlockText(roomsWide, int(block) % blockColumns, int(block) / blockColumns) + " uses "
+                + colorsText(blockColors[block])
+                + ": more than the universal background colour and three colours of one sub-palette");
+
+    BackgroundSubPalettes subPalettes {};
+    if (request.subPalettes) {
+        // Matched as the pixels are read: a colour number that looks as another does counts as it.
+        subPalettes = *request.subPalettes;
+        for (BackgroundSubPalette &subPalette : subPalettes)
+            for (uint8_t &number : subPalette)
+                if (const auto same = request.displayColors->colorNumberOf(
+                        request.displayColors->rgb(number & 0x3F, request.emphasis), request.emphasis))
+                    number = *same;
+    } else {
+        auto found = findLevelSubPalettes(blockColors, uses);
+        if (auto *reason = std::get_if<std::string>(&found))
+            return refused(std::move(*reason));
+        subPalettes = std::get<BackgroundSubPalettes>(found);
+    }
+    const uint8_t backdrop = subPalettes[0][0];
+    std::vector<int> blockPalette(blockColors.size());
+    for (size_t block = 0; block < blockColors.size(); ++block) {
+        blockPalette[block] = holdingSubPalette(subPalettes, blockColors[block]);
+        if (blockPalette[block] < 0)
+            return refused(levelBlockText(roomsWide, int(block) % blockColumns, int(block) / blockColumns) + " uses "
+                + colorsText(without(blockColors[block], backdrop)) + " besides the universal background colour "
+                + colorNumberText(backdrop) + ", and no one background sub-palette holds them all");
+    }
+
+    LevelConversion conversion;
+    conversion.subPalettes = request.subPalettes ? *request.subPalettes : subPalettes;
+    conversion.set.name = request.name;
+    conversion.set.patternTable = request.patternTable & 1;
+    conversion.map = LevelMap::blank(request.name, 0, roomsWide, roomsHigh);
+
+    // Distinct tiles and blocks in the order first seen: rooms row by row, then each room's blocks row by row.
+    std::unordered_map<TileIndices, int, TileHash> tileOf;
+    std::vector<TileIndices> tiles;
+    struct BlockKey
+    {
+        std::array<int, 4> tiles;
+        int subPalette;
+        auto operator<=>(const BlockKey &) const = default;
+    };
+    std::map<BlockKey, int> metatileOf;
+    std::vector<BlockKey> metatiles;
+    std::string firstPastMetatiles, firstPastTiles;
+    for (int roomY = 0; roomY < roomsHigh; ++roomY)
+        for (int roomX = 0; roomX < roomsWide; ++roomX)
+            for (int row = 0; row < LevelMap::roomRows; ++row)
+                for (int column = 0; column < LevelMap::roomColumns; ++column) {
+                    const int blockColumn = roomX * LevelMap::roomColumns + column;
+                    const int blockRow = roomY * LevelMap::roomRows + row;
+                    const int palette = blockPalette[size_t(blockRow * blockColumns + blockColumn)];
+                    const BackgroundSubPalette &colors = subPalettes[size_t(palette)];
+                    BlockKey key { {}, palette };
+                    for (int corner = 0; corner < 4; ++corner) {
+                        TileIndices pixels {};
+                        const int left = blockColumn * blockSide + (corner % 2) * cellSide;
+                        const int top = blockRow * blockSide + (corner / 2) * cellSide;
+                        for (int y = 0; y < cellSide; ++y)
+                            for (int x = 0; x < cellSide; ++x) {
+                                const uint8_t number
+                                    = numbers[size_t(top + y) * size_t(request.width) + size_t(left + x)];
+                                uint8_t index = 0;
+                                if (number != backdropPixel && number != backdrop)
+                                    index
+                                        = uint8_t(std::find(colors.begin() + 1, colors.end(), number) - colors.begin());
+                                pixels[size_t(y * cellSide + x)] = index;
+                            }
+                        const auto [entry, added] = tileOf.emplace(pixels, int(tiles.size()));
+                        if (added) {
+                            tiles.push_back(pixels);
+                            if (tiles.size() == size_t(PatternTables::tilesPerTable) + 1)
+                                firstPastTiles = levelBlockText(roomsWide, blockColumn, blockRow);
+                        }
+                        key.tiles[size_t(corner)] = entry->second;
+                    }
+                    const auto [entry, added] = metatileOf.emplace(key, int(metatiles.size()));
+                    if (added) {
+                        metatiles.push_back(key);
+                        if (metatiles.size() == MetatileSet::maximumMetatiles + 1)
+                            firstPastMetatiles = levelBlockText(roomsWide, blockColumn, blockRow);
+                    }
+                    conversion.map.setAt(blockColumn, blockRow, uint8_t(entry->second & 0xFF));
+                }
+    if (metatiles.size() > MetatileSet::maximumMetatiles)
+        return refused("the level needs " + std::to_string(metatiles.size())
+            + " metatiles (different blocks), more than the 256 a set holds; the 257th is " + firstPastMetatiles);
+    if (tiles.size() > size_t(PatternTables::tilesPerTable))
+        return refused("the level needs " + std::to_string(tiles.size())
+            + " different tiles, more than the 256 of a pattern table; the 257th is first in " + firstPastTiles);
+    conversion.distinctTiles = int(tiles.size());
+    std::vector<int> tileNumber;
+    if (std::string error = placeTiles(tiles, request, conversion, tileNumber); !error.empty())
+        return refused(std::move(error));
+    for (const BlockKey &key : metatiles) {
+        Metatile metatile;
+        for (size_t corner = 0; corner < 4; ++corner)
+            metatile.tiles[corner] = uint8_t(tileNumber[size_t(key.tiles[corner])]);
+        metatile.subPalette = uint8_t(key.subPalette);
+        conversion.set.metatiles.push_back(metatile);
+    }
+    return { std::move(conversion), {} };
+}
+
+} // namespace mosavo
