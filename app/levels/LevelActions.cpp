@@ -148,6 +148,9 @@ void LevelActions::buildMenu()
     QAction *addBlock = menu_->addAction(QStringLiteral("&Add Block as Metatile"));
     addBlock->setObjectName(QStringLiteral("actionAddBlockAsMetatile"));
     connect(addBlock, &QAction::triggered, this, [this] { addBlockAsMetatile(); });
+    QAction *setTiles = menu_->addAction(QStringLiteral("Set Metatile &Tiles from Block"));
+    setTiles->setObjectName(QStringLiteral("actionSetMetatileTilesFromBlock"));
+    connect(setTiles, &QAction::triggered, this, [this] { setMetatileTilesFromBlock(); });
     QAction *deleteUnused = menu_->addAction(QStringLiteral("&Delete Unused Metatiles"));
     deleteUnused->setObjectName(QStringLiteral("actionDeleteUnusedMetatiles"));
     connect(deleteUnused, &QAction::triggered, this, [this] { deleteUnusedMetatiles(); });

@@ -9,6 +9,8 @@
 #include <QPoint>
 #include <QPointer>
 
+#include <array>
+#include <cstdint>
 #include <optional>
 
 class QCheckBox;
@@ -55,6 +57,9 @@ public:
     // in the current sub-palette (0-3) added to the shown map's set and chosen, one undo step; false, with the reason
     // in the status bar, when it cannot be.
     bool addBlockAsMetatile();
+    // Level > Set Metatile Tiles from Block: the chosen metatile's four tiles replaced by the tile viewer's block (the
+    // same block and pattern table rule as addBlockAsMetatile), shown at once wherever it is used, one undo step.
+    bool setMetatileTilesFromBlock();
     // The chosen metatile's sub-palette (0-3), one undo step.
     bool setMetatileSubPalette(int subPalette);
     // Level > Move Metatile Earlier / Later: the chosen metatile swapped with its neighbour in the set, every map over
@@ -90,6 +95,9 @@ private:
     LevelState state() const;
     void push(LevelState after, const QString &text);
     mosavo::PatternTables patterns() const;
+    // The tile viewer's 2 x 2 block as tile numbers within the set's pattern table; nothing, with the reason in the
+    // status bar, when no such block is selected.
+    std::optional<std::array<uint8_t, 4>> blockTiles(const mosavo::MetatileSet &set) const;
     void pressed(int column, int row, Qt::MouseButton button, Qt::KeyboardModifiers modifiers);
     void dragged(int column, int row);
     void released(int column, int row);

@@ -10,6 +10,33 @@ namespace kestova {
 
 using namespace mosavo;
 
+std::optional<std::array<uint8_t, 4>> LevelActions::blockTiles(const MetatileSet &set) const
+{
+    const SettingsPtr s = settings();
+    const auto &rows = window_->ui().tileCollection->selectedTileIDs();
+    if (!s || !s->tileData() || rows.size() < 2 || rows[0].size() < 2 || rows[1].size() < 2) {
+        status(QStringLiteral("Select a block of 2 x 2 tiles in the tile viewer to use it as a metatile"));
+        return std::nullopt;
+    }
+    const auto first = screenBankFirstTile(*s->tileData());
+    const int64_t tableStart = (std::holds_alternative<int64_t>(first) ? std::get<int64_t>(first) : 0)
+        + int64_t(set.patternTable) * PatternTables::tilesPerTable;
+    std::array<uint8_t, 4> tiles {};
+    for (size_t y = 0; y < 2; ++y)
+        for (size_t x = 0; x < 2; ++x) {
+            const int64_t number = rows[y][x];
+            if (number < tableStart || number >= tableStart + PatternTables::tilesPerTable) {
+                status(QStringLiteral("Tile %1 is not in the set's pattern table (tiles %2-%3)")
+                           .arg(number)
+                           .arg(tableStart)
+                           .arg(tableStart + PatternTables::tilesPerTable - 1));
+                return std::nullopt;
+            }
+            tiles[y * 2 + x] = uint8_t(number - tableStart);
+        }
+    return tiles;
+}
+
 bool LevelActions::addBlockAsMetatile()
 {
     const SettingsPtr s = settings();
@@ -29,32 +56,44 @@ bool LevelActions::addBlockAsMetatile()
                    .arg(subPalette));
         return false;
     }
-    const auto &rows = window_->ui().tileCollection->selectedTileIDs();
-    if (rows.size() < 2 || rows[0].size() < 2 || rows[1].size() < 2) {
-        status(QStringLiteral("Select a block of 2 x 2 tiles in the tile viewer to add it as a metatile"));
+    const auto tiles = blockTiles(set);
+    if (!tiles)
         return false;
-    }
-    const auto first = screenBankFirstTile(*s->tileData());
-    const int64_t tableStart = (std::holds_alternative<int64_t>(first) ? std::get<int64_t>(first) : 0)
-        + int64_t(set.patternTable) * PatternTables::tilesPerTable;
     Metatile metatile;
-    for (size_t y = 0; y < 2; ++y)
-        for (size_t x = 0; x < 2; ++x) {
-            const int64_t number = rows[y][x];
-            if (number < tableStart || number >= tableStart + PatternTables::tilesPerTable) {
-                status(QStringLiteral("Tile %1 is not in the set's pattern table (tiles %2-%3)")
-                           .arg(number)
-                           .arg(tableStart)
-                           .arg(tableStart + PatternTables::tilesPerTable - 1));
-                return false;
-            }
-            metatile.tiles[y * 2 + x] = uint8_t(number - tableStart);
-        }
+    metatile.tiles = *tiles;
     metatile.subPalette = uint8_t(subPalette);
     set.metatiles.push_back(metatile);
     const int added = int(set.metatiles.size()) - 1;
     push(std::move(after), QStringLiteral("Add Metatile"));
     chooseMetatile(added);
+    return true;
+}
+
+bool LevelActions::setMetatileTilesFromBlock()
+{
+    const int chosen = setView_->chosen();
+    if (!settings() || current_ < 0 || chosen < 0) {
+        status(QStringLiteral("Choose a metatile in the Levels dock to set its tiles"));
+        return false;
+    }
+    LevelState after = state();
+    MetatileSet &set = after.sets[size_t(after.maps[size_t(current_)].metatileSet)];
+    const auto tiles = blockTiles(set);
+    if (!tiles)
+        return false;
+    Metatile &metatile = set.metatiles[size_t(chosen)];
+    if (metatile.tiles == *tiles) {
+        status(QStringLiteral("Metatile %1 shows these tiles already").arg(chosen));
+        return false;
+    }
+    metatile.tiles = *tiles;
+    push(std::move(after), QStringLiteral("Set Metatile Tiles"));
+    status(QStringLiteral("Metatile %1: tiles $%2 $%3 $%4 $%5")
+               .arg(chosen)
+               .arg((*tiles)[0], 2, 16, QLatin1Char('0'))
+               .arg((*tiles)[1], 2, 16, QLatin1Char('0'))
+               .arg((*tiles)[2], 2, 16, QLatin1Char('0'))
+               .arg((*tiles)[3], 2, 16, QLatin1Char('0')));
     return true;
 }
 

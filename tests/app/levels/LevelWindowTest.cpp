@@ -252,3 +252,69 @@ TEST_F(LevelWindowTest, SubPaletteAndOrderOfAMetatile)
 }
 
 } // namespace
+
+namespace {
+
+// The chosen metatile takes the tile viewer's 2 x 2 block: the map view draws it at once wherever it is used, one
+// undo step; a block reaching into the other pattern table is refused and changes nothing.
+TEST_F(LevelWindowTest, MetatileTilesSetFromTheBlock)
+{
+    auto *tiles = window->findChild<TileCollection *>(QStringLiteral("tileCollection"));
+    window->findChild<QComboBox *>(QStringLiteral("zoomPopUp"))->setCurrentIndex(1);
+    settle();
+    tiles->selectTile(32);
+    settle();
+    const auto rows = tiles->selectedTileIDs();
+    ASSERT_EQ(rows.size(), 2u);
+    // Metatile 2 is drawn from tiles of the picture, the block from tiles it left blank.
+    actions->chooseMetatile(2);
+    const Metatile old = settings->metatileSets()[0].metatiles[2];
+    QPoint used(-1, -1), blank(-1, -1);
+    for (int row = 0; row < map().rows(); ++row)
+        for (int column = 0; column < map().columns(); ++column) {
+            if (map().at(column, row) == 2 && used.x() < 0)
+                used = { column, row };
+            if (map().at(column, row) == 0 && blank.x() < 0)
+                blank = { column, row };
+        }
+    ASSERT_GE(used.x(), 0);
+    ASSERT_GE(blank.x(), 0);
+    LevelMapView *view = actions->mapView();
+    const QImage before = view->grab().toImage();
+    const int steps = stack().count();
+    trigger(document, "actionSetMetatileTilesFromBlock");
+    EXPECT_EQ(stack().count(), steps + 1);
+    const std::array<uint8_t, 4> block { uint8_t(rows[0][0]), uint8_t(rows[0][1]), uint8_t(rows[1][0]),
+        uint8_t(rows[1][1]) };
+    EXPECT_EQ(settings->metatileSets()[0].metatiles[2].tiles, block);
+    EXPECT_EQ(settings->metatileSets()[0].metatiles[2].subPalette, old.subPalette);
+    settle();
+    const QImage after = view->grab().toImage();
+    const QRect usedRect = view->cellRect(used.x(), used.y());
+    const QRect blankRect = view->cellRect(blank.x(), blank.y());
+    // Inside the grid lines: the metatile's cell now looks like a blank one, the blank cell as it was.
+    const QPoint inside(usedRect.width() / 4, usedRect.height() / 4);
+    EXPECT_NE(after.copy(usedRect.adjusted(1, 1, -1, -1)), before.copy(usedRect.adjusted(1, 1, -1, -1)));
+    EXPECT_EQ(after.copy(blankRect.adjusted(1, 1, -1, -1)), before.copy(blankRect.adjusted(1, 1, -1, -1)));
+    EXPECT_EQ(after.pixel(usedRect.topLeft() + inside), after.pixel(blankRect.topLeft() + inside));
+
+    stack().undo();
+    EXPECT_EQ(settings->metatileSets()[0].metatiles[2], old);
+    settle();
+    EXPECT_EQ(view->grab().toImage(), before);
+
+    // A block of tiles 240-241 over 256-257 reaches into pattern table 1: refused, nothing changed.
+    tiles->selectTile(240);
+    settle();
+    const auto across = tiles->selectedTileIDs();
+    ASSERT_EQ(across.size(), 2u);
+    ASSERT_EQ(across[1][0], 256);
+    const int index = stack().index();
+    trigger(document, "actionSetMetatileTilesFromBlock");
+    EXPECT_EQ(stack().index(), index);
+    EXPECT_EQ(settings->metatileSets()[0].metatiles[2], old);
+    EXPECT_TRUE(window->statusBar()->currentMessage().contains(QStringLiteral("not in the set's pattern table")))
+        << window->statusBar()->currentMessage().toStdString();
+}
+
+} // namespace
