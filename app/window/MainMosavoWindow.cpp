@@ -151,6 +151,7 @@ MainMosavoWindow::~MainMosavoWindow()
     // are taken down, and they must not hear it.
     delete ScreenActions::of(this);
     delete SpriteActions::of(this);
+    delete LevelActions::of(this);
     delete DisplayColorsMenu::of(this);
 }
 
