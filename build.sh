@@ -2,7 +2,7 @@
 # Builds Kestova and either starts it on the shipped sample or runs every test.
 #   ./build.sh run [FILE]   build, then start the editor (default: data/sample.chr)
 #   ./build.sh test         build and run the whole test suite, then the same suite built with AddressSanitizer and
-#                           UndefinedBehaviorSanitizer, then every fuzz target for 30 s (KESTOVA_FUZZ_SECONDS)
+#                           UndefinedBehaviorSanitizer, then every fuzz target for 20 s (KESTOVA_FUZZ_SECONDS)
 #   ./build.sh quicktest    build, then run the test suite once (no sanitizer build, no fuzzing)
 #   ./build.sh build        build only
 # Installs the Debian packages it needs when they are missing (as root, or through sudo).
@@ -63,7 +63,7 @@ test)
     build
     (cd "$build_dir" && ctest --output-on-failure -j"$(nproc)")
     sanitizer_tests
-    KESTOVA_FUZZ_BUILD_DIR=$fuzz_dir "$here/fuzz/run.sh" "${KESTOVA_FUZZ_SECONDS:-30}"
+    KESTOVA_FUZZ_BUILD_DIR=$fuzz_dir "$here/fuzz/run.sh" "${KESTOVA_FUZZ_SECONDS:-20}"
     ;;
 quicktest)
     build
