@@ -39,12 +39,10 @@ bool ScreenActions::importNametable(const QString &path)
     const SettingsPtr s = settings();
     if (!s)
         return false;
-    const ReadResult file = readWholeFile(path);
-    if (file.error) {
-        alerts().showError(file.error->describe(), window_);
+    const std::optional<Bytes> bytes = readFileOrSay(path);
+    if (!bytes)
         return false;
-    }
-    auto screen = FormatRegistry::nametableFormat(isRleName(path)).read(file.bytes);
+    auto screen = FormatRegistry::nametableFormat(isRleName(path)).read(*bytes);
     if (!screen) {
         alerts().showError(FileError { path, QString::fromStdString(screen.error) }.describe(), window_);
         return false;

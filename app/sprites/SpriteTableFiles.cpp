@@ -37,12 +37,10 @@ bool SpriteActions::importMetaspriteTable(const QString &path)
     const SettingsPtr s = settings();
     if (!s)
         return false;
-    const ReadResult file = readWholeFile(path);
-    if (file.error) {
-        alerts().showError(file.error->describe(), window_);
+    const std::optional<Bytes> bytes = readFileOrSay(path);
+    if (!bytes)
         return false;
-    }
-    auto tables = FormatRegistry::metaspriteTableFormatFor(path.toStdString())->read(file.bytes);
+    auto tables = FormatRegistry::metaspriteTableFormatFor(path.toStdString())->read(*bytes);
     if (!tables) {
         alerts().showError(FileError { path, QString::fromStdString(tables.error) }.describe(), window_);
         return false;

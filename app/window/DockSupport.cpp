@@ -1,7 +1,9 @@
 #include "app/window/DockSupport.h"
 
+#include "app/document/FileIO.h"
 #include "app/document/MosavoDocument.h"
 #include "app/tiles/EditorViewController.h"
+#include "app/window/Alerts.h"
 #include "app/window/FilePanels.h"
 #include "app/window/MainMosavoWindow.h"
 
@@ -166,6 +168,16 @@ DocumentPart::DocumentPart(MainMosavoWindow *window, const QString &name)
 SettingsPtr DocumentPart::settings() const
 {
     return documentWithTiles(window_);
+}
+
+std::optional<mosavo::Bytes> DocumentPart::readFileOrSay(const QString &path) const
+{
+    ReadResult file = readWholeFile(path);
+    if (file.error) {
+        alerts().showError(file.error->describe(), window_);
+        return std::nullopt;
+    }
+    return std::move(file.bytes);
 }
 
 void DocumentPart::status(const QString &message) const

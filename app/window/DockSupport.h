@@ -60,6 +60,8 @@ protected:
     // Asks for a picture file in a panel titled title and hands its path to import; nothing without a document or
     // when the user cancels.
     void choosePicture(const QString &title, const std::function<void(const QString &)> &import) const;
+    // The whole file, or nothing after an alert naming the file and the reason.
+    std::optional<mosavo::Bytes> readFileOrSay(const QString &path) const;
 
     QPointer<MainMosavoWindow> window_;
 };
