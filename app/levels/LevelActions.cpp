@@ -6,6 +6,7 @@
 #include "app/screens/ScreenImport.h"
 #include "app/tiles/EditorViewController.h"
 #include "app/window/Alerts.h"
+#include "app/window/BackgroundWork.h"
 #include "app/window/MainMosavoWindow.h"
 #include "ui_MainMosavo.h"
 
@@ -393,27 +394,45 @@ bool LevelActions::importLevelPicture(const QString &path)
     const SettingsPtr s = settings();
     if (!s)
         return false;
-    const ReadResult read = readWholeFile(path);
-    std::variant<LevelConversion, QString> converted = QString();
-    if (read.error) {
-        converted = read.error->reason;
-    } else {
-        const QImage image = QImage::fromData(
-            QByteArray(reinterpret_cast<const char *>(read.bytes.data()), qsizetype(read.bytes.size())));
-        if (image.isNull())
-            converted = QStringLiteral("cannot be read as a picture");
-        else
-            converted = convertLevelImage(image, *s, currentDisplayColors(), currentDisplayEmphasis(), std::nullopt, 0,
-                uniqueItemName(s->levelMaps(), QFileInfo(path).completeBaseName()).toStdString());
+    // The conversion may take a while: it runs on a copy of the document, the window live and the user able to
+    // cancel, which leaves the document as it was.
+    const SettingsPtr source = EditorViewControllerSettings::decode(s->encode());
+    if (!source) {
+        alerts().showError(
+            FileError { path, QStringLiteral("the document could not be copied for the import") }.describe(), window_);
+        return false;
     }
-    if (const auto *reason = std::get_if<QString>(&converted)) {
+    const auto colors = std::make_shared<DisplayColors>(currentDisplayColors());
+    const int emphasis = currentDisplayEmphasis();
+    const std::string name = uniqueItemName(s->levelMaps(), QFileInfo(path).completeBaseName()).toStdString();
+    // The conversion, and the copy of the document as the import leaves it (its sub-palettes taken from there).
+    using Imported = std::pair<LevelConversion, SettingsPtr>;
+    auto run = runWithProgress<std::variant<Imported, QString>>(window_,
+        QStringLiteral("Importing %1\u2026").arg(QFileInfo(path).fileName()),
+        [path, source, colors, emphasis, name]() -> std::variant<Imported, QString> {
+            const ReadResult read = readWholeFile(path);
+            if (read.error)
+                return read.error->reason;
+            const QImage image = QImage::fromData(
+                QByteArray(reinterpret_cast<const char *>(read.bytes.data()), qsizetype(read.bytes.size())));
+            if (image.isNull())
+                return QStringLiteral("cannot be read as a picture");
+            auto converted = convertLevelImage(image, *source, *colors, emphasis, std::nullopt, 0, name);
+            if (auto *reason = std::get_if<QString>(&converted))
+                return std::move(*reason);
+            LevelConversion conversion = std::get<LevelConversion>(std::move(converted));
+            applyLevelConversion(*source, conversion);
+            return Imported { std::move(conversion), source };
+        });
+    if (!run) {
+        status(QStringLiteral("Import of %1 cancelled").arg(QFileInfo(path).fileName()));
+        return false;
+    }
+    if (const auto *reason = std::get_if<QString>(&*run)) {
         alerts().showError(FileError { path, *reason }.describe(), window_);
         return false;
     }
-    LevelConversion conversion = std::get<LevelConversion>(std::move(converted));
-    // The sub-palettes as the import leaves them, worked out on a copy of the document.
-    const SettingsPtr copy = EditorViewControllerSettings::decode(s->encode());
-    applyLevelConversion(*copy, conversion);
+    auto &[conversion, copy] = std::get<Imported>(*run);
     const int64_t first = std::get<int64_t>(screenBankFirstTile(*s->tileData()))
         + int64_t(conversion.set.patternTable) * PatternTables::tilesPerTable;
     std::vector<int64_t> numbers;

@@ -71,7 +71,9 @@ public:
     // Level > Import Level Picture: asks for a picture and imports it (importLevelPicture).
     void chooseLevelPicture();
     // A picture file of whole rooms made into a new set and map (sub-palettes found for it), one undo step; false
-    // with one message naming the file and the reason, the document unchanged, when it cannot be used.
+    // with one message naming the file and the reason, the document unchanged, when it cannot be used. The work runs
+    // off the window's thread on a copy of the document (runWithProgress): after half a second a progress dialog
+    // with Cancel shows, and Cancel leaves the document as it was.
     bool importLevelPicture(const QString &path);
     // Level > Make Metatiles from Screen: the screen of the Screens dock (or the first) as a set and a one-room map.
     bool makeMetatilesFromScreen();

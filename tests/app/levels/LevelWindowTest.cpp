@@ -5,12 +5,18 @@
 #include "app/levels/LevelTestSupport.h"
 #include "app/support/DocumentFixture.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QDockWidget>
 #include <QMenu>
+#include <QPainter>
+#include <QPixmap>
+#include <QProgressDialog>
+#include <QPushButton>
 #include <QSpinBox>
 #include <QStatusBar>
 #include <QTest>
+#include <QTimer>
 #include <QUndoStack>
 
 using namespace app_test;
@@ -315,6 +321,71 @@ TEST_F(LevelWindowTest, MetatileTilesSetFromTheBlock)
     EXPECT_EQ(settings->metatileSets()[0].metatiles[2], old);
     EXPECT_TRUE(window->statusBar()->currentMessage().contains(QStringLiteral("not in the set's pattern table")))
         << window->statusBar()->currentMessage().toStdString();
+}
+
+} // namespace
+
+namespace {
+
+// Level > Import Level Picture runs off the window's thread: a busy cursor, after half a second a progress dialog
+// over the window, and Cancel leaves the document and its undo steps as they were. Uncancelled, the same picture
+// comes in as one undo step.
+TEST_F(LevelWindowTest, LevelPictureImportShowsProgressAndCanBeCancelled)
+{
+    // The largest level there is, 16 x 16 rooms (one room repeated) in an uncompressed picture of some 63 MB, takes
+    // about half a second to read; an import that ends before its progress shows is undone and tried again.
+    const QImage room = level_test::levelPicture(1, 1, 6);
+    QImage large(room.width() * 16, room.height() * 16, QImage::Format_RGB32);
+    {
+        QPainter painter(&large);
+        painter.drawTiledPixmap(large.rect(), QPixmap::fromImage(room));
+    }
+    const QString picture = dir.filePath(QStringLiteral("large.png"));
+    ASSERT_TRUE(large.convertToFormat(QImage::Format_ARGB32).save(picture, "PNG", 100));
+    const std::string before = settings->encode().dump();
+    const int index = stack().index();
+    bool shown = false, busy = false;
+    QString label;
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        if (const QCursor *cursor = QApplication::overrideCursor())
+            busy = busy || cursor->shape() == Qt::BusyCursor;
+        auto *progress = window->findChild<QProgressDialog *>(QStringLiteral("workProgress"));
+        if (!progress || !progress->isVisible() || shown)
+            return;
+        shown = true;
+        label = progress->labelText();
+        auto *cancel = progress->findChild<QPushButton *>();
+        ASSERT_NE(cancel, nullptr);
+        QTest::mouseClick(cancel, Qt::LeftButton);
+    });
+    watch.start(20);
+    int steps = 0;
+    for (int attempt = 0; attempt < 8 && !shown; ++attempt) {
+        if (stack().index() != index)
+            stack().undo();
+        steps = stack().count();
+        panels->answers.push_back(picture);
+        trigger(document, "actionImportLevelPicture");
+    }
+    watch.stop();
+    ASSERT_TRUE(shown) << "every import ended before its progress showed";
+    EXPECT_TRUE(busy);
+    EXPECT_EQ(label, QStringLiteral("Importing large.png\u2026"));
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    EXPECT_TRUE(settings->encode().dump() == before) << "the document changed";
+    EXPECT_EQ(stack().count(), steps);
+    EXPECT_EQ(stack().index(), index);
+    EXPECT_EQ(window->statusBar()->currentMessage(), QStringLiteral("Import of large.png cancelled"));
+    EXPECT_TRUE(alerts->errors.empty()) << alerts->errors.join(QStringLiteral("; ")).toStdString();
+
+    panels->answers.push_back(picture);
+    trigger(document, "actionImportLevelPicture");
+    ASSERT_EQ(settings->levelMaps().size(), 2u);
+    EXPECT_EQ(settings->levelMaps()[1].roomCount(), 256);
+    EXPECT_EQ(stack().index(), index + 1);
+    stack().undo();
+    EXPECT_EQ(settings->levelMaps().size(), 1u);
 }
 
 } // namespace
