@@ -82,11 +82,7 @@ int runImportLevelPng(const ParsedArguments &arguments, BatchStreams &streams)
     const ReadResult picture = readWholeFile(picturePath);
     if (picture.error)
         return reportFailure(err, *picture.error);
-    auto read = readPicture(picture.bytes, [](QSize size) -> std::optional<QString> {
-        if (const auto refusal = levelPictureSizeRefusal(size.width(), size.height()))
-            return QString::fromStdString(*refusal);
-        return std::nullopt;
-    });
+    auto read = readLevelPicture(picture.bytes);
     if (const auto *reason = std::get_if<QString>(&read))
         return reportFailure(err, { picturePath, *reason });
     auto target = documentToAddTo(arguments);

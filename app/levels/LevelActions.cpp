@@ -413,11 +413,11 @@ bool LevelActions::importLevelPicture(const QString &path)
             const ReadResult read = readWholeFile(path);
             if (read.error)
                 return read.error->reason;
-            const QImage image = QImage::fromData(
-                QByteArray(reinterpret_cast<const char *>(read.bytes.data()), qsizetype(read.bytes.size())));
-            if (image.isNull())
-                return QStringLiteral("cannot be read as a picture");
-            auto converted = convertLevelImage(image, *source, *colors, emphasis, std::nullopt, 0, name);
+            auto image = readLevelPicture(read.bytes);
+            if (auto *reason = std::get_if<QString>(&image))
+                return std::move(*reason);
+            auto converted
+                = convertLevelImage(std::get<QImage>(image), *source, *colors, emphasis, std::nullopt, 0, name);
             if (auto *reason = std::get_if<QString>(&converted))
                 return std::move(*reason);
             LevelConversion conversion = std::get<LevelConversion>(std::move(converted));

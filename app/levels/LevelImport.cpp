@@ -3,6 +3,7 @@
 #include "app/screens/ScreenImport.h"
 #include "convert/LossyLevelConversion.h"
 #include "convert/SpriteConversion.h"
+#include "formats/PictureCodec.h"
 
 #include <algorithm>
 #include <map>
@@ -26,6 +27,15 @@ std::bitset<256> documentTilesInUse(const EditorViewControllerSettings &document
     return tilesShown(
                document.screens(), document.metasprites(), document.tallSprites(), document.spritePatternTable(), table)
         | tilesUsedByMetatiles(document.metatileSets(), table);
+}
+
+std::variant<QImage, QString> readLevelPicture(const Bytes &bytes)
+{
+    return readPicture(bytes, [](QSize size) -> std::optional<QString> {
+        if (const auto refusal = levelPictureSizeRefusal(size.width(), size.height()))
+            return QString::fromStdString(*refusal);
+        return std::nullopt;
+    });
 }
 
 std::variant<LevelConversion, QString> convertLevelImage(const QImage &image,

@@ -24,6 +24,10 @@ std::variant<mosavo::PatternTables, QString> levelPatternTables(const EditorView
 // The tiles (0-255) of pattern table `table` that anything in the document shows: screens, metasprites, metatiles.
 std::bitset<256> documentTilesInUse(const EditorViewControllerSettings &document, int table);
 
+// The picture bytes hold (PNG, BMP, GIF or JPEG), or why it cannot be read; a picture that is not whole rooms is
+// refused from its header, before its pixels are read.
+std::variant<QImage, QString> readLevelPicture(const mosavo::Bytes &bytes);
+
 // The level converted from a picture (any QImage format) for the document, as convertLevelPicture does, reading
 // pattern table patternTable of its screen bank: the conversion or the reason it was refused. With lossy settings
 // the picture is converted into what the console can show (convertLevelPictureLossy).

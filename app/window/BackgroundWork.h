@@ -15,8 +15,8 @@
 
 namespace kestova {
 
-// How long work runs before its progress dialog shows.
-constexpr int progressDelayMilliseconds = 500;
+// How long work runs before its progress dialog shows (half a second; tests shorten it to see the dialog at once).
+inline int progressDelayMilliseconds = 500;
 
 // Runs work on a thread of its own while the window stays live: after half a second a window-modal progress dialog
 // (labelled label, with Cancel) shows, and the window keeps drawing meanwhile. Returns the result, or nothing when the
