@@ -362,3 +362,45 @@ TEST_F(DesktopTest, AFirstWindowFitsTheScreenWithItsStatusBar)
         << "the status bar is on the screen";
     EXPECT_GE(document->window()->width(), available.width() * 9 / 10 - 8) << "most of the screen";
 }
+
+// A window saved on a wider screen (here one 1.2 times as wide, as a laptop's beside a monitor's) and larger than
+// this screen is fitted into this one, frame and status bar included.
+TEST_F(DesktopTest, AWindowSavedOnAnotherScreenFitsThisOne)
+{
+    const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
+    // The saved geometry as the window writes it, with the other screen's width and a window larger than this one.
+    QByteArray saved;
+    {
+        MosavoDocument *document = openNew();
+        ASSERT_TRUE(document);
+        settle();
+        QDataStream in(document->window()->saveGeometry());
+        quint32 magic = 0;
+        quint16 major = 0, minor = 0;
+        QRect frame, normal, client;
+        qint32 screenNumber = 0, screenWidth = 0;
+        quint8 maximized = 0, fullScreen = 0;
+        in >> magic >> major >> minor >> frame >> normal >> screenNumber >> maximized >> fullScreen >> screenWidth;
+        ASSERT_GE(major, 3);
+        in >> client;
+        ASSERT_EQ(in.status(), QDataStream::Ok);
+        KestovaDocumentController::closeDocuments();
+        settle();
+        const QRect large(available.left() + 60, available.top() + 40, available.width() + 100, available.height() + 60);
+        QDataStream out(&saved, QIODevice::WriteOnly);
+        out.setVersion(in.version());
+        out << magic << major << minor << large << large << screenNumber << maximized << fullScreen
+            << qint32(available.width() * 6 / 5) << large;
+    }
+    QSettings().setValue(MainMosavoWindow::geometryKey, saved);
+    MosavoDocument *document = openNew();
+    ASSERT_TRUE(document);
+    settle();
+    const QRect placed = document->window()->frameGeometry();
+    EXPECT_TRUE(available.contains(placed))
+        << placed.x() << "," << placed.y() << " " << placed.width() << "x" << placed.height() << " on "
+        << available.width() << "x" << available.height();
+    const QStatusBar *status = document->window()->statusBar();
+    EXPECT_TRUE(available.contains(QRect(status->mapToGlobal(QPoint(0, 0)), status->size())))
+        << "the status bar is on the screen";
+}
