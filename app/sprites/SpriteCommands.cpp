@@ -88,9 +88,10 @@ bool valid(const Metasprite &metasprite, const std::vector<int> &sprites)
         return i >= 0 && i < int(metasprite.sprites.size());
     });
 }
-bool inRange(int offset)
+// A metasprite table ends at an x offset byte of 128: across, a sprite stays within -127..127 of the origin.
+bool inRange(int x, int y)
 {
-    return offset >= -128 && offset <= 127;
+    return x >= -127 && x <= 127 && y >= -128 && y <= 127;
 }
 } // namespace
 
@@ -100,7 +101,7 @@ bool moveSprites(Metasprite &metasprite, const std::vector<int> &sprites, int dx
         return false;
     for (int i : sprites) {
         const MetaspriteSprite &sprite = metasprite.sprites[size_t(i)];
-        if (!inRange(sprite.x + dx) || !inRange(sprite.y + dy))
+        if (!inRange(sprite.x + dx, sprite.y + dy))
             return false;
     }
     for (int i : sprites) {

@@ -60,7 +60,8 @@ namespace sprite_edits {
 bool deleteMetasprite(SpriteDocumentState &state, int index);
 // Swaps metasprites a and b, and the frames that show them.
 bool swapMetasprites(SpriteDocumentState &state, int a, int b);
-// Moves the sprites by dx, dy; false when one would leave -128..127.
+// Moves the sprites by dx, dy; false when one would leave -127..127 across (a metasprite table reads the x offset
+// -128 as its end) or -128..127 down.
 bool moveSprites(mosavo::Metasprite &metasprite, const std::vector<int> &sprites, int dx, int dy);
 // Toggles the flip of the sprites and mirrors their places within their bounding box.
 bool flipSprites(mosavo::Metasprite &metasprite, const std::vector<int> &sprites, bool horizontally, int spriteHeight);

@@ -41,7 +41,7 @@ void SpriteActions::moveSprites(MetaspriteEditor *, const std::vector<int> &spri
         return;
     SpriteDocumentState after = SpriteDocumentState::of(*s);
     if (!sprite_edits::moveSprites(after.metasprites[size_t(current_)], sprites, dx, dy)) {
-        status(QStringLiteral("Sprites stay within -128 to 127 pixels of the origin"));
+        status(QStringLiteral("Sprites stay within -127 to 127 pixels of the origin across and -128 to 127 down"));
         return;
     }
     push(after, { current_, currentAnimation_, sprites }, QStringLiteral("Move Sprites"));

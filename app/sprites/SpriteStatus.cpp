@@ -130,7 +130,7 @@ bool SpriteActions::setSelectedPosition(int x, int y)
     if (x == left && y == top)
         return true;
     if (!sprite_edits::moveSprites(after.metasprites[size_t(current_)], selection, x - left, y - top)) {
-        status(QStringLiteral("Sprites stay within -128 to 127 pixels of the origin"));
+        status(QStringLiteral("Sprites stay within -127 to 127 pixels of the origin across and -128 to 127 down"));
         return false;
     }
     push(after, { current_, currentAnimation_, selection }, QStringLiteral("Sprite Position"));
@@ -160,15 +160,16 @@ QDialog *SpriteActions::spritePositionDialog()
             ? QStringLiteral("The sprite's offset from the metasprite's origin:")
             : QStringLiteral("The offset of the selected sprites' top left from the metasprite's origin:"),
         dialog));
-    auto spin = [dialog](const char *name, int value) {
+    auto spin = [dialog](const char *name, int value, int lowest) {
         auto *box = new QSpinBox(dialog);
         box->setObjectName(QString::fromLatin1(name));
-        box->setRange(-128, 127);
+        box->setRange(lowest, 127);
         box->setValue(value);
         return box;
     };
-    QSpinBox *xs = spin("spritePositionX", left);
-    QSpinBox *ys = spin("spritePositionY", top);
+    // A metasprite table would read the x offset -128 as its end.
+    QSpinBox *xs = spin("spritePositionX", left, -127);
+    QSpinBox *ys = spin("spritePositionY", top, -128);
     form->addRow(QStringLiteral("&X"), xs);
     form->addRow(QStringLiteral("&Y"), ys);
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, dialog);

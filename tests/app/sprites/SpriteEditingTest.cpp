@@ -122,6 +122,18 @@ TEST_F(SpriteEditingTest, StatusBarNamesTheSpriteUnderThePointerTheSelectionAndT
     EXPECT_EQ(statusText(), "Moving 1 sprite by X -2, Y +5: sprite 0 to X -2, Y 5");
     release(at(-1, 6));
     EXPECT_EQ((std::pair { shown().sprites[0].x, shown().sprites[0].y }), (std::pair { -2, 5 }));
+    // A drag to the x offset -128, which a metasprite table would read as its end, is refused; -127 is taken.
+    const int steps = stack().index();
+    press(at(-1, 6));
+    moveHeld(at(-127, 6));
+    release(at(-127, 6));
+    EXPECT_EQ(shown().sprites[0].x, -2);
+    EXPECT_EQ(statusText(), "Sprites stay within -127 to 127 pixels of the origin across and -128 to 127 down");
+    EXPECT_EQ(stack().index(), steps);
+    press(at(-1, 6));
+    moveHeld(at(-126, 6));
+    release(at(-126, 6));
+    EXPECT_EQ(shown().sprites[0].x, -127);
 }
 
 TEST_F(SpriteEditingTest, RubberBandCtrlAAndAClickInAGroupSelect)
@@ -198,10 +210,19 @@ TEST_F(SpriteEditingTest, SpritePositionTakesTypedOffsetsInOneUndoStep)
     stack().undo();
     EXPECT_EQ((std::pair { shown().sprites[2].x, shown().sprites[2].y }), (std::pair { 16, 0 }));
 
+    // The x offset -128 cannot be typed: a metasprite table would read it as its end.
+    trigger(document, "actionSpritePosition");
+    dialog = window->findChild<QDialog *>(QStringLiteral("spritePositionDialog"));
+    ASSERT_TRUE(dialog);
+    EXPECT_EQ(dialog->findChild<QSpinBox *>(QStringLiteral("spritePositionX"))->minimum(), -127);
+    EXPECT_EQ(dialog->findChild<QSpinBox *>(QStringLiteral("spritePositionY"))->minimum(), -128);
+    dialog->findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Cancel)->click();
+    settle();
+
     // A place that would put a sprite beyond 127 pixels of the origin is refused, the sprites stay.
     editor->setSelection({ 0, 2 });
     EXPECT_FALSE(actions->setSelectedPosition(120, 0));
-    EXPECT_EQ(statusText(), "Sprites stay within -128 to 127 pixels of the origin");
+    EXPECT_EQ(statusText(), "Sprites stay within -127 to 127 pixels of the origin across and -128 to 127 down");
     EXPECT_EQ(stack().index(), before);
     // Without a selection there is nothing to place.
     editor->setSelection({});
