@@ -123,8 +123,10 @@ std::optional<std::vector<SubPaletteColors>> findSubPalettes(
         uncovered->clear();
     // Only the sets no other set includes matter; the largest first keeps the search small.
     std::vector<Colors> maximal;
+    bool tooLarge = false;
     for (size_t i = 0; i < sets.size(); ++i) {
         if (sets[i].size() > colorsPerPalette) {
+            tooLarge = true;
             if (uncovered)
                 uncovered->push_back(i);
             continue;
@@ -143,7 +145,7 @@ std::optional<std::vector<SubPaletteColors>> findSubPalettes(
         std::erase_if(maximal, [&](const Colors &kept) { return includes(bits, kept); });
         maximal.push_back(bits);
     }
-    if (uncovered && !uncovered->empty())
+    if (tooLarge)
         return std::nullopt;
     std::stable_sort(
         maximal.begin(), maximal.end(), [](const auto &a, const auto &b) { return a.count() > b.count(); });
@@ -162,10 +164,10 @@ std::optional<std::vector<SubPaletteColors>> findSubPalettes(
     }
     if (uncovered) {
         // Greedy: keep every set that still fits with those kept so far; the others are the ones named. The searches
-        // share one budget, so that a picture that cannot be covered is refused quickly.
+        // share one budget, as large as the search's own, so that a picture that cannot be covered is refused quickly.
         std::vector<Colors> kept;
         std::vector<Colors> keptGroups;
-        long greedyBudget = searchBudget;
+        long greedyBudget = start;
         for (size_t i = 0; i < sets.size(); ++i) {
             if (sets[i].empty())
                 continue;

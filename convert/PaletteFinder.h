@@ -16,7 +16,8 @@ using SubPaletteColors = std::array<uint8_t, 3>;
 // first colour (or $0F when it has none). Nothing when no such choice exists (or a set has more than three colours);
 // then `uncovered` (when given) receives the positions of the sets that no choice of the size could also hold,
 // found greedily: every set from the first that does not fit. The search takes at most 200,000 steps, and at most
-// *steps when steps is given (what it took is subtracted), so that a caller trying several choices bounds them all.
+// *steps when steps is given (what it took is subtracted), so that a caller trying several choices bounds them all;
+// finding the uncovered sets takes at most as many steps again.
 std::optional<std::vector<SubPaletteColors>> findSubPalettes(const std::vector<std::set<uint8_t>> &sets, int count,
     std::vector<size_t> *uncovered = nullptr, long *steps = nullptr);
 

@@ -27,6 +27,7 @@ TEST(PaletteFinder, NamesTheSetsThatCannotBeCovered)
     sets.push_back({ 0x20, 0x21, 0x22, 0x23 }); // four colours besides colour 0 never fit
     EXPECT_FALSE(findSubPalettes(sets, 8, &uncovered));
     EXPECT_EQ(uncovered, std::vector<size_t> { 6 });
+    EXPECT_FALSE(findSubPalettes(sets, 8)) << "refused also when no one asks which set it is";
 }
 
 TEST(PaletteFinder, FillsShortPalettesAndHandlesEmptySets)
