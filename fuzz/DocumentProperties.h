@@ -19,16 +19,26 @@ inline std::vector<std::vector<int64_t>> colorNumbersOf(const kestova::EditorVie
     return numbers;
 }
 
+// A document read, written (in the form asked for) and read again.
+struct DocumentPass
+{
+    std::shared_ptr<kestova::EditorViewControllerSettings> settings, reread;
+    mosavo::Bytes written;
+};
+
 // Reads the bytes as a document file. Whatever they hold, reading does not crash; a document that is accepted has
-// tiles no more than its bytes can hold, only master colour numbers, and is written and read back unchanged.
-inline void checkDocument(const mosavo::Bytes &input)
+// tiles no more than its bytes can hold, only master colour numbers, and is written (as text when asked) and read
+// back unchanged. What was read and written, for further checks (nothing read when the bytes were refused).
+inline DocumentPass checkDocument(const mosavo::Bytes &input, bool asText = false)
 {
     using kestova::EditorViewControllerSettings;
     std::string whyNot;
-    const auto settings = EditorViewControllerSettings::fromDocumentBytes(input, &whyNot);
+    DocumentPass pass;
+    pass.settings = EditorViewControllerSettings::fromDocumentBytes(input, &whyNot);
+    const auto &settings = pass.settings;
     if (!settings) {
         require(!whyNot.empty(), "a refused document has a reason");
-        return;
+        return pass;
     }
     require(settings->tileData() && settings->tileData()->totalNumberTiles() > 0, "an accepted document has tiles");
     require(size_t(settings->tileData()->totalNumberTiles()) <= input.size() / 16, "no more tiles than bytes hold");
@@ -39,15 +49,18 @@ inline void checkDocument(const mosavo::Bytes &input)
         for (int64_t number : palette)
             require(mosavo::nesColor(number).has_value(), "colour numbers are master colours 0x00-0x3F");
 
-    const auto written = settings->documentBytes();
+    auto written = settings->documentBytes(asText);
     require(written.has_value(), "an accepted document can be written");
-    const auto reread = EditorViewControllerSettings::fromDocumentBytes(*written);
+    pass.written = std::move(*written);
+    pass.reread = EditorViewControllerSettings::fromDocumentBytes(pass.written);
+    const auto &reread = pass.reread;
     require(reread != nullptr, "a written document reads back");
     require(reread->tileData()->consoleFormattedPixelData() == settings->tileData()->consoleFormattedPixelData(),
         "tile bytes survive writing and reading");
     require(colorNumbersOf(*reread) == numbers, "palettes survive writing and reading");
     require(reread->zoomSize() == settings->zoomSize() && reread->version() == settings->version(),
         "zoom and version survive writing and reading");
+    return pass;
 }
 
 } // namespace fuzz

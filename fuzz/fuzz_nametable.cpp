@@ -1,18 +1,24 @@
-// The .nam reader and the conversion of pictures into screens.
+// The .nam reader and the two choices a picture's conversion into a screen makes from what the picture holds: the
+// sub-palettes that cover its areas' colours, and where its distinct tiles go in the pattern table. (The pixel loops
+// around them, which read every pixel of a 256 x 240 picture the same way whatever it holds, are left to the tests:
+// here they would cost a millisecond an input.)
 // - Any input is read as a nametable exactly when it is 1024 or 960 bytes; the screen's bytes are the input's (960
 //   bytes: attributes 0) and read back to the same screen.
-// - A picture made from the input (a small block of colour numbers repeated over 256 x 240, some pixels transparent
-//   or of no display colour, sub-palettes given or not, a pattern table partly filled and used) converts or is
-//   refused with a reason; a screen made draws back the picture exactly, and its new tiles only take blank tiles
-//   that no screen used, each once.
+// - Colour sets from the input (up to 240, of up to four colours, within a small step budget) get at most the
+//   sub-palettes asked for, each set within one of them, or nothing; nothing whenever a set has four colours. The
+//   sets a refusal names are sets there are.
+// - Distinct tiles from the input, placed into a pattern table partly filled and partly used: each cell shows its
+//   tile's pixels, new tiles only take blank tiles that no screen used, each once; a refusal gives the counts.
 #include "FuzzSupport.h"
 
-#include "convert/ScreenConversion.h"
-#include "core/FrameRenderer.h"
+#include "convert/PaletteFinder.h"
+#include "convert/ScreenTilePlacement.h"
 #include "core/Screen.h"
 
+#include <fuzzer/FuzzedDataProvider.h>
+
 #include <algorithm>
-#include <array>
+#include <set>
 
 namespace {
 
@@ -34,68 +40,88 @@ void checkNametable(const Bytes &input)
     fuzz::require(screenFromNametable(bytes) == screen, "read back the same");
 }
 
-void checkConversion(const uint8_t *data, size_t size)
+void checkSubPaletteSearch(FuzzedDataProvider &in)
 {
-    if (size < 8)
+    const int count = in.ConsumeIntegralInRange(1, 4);
+    // Colours drawn from a few: sets that overlap are what makes the search work.
+    const int palette = in.ConsumeIntegralInRange(1, 16);
+    const size_t setCount = in.ConsumeIntegralInRange<size_t>(0, 240);
+    std::vector<std::set<uint8_t>> sets;
+    bool tooMany = false;
+    for (size_t i = 0; i < setCount && in.remaining_bytes() > 0; ++i) {
+        std::set<uint8_t> set;
+        const int colors = in.ConsumeIntegralInRange(0, 4);
+        for (int c = 0; c < colors; ++c)
+            set.insert(uint8_t(in.ConsumeIntegralInRange(0, palette - 1)));
+        tooMany = tooMany || set.size() > 3;
+        sets.push_back(std::move(set));
+    }
+    long steps = 1000; // enough for most sets; the budget running out is one of the outcomes checked
+    // Naming the sets that do not fit takes a search of its own: asked for now and then.
+    std::vector<size_t> uncovered;
+    const bool naming = in.ConsumeIntegralInRange(0, 7) == 0;
+    const auto found = findSubPalettes(sets, count, naming ? &uncovered : nullptr, &steps);
+    fuzz::require(steps >= 0 || !found, "the budget is kept");
+    if (!found) {
+        for (size_t position : uncovered)
+            fuzz::require(position < sets.size(), "an uncovered set is one of the sets");
         return;
-    const int blockWidth = 1 + data[0] % 40;
-    const int blockHeight = 1 + data[1] % 40;
-    const uint8_t flags = data[2];
-    const uint8_t tilesInTable = data[3];
-    size_t at = 4;
-    const auto next = [&]() -> uint8_t { return at < size ? data[at++] : 0; };
+    }
+    fuzz::require(!tooMany, "no sub-palette holds four colours");
+    fuzz::require(found->size() <= size_t(count), "no more sub-palettes than asked for");
+    for (const std::set<uint8_t> &set : sets) {
+        const int holding = subPaletteHolding(*found, set);
+        fuzz::require(set.empty() || (holding >= 0 && holding < int(found->size())), "each set within a sub-palette");
+    }
+}
 
+void checkTilePlacement(FuzzedDataProvider &in)
+{
+    static PatternTables patterns;
     ScreenPictureRequest request;
-    static const DisplayColors colors;
-    PatternTables patterns;
-    if (flags & 1) {
-        BackgroundSubPalettes given {};
-        for (auto &palette : given)
-            for (auto &color : palette)
-                color = next() & 0x3F;
-        request.subPalettes = given;
-    }
-    request.patternTable = (flags >> 1) & 1;
-    request.tilesInTable = flags & 4 ? tilesInTable : 256;
-    // Some tiles of the table drawn, some marked used by screens.
-    for (int tile = 0; tile < 256; tile += 1 + next() % 64) {
-        const uint8_t value = next();
-        std::fill_n(patterns.pixels.begin() + (request.patternTable * 256 + tile) * 64, 64, uint8_t(value & 3));
-        if (value & 4)
+    request.patternTable = in.ConsumeIntegralInRange(0, 1);
+    request.tilesInTable = in.ConsumeBool() ? in.ConsumeIntegralInRange(0, 256) : 256;
+    // Some tiles of the table drawn (from a few pixel patterns, so that pictures' tiles are found among them), some
+    // marked used by screens.
+    const auto drawn = [&](uint8_t shape) {
+        TileIndices pixels {};
+        // Rows 0 to shape % 8 hold the shape's four 2-bit values, repeated; the rows below are blank.
+        for (size_t at = 0; at < pixels.size(); ++at)
+            pixels[at] = at / 8 <= size_t(shape % 8) ? uint8_t((shape >> (2 * (at % 4))) & 3) : 0;
+        return pixels;
+    };
+    std::fill(patterns.pixels.begin(), patterns.pixels.end(), uint8_t(0));
+    for (int tile = in.ConsumeIntegralInRange(0, 255); tile < 256; tile += in.ConsumeIntegralInRange(1, 64)) {
+        const uint8_t value = in.ConsumeIntegral<uint8_t>();
+        const TileIndices pixels = drawn(value);
+        std::copy(pixels.begin(), pixels.end(),
+            patterns.pixels.begin() + (request.patternTable * 256 + tile) * 64);
+        if (in.ConsumeBool())
             request.tilesInUse.set(size_t(tile));
+        if (in.remaining_bytes() == 0)
+            break;
     }
-    std::vector<uint8_t> block(size_t(blockWidth * blockHeight));
-    for (uint8_t &value : block)
-        value = next();
-    // The block's rows drawn once across the picture's width, the rows below copied from the block's height above.
-    constexpr size_t rowBytes = 256 * 4;
-    static std::vector<uint8_t> rgba(rowBytes * 240); // kept from input to input: a large block is not mapped anew
-    for (int y = 0; y < std::min(blockHeight, 240); ++y)
-        for (int x = 0; x < 256; ++x) {
-            const uint8_t value = block[size_t(y * blockWidth + x % blockWidth)];
-            const Rgb8 rgb = (value & 0xC0) == 0xC0 ? Rgb8 { 1, 2, 3 } : colors.rgb(value & 0x3F);
-            uint8_t *pixel = &rgba[size_t(y) * rowBytes + size_t(x) * 4];
-            pixel[0] = rgb.red;
-            pixel[1] = rgb.green;
-            pixel[2] = rgb.blue;
-            pixel[3] = (value & 0xC0) == 0x40 ? 0 : 255;
-        }
-    for (size_t y = size_t(blockHeight); y < 240; ++y)
-        std::copy_n(&rgba[(y - size_t(blockHeight)) * rowBytes], rowBytes, &rgba[y * rowBytes]);
-    request.rgba = rgba;
-    request.width = 256;
-    request.height = 240;
-    request.displayColors = &colors;
     request.patterns = &patterns;
+    // The screen's distinct tiles, and which one each cell shows.
+    std::set<TileIndices> distinct;
+    const size_t tileCount = in.ConsumeIntegralInRange<size_t>(1, 300);
+    for (size_t i = 0; i < tileCount; ++i)
+        distinct.insert(drawn(in.ConsumeIntegral<uint8_t>()));
+    const std::vector<TileIndices> tiles(distinct.begin(), distinct.end());
+    std::vector<int> cellTile(Screen::tileCount);
+    for (int &tile : cellTile)
+        tile = in.ConsumeIntegralInRange(0, int(tiles.size()) - 1);
 
-    const ScreenConversionResult result = convertScreenPicture(request);
-    fuzz::require(result.conversion.has_value() == result.error.empty(), "a screen or a reason");
-    if (!result)
+    ScreenConversion conversion;
+    const ScreenTilePlacement placement = placeScreenTiles(tiles, cellTile, request, conversion);
+    fuzz::require(conversion.distinctTiles == int(tiles.size()), "the distinct tiles counted");
+    if (!placement) {
+        fuzz::require(placement.needed > placement.room || request.tilesInTable == 0, "refused only for room");
         return;
-    const ScreenConversion &made = *result.conversion;
+    }
     PatternTables written = patterns;
     std::vector<bool> changed(256);
-    for (const ScreenTileChange &change : made.tileChanges) {
+    for (const ScreenTileChange &change : conversion.tileChanges) {
         fuzz::require(change.tile >= 0 && change.tile < request.tilesInTable, "new tiles within the table");
         fuzz::require(!changed[size_t(change.tile)], "each tile written once");
         fuzz::require(!request.tilesInUse[size_t(change.tile)], "never a tile a screen uses");
@@ -105,26 +131,14 @@ void checkConversion(const uint8_t *data, size_t size)
         std::copy(change.pixels.begin(), change.pixels.end(),
             written.pixels.begin() + (request.patternTable * 256 + change.tile) * 64);
     }
-    PaletteBytes palette {};
-    for (size_t p = 0; p < 4; ++p)
-        for (size_t i = 0; i < 4; ++i)
-            palette[p * 4 + i] = made.subPalettes[p][i];
-    // The screen drawn is the picture: every pixel's display colour (the backdrop's where the picture is clear).
-    std::array<uint8_t, 64 * 3> shades {};
-    for (int n = 0; n < 64; ++n) {
-        const Rgb8 rgb = colors.rgb(n);
-        std::copy_n(std::array<uint8_t, 3> { rgb.red, rgb.green, rgb.blue }.begin(), 3, &shades[size_t(n) * 3]);
+    fuzz::require(conversion.reusedTiles + int(conversion.tileChanges.size()) == int(tiles.size()),
+        "every tile found or written");
+    for (int cell = 0; cell < Screen::tileCount; ++cell) {
+        const TileIndices &wanted = tiles[size_t(cellTile[size_t(cell)])];
+        const auto shown
+            = written.pixels.begin() + (request.patternTable * 256 + conversion.screen.tiles[size_t(cell)]) * 64;
+        fuzz::require(std::equal(wanted.begin(), wanted.end(), shown), "each cell shows its tile");
     }
-    const uint8_t *backdrop = &shades[size_t(made.subPalettes[0][0] & 0x3F) * 3];
-    const FramePicture frame = renderBackground(written, made.screen, palette);
-    bool same = frame.colors.size() == 256 * 240;
-    for (size_t at = 0; same && at < frame.colors.size(); ++at) {
-        const uint8_t *pixel = &rgba[at * 4];
-        const uint8_t *shown = &shades[size_t(frame.colors[at] & 0x3F) * 3];
-        const uint8_t *expected = pixel[3] == 0 ? backdrop : pixel;
-        same = shown[0] == expected[0] && shown[1] == expected[1] && shown[2] == expected[2];
-    }
-    fuzz::require(same, "the screen draws the picture");
 }
 
 } // namespace
@@ -133,6 +147,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     fuzz::silenceSystemLog();
     checkNametable(fuzz::bytesOf(data, size));
-    checkConversion(data, size);
+    if (size == 0)
+        return 0;
+    FuzzedDataProvider in(data, size);
+    if (in.ConsumeBool())
+        checkSubPaletteSearch(in);
+    else
+        checkTilePlacement(in);
     return 0;
 }

@@ -21,13 +21,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         text = *binary->documentBytes(true);
         fuzz::require(ArchiveText::looksLikeText(text), "the text form looks like text");
     }
-    fuzz::checkDocument(text);
-    const auto settings = EditorViewControllerSettings::fromDocumentBytes(text);
-    if (!settings)
+    // Read, written as text and read again once: the same record, and written again the same text.
+    const fuzz::DocumentPass pass = fuzz::checkDocument(text, true);
+    if (!pass.settings)
         return 0;
-    const auto written = settings->documentBytes(true);
-    const auto reread = EditorViewControllerSettings::fromDocumentBytes(*written);
-    fuzz::require(reread && reread->encode() == settings->encode(), "the text form reads back to the same record");
-    fuzz::require(*reread->documentBytes(true) == *written, "written again, the same text");
+    fuzz::require(ArchiveText::looksLikeText(pass.written), "a document written as text looks like text");
+    fuzz::require(pass.reread->encode() == pass.settings->encode(), "the text form reads back to the same record");
+    fuzz::require(*pass.reread->documentBytes(true) == pass.written, "written again, the same text");
     return 0;
 }
