@@ -396,12 +396,9 @@ bool LevelActions::importLevelPicture(const QString &path)
         return false;
     // The conversion may take a while: it runs on a copy of the document, the window live and the user able to
     // cancel, which leaves the document as it was.
-    const SettingsPtr source = EditorViewControllerSettings::decode(s->encode());
-    if (!source) {
-        alerts().showError(
-            FileError { path, QStringLiteral("the document could not be copied for the import") }.describe(), window_);
+    const SettingsPtr source = documentCopyForImport(*s, path, window_);
+    if (!source)
         return false;
-    }
     const auto colors = std::make_shared<DisplayColors>(currentDisplayColors());
     const int emphasis = currentDisplayEmphasis();
     const std::string name = uniqueItemName(s->levelMaps(), QFileInfo(path).completeBaseName()).toStdString();

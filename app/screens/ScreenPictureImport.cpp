@@ -167,12 +167,9 @@ bool ScreenActions::importScreenPicture(
     if (documentSubPalettes)
         subPalettes = backgroundSubPalettes(documentPaletteBytes(*s));
     // The search may take a while: it runs on a copy of the document, the window live and the user able to cancel.
-    const SettingsPtr source = EditorViewControllerSettings::decode(s->encode());
-    if (!source) {
-        alerts().showError(
-            FileError { path, QStringLiteral("the document could not be copied for the import") }.describe(), window_);
+    const SettingsPtr source = documentCopyForImport(*s, path, window_);
+    if (!source)
         return false;
-    }
     const auto colors = std::make_shared<DisplayColors>(currentDisplayColors());
     const int emphasis = currentDisplayEmphasis();
     const std::string name = uniqueItemName(s->screens(), QFileInfo(path).completeBaseName()).toStdString();
@@ -196,12 +193,9 @@ bool ScreenActions::importScreenPicture(
     }
     const ScreenConversion &conversion = std::get<ScreenConversion>(converted);
     // The sub-palettes as the import leaves them, worked out on a copy of the document.
-    const SettingsPtr copy = EditorViewControllerSettings::decode(s->encode());
-    if (!copy || !copy->tileData()) {
-        alerts().showError(
-            FileError { path, QStringLiteral("the document could not be copied for the import") }.describe(), window_);
+    const SettingsPtr copy = documentCopyForImport(*s, path, window_);
+    if (!copy)
         return false;
-    }
     applyScreenConversion(*copy, conversion);
     // The conversion numbers its new tiles within the screen's pattern table.
     const int64_t first = bankFirstTile() + int64_t(conversion.screen.patternTable) * PatternTables::tilesPerTable;

@@ -139,9 +139,9 @@ bool SpriteActions::importSpritePicture(const QString &path, const std::optional
     options.lossy = lossy;
     options.farColorAdvice = "import it with Convert to bring it to the colours sprites show";
     // The search may take a while: it runs on a copy of the document, the window live and the user able to cancel.
-    const SettingsPtr source = EditorViewControllerSettings::decode(s->encode());
+    const SettingsPtr source = documentCopyForImport(*s, path, window_);
     if (!source)
-        return fail(QStringLiteral("the document could not be copied for the import"));
+        return false;
     const auto run = runWithProgress<std::variant<SpriteImport, QString>>(window_,
         QStringLiteral("Importing %1\u2026").arg(QFileInfo(path).fileName()),
         [image = std::get<QImage>(picture), source, options] { return convertSpriteImage(image, *source, options); });
@@ -153,9 +153,9 @@ bool SpriteActions::importSpritePicture(const QString &path, const std::optional
     const SpriteImport &import = std::get<SpriteImport>(converted);
 
     // The sub-palettes as the import leaves them, worked out on a copy of the document.
-    const SettingsPtr copy = EditorViewControllerSettings::decode(s->encode());
-    if (!copy || !copy->tileData())
-        return fail(QStringLiteral("the document could not be copied for the import"));
+    const SettingsPtr copy = documentCopyForImport(*s, path, window_);
+    if (!copy)
+        return false;
     applySpriteImport(*copy, import);
 
     std::vector<int64_t> numbers;

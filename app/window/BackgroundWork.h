@@ -15,6 +15,13 @@
 
 namespace kestova {
 
+class EditorViewControllerSettings;
+
+// A copy of the document, for work off the window's thread or to work out what an import leaves (with its tiles);
+// nothing, after an alert over the window naming the file being imported, when it cannot be made.
+std::shared_ptr<EditorViewControllerSettings> documentCopyForImport(
+    const EditorViewControllerSettings &document, const QString &path, QWidget *window);
+
 // How long work runs before its progress dialog shows (half a second; tests shorten it to see the dialog at once).
 inline int progressDelayMilliseconds = 500;
 

@@ -344,6 +344,20 @@ TEST_F(DesktopTest, RecentFilesDroppedFilesAndWindowSize)
     EXPECT_EQ(kept.size(), QSize(1300, 780));
 }
 
+namespace {
+// The window's frame within the screen's free area, and its status bar with it.
+void expectInScreen(const QMainWindow *window, const QRect &available)
+{
+    const QRect placed = window->frameGeometry();
+    EXPECT_TRUE(available.contains(placed))
+        << placed.x() << "," << placed.y() << " " << placed.width() << "x" << placed.height() << " on "
+        << available.width() << "x" << available.height();
+    const QStatusBar *status = window->statusBar();
+    EXPECT_TRUE(available.contains(QRect(status->mapToGlobal(QPoint(0, 0)), status->size())))
+        << "the status bar is on the screen";
+}
+} // namespace
+
 // A first window takes most of the screen, at least 1024 x 600 where the screen has that room, and its frame fits the
 // screen's free area with the status bar in view (on this 800 x 800 test screen: narrower than 1024).
 TEST_F(DesktopTest, AFirstWindowFitsTheScreenWithItsStatusBar)
@@ -353,13 +367,7 @@ TEST_F(DesktopTest, AFirstWindowFitsTheScreenWithItsStatusBar)
     ASSERT_TRUE(document);
     settle();
     const QRect available = document->window()->screen()->availableGeometry();
-    const QRect placed = document->window()->frameGeometry();
-    EXPECT_TRUE(available.contains(placed))
-        << placed.x() << "," << placed.y() << " " << placed.width() << "x" << placed.height() << " on "
-        << available.width() << "x" << available.height();
-    const QStatusBar *status = document->window()->statusBar();
-    EXPECT_TRUE(available.contains(QRect(status->mapToGlobal(QPoint(0, 0)), status->size())))
-        << "the status bar is on the screen";
+    expectInScreen(document->window(), available);
     EXPECT_GE(document->window()->width(), available.width() * 9 / 10 - 8) << "most of the screen";
 }
 
@@ -396,11 +404,5 @@ TEST_F(DesktopTest, AWindowSavedOnAnotherScreenFitsThisOne)
     MosavoDocument *document = openNew();
     ASSERT_TRUE(document);
     settle();
-    const QRect placed = document->window()->frameGeometry();
-    EXPECT_TRUE(available.contains(placed))
-        << placed.x() << "," << placed.y() << " " << placed.width() << "x" << placed.height() << " on "
-        << available.width() << "x" << available.height();
-    const QStatusBar *status = document->window()->statusBar();
-    EXPECT_TRUE(available.contains(QRect(status->mapToGlobal(QPoint(0, 0)), status->size())))
-        << "the status bar is on the screen";
+    expectInScreen(document->window(), available);
 }
