@@ -5,6 +5,7 @@
 // - A document file holding the lists opens exactly when every list reads, with the same content, and the record of
 //   a document opened reads back the same.
 #include "FuzzSupport.h"
+#include "RecordShaper.h"
 
 #include "app/document/EditorViewControllerSettings.h"
 #include "core/GraphicsArchive.h"
@@ -18,49 +19,12 @@ namespace {
 
 using mosavo::ArchiveRecord;
 
-class RecordMaker
+class RecordMaker : public fuzz::RecordShaper
 {
 public:
     explicit RecordMaker(FuzzedDataProvider &in)
-        : in_(in)
+        : RecordShaper(in, 1100)
     {
-    }
-
-    bool odd() { return in_.ConsumeIntegralInRange(0, 15) == 0; }
-
-    ArchiveRecord anything()
-    {
-        switch (in_.ConsumeIntegralInRange(0, 6)) {
-        case 0:
-            return in_.ConsumeIntegral<int64_t>();
-        case 1:
-            return in_.ConsumeRandomLengthString(8);
-        case 2:
-            return ArchiveRecord::binary(in_.ConsumeBytes<uint8_t>(in_.ConsumeIntegralInRange(0, 1100)));
-        case 3:
-            return ArchiveRecord::array();
-        case 4:
-            return ArchiveRecord::object();
-        case 5:
-            return in_.ConsumeProbability<double>();
-        default:
-            return nullptr;
-        }
-    }
-
-    // An integer in range mostly, now and then just past either end or anything at all.
-    ArchiveRecord integer(int64_t low, int64_t high)
-    {
-        if (odd())
-            return anything();
-        switch (in_.ConsumeIntegralInRange(0, 9)) {
-        case 0:
-            return low - 1;
-        case 1:
-            return high + 1;
-        default:
-            return in_.ConsumeIntegralInRange(low, high);
-        }
     }
 
     ArchiveRecord bytes(size_t size)
@@ -71,13 +35,6 @@ public:
         if (!odd())
             content.resize(size, 0);
         return ArchiveRecord::binary(std::move(content));
-    }
-
-    // The record, with each field now and then left out.
-    void put(ArchiveRecord &record, const char *key, ArchiveRecord value)
-    {
-        if (!odd())
-            record[key] = std::move(value);
     }
 
     ArchiveRecord name() { return odd() ? anything() : ArchiveRecord(in_.ConsumeRandomLengthString(300)); }
@@ -126,21 +83,6 @@ public:
         put(record, "Frames", odd() ? anything() : std::move(frames));
         return record;
     }
-
-    template <typename Make>
-    ArchiveRecord list(int most, Make make)
-    {
-        if (odd())
-            return anything();
-        ArchiveRecord records = ArchiveRecord::array();
-        const int count = in_.ConsumeIntegralInRange(0, most);
-        for (int i = 0; i < count; ++i)
-            records.push_back(odd() ? anything() : make());
-        return records;
-    }
-
-private:
-    FuzzedDataProvider &in_;
 };
 
 void checkModel(const std::vector<mosavo::Screen> &screens, const std::vector<mosavo::Metasprite> &metasprites,

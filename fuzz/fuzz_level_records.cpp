@@ -5,6 +5,7 @@
 //   cells naming metatiles of their set), draws as rooms, and encodes and decodes back to itself.
 // - A document holding the lists opens exactly when both read, with the same content.
 #include "FuzzSupport.h"
+#include "RecordShaper.h"
 
 #include "app/document/EditorViewControllerSettings.h"
 #include "core/LevelArchive.h"
@@ -15,52 +16,12 @@ namespace {
 
 using mosavo::ArchiveRecord;
 
-class LevelRecordMaker
+class LevelRecordMaker : public fuzz::RecordShaper
 {
 public:
     explicit LevelRecordMaker(FuzzedDataProvider &in)
-        : in_(in)
+        : RecordShaper(in, 300)
     { }
-
-    bool odd() { return in_.ConsumeIntegralInRange(0, 15) == 0; }
-
-    ArchiveRecord anything()
-    {
-        switch (in_.ConsumeIntegralInRange(0, 5)) {
-        case 0:
-            return in_.ConsumeIntegral<int64_t>();
-        case 1:
-            return in_.ConsumeRandomLengthString(8);
-        case 2:
-            return ArchiveRecord::binary(in_.ConsumeBytes<uint8_t>(in_.ConsumeIntegralInRange(0, 300)));
-        case 3:
-            return ArchiveRecord::array();
-        case 4:
-            return ArchiveRecord::object();
-        default:
-            return nullptr;
-        }
-    }
-
-    ArchiveRecord integer(int64_t low, int64_t high)
-    {
-        if (odd())
-            return anything();
-        switch (in_.ConsumeIntegralInRange(0, 9)) {
-        case 0:
-            return low - 1;
-        case 1:
-            return high + 1;
-        default:
-            return in_.ConsumeIntegralInRange(low, high);
-        }
-    }
-
-    void put(ArchiveRecord &record, const char *key, ArchiveRecord value)
-    {
-        if (!odd())
-            record[key] = std::move(value);
-    }
 
     ArchiveRecord set()
     {
@@ -94,21 +55,6 @@ public:
         put(record, "Cells", ArchiveRecord::binary(std::move(bytes)));
         return record;
     }
-
-    template<typename Make>
-    ArchiveRecord list(int most, Make make)
-    {
-        if (odd())
-            return anything();
-        ArchiveRecord records = ArchiveRecord::array();
-        const int count = in_.ConsumeIntegralInRange(0, most);
-        for (int i = 0; i < count; ++i)
-            records.push_back(odd() ? anything() : make());
-        return records;
-    }
-
-private:
-    FuzzedDataProvider &in_;
 };
 
 } // namespace
