@@ -13,11 +13,7 @@
 // With KESTOVA_BENCH_KEEP_PICTURE=PREFIX set, every first paint is also saved as PREFIX<file name>.png, to see that
 // the rendered window is complete (tiles in the viewer, the selected block in the editor).
 
-#include "app/window/Alerts.h"
-#include "app/window/AppDelegate.h"
-#include "app/document/KestovaDocumentController.h"
-#include "app/window/MainMosavoWindow.h"
-#include "app/document/MosavoDocument.h"
+#include "WindowBenchSupport.h"
 
 #include <QApplication>
 #include <QDir>
@@ -37,27 +33,9 @@
 #include <time.h>
 
 using namespace kestova;
+using namespace window_bench;
 
 namespace {
-
-// Answers every question without showing anything: a benchmark run must never wait for a click.
-class SilentAlerts : public Alerts
-{
-public:
-    int runAlert(const DocumentError &, QWidget *) override { return alertFirstButtonReturn + 1; }
-    SaveChoice askToSaveChanges(const QString &, QWidget *) override { return SaveChoice::discard; }
-    void showError(const QString &message, QWidget *) override
-    {
-        std::fprintf(stderr, "AppBench: %s\n", qPrintable(message));
-        std::abort();
-    }
-};
-
-QTemporaryDir &workFolder()
-{
-    static QTemporaryDir folder;
-    return folder;
-}
 
 // A ROM image: iNES header (no program banks, 128 banks of 8 KiB tile data) and 1 MiB of deterministic bytes.
 QString romPath()
@@ -71,63 +49,12 @@ QString romPath()
         std::uniform_int_distribution<int> byte(0, 255);
         for (int i = 0; i < 1024 * 1024; ++i)
             bytes.append(char(byte(random)));
-        const QString file = workFolder().filePath(QStringLiteral("large.nes"));
-        QFile out(file);
-        if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size()) {
-            std::fprintf(stderr, "AppBench: cannot write %s\n", qPrintable(file));
-            std::abort();
-        }
-        return file;
+        return writeWorkFile(QStringLiteral("large.nes"), bytes);
     }();
     return path;
 }
 
-QString samplePath()
-{
-    return QStringLiteral(KESTOVA_SOURCE_DIR "/data/sample.chr");
-}
-
-// Runs posted events, including the deletions of closed windows and documents.
-void drainEvents()
-{
-    QCoreApplication::processEvents();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QCoreApplication::processEvents();
-}
-
-void closeAll()
-{
-    KestovaDocumentController::closeDocuments();
-    drainEvents();
-}
-
-// Opens the file and returns once its window has been painted completely for the first time.
-MosavoDocument *openToFirstPaint(const QString &path)
-{
-    MosavoDocument *document = KestovaDocumentController::shared().openDocumentAt(path);
-    if (!document || !document->window()) {
-        std::fprintf(stderr, "AppBench: %s did not open a window\n", qPrintable(path));
-        std::abort();
-    }
-    MainMosavoWindow *window = document->window();
-    // The window is shown by now; the deferred configuration of the viewer is the next zero timer.
-    QCoreApplication::processEvents();
-    const QPixmap picture = window->grab();
-    benchmark::DoNotOptimize(picture.cacheKey());
-    if (const QByteArray keep = qgetenv("KESTOVA_BENCH_KEEP_PICTURE"); !keep.isEmpty())
-        picture.save(QString::fromLocal8Bit(keep) + QFileInfo(path).fileName() + QStringLiteral(".png"));
-    return document;
-}
-
 using Clock = std::chrono::steady_clock;
-
-// Processor time of this thread in milliseconds: unlike the wall clock, not lengthened by other work on the machine.
-double threadMilliseconds()
-{
-    timespec now {};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-    return double(now.tv_sec) * 1e3 + double(now.tv_nsec) / 1e6;
-}
 
 struct Elapsed
 {
@@ -254,21 +181,5 @@ BENCHMARK(BM_ReadRom1MiB)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char **argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication application(argc, argv);
-    QApplication::setQuitOnLastWindowClosed(false);
-    setAlerts(std::make_shared<SilentAlerts>());
-    AppDelegate delegate;
-    if (!workFolder().isValid()) {
-        std::fprintf(stderr, "AppBench: no temporary folder\n");
-        return 1;
-    }
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    KestovaDocumentController::closeDocuments();
-    drainEvents();
-    return 0;
+    return window_bench::runWindowBenchmarks("AppBench", argc, argv);
 }

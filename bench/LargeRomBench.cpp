@@ -13,11 +13,7 @@
 // Opening is measured as AppBench measures it: KestovaDocumentController::openDocumentAt, then the deferred viewer
 // configuration, then one grab of the window.
 
-#include "app/document/KestovaDocumentController.h"
-#include "app/document/MosavoDocument.h"
-#include "app/window/Alerts.h"
-#include "app/window/AppDelegate.h"
-#include "app/window/MainMosavoWindow.h"
+#include "WindowBenchSupport.h"
 #include "viewer/TileCollection.h"
 
 #include <QApplication>
@@ -38,26 +34,9 @@
 #include <time.h>
 
 using namespace kestova;
+using namespace window_bench;
 
 namespace {
-
-class SilentAlerts : public Alerts
-{
-public:
-    int runAlert(const DocumentError &, QWidget *) override { return alertFirstButtonReturn + 1; }
-    SaveChoice askToSaveChanges(const QString &, QWidget *) override { return SaveChoice::discard; }
-    void showError(const QString &message, QWidget *) override
-    {
-        std::fprintf(stderr, "LargeRomBench: %s\n", qPrintable(message));
-        std::abort();
-    }
-};
-
-QTemporaryDir &workFolder()
-{
-    static QTemporaryDir folder;
-    return folder;
-}
 
 constexpr int64_t romTiles = 262144;
 
@@ -78,53 +57,9 @@ QString romPath()
         bytes.reserve(16 + romTiles * 16);
         for (int64_t i = 0; i < romTiles * 16; ++i)
             bytes.append(char(random() & 0xFF));
-        const QString file = workFolder().filePath(QStringLiteral("large4.nes"));
-        QFile out(file);
-        if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size()) {
-            std::fprintf(stderr, "LargeRomBench: cannot write %s\n", qPrintable(file));
-            std::abort();
-        }
-        return file;
+        return writeWorkFile(QStringLiteral("large4.nes"), bytes);
     }();
     return path;
-}
-
-QString samplePath()
-{
-    return QStringLiteral(KESTOVA_SOURCE_DIR "/data/sample.chr");
-}
-
-void drainEvents()
-{
-    QCoreApplication::processEvents();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QCoreApplication::processEvents();
-}
-
-void closeAll()
-{
-    KestovaDocumentController::closeDocuments();
-    drainEvents();
-}
-
-MosavoDocument *openToFirstPaint(const QString &path)
-{
-    MosavoDocument *document = KestovaDocumentController::shared().openDocumentAt(path);
-    if (!document || !document->window()) {
-        std::fprintf(stderr, "LargeRomBench: %s did not open a window\n", qPrintable(path));
-        std::abort();
-    }
-    QCoreApplication::processEvents();
-    const QPixmap picture = document->window()->grab();
-    benchmark::DoNotOptimize(picture.cacheKey());
-    return document;
-}
-
-double threadMilliseconds()
-{
-    timespec now {};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-    return double(now.tv_sec) * 1e3 + double(now.tv_nsec) / 1e6;
 }
 
 using Clock = std::chrono::steady_clock;
@@ -219,21 +154,5 @@ BENCHMARK(BM_Scroll4MiBRomTopToBottom)->Unit(benchmark::kMillisecond)->Iteration
 
 int main(int argc, char **argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication application(argc, argv);
-    QApplication::setQuitOnLastWindowClosed(false);
-    setAlerts(std::make_shared<SilentAlerts>());
-    AppDelegate delegate;
-    if (!workFolder().isValid()) {
-        std::fprintf(stderr, "LargeRomBench: no temporary folder\n");
-        return 1;
-    }
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    KestovaDocumentController::closeDocuments();
-    drainEvents();
-    return 0;
+    return window_bench::runWindowBenchmarks("LargeRomBench", argc, argv);
 }
