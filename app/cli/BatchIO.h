@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/cli/ArgumentParser.h"
+#include "app/document/Counted.h"
 #include "app/document/EditorViewControllerSettings.h"
 #include "app/document/FileIO.h"
 #include "core/Bytes.h"
@@ -12,6 +13,8 @@
 #include <functional>
 #include <optional>
 #include <string_view>
+#include <variant>
+#include <vector>
 #include <variant>
 
 class QTextStream;
@@ -92,5 +95,23 @@ private:
     std::function<void(std::string_view)> previousSink_;
     QtMessageHandler previousHandler_;
 };
+
+// Item `index` of one of a document's lists (--screen N, --set N, ...), or why there is none: "the document holds no
+// screens", "the document holds 1 screen (0-0), so there is no screen 3".
+template<typename Item>
+std::variant<const Item *, FileError> chosenItem(
+    const QString &path, const std::vector<Item> &items, int64_t index, const QString &one, const QString &many)
+{
+    if (items.empty())
+        return FileError { path, QStringLiteral("the document holds no %1").arg(many) };
+    if (index < 0 || index >= int64_t(items.size()))
+        return FileError { path,
+            QStringLiteral("the document holds %1 (0-%2), so there is no %3 %4")
+                .arg(counted(int64_t(items.size()), one, many))
+                .arg(items.size() - 1)
+                .arg(one)
+                .arg(index) };
+    return &items[size_t(index)];
+}
 
 } // namespace kestova::cli

@@ -54,17 +54,8 @@ std::variant<SettingsPtr, FileError> readDocument(const QString &path)
 std::variant<const MetatileSet *, FileError> chosenSet(
     const QString &path, const EditorViewControllerSettings &document, const ParsedArguments &arguments)
 {
-    const auto &sets = document.metatileSets();
-    const int64_t index = arguments.number(setOption).value_or(0);
-    if (sets.empty())
-        return FileError { path, QStringLiteral("the document holds no metatile sets") };
-    if (index >= int64_t(sets.size()))
-        return FileError { path,
-            QStringLiteral("the document holds %1 (0-%2), so there is no set %3")
-                .arg(counted(qsizetype(sets.size()), "metatile set", "metatile sets"))
-                .arg(sets.size() - 1)
-                .arg(index) };
-    return &sets[size_t(index)];
+    return chosenItem(path, document.metatileSets(), arguments.number(setOption).value_or(0),
+        QStringLiteral("metatile set"), QStringLiteral("metatile sets"));
 }
 
 // --import-level-png IN --output DOC [--palette PAL] [--bg-table 0|1] [--name NAME] [FILE]
@@ -214,17 +205,8 @@ std::optional<QString> checkExportMap(const ParsedArguments &arguments)
 std::variant<const LevelMap *, FileError> chosenLevelMap(
     const QString &path, const EditorViewControllerSettings &document, const ParsedArguments &arguments)
 {
-    const auto &maps = document.levelMaps();
-    const int64_t index = arguments.number(mapOption).value_or(0);
-    if (maps.empty())
-        return FileError { path, QStringLiteral("the document holds no maps") };
-    if (index >= int64_t(maps.size()))
-        return FileError { path,
-            QStringLiteral("the document holds %1 (0-%2), so there is no map %3")
-                .arg(counted(qsizetype(maps.size()), "map", "maps"))
-                .arg(maps.size() - 1)
-                .arg(index) };
-    return &maps[size_t(index)];
+    return chosenItem(path, document.levelMaps(), arguments.number(mapOption).value_or(0), QStringLiteral("map"),
+        QStringLiteral("maps"));
 }
 
 std::variant<Bytes, FileError> levelRoomNametable(

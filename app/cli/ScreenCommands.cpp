@@ -61,17 +61,8 @@ int writeRgbPng(QTextStream &err, const QString &path, const QImage &image)
 std::variant<const mosavo::Screen *, FileError> chosenScreen(
     const QString &path, const EditorViewControllerSettings &document, const ParsedArguments &arguments)
 {
-    const auto &screens = document.screens();
-    const int64_t index = arguments.number(screenOption).value_or(0);
-    if (screens.empty())
-        return FileError { path, QStringLiteral("the document holds no screens") };
-    if (index >= int64_t(screens.size()))
-        return FileError { path,
-            QStringLiteral("the document holds %1 (0-%2), so there is no screen %3")
-                .arg(plural(qsizetype(screens.size()), "screen", "screens"))
-                .arg(screens.size() - 1)
-                .arg(index) };
-    return &screens[size_t(index)];
+    return chosenItem(path, document.screens(), arguments.number(screenOption).value_or(0), QStringLiteral("screen"),
+        QStringLiteral("screens"));
 }
 
 // The 512 tiles the screens of a document read.

@@ -96,18 +96,11 @@ std::variant<SettingsPtr, int> readDocument(const QString &path, QTextStream &er
 std::variant<const mosavo::Metasprite *, int> chosenMetasprite(const ParsedArguments &arguments, const QString &path,
     const EditorViewControllerSettings &document, QTextStream &err)
 {
-    const auto &metasprites = document.metasprites();
-    const int64_t index = arguments.number(metaspriteOption).value_or(0);
-    if (metasprites.empty())
-        return reportFailure(err, { path, QStringLiteral("holds no metasprites") });
-    if (index >= int64_t(metasprites.size()))
-        return reportFailure(err,
-            { path,
-                QStringLiteral("holds %1 metasprites (0-%2), so there is no metasprite %3")
-                    .arg(metasprites.size())
-                    .arg(metasprites.size() - 1)
-                    .arg(index) });
-    return &metasprites[size_t(index)];
+    auto chosen = chosenItem(path, document.metasprites(), arguments.number(metaspriteOption).value_or(0),
+        QStringLiteral("metasprite"), QStringLiteral("metasprites"));
+    if (const auto *error = std::get_if<FileError>(&chosen))
+        return reportFailure(err, *error);
+    return std::get<const mosavo::Metasprite *>(chosen);
 }
 
 // A 32-byte palette file of colour numbers, or why not.

@@ -482,7 +482,7 @@ TEST_F(SpriteCommandLine, UnusableInputIsRefusedWithOneLineAndNoOutput)
     const QString document = importFigure();
     expectRefused(runKestova({ QStringLiteral("--export-oam"), bin, QStringLiteral("--metasprite"), QStringLiteral("3"),
                       QStringLiteral("--at"), QStringLiteral("0,0"), document }),
-        document, QStringLiteral("holds 1 metasprites (0-0), so there is no metasprite 3"), bin);
+        document, QStringLiteral("the document holds 1 metasprite (0-0), so there is no metasprite 3"), bin);
     // A metasprite without sprites has no box to draw unless a canvas is given.
     empty->metasprites().push_back({ "nothing", {} });
     writeFile(blank, fromBytes(*empty->documentBytes()));

@@ -243,7 +243,7 @@ TEST_F(CliLevels, UnusableInputIsRefusedNamingFileAndReason)
     refuse({ QStringLiteral("--export-map"), nam, QStringLiteral("--map"), QStringLiteral("1"), doc }, doc,
         "the document holds 1 map (0-0), so there is no map 1", nam);
     refuse({ QStringLiteral("--export-metatiles"), nam, QStringLiteral("--set"), QStringLiteral("3"), doc }, doc,
-        "so there is no set 3", nam);
+        "the document holds 1 metatile set (0-0), so there is no metatile set 3", nam);
 
     // A document whose level records are damaged is refused as a whole, saying which.
     auto level = document(QStringLiteral("level.kestova"));
