@@ -3,6 +3,8 @@
 #include "formats/PictureCodec.h"
 #include "formats/TileSheetChr.h"
 
+#include <cstring>
+
 namespace kestova {
 
 using namespace mosavo;
@@ -48,6 +50,16 @@ std::variant<SheetChr, FileError> readChrFromPng(const QString &path, TileSheetO
     if (auto *reason = std::get_if<QString>(&chr))
         return FileError { path, *reason };
     return std::move(std::get<SheetChr>(chr));
+}
+
+std::vector<uint8_t> rgbaPixels(const QImage &image)
+{
+    const QImage rgba = image.convertToFormat(QImage::Format_RGBA8888);
+    const size_t rowBytes = size_t(rgba.width()) * 4;
+    std::vector<uint8_t> pixels(rowBytes * size_t(rgba.height()));
+    for (int y = 0; y < rgba.height(); ++y)
+        std::memcpy(pixels.data() + size_t(y) * rowBytes, rgba.constScanLine(y), rowBytes);
+    return pixels;
 }
 
 } // namespace kestova

@@ -7,8 +7,10 @@
 #include <QImage>
 #include <QString>
 
+#include <cstdint>
 #include <optional>
 #include <variant>
+#include <vector>
 
 namespace kestova {
 
@@ -29,5 +31,9 @@ std::variant<mosavo::SheetTiles, FileError> readTilesFromPng(const QString &path
 std::variant<mosavo::SheetChr, FileError> readChrFromPng(const QString &path, mosavo::TileSheetOrder order,
     const std::optional<mosavo::NamedTileColors> &subPalette = std::nullopt,
     const std::optional<mosavo::Dithering> &lossy = std::nullopt);
+
+// The pixels of an image as 8-bit red, green, blue, alpha (not premultiplied), row after row with no padding: as the
+// picture conversions read them.
+std::vector<uint8_t> rgbaPixels(const QImage &image);
 
 } // namespace kestova

@@ -1,5 +1,6 @@
 #include "app/levels/LevelImport.h"
 
+#include "app/document/PictureFiles.h"
 #include "app/screens/ScreenImport.h"
 #include "convert/LossyLevelConversion.h"
 #include "convert/SpriteConversion.h"
@@ -22,13 +23,6 @@ std::variant<PatternTables, QString> levelPatternTables(const EditorViewControll
     return PatternTables::fromTiles(*document.tileData(), std::get<int64_t>(first));
 }
 
-std::bitset<256> documentTilesInUse(const EditorViewControllerSettings &document, int table)
-{
-    return tilesShown(
-               document.screens(), document.metasprites(), document.tallSprites(), document.spritePatternTable(), table)
-        | tilesUsedByMetatiles(document.metatileSets(), table);
-}
-
 std::variant<QImage, QString> readLevelPicture(const Bytes &bytes)
 {
     return readPicture(bytes, [](QSize size) -> std::optional<QString> {
@@ -46,31 +40,10 @@ std::variant<LevelConversion, QString> convertLevelImage(const QImage &image,
     auto patterns = levelPatternTables(document);
     if (const auto *reason = std::get_if<QString>(&patterns))
         return *reason;
-    const int table = patternTable & 1;
-    const QImage rgba = image.convertToFormat(QImage::Format_RGBA8888);
-    std::vector<uint8_t> pixels;
-    pixels.reserve(size_t(rgba.width()) * size_t(std::max(rgba.height(), 0)) * 4);
-    for (int y = 0; y < rgba.height(); ++y) {
-        const uchar *line = rgba.constScanLine(y);
-        pixels.insert(pixels.end(), line, line + size_t(rgba.width()) * 4);
-    }
-    ScreenPictureRequest request;
-    request.rgba = pixels;
-    request.width = rgba.width();
-    request.height = rgba.height();
-    request.displayColors = &colors;
-    request.emphasis = emphasis;
-    request.subPalettes = subPalettes;
-    request.patternTable = table;
-    request.patterns = &std::get<PatternTables>(patterns);
-    const int64_t tableStart
-        = std::get<int64_t>(screenBankFirstTile(*document.tileData())) + table * PatternTables::tilesPerTable;
-    request.tilesInTable = int(
-        std::clamp<int64_t>(document.tileData()->totalNumberTiles() - tableStart, 0, PatternTables::tilesPerTable));
-    request.tilesInUse = documentTilesInUse(document, table);
-    request.name = name;
-    request.fitColors = true;
-    request.preferredNumbers = documentColorNumbers(document);
+    const std::vector<uint8_t> pixels = rgbaPixels(image);
+    const ScreenPictureRequest request = documentPictureRequest(pixels, image.size(), document,
+        std::get<PatternTables>(patterns), std::get<int64_t>(screenBankFirstTile(*document.tileData())), colors,
+        emphasis, subPalettes, patternTable, name);
     auto result = lossy ? convertLevelPictureLossy(request, *lossy) : convertLevelPicture(request);
     if (!result)
         return QString::fromStdString(result.error);

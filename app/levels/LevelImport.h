@@ -21,9 +21,6 @@ namespace kestova {
 // The tiles a document's levels read (its screen bank), or the reason there are none.
 std::variant<mosavo::PatternTables, QString> levelPatternTables(const EditorViewControllerSettings &document);
 
-// The tiles (0-255) of pattern table `table` that anything in the document shows: screens, metasprites, metatiles.
-std::bitset<256> documentTilesInUse(const EditorViewControllerSettings &document, int table);
-
 // The picture bytes hold (PNG, BMP, GIF or JPEG), or why it cannot be read; a picture that is not whole rooms is
 // refused from its header, before its pixels are read.
 std::variant<QImage, QString> readLevelPicture(const mosavo::Bytes &bytes);

@@ -101,6 +101,38 @@ std::vector<uint8_t> documentColorNumbers(const EditorViewControllerSettings &do
     return numbers;
 }
 
+std::bitset<256> documentTilesInUse(const EditorViewControllerSettings &document, int table)
+{
+    return mosavo::tilesShown(
+               document.screens(), document.metasprites(), document.tallSprites(), document.spritePatternTable(), table)
+        | mosavo::tilesUsedByMetatiles(document.metatileSets(), table);
+}
+
+ScreenPictureRequest documentPictureRequest(const std::vector<uint8_t> &pixels, QSize size,
+    const EditorViewControllerSettings &document, const PatternTables &patterns, int64_t bankStart,
+    const DisplayColors &colors, int emphasis, const std::optional<BackgroundSubPalettes> &subPalettes,
+    int patternTable, const std::string &name)
+{
+    const int table = patternTable & 1;
+    ScreenPictureRequest request;
+    request.rgba = pixels;
+    request.width = size.width();
+    request.height = size.height();
+    request.displayColors = &colors;
+    request.emphasis = emphasis;
+    request.subPalettes = subPalettes;
+    request.patternTable = table;
+    request.patterns = &patterns;
+    const int64_t tableStart = bankStart + table * PatternTables::tilesPerTable;
+    const int64_t total = document.tileData() ? document.tileData()->totalNumberTiles() : 0;
+    request.tilesInTable = int(std::clamp<int64_t>(total - tableStart, 0, PatternTables::tilesPerTable));
+    request.tilesInUse = documentTilesInUse(document, table);
+    request.name = name;
+    request.fitColors = true;
+    request.preferredNumbers = documentColorNumbers(document);
+    return request;
+}
+
 std::variant<ScreenConversion, QString> convertScreenImage(const QImage &image,
     const EditorViewControllerSettings &document, const DisplayColors &colors, int emphasis,
     const std::optional<BackgroundSubPalettes> &subPalettes, int patternTable, const std::string &name,
@@ -114,32 +146,9 @@ std::variant<ScreenConversion, QString> convertScreenImage(const QImage &image,
     const int64_t bankStart = std::get<int64_t>(first);
     const int table = patternTable & 1;
     const PatternTables patterns = PatternTables::fromTiles(*document.tileData(), bankStart);
-    const QImage rgba = image.convertToFormat(QImage::Format_RGBA8888);
-    std::vector<uint8_t> pixels;
-    pixels.reserve(size_t(rgba.width()) * size_t(std::max(rgba.height(), 0)) * 4);
-    for (int y = 0; y < rgba.height(); ++y) {
-        const uchar *line = rgba.constScanLine(y);
-        pixels.insert(pixels.end(), line, line + size_t(rgba.width()) * 4);
-    }
-    ScreenPictureRequest request;
-    request.rgba = pixels;
-    request.width = rgba.width();
-    request.height = rgba.height();
-    request.displayColors = &colors;
-    request.emphasis = emphasis;
-    request.subPalettes = subPalettes;
-    request.patternTable = table;
-    request.patterns = &patterns;
-    const int64_t tableStart = bankStart + table * PatternTables::tilesPerTable;
-    request.tilesInTable = int(
-        std::clamp<int64_t>(document.tileData()->totalNumberTiles() - tableStart, 0, PatternTables::tilesPerTable));
-    // Tiles the metasprites and the metatiles show are in use too.
-    request.tilesInUse = mosavo::tilesShown(document.screens(), document.metasprites(), document.tallSprites(),
-                             document.spritePatternTable(), table)
-        | mosavo::tilesUsedByMetatiles(document.metatileSets(), table);
-    request.name = name;
-    request.fitColors = true;
-    request.preferredNumbers = documentColorNumbers(document);
+    const std::vector<uint8_t> pixels = rgbaPixels(image);
+    ScreenPictureRequest request = documentPictureRequest(
+        pixels, image.size(), document, patterns, bankStart, colors, emphasis, subPalettes, table, name);
     request.farColorAdvice = reading.farColorAdvice;
     if (reading.lossy) {
         auto result = convertScreenPictureLossy(request, *reading.lossy);

@@ -11,16 +11,6 @@ namespace kestova {
 
 using namespace mosavo;
 
-std::vector<uint8_t> rgbaPixels(const QImage &image)
-{
-    const QImage rgba = image.convertToFormat(QImage::Format_RGBA8888);
-    const size_t rowBytes = size_t(rgba.width()) * 4;
-    std::vector<uint8_t> pixels(rowBytes * size_t(rgba.height()));
-    for (int y = 0; y < rgba.height(); ++y)
-        std::memcpy(pixels.data() + size_t(y) * rowBytes, rgba.constScanLine(y), rowBytes);
-    return pixels;
-}
-
 std::variant<QImage, QString> spritePicture(const mosavo::Bytes &bytes)
 {
     return readPicture(bytes, [](QSize size) -> std::optional<QString> {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/document/FileIO.h"
+#include "app/document/PictureFiles.h"
 #include "core/Bytes.h"
 #include "core/FrameRenderer.h"
 #include "palette/DisplayColors.h"
@@ -20,8 +21,6 @@ namespace kestova {
 // The largest side of a picture read for sprites (a metasprite spans at most 256 pixels from its origin).
 inline constexpr int maximumSpritePictureSide = 4096;
 
-// The pixels of an image as 8-bit red, green, blue, alpha (not premultiplied), row after row with no padding.
-std::vector<uint8_t> rgbaPixels(const QImage &image);
 
 // A picture (PNG, BMP, GIF or JPEG, by readPicture) from bytes, or the reason it is not one (not a picture Kestova
 // reads, unreadable, a side above maximumSpritePictureSide).
