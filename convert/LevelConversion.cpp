@@ -2,6 +2,7 @@
 
 #include "convert/ColorFitting.h"
 #include "convert/PaletteFinder.h"
+#include "convert/ScreenTilePlacement.h"
 #include "convert/TileReducer.h"
 
 #include <algorithm>
@@ -191,41 +192,14 @@ int holdingSubPalette(const BackgroundSubPalettes &subPalettes, const ColorSet &
 std::string placeTiles(const std::vector<TileIndices> &tiles, const ScreenPictureRequest &request,
     LevelConversion &conversion, std::vector<int> &tileNumber)
 {
-    const int table = request.patternTable & 1;
-    const int tilesInTable = std::clamp(request.tilesInTable, 0, PatternTables::tilesPerTable);
-    std::map<TileIndices, int> existing;
-    std::vector<bool> blank(static_cast<size_t>(tilesInTable));
-    for (int tile = tilesInTable - 1; tile >= 0; --tile) {
-        TileIndices pixels;
-        std::copy_n(
-            &request.patterns->pixels[size_t((table * PatternTables::tilesPerTable + tile) * 64)], 64, pixels.begin());
-        existing[pixels] = tile;
-        blank[size_t(tile)] = std::all_of(pixels.begin(), pixels.end(), [](uint8_t v) { return v == 0; });
-    }
-    tileNumber.assign(tiles.size(), -1);
-    std::bitset<256> taken = request.tilesInUse;
-    for (size_t i = 0; i < tiles.size(); ++i)
-        if (const auto found = existing.find(tiles[i]); found != existing.end()) {
-            tileNumber[i] = found->second;
-            taken.set(size_t(found->second));
-            ++conversion.reusedTiles;
-        }
-    std::vector<int> free;
-    for (int tile = 0; tile < tilesInTable; ++tile)
-        if (blank[size_t(tile)] && !taken[size_t(tile)])
-            free.push_back(tile);
-    const size_t needed = tiles.size() - size_t(conversion.reusedTiles);
-    if (needed > free.size())
-        return "the level needs " + std::to_string(needed) + " new tiles, and pattern table " + std::to_string(table)
-            + " has room for " + std::to_string(free.size()) + " (blank tiles that nothing in the document uses)";
-    size_t next = 0;
-    for (size_t i = 0; i < tiles.size(); ++i)
-        if (tileNumber[i] < 0) {
-            tileNumber[i] = free[next++];
-            conversion.tileChanges.push_back({ tileNumber[i], tiles[i] });
-        }
-    std::sort(conversion.tileChanges.begin(), conversion.tileChanges.end(),
-        [](const ScreenTileChange &a, const ScreenTileChange &b) { return a.tile < b.tile; });
+    TableTilePlacement placed = placeTableTiles(tiles, request);
+    conversion.reusedTiles += placed.reused;
+    if (!placed.fits())
+        return "the level needs " + std::to_string(placed.needed) + " new tiles, and pattern table "
+            + std::to_string(request.patternTable & 1) + " has room for " + std::to_string(placed.room)
+            + " (blank tiles that nothing in the document uses)";
+    tileNumber = std::move(placed.tileNumbers);
+    conversion.tileChanges = std::move(placed.changes);
     return {};
 }
 
