@@ -19,8 +19,6 @@ constexpr int roomWidth = screenPictureWidth;
 constexpr int roomHeight = screenPictureHeight;
 constexpr int blockSide = 16;
 constexpr int cellSide = 8;
-// A fully transparent pixel: the universal background colour, whichever it turns out to be.
-constexpr uint8_t backdropPixel = 0x40;
 constexpr size_t backdropTriesAtMost = 16;
 constexpr long backdropSearchSteps = 600000;
 
@@ -45,84 +43,7 @@ ColorSet without(ColorSet set, uint8_t color)
     return set;
 }
 
-uint32_t keyOf(const uint8_t *pixel)
-{
-    return uint32_t(pixel[0]) << 16 | uint32_t(pixel[1]) << 8 | pixel[2];
-}
 
-// The colour number of every pixel (backdropPixel where fully transparent), by exact match or by the fit of all the
-// picture's colours; or why a pixel cannot be read.
-std::variant<std::vector<uint8_t>, std::string> colorNumbers(const ScreenPictureRequest &request)
-{
-    const size_t pixels = size_t(request.width) * size_t(request.height);
-    std::vector<uint8_t> numbers(pixels);
-    std::unordered_map<uint32_t, int> known;
-    if (request.fitColors) {
-        ColorFitRequest fit;
-        fit.displayColors = request.displayColors;
-        fit.emphasis = request.emphasis;
-        fit.preferredNumbers = request.preferredNumbers;
-        std::unordered_map<uint32_t, size_t> position;
-        uint32_t lastKey = 0xFFFFFFFFu;
-        size_t lastColor = 0;
-        for (size_t at = 0; at < pixels; ++at) {
-            const uint8_t *pixel = &request.rgba[at * 4];
-            if (pixel[3] == 0)
-                continue;
-            if (const uint32_t key = keyOf(pixel); key != lastKey) {
-                auto entry = position.find(key);
-                if (entry == position.end()) {
-                    entry = position.emplace(key, fit.colors.size()).first;
-                    fit.colors.push_back({ pixel[0], pixel[1], pixel[2] });
-                    fit.weights.push_back(0.0);
-                }
-                lastKey = key;
-                lastColor = entry->second;
-            }
-            fit.weights[lastColor] += 1.0;
-        }
-        const ColorFit found = fitColors(fit);
-        if (const int far = found.firstTooFar(); far >= 0) {
-            const Rgb8 rgb = fit.colors[size_t(far)];
-            for (size_t at = 0; at < pixels; ++at)
-                if (request.rgba[at * 4 + 3] != 0 && keyOf(&request.rgba[at * 4]) == keyOf(&rgb.red))
-                    return farColorText(int(at % size_t(request.width)), int(at / size_t(request.width)), rgb,
-                        found.numbers[size_t(far)],
-                        request.displayColors->rgb(found.numbers[size_t(far)], request.emphasis),
-                        found.distances[size_t(far)], request.farColorAdvice);
-        }
-        for (const auto &[key, i] : position)
-            known.emplace(key,
-                *request.displayColors->colorNumberOf(
-                    request.displayColors->rgb(found.numbers[i], request.emphasis), request.emphasis));
-    }
-    // Neighbouring pixels are mostly of one colour: the last colour looked up is kept at hand.
-    uint32_t lastKey = 0xFFFFFFFFu;
-    int lastNumber = -1;
-    for (size_t at = 0; at < pixels; ++at) {
-        const uint8_t *pixel = &request.rgba[at * 4];
-        if (pixel[3] == 0) {
-            numbers[at] = backdropPixel;
-            continue;
-        }
-        if (const uint32_t key = keyOf(pixel); key != lastKey) {
-            auto found = known.find(key);
-            if (found == known.end()) {
-                const auto number
-                    = request.displayColors->colorNumberOf({ pixel[0], pixel[1], pixel[2] }, request.emphasis);
-                found = known.emplace(key, number ? int(*number) : -1).first;
-            }
-            lastKey = key;
-            lastNumber = found->second;
-        }
-        if (lastNumber < 0)
-            return "pixel (" + std::to_string(at % size_t(request.width)) + ", "
-                + std::to_string(at / size_t(request.width)) + ") is " + rgbText({ pixel[0], pixel[1], pixel[2] })
-                + ", which is not one of the display colours (colours must match exactly)";
-        numbers[at] = uint8_t(lastNumber);
-    }
-    return numbers;
-}
 
 // FNV-1a over a tile's 64 colour indices.
 struct TileHash
@@ -230,10 +151,10 @@ LevelConversionResult convertLevelPicture(const ScreenPictureRequest &request)
     if (request.rgba.size() < size_t(request.width) * size_t(request.height) * 4 || !request.displayColors
         || !request.patterns)
         return refused("the picture's pixels, the display colours or the pattern table are missing");
-    auto read = colorNumbers(request);
+    auto read = pictureColorNumbers(request);
     if (auto *reason = std::get_if<std::string>(&read))
         return refused(std::move(*reason));
-    const std::vector<uint8_t> numbers = std::move(std::get<std::vector<uint8_t>>(read));
+    const std::vector<uint8_t> numbers = std::move(std::get<PictureColorNumbers>(read).numbers);
     const int roomsWide = request.width / roomWidth;
     const int roomsHigh = request.height / roomHeight;
     const int blockColumns = request.width / blockSide;
@@ -245,7 +166,7 @@ LevelConversionResult convertLevelPicture(const ScreenPictureRequest &request)
     for (int y = 0; y < request.height; ++y)
         for (int x = 0; x < request.width; ++x) {
             const uint8_t number = numbers[size_t(y) * size_t(request.width) + size_t(x)];
-            if (number == backdropPixel)
+            if (number == transparentPixel)
                 continue;
             blockMasks[size_t((y / blockSide) * blockColumns + x / blockSide)] |= uint64_t(1) << number;
             ++uses[number];
@@ -322,7 +243,7 @@ LevelConversionResult convertLevelPicture(const ScreenPictureRequest &request)
                                 const uint8_t number
                                     = numbers[size_t(top + y) * size_t(request.width) + size_t(left + x)];
                                 uint8_t index = 0;
-                                if (number != backdropPixel && number != backdrop)
+                                if (number != transparentPixel && number != backdrop)
                                     index
                                         = uint8_t(std::find(colors.begin() + 1, colors.end(), number) - colors.begin());
                                 pixels[size_t(y * cellSide + x)] = index;

@@ -19,8 +19,6 @@ constexpr int areaSide = 16;
 constexpr int areaColumns = screenPictureWidth / areaSide; // 16
 constexpr int areaRows = screenPictureHeight / areaSide; // 15
 constexpr int cellSide = 8;
-// A fully transparent pixel: the universal background colour, whichever it turns out to be.
-constexpr uint8_t backdropPixel = 0x40;
 // The areas a refusal names at most.
 constexpr size_t namedAreasAtMost = 8;
 // The universal background colours tried at most when the conversion finds the sub-palettes.
@@ -112,6 +110,86 @@ std::optional<std::string> screenPictureSizeRefusal(int width, int height)
         + " pixels; a screen is made from a picture of 256 x 240";
 }
 
+std::variant<PictureColorNumbers, std::string> pictureColorNumbers(const ScreenPictureRequest &request)
+{
+    const auto keyOf
+        = [](const uint8_t *pixel) { return uint32_t(pixel[0]) << 16 | uint32_t(pixel[1]) << 8 | pixel[2]; };
+    const size_t pixels = size_t(request.width) * size_t(request.height);
+    PictureColorNumbers read;
+    std::vector<uint8_t> &numbers = read.numbers;
+    numbers.resize(pixels);
+    for (size_t n = 0; n < read.written.size(); ++n)
+        read.written[n] = uint8_t(n);
+    std::unordered_map<uint32_t, int> known;
+    if (request.fitColors) {
+        ColorFitRequest fit;
+        fit.displayColors = request.displayColors;
+        fit.emphasis = request.emphasis;
+        fit.preferredNumbers = request.preferredNumbers;
+        std::unordered_map<uint32_t, size_t> position;
+        uint32_t lastKey = 0xFFFFFFFFu;
+        size_t lastColor = 0;
+        for (size_t at = 0; at < pixels; ++at) {
+            const uint8_t *pixel = &request.rgba[at * 4];
+            if (pixel[3] == 0)
+                continue;
+            if (const uint32_t key = keyOf(pixel); key != lastKey) {
+                auto entry = position.find(key);
+                if (entry == position.end()) {
+                    entry = position.emplace(key, fit.colors.size()).first;
+                    fit.colors.push_back({ pixel[0], pixel[1], pixel[2] });
+                    fit.weights.push_back(0.0);
+                }
+                lastKey = key;
+                lastColor = entry->second;
+            }
+            fit.weights[lastColor] += 1.0;
+        }
+        const ColorFit found = fitColors(fit);
+        if (const int far = found.firstTooFar(); far >= 0) {
+            const Rgb8 rgb = fit.colors[size_t(far)];
+            for (size_t at = 0; at < pixels; ++at)
+                if (request.rgba[at * 4 + 3] != 0 && keyOf(&request.rgba[at * 4]) == keyOf(&rgb.red))
+                    return farColorText(int(at % size_t(request.width)), int(at / size_t(request.width)), rgb,
+                        found.numbers[size_t(far)],
+                        request.displayColors->rgb(found.numbers[size_t(far)], request.emphasis),
+                        found.distances[size_t(far)], request.farColorAdvice);
+        }
+        for (const auto &[key, i] : position) {
+            const uint8_t number = *request.displayColors->colorNumberOf(
+                request.displayColors->rgb(found.numbers[i], request.emphasis), request.emphasis);
+            known.emplace(key, number);
+            read.written[number] = found.numbers[i];
+        }
+    }
+    // Neighbouring pixels are mostly of one colour: the last colour looked up is kept at hand.
+    uint32_t lastKey = 0xFFFFFFFFu;
+    int lastNumber = -1;
+    for (size_t at = 0; at < pixels; ++at) {
+        const uint8_t *pixel = &request.rgba[at * 4];
+        if (pixel[3] == 0) {
+            numbers[at] = transparentPixel;
+            continue;
+        }
+        if (const uint32_t key = keyOf(pixel); key != lastKey) {
+            auto found = known.find(key);
+            if (found == known.end()) {
+                const auto number
+                    = request.displayColors->colorNumberOf({ pixel[0], pixel[1], pixel[2] }, request.emphasis);
+                found = known.emplace(key, number ? int(*number) : -1).first;
+            }
+            lastKey = key;
+            lastNumber = found->second;
+        }
+        if (lastNumber < 0)
+            return "pixel (" + std::to_string(at % size_t(request.width)) + ", "
+                + std::to_string(at / size_t(request.width)) + ") is " + rgbText({ pixel[0], pixel[1], pixel[2] })
+                + ", which is not one of the display colours (colours must match exactly)";
+        numbers[at] = uint8_t(lastNumber);
+    }
+    return read;
+}
+
 ScreenConversionResult convertScreenPicture(const ScreenPictureRequest &request)
 {
     if (const auto refusal = screenPictureSizeRefusal(request.width, request.height))
@@ -121,76 +199,12 @@ ScreenConversionResult convertScreenPicture(const ScreenPictureRequest &request)
         return refused("the picture's pixels, the display colours or the pattern table are missing");
 
     // The colour number of every pixel, by exact match or by the fit of all the picture's colours.
-    std::vector<uint8_t> numbers(size_t(screenPictureWidth * screenPictureHeight));
-    std::unordered_map<uint32_t, int> known;
+    auto read = pictureColorNumbers(request);
+    if (auto *reason = std::get_if<std::string>(&read))
+        return refused(std::move(*reason));
+    const std::vector<uint8_t> &numbers = std::get<PictureColorNumbers>(read).numbers;
     // The number written for each number the conversion works with (the first of those showing a display colour).
-    std::array<uint8_t, 64> written {};
-    for (size_t n = 0; n < written.size(); ++n)
-        written[n] = uint8_t(n);
-    const auto keyOf
-        = [](const uint8_t *pixel) { return uint32_t(pixel[0]) << 16 | uint32_t(pixel[1]) << 8 | pixel[2]; };
-    if (request.fitColors) {
-        ColorFitRequest fitRequest;
-        fitRequest.displayColors = request.displayColors;
-        fitRequest.emphasis = request.emphasis;
-        fitRequest.preferredNumbers = request.preferredNumbers;
-        std::unordered_map<uint32_t, size_t> position;
-        for (size_t at = 0; at < size_t(screenPictureWidth * screenPictureHeight); ++at) {
-            const uint8_t *pixel = &request.rgba[at * 4];
-            if (pixel[3] == 0)
-                continue;
-            const auto [entry, added] = position.emplace(keyOf(pixel), fitRequest.colors.size());
-            if (added) {
-                fitRequest.colors.push_back({ pixel[0], pixel[1], pixel[2] });
-                fitRequest.weights.push_back(0.0);
-            }
-            fitRequest.weights[entry->second] += 1.0;
-        }
-        const ColorFit fit = fitColors(fitRequest);
-        if (const int far = fit.firstTooFar(); far >= 0) {
-            const Rgb8 rgb = fitRequest.colors[size_t(far)];
-            for (size_t at = 0;; ++at)
-                if (request.rgba[at * 4 + 3] != 0 && keyOf(&request.rgba[at * 4]) == keyOf(&rgb.red))
-                    return refused(farColorText(int(at % screenPictureWidth), int(at / screenPictureWidth), rgb,
-                        fit.numbers[size_t(far)],
-                        request.displayColors->rgb(fit.numbers[size_t(far)], request.emphasis),
-                        fit.distances[size_t(far)], request.farColorAdvice));
-        }
-        for (const auto &[key, i] : position) {
-            const uint8_t number = *request.displayColors->colorNumberOf(
-                request.displayColors->rgb(fit.numbers[i], request.emphasis), request.emphasis);
-            known.emplace(key, number);
-            written[number] = fit.numbers[i];
-        }
-    }
-    // Neighbouring pixels mostly share their colour: the last one looked up is asked first.
-    uint32_t lastKey = 0xFFFFFFFF;
-    int lastNumber = -1;
-    for (int y = 0; y < screenPictureHeight; ++y)
-        for (int x = 0; x < screenPictureWidth; ++x) {
-            const size_t at = size_t(y * screenPictureWidth + x);
-            const uint8_t *pixel = &request.rgba[at * 4];
-            if (pixel[3] == 0) {
-                numbers[at] = backdropPixel;
-                continue;
-            }
-            const uint32_t key = keyOf(pixel);
-            if (key != lastKey) {
-                auto found = known.find(key);
-                if (found == known.end()) {
-                    const auto number
-                        = request.displayColors->colorNumberOf({ pixel[0], pixel[1], pixel[2] }, request.emphasis);
-                    found = known.emplace(key, number ? int(*number) : -1).first;
-                }
-                lastKey = key;
-                lastNumber = found->second;
-            }
-            if (lastNumber < 0)
-                return refused("pixel (" + std::to_string(x) + ", " + std::to_string(y) + ") is "
-                    + hexRgb(pixel[0], pixel[1], pixel[2])
-                    + ", which is not one of the display colours (colours must match exactly)");
-            numbers[at] = uint8_t(lastNumber);
-        }
+    const std::array<uint8_t, 64> &written = std::get<PictureColorNumbers>(read).written;
 
     // The colours of every 16 x 16 area, transparent pixels left out.
     std::vector<ColorSet> areaColors(size_t(areaColumns * areaRows));
@@ -199,7 +213,7 @@ ScreenConversionResult convertScreenPicture(const ScreenPictureRequest &request)
     for (int y = 0; y < screenPictureHeight; ++y)
         for (int x = 0; x < screenPictureWidth; ++x) {
             const uint8_t number = numbers[size_t(y * screenPictureWidth + x)];
-            if (number == backdropPixel)
+            if (number == transparentPixel)
                 continue;
             const size_t area = size_t((y / areaSide) * areaColumns + x / areaSide);
             if (!areaHas[area].test(number)) {
@@ -325,7 +339,7 @@ ScreenConversionResult convertScreenPicture(const ScreenPictureRequest &request)
                     const uint8_t number
                         = numbers[size_t((row * cellSide + y) * screenPictureWidth + column * cellSide + x)];
                     uint8_t index = 0;
-                    if (number != backdropPixel && number != backdrop)
+                    if (number != transparentPixel && number != backdrop)
                         index = uint8_t(std::find(palette.begin() + 1, palette.end(), number) - palette.begin());
                     pixels[size_t(y * cellSide + x)] = index;
                 }

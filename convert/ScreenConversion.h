@@ -11,6 +11,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <variant>
 #include <vector>
 
 namespace mosavo {
@@ -96,6 +97,21 @@ ScreenConversionResult convertScreenPicture(const ScreenPictureRequest &request)
 // Why a picture of this size cannot become a screen (it is not 256 x 240), or nothing: asked before its pixels are
 // read.
 std::optional<std::string> screenPictureSizeRefusal(int width, int height);
+
+// The colour numbers of a picture's pixels, row by row (transparentPixel where a pixel is fully transparent), and
+// for each colour number the one to write for it: among the numbers showing one display colour, the one the colour
+// fit chose (written[n] is n where nothing was fitted).
+constexpr uint8_t transparentPixel = 0x40;
+struct PictureColorNumbers
+{
+    std::vector<uint8_t> numbers;
+    std::array<uint8_t, 64> written {};
+};
+
+// The request's picture (of width x height) read as colour numbers: by exact display colour, or with fitColors by the
+// fit of all its colours (a pixel too far from every display colour refused with farColorText); or why a pixel cannot
+// be read.
+std::variant<PictureColorNumbers, std::string> pictureColorNumbers(const ScreenPictureRequest &request);
 
 // "$0F"
 std::string colorNumberText(uint8_t number);
