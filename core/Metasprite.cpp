@@ -30,13 +30,17 @@ Bytes metaspriteTableBytes(const Metasprite &metasprite)
     return bytes;
 }
 
-std::array<uint8_t, 256> oamBytes(const Metasprite &metasprite, int x, int y, OamLeftOut *leftOut)
+std::array<uint8_t, 256> hiddenOam()
 {
     std::array<uint8_t, 256> oam {};
     for (size_t entry = 0; entry < oamEntries; ++entry)
         oam[entry * 4] = oamHiddenY;
-    OamLeftOut left;
-    size_t entry = 0;
+    return oam;
+}
+
+size_t writeOamSprites(
+    std::array<uint8_t, 256> &oam, size_t entry, const Metasprite &metasprite, int x, int y, OamLeftOut &left)
+{
     for (const MetaspriteSprite &sprite : metasprite.sprites) {
         const int spriteX = x + sprite.x;
         const int spriteY = y + sprite.y;
@@ -55,6 +59,14 @@ std::array<uint8_t, 256> oamBytes(const Metasprite &metasprite, int x, int y, Oa
         oam[entry * 4 + 3] = uint8_t(spriteX);
         ++entry;
     }
+    return entry;
+}
+
+std::array<uint8_t, 256> oamBytes(const Metasprite &metasprite, int x, int y, OamLeftOut *leftOut)
+{
+    std::array<uint8_t, 256> oam = hiddenOam();
+    OamLeftOut left;
+    writeOamSprites(oam, 0, metasprite, x, y, left);
     if (leftOut)
         *leftOut = left;
     return oam;

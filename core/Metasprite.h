@@ -80,4 +80,11 @@ struct OamLeftOut
 };
 std::array<uint8_t, 256> oamBytes(const Metasprite &metasprite, int x, int y, OamLeftOut *leftOut = nullptr);
 
+// Every entry of OAM hidden (Y = oamHiddenY).
+std::array<uint8_t, 256> hiddenOam();
+// Writes the metasprite's sprites placed at x, y into OAM from entry on, as oamBytes does, counting into left what
+// is left out; the next free entry.
+size_t writeOamSprites(std::array<uint8_t, 256> &oam, size_t entry, const Metasprite &metasprite, int x, int y,
+    OamLeftOut &left);
+
 } // namespace mosavo

@@ -79,32 +79,13 @@ std::string spriteLimitsReport(const std::vector<Metasprite> &metasprites,
 std::array<uint8_t, 256> oamBytes(
     const std::vector<Metasprite> &metasprites, const std::vector<MetaspritePlacement> &placements, OamLeftOut *leftOut)
 {
-    std::array<uint8_t, 256> oam {};
-    for (size_t entry = 0; entry < oamEntries; ++entry)
-        oam[entry * 4] = oamHiddenY;
+    std::array<uint8_t, 256> oam = hiddenOam();
     OamLeftOut left;
     size_t entry = 0;
-    for (const MetaspritePlacement &placement : placements) {
-        if (placement.metasprite < 0 || size_t(placement.metasprite) >= metasprites.size())
-            continue;
-        for (const MetaspriteSprite &sprite : metasprites[size_t(placement.metasprite)].sprites) {
-            const int spriteX = placement.x + sprite.x;
-            const int spriteY = placement.y + sprite.y;
-            if (spriteX < 0 || spriteX > 255 || spriteY < 0 || spriteY > lastVisibleOamY) {
-                ++left.offScreen;
-                continue;
-            }
-            if (entry == oamEntries) {
-                ++left.beyondOam;
-                continue;
-            }
-            oam[entry * 4 + 0] = uint8_t(spriteY);
-            oam[entry * 4 + 1] = sprite.tile;
-            oam[entry * 4 + 2] = sprite.attributes();
-            oam[entry * 4 + 3] = uint8_t(spriteX);
-            ++entry;
-        }
-    }
+    for (const MetaspritePlacement &placement : placements)
+        if (placement.metasprite >= 0 && size_t(placement.metasprite) < metasprites.size())
+            entry = writeOamSprites(
+                oam, entry, metasprites[size_t(placement.metasprite)], placement.x, placement.y, left);
     if (leftOut)
         *leftOut = left;
     return oam;

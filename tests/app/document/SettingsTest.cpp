@@ -276,15 +276,17 @@ TEST(EditorViewControllerSettings, ViewStateOfTheWrongKindRefusesTheDocumentAndO
         EXPECT_EQ(decoded->readWarnings(), std::vector<std::string> { c.warning }) << c.key;
         const DocumentViewState &state = decoded->viewState();
         const auto absent = [&](const char *key, const auto &part) {
-            if (std::string(c.key) == key)
+            if (std::string(c.key) == key) {
                 EXPECT_FALSE(part.has_value()) << key;
+            }
         };
         absent("ViewerScrollTile", state.viewerScrollTile);
         absent("BlockSize", state.blockSize);
         absent("CurrentSubPalette", state.currentSubPalette);
         absent("ViewerScale", state.viewerScale);
-        if (std::string(c.key) != "SelectedTile")
+        if (std::string(c.key) != "SelectedTile") {
             EXPECT_EQ(state.selectedTile, std::optional<int64_t>(5)) << "the other parts are read";
+        }
         // Saved again, the defaults are what the document holds: it opens without a warning.
         auto again = EditorViewControllerSettings::fromDocumentBytes(*decoded->documentBytes(), &why);
         ASSERT_TRUE(again && again->tileData()) << why;
