@@ -213,6 +213,15 @@ LevelConversionResult convertLevelPicture(const ScreenPictureRequest &request)
     conversion.set.patternTable = request.patternTable & 1;
     conversion.map = LevelMap::blank(request.name, 0, roomsWide, roomsHigh);
 
+    // The colour index each colour number (or a transparent pixel) takes in each sub-palette: 0 for the universal
+    // background colour, 1-3 for the sub-palette's own colours.
+    std::array<std::array<uint8_t, 65>, 4> colorIndex {};
+    for (size_t p = 0; p < 4; ++p)
+        for (size_t number = 0; number < 64; ++number)
+            if (number != backdrop)
+                colorIndex[p][number] = uint8_t(
+                    std::find(subPalettes[p].begin() + 1, subPalettes[p].end(), number) - subPalettes[p].begin());
+
     // Distinct tiles and blocks in the order first seen: rooms row by row, then each room's blocks row by row.
     std::unordered_map<TileIndices, int, TileHash> tileOf;
     std::vector<TileIndices> tiles;
@@ -232,7 +241,7 @@ LevelConversionResult convertLevelPicture(const ScreenPictureRequest &request)
                     const int blockColumn = roomX * LevelMap::roomColumns + column;
                     const int blockRow = roomY * LevelMap::roomRows + row;
                     const int palette = blockPalette[size_t(blockRow * blockColumns + blockColumn)];
-                    const BackgroundSubPalette &colors = subPalettes[size_t(palette)];
+                    const std::array<uint8_t, 65> &indexOf = colorIndex[size_t(palette)];
                     BlockKey key { {}, palette };
                     for (int corner = 0; corner < 4; ++corner) {
                         TileIndices pixels {};
@@ -240,13 +249,8 @@ LevelConversionResult convertLevelPicture(const ScreenPictureRequest &request)
                         const int top = blockRow * blockSide + (corner / 2) * cellSide;
                         for (int y = 0; y < cellSide; ++y)
                             for (int x = 0; x < cellSide; ++x) {
-                                const uint8_t number
-                                    = numbers[size_t(top + y) * size_t(request.width) + size_t(left + x)];
-                                uint8_t index = 0;
-                                if (number != transparentPixel && number != backdrop)
-                                    index
-                                        = uint8_t(std::find(colors.begin() + 1, colors.end(), number) - colors.begin());
-                                pixels[size_t(y * cellSide + x)] = index;
+                                pixels[size_t(y * cellSide + x)]
+                                    = indexOf[numbers[size_t(top + y) * size_t(request.width) + size_t(left + x)]];
                             }
                         const auto [entry, added] = tileOf.emplace(pixels, int(tiles.size()));
                         if (added) {

@@ -78,6 +78,39 @@ ColorSet without(ColorSet set, uint8_t color)
     return set;
 }
 
+// Pixel colours (24-bit keys) mapped to values, with the colours last looked up kept at hand: a picture holds few
+// colours, and neighbouring pixels mostly share one or alternate among a few.
+template<typename Value>
+class ColorLookup
+{
+public:
+    // The value for key, made by make() the first time it is asked for.
+    template<typename Make>
+    Value get(uint32_t key, Make make)
+    {
+        Slot &slot = slots_[(key * 2654435761u) >> (32 - slotBits)];
+        if (slot.key == key)
+            return slot.value;
+        auto found = map_.find(key);
+        if (found == map_.end())
+            found = map_.emplace(key, make()).first;
+        slot = { key, found->second };
+        return found->second;
+    }
+    void put(uint32_t key, Value value) { map_[key] = value; }
+    const std::unordered_map<uint32_t, Value> &all() const { return map_; }
+
+private:
+    static constexpr int slotBits = 10;
+    struct Slot
+    {
+        uint32_t key = 0xFFFFFFFFu; // no colour: keys are 24-bit
+        Value value {};
+    };
+    std::array<Slot, size_t(1) << slotBits> slots_ {};
+    std::unordered_map<uint32_t, Value> map_;
+};
+
 } // namespace
 
 std::string colorNumberText(uint8_t number)
@@ -120,31 +153,36 @@ std::variant<PictureColorNumbers, std::string> pictureColorNumbers(const ScreenP
     numbers.resize(pixels);
     for (size_t n = 0; n < read.written.size(); ++n)
         read.written[n] = uint8_t(n);
-    std::unordered_map<uint32_t, int> known;
+    ColorLookup<int> known;
     if (request.fitColors) {
         ColorFitRequest fit;
         fit.displayColors = request.displayColors;
         fit.emphasis = request.emphasis;
         fit.preferredNumbers = request.preferredNumbers;
-        std::unordered_map<uint32_t, size_t> position;
+        ColorLookup<size_t> position;
         uint32_t lastKey = 0xFFFFFFFFu;
         size_t lastColor = 0;
+        // Pixels of one colour in a row are counted together.
+        size_t run = 0;
         for (size_t at = 0; at < pixels; ++at) {
             const uint8_t *pixel = &request.rgba[at * 4];
             if (pixel[3] == 0)
                 continue;
             if (const uint32_t key = keyOf(pixel); key != lastKey) {
-                auto entry = position.find(key);
-                if (entry == position.end()) {
-                    entry = position.emplace(key, fit.colors.size()).first;
+                if (run > 0)
+                    fit.weights[lastColor] += double(run);
+                run = 0;
+                lastKey = key;
+                lastColor = position.get(key, [&] {
                     fit.colors.push_back({ pixel[0], pixel[1], pixel[2] });
                     fit.weights.push_back(0.0);
-                }
-                lastKey = key;
-                lastColor = entry->second;
+                    return fit.colors.size() - 1;
+                });
             }
-            fit.weights[lastColor] += 1.0;
+            ++run;
         }
+        if (run > 0)
+            fit.weights[lastColor] += double(run);
         const ColorFit found = fitColors(fit);
         if (const int far = found.firstTooFar(); far >= 0) {
             const Rgb8 rgb = fit.colors[size_t(far)];
@@ -155,14 +193,13 @@ std::variant<PictureColorNumbers, std::string> pictureColorNumbers(const ScreenP
                         request.displayColors->rgb(found.numbers[size_t(far)], request.emphasis),
                         found.distances[size_t(far)], request.farColorAdvice);
         }
-        for (const auto &[key, i] : position) {
+        for (const auto &[key, i] : position.all()) {
             const uint8_t number = *request.displayColors->colorNumberOf(
                 request.displayColors->rgb(found.numbers[i], request.emphasis), request.emphasis);
-            known.emplace(key, number);
+            known.put(key, number);
             read.written[number] = found.numbers[i];
         }
     }
-    // Neighbouring pixels are mostly of one colour: the last colour looked up is kept at hand.
     uint32_t lastKey = 0xFFFFFFFFu;
     int lastNumber = -1;
     for (size_t at = 0; at < pixels; ++at) {
@@ -172,14 +209,12 @@ std::variant<PictureColorNumbers, std::string> pictureColorNumbers(const ScreenP
             continue;
         }
         if (const uint32_t key = keyOf(pixel); key != lastKey) {
-            auto found = known.find(key);
-            if (found == known.end()) {
+            lastKey = key;
+            lastNumber = known.get(key, [&] {
                 const auto number
                     = request.displayColors->colorNumberOf({ pixel[0], pixel[1], pixel[2] }, request.emphasis);
-                found = known.emplace(key, number ? int(*number) : -1).first;
-            }
-            lastKey = key;
-            lastNumber = found->second;
+                return number ? int(*number) : -1;
+            });
         }
         if (lastNumber < 0)
             return "pixel (" + std::to_string(at % size_t(request.width)) + ", "

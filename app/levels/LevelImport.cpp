@@ -40,10 +40,10 @@ std::variant<LevelConversion, QString> convertLevelImage(const QImage &image,
     auto patterns = levelPatternTables(document);
     if (const auto *reason = std::get_if<QString>(&patterns))
         return *reason;
-    const std::vector<uint8_t> pixels = rgbaPixels(image);
-    const ScreenPictureRequest request = documentPictureRequest(pixels, image.size(), document,
-        std::get<PatternTables>(patterns), std::get<int64_t>(screenBankFirstTile(*document.tileData())), colors,
-        emphasis, subPalettes, patternTable, name);
+    const QImage rgba = image.convertToFormat(QImage::Format_RGBA8888);
+    const int64_t bankStart = std::get<int64_t>(screenBankFirstTile(*document.tileData()));
+    const ScreenPictureRequest request = documentPictureRequest(rgba, document, std::get<PatternTables>(patterns),
+        bankStart, colors, emphasis, subPalettes, patternTable, name);
     auto result = lossy ? convertLevelPictureLossy(request, *lossy) : convertLevelPicture(request);
     if (!result)
         return QString::fromStdString(result.error);

@@ -108,16 +108,16 @@ std::bitset<256> documentTilesInUse(const EditorViewControllerSettings &document
         | mosavo::tilesUsedByMetatiles(document.metatileSets(), table);
 }
 
-ScreenPictureRequest documentPictureRequest(const std::vector<uint8_t> &pixels, QSize size,
-    const EditorViewControllerSettings &document, const PatternTables &patterns, int64_t bankStart,
-    const DisplayColors &colors, int emphasis, const std::optional<BackgroundSubPalettes> &subPalettes,
-    int patternTable, const std::string &name)
+ScreenPictureRequest documentPictureRequest(const QImage &rgba, const EditorViewControllerSettings &document,
+    const PatternTables &patterns, int64_t bankStart, const DisplayColors &colors, int emphasis,
+    const std::optional<BackgroundSubPalettes> &subPalettes, int patternTable, const std::string &name)
 {
     const int table = patternTable & 1;
     ScreenPictureRequest request;
-    request.rgba = pixels;
-    request.width = size.width();
-    request.height = size.height();
+    // Rows of four bytes a pixel are whole 32-bit words: the picture's rows follow each other without padding.
+    request.rgba = std::span(rgba.constBits(), size_t(rgba.sizeInBytes()));
+    request.width = rgba.width();
+    request.height = rgba.height();
     request.displayColors = &colors;
     request.emphasis = emphasis;
     request.subPalettes = subPalettes;
@@ -146,9 +146,9 @@ std::variant<ScreenConversion, QString> convertScreenImage(const QImage &image,
     const int64_t bankStart = std::get<int64_t>(first);
     const int table = patternTable & 1;
     const PatternTables patterns = PatternTables::fromTiles(*document.tileData(), bankStart);
-    const std::vector<uint8_t> pixels = rgbaPixels(image);
-    ScreenPictureRequest request = documentPictureRequest(
-        pixels, image.size(), document, patterns, bankStart, colors, emphasis, subPalettes, table, name);
+    const QImage rgba = image.convertToFormat(QImage::Format_RGBA8888);
+    ScreenPictureRequest request
+        = documentPictureRequest(rgba, document, patterns, bankStart, colors, emphasis, subPalettes, table, name);
     request.farColorAdvice = reading.farColorAdvice;
     if (reading.lossy) {
         auto result = convertScreenPictureLossy(request, *reading.lossy);

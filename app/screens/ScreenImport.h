@@ -57,14 +57,13 @@ std::vector<uint8_t> documentColorNumbers(const EditorViewControllerSettings &do
 // The tiles (0-255) of pattern table `table` that anything in the document shows: screens, metasprites, metatiles.
 std::bitset<256> documentTilesInUse(const EditorViewControllerSettings &document, int table);
 
-// A request to convert the pixels (rgbaPixels of a picture of the given size) for pattern table patternTable of the
-// document's screen bank, whose first tile is bankStart and whose tiles are patterns: as many tiles as the table
-// holds, those the document shows in use, colours fitted with the document's own colour numbers first. The request
-// reads pixels, patterns and colors, which must outlive it.
-mosavo::ScreenPictureRequest documentPictureRequest(const std::vector<uint8_t> &pixels, QSize size,
-    const EditorViewControllerSettings &document, const mosavo::PatternTables &patterns, int64_t bankStart,
-    const mosavo::DisplayColors &colors, int emphasis, const std::optional<mosavo::BackgroundSubPalettes> &subPalettes,
-    int patternTable, const std::string &name);
+// A request to convert the picture (8-bit RGBA, as QImage::Format_RGBA8888 holds it) for pattern table patternTable
+// of the document's screen bank, whose first tile is bankStart and whose tiles are patterns: as many tiles as the
+// table holds, those the document shows in use, colours fitted with the document's own colour numbers first. The
+// request reads the picture's pixels, patterns and colors, which must outlive it.
+mosavo::ScreenPictureRequest documentPictureRequest(const QImage &rgba, const EditorViewControllerSettings &document,
+    const mosavo::PatternTables &patterns, int64_t bankStart, const mosavo::DisplayColors &colors, int emphasis,
+    const std::optional<mosavo::BackgroundSubPalettes> &subPalettes, int patternTable, const std::string &name);
 
 // The screen converted from a picture (any QImage format) for the document, reading pattern table patternTable of
 // its screen bank: the conversion or the reason it was refused. Without sub-palettes given, a document that has
